@@ -1,0 +1,37 @@
+# Warnings and sanitizers shared by every Quaro target. Third-party code built
+# in the tree does not call quaro_target_defaults and keeps its own flags.
+
+function(quaro_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+endfunction()
+
+if(QUARO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(QUARO_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "QUARO_FUZZ needs clang (CXX=clang++)")
+  endif()
+  # Instrument everything for coverage; only fuzz targets link the libFuzzer main.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# quaro_fuzz_target(name SOURCES... LIBS...) builds a libFuzzer target and
+# registers a bounded run of it with ctest (label "fuzz").
+function(quaro_fuzz_target name)
+  cmake_parse_arguments(F "" "SECONDS" "SOURCES;LIBS;ARGS" ${ARGN})
+  if(NOT F_SECONDS)
+    set(F_SECONDS 30)
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  quaro_target_defaults(${name})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME fuzz.${name}
+           COMMAND ${name} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -timeout=20 ${F_ARGS} ${corpus})
+  set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 600)
+endfunction()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds Quaro into build/ (or the folder given as $1).
+# Extra CMake arguments follow the folder: scripts/build.sh build-asan -DQUARO_SANITIZE=ON
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+dir=${1:-build}
+shift || true
+export CCACHE_DIR=${CCACHE_DIR:-$root/.cache/ccache}
+cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
+cmake --build "$root/$dir" -j "$(nproc)"

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs everything Quaro needs to build, run and test on Debian 12.
+# Idempotent and non-interactive; run as root or with sudo available.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build ccache pkg-config git clang libclang-rt-14-dev
+  # inbox core and MCP server
+  libsqlite3-dev libicu-dev nlohmann-json3-dev googletest libgtest-dev libgmock-dev
+  # audio
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libopus-dev
+  qt6-base-dev qt6-multimedia-dev
+  # speech
+  libpocketsphinx-dev pocketsphinx-en-us pocketsphinx-testdata libcurl4-openssl-dev
+  # test tools: fixtures, a sound server without a sound card, the MCP client
+  ffmpeg opus-tools espeak-ng sox libsox-fmt-all pulseaudio pulseaudio-utils
+  python3 sqlite3 curl ca-certificates time
+)
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Node.js 20 with npm comes with the machine (Debian's own npm conflicts with it);
+# fall back to Debian's packages only where neither is there.
+if ! command -v npm >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends nodejs npm
+fi
+
+# Further steps of each subsystem (third-party sources, npm packages).
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+for step in "$here"/setup.d/*.sh; do
+  [ -e "$step" ] || continue
+  bash "$step"
+done

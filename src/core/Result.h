@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cassert>
+#include <utility>
+#include <variant>
+
+namespace quaro {
+
+// The error half of a Result: `return Failure{DatabaseError::query("...")};`
+template <typename E>
+struct Failure {
+    E error;
+};
+template <typename E>
+Failure(E) -> Failure<E>;
+
+// Every fallible operation in Quaro returns a Result<T, E>, where E is the
+// component's own error type carrying the sentence shown to the user.
+// Exceptions never cross a library boundary.
+template <typename T, typename E>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(Failure<E> failure) : m_state(std::in_place_index<1>, std::move(failure.error)) {}
+
+    bool ok() const { return m_state.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    T& value() & { assert(ok()); return std::get<0>(m_state); }
+    const T& value() const& { assert(ok()); return std::get<0>(m_state); }
+    T&& value() && { assert(ok()); return std::get<0>(std::move(m_state)); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+
+    const E& error() const { assert(!ok()); return std::get<1>(m_state); }
+
+    template <typename U>
+    T valueOr(U&& fallback) const& { return ok() ? value() : static_cast<T>(std::forward<U>(fallback)); }
+
+private:
+    std::variant<T, E> m_state;
+};
+
+template <typename E>
+class [[nodiscard]] Result<void, E> {
+public:
+    Result() = default;
+    Result(Failure<E> failure) : m_error(std::move(failure.error)), m_failed(true) {}
+
+    bool ok() const { return !m_failed; }
+    explicit operator bool() const { return ok(); }
+    const E& error() const { assert(m_failed); return m_error; }
+
+private:
+    E m_error{};
+    bool m_failed = false;
+};
+
+} // namespace quaro
