@@ -18,4 +18,5 @@ CC=clang CXX=clang++ bash scripts/build.sh build-asan \
   -DCMAKE_BUILD_TYPE=Debug -DQUARO_SANITIZE=ON -DQUARO_FUZZ=ON -DQUARO_BENCH=OFF
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
 (cd build-asan && ctest --output-on-failure -j "$(nproc)" --timeout 900)
