@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cassert>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -21,6 +22,13 @@ template <typename T, typename E>
 class [[nodiscard]] Result {
 public:
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    // Lets `return std::nullopt;` or `return "text";` build the value directly.
+    template <typename U,
+              typename = std::enable_if_t<!std::is_same_v<std::decay_t<U>, T> &&
+                                          !std::is_same_v<std::decay_t<U>, Result> &&
+                                          !std::is_same_v<std::decay_t<U>, Failure<E>> &&
+                                          std::is_constructible_v<T, U&&>>>
+    Result(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}
     Result(Failure<E> failure) : m_state(std::in_place_index<1>, std::move(failure.error)) {}
 
     bool ok() const { return m_state.index() == 0; }
