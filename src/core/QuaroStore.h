@@ -120,6 +120,7 @@ private:
     explicit QuaroStore(Database db) : m_db(std::move(db)) {}
     Result<void, DatabaseError> migrate();
     Result<void, DatabaseError> migrateSync();
+    Result<bool, DatabaseError> isSeeded();
 
     Database m_db;
 };

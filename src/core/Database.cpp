@@ -1,0 +1,211 @@
+#include "core/Database.h"
+
+#include "core/Utf8.h"
+
+#include <climits>
+#include <fcntl.h>
+#include <mutex>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quaro {
+
+namespace {
+
+constexpr int openFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX; // 0x10006
+constexpr int busyTimeoutMilliseconds = 4000;
+constexpr mode_t privateFileMode = 0600;
+
+struct ConnectionCloser {
+    void operator()(sqlite3* handle) const { sqlite3_close(handle); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+std::string errorText(sqlite3* handle)
+{
+    const char* text = handle ? sqlite3_errmsg(handle) : nullptr;
+    return text ? text : "desconhecido";
+}
+
+bool isFileName(const std::filesystem::path& path)
+{
+    const std::string& text = path.native();
+    return !text.empty() && text != ":memory:" && text.rfind("file:", 0) != 0;
+}
+
+// Transcripts are private: the database and its companions are readable by
+// their owner only, whatever the umask. SQLite gives a new -wal or -shm file
+// the mode of the database file, so creating the database as 0600 ourselves
+// covers all three; files left looser by someone else are tightened when
+// they are ours.
+void makePrivate(const std::string& path, bool create)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), privateFileMode);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_mode & 07777) != privateFileMode)
+        ::fchmod(fd, privateFileMode);
+    ::close(fd);
+}
+
+} // namespace
+
+struct Database::Connection {
+    std::unique_ptr<sqlite3, ConnectionCloser> handle;
+    // The "quaro.database" queue: one call at a time on this connection.
+    std::mutex queue;
+
+    Result<Statement, DatabaseError> prepare(std::string_view sql, const std::vector<SQLValue>& parameters);
+};
+
+Database::Database(std::unique_ptr<Connection> connection) : m_connection(std::move(connection)) {}
+Database::Database(Database&&) noexcept = default;
+Database& Database::operator=(Database&&) noexcept = default;
+Database::~Database() = default;
+
+Result<Database, DatabaseError> Database::open(const std::filesystem::path& path)
+{
+    const bool onDisk = isFileName(path);
+    if (onDisk)
+        makePrivate(path.native(), true);
+
+    auto connection = std::make_unique<Connection>();
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, openFlags, nullptr);
+    connection->handle.reset(raw);
+    if (rc != SQLITE_OK)
+        return Failure{DatabaseError::open(errorText(raw))};
+    sqlite3_busy_timeout(raw, busyTimeoutMilliseconds);
+
+    Database db(std::move(connection));
+    if (auto done = db.execute("PRAGMA journal_mode=WAL;"); !done)
+        return Failure{done.error()};
+    if (auto done = db.execute("PRAGMA foreign_keys=ON;"); !done)
+        return Failure{done.error()};
+    if (onDisk) {
+        makePrivate(path.native() + "-wal", false);
+        makePrivate(path.native() + "-shm", false);
+    }
+    return db;
+}
+
+Result<void, DatabaseError> Database::execute(const std::string& sql)
+{
+    std::lock_guard lock(m_connection->queue);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(m_connection->handle.get(), sql.c_str(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        std::string message = error ? error : "desconhecido";
+        sqlite3_free(error);
+        return Failure{DatabaseError::query(std::move(message))};
+    }
+    sqlite3_free(error);
+    return {};
+}
+
+Result<Statement, DatabaseError> Database::Connection::prepare(std::string_view sql,
+                                                               const std::vector<SQLValue>& parameters)
+{
+    sqlite3* db = handle.get();
+    if (sql.size() > static_cast<std::size_t>(INT_MAX))
+        return Failure{DatabaseError::query("string or blob too big")};
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        return Failure{DatabaseError::query(errorText(db))};
+    }
+    Statement statement(raw);
+    if (!raw)
+        return statement; // only whitespace or comments: nothing to run
+
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        const int position = static_cast<int>(i + 1);
+        const SQLValue& value = parameters[i];
+        int rc = SQLITE_OK;
+        // Texts are bound with their byte length so that text after a NUL
+        // character is stored too; SQLite takes its own copy.
+        if (const std::string* text = value.text())
+            rc = sqlite3_bind_text64(raw, position, text->data(), text->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        else if (const double* real = value.real())
+            rc = sqlite3_bind_double(raw, position, *real);
+        else if (const std::int64_t* integer = value.integer())
+            rc = sqlite3_bind_int64(raw, position, *integer);
+        else
+            rc = sqlite3_bind_null(raw, position);
+        // Extra values beyond the placeholders are ignored; any other bind
+        // failure (a text too big) would silently store NULL, so it fails.
+        if (rc != SQLITE_OK && rc != SQLITE_RANGE)
+            return Failure{DatabaseError::query(errorText(db))};
+    }
+    return statement;
+}
+
+Result<std::int64_t, DatabaseError> Database::run(std::string_view sql, const std::vector<SQLValue>& parameters)
+{
+    std::lock_guard lock(m_connection->queue);
+    auto statement = m_connection->prepare(sql, parameters);
+    if (!statement)
+        return Failure{statement.error()};
+    if (!statement.value())
+        return std::int64_t{0};
+    const int rc = sqlite3_step(statement.value().get());
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return Failure{DatabaseError::query(errorText(m_connection->handle.get()))};
+    return static_cast<std::int64_t>(sqlite3_changes64(m_connection->handle.get()));
+}
+
+Result<std::vector<SQLRow>, DatabaseError> Database::query(std::string_view sql,
+                                                           const std::vector<SQLValue>& parameters)
+{
+    std::lock_guard lock(m_connection->queue);
+    auto prepared = m_connection->prepare(sql, parameters);
+    if (!prepared)
+        return Failure{prepared.error()};
+    std::vector<SQLRow> rows;
+    sqlite3_stmt* statement = prepared.value().get();
+    if (!statement)
+        return rows;
+
+    const int columns = sqlite3_column_count(statement);
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE)
+            return rows;
+        if (rc != SQLITE_ROW)
+            return Failure{DatabaseError::query(errorText(m_connection->handle.get()))};
+        SQLRow row;
+        for (int column = 0; column < columns; ++column) {
+            const char* name = sqlite3_column_name(statement, column);
+            SQLValue value;
+            switch (sqlite3_column_type(statement, column)) {
+            case SQLITE_INTEGER:
+                value = SQLValue(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
+                break;
+            case SQLITE_FLOAT:
+                value = SQLValue(sqlite3_column_double(statement, column));
+                break;
+            case SQLITE_TEXT: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+                if (!text)
+                    break;
+                // Read by byte count, so a text holding NUL characters comes back whole.
+                const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+                value = utf8::isValid(bytes) ? SQLValue(bytes) : SQLValue(utf8::repaired(bytes));
+                break;
+            }
+            default: // BLOB and NULL
+                break;
+            }
+            row.set(name ? name : "", std::move(value));
+        }
+        rows.push_back(std::move(row));
+    }
+}
+
+} // namespace quaro
