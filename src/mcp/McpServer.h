@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/QuaroStore.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quaro::mcp {
+
+// The JSON-RPC side of quaro-mcp: turns one input line into at most one reply
+// line. Holds the client name that `initialize` sets; everything else is read
+// from the store on every call. Not thread-safe; one line at a time.
+class McpServer {
+public:
+    static constexpr std::string_view version = "0.1.0";
+    static constexpr std::string_view defaultProtocolVersion = "2025-06-18";
+
+    explicit McpServer(QuaroStore& store);
+
+    // `line` comes without its line terminator. Returns the compact JSON
+    // reply (without the line feed), or absent when the line gets no reply:
+    // blank lines, text that is not a JSON object, and notifications.
+    std::optional<std::string> handleLine(std::string_view line);
+
+    // The name the last `initialize` gave in clientInfo; an empty name counts.
+    const std::optional<std::string>& clientName() const { return m_clientName; }
+
+private:
+    struct Reply;
+    Reply dispatch(const std::string& method, const nlohmann::json& params);
+    nlohmann::json initialize(const nlohmann::json& params);
+
+    QuaroStore& m_store;
+    std::optional<std::string> m_clientName;
+    nlohmann::json m_toolList; // {"tools": [...]}, built once
+};
+
+} // namespace quaro::mcp

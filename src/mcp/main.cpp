@@ -1,0 +1,24 @@
+// quaro-mcp: the stdio MCP server that AI clients start to work the inbox.
+#include "core/QuaroPaths.h"
+#include "core/QuaroStore.h"
+#include "mcp/Log.h"
+#include "mcp/McpServer.h"
+#include "mcp/StdioLoop.h"
+
+#include <csignal>
+#include <unistd.h>
+
+int main()
+{
+    // A client that goes away must not kill the server in the middle of a
+    // write; the loop ends at the end of its input instead.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    auto store = quaro::QuaroStore::open(quaro::QuaroPaths::databaseURL());
+    if (!store) {
+        quaro::mcp::log("não abri a caixa do Quaro: " + store.error().description());
+        return 1;
+    }
+    quaro::mcp::McpServer server(*store);
+    return quaro::mcp::serveLines(server, STDIN_FILENO, STDOUT_FILENO);
+}
