@@ -2,11 +2,13 @@
 
 #include "core/Utf8.h"
 
+#include <chrono>
 #include <climits>
 #include <fcntl.h>
 #include <mutex>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace quaro {
@@ -84,7 +86,7 @@ Result<Database, DatabaseError> Database::open(const std::filesystem::path& path
     sqlite3_busy_timeout(raw, busyTimeoutMilliseconds);
 
     Database db(std::move(connection));
-    if (auto done = db.execute("PRAGMA journal_mode=WAL;"); !done)
+    if (auto done = db.switchToWriteAheadLog(); !done)
         return Failure{done.error()};
     if (auto done = db.execute("PRAGMA foreign_keys=ON;"); !done)
         return Failure{done.error()};
@@ -93,6 +95,32 @@ Result<Database, DatabaseError> Database::open(const std::filesystem::path& path
         makePrivate(path.native() + "-shm", false);
     }
     return db;
+}
+
+// Switching a new file to the write-ahead log takes an exclusive lock, and
+// when two connections race for it SQLite answers "database is locked" at
+// once instead of waiting. Wait here as the busy timeout would, so that the
+// application and a server opening a new inbox together both succeed.
+Result<void, DatabaseError> Database::switchToWriteAheadLog()
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(busyTimeoutMilliseconds);
+    for (;;) {
+        int rc;
+        std::string message;
+        {
+            std::lock_guard lock(m_connection->queue);
+            char* error = nullptr;
+            rc = sqlite3_exec(m_connection->handle.get(), "PRAGMA journal_mode=WAL;", nullptr, nullptr, &error);
+            message = error ? error : "desconhecido";
+            sqlite3_free(error);
+        }
+        if (rc == SQLITE_OK)
+            return {};
+        if ((rc & 0xFF) != SQLITE_BUSY || steady_clock::now() >= deadline)
+            return Failure{DatabaseError::query(std::move(message))};
+        std::this_thread::sleep_for(milliseconds(2));
+    }
 }
 
 Result<void, DatabaseError> Database::execute(const std::string& sql)

@@ -45,6 +45,7 @@ public:
 private:
     struct Connection;
     explicit Database(std::unique_ptr<Connection> connection);
+    Result<void, DatabaseError> switchToWriteAheadLog();
 
     std::unique_ptr<Connection> m_connection;
 };
