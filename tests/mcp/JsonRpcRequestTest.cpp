@@ -1,0 +1,72 @@
+#include "mcp/JsonRpcRequest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quaro::mcp {
+namespace {
+
+std::optional<std::string> idOf(const std::string& line)
+{
+    auto request = parseJsonRpcRequest(line);
+    EXPECT_TRUE(request.has_value()) << line;
+    return request ? request->id : std::nullopt;
+}
+
+TEST(JsonRpcRequest, NumberIdsKeepTheirSpelling)
+{
+    for (const std::string id : {"0", "-0", "7", "1.5", "1.50", "1e3", "1E+03", "-2.5e-3", "9223372036854775808",
+                                 "123456789012345678901234567890", "0.1000000000000000055511151231257827"}) {
+        EXPECT_EQ(idOf(R"({"method":"ping","id":)" + id + "}"), id);
+        EXPECT_EQ(idOf("{ \"id\" \t:\r " + id + " , \"method\":\"ping\"}"), id);
+    }
+}
+
+TEST(JsonRpcRequest, OnlyTheTopLevelIdCounts)
+{
+    // The nested "id" keys come first and hold other numbers.
+    EXPECT_EQ(idOf(R"({"params":{"id":1.0,"x":[{"id":2e0}]},"id":3.00})"), "3.00");
+    // With the key twice, the last one is the message's id, as in the parsed object.
+    EXPECT_EQ(idOf(R"({"id":1.0,"id":2.50})"), "2.50");
+    EXPECT_EQ(idOf(R"({"id":1.0,"id":"b"})"), R"("b")");
+}
+
+TEST(JsonRpcRequest, OtherIdsAreEchoedAsJson)
+{
+    EXPECT_EQ(idOf(R"({"id":"a\/b\u00e9"})"), "\"a/b\xC3\xA9\"");
+    EXPECT_EQ(idOf(R"({"id":""})"), R"("")");
+    EXPECT_EQ(idOf(R"({"id":true})"), "true");
+    EXPECT_EQ(idOf(R"({"id":{"b":1,"a":[2.5]}})"), R"({"a":[2.5],"b":1})");
+}
+
+TEST(JsonRpcRequest, NotificationsHaveNoId)
+{
+    auto missing = parseJsonRpcRequest(R"({"method":"notifications/initialized"})");
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->id);
+    auto null = parseJsonRpcRequest(R"({"id":null,"method":"ping"})");
+    ASSERT_TRUE(null);
+    EXPECT_FALSE(null->id);
+}
+
+TEST(JsonRpcRequest, AnythingButOneObjectIsRefused)
+{
+    for (const std::string line : std::initializer_list<std::string>{"", "x", "[]", R"([{"id":1}])", "1", "\"s\"", "null", R"({"id":1)",
+                                   R"({"id":1} {"id":2})", R"({"id":1}x)", std::string("{\"id\":1\0}", 8),
+                                   R"({"id":1e999})", R"({"id":"\ud800"})"}) {
+        EXPECT_FALSE(parseJsonRpcRequest(line)) << line;
+    }
+}
+
+TEST(JsonRpcRequest, DeepNestingIsRefusedWithoutExhaustingTheStack)
+{
+    const auto nested = [](std::size_t depth) {
+        return R"({"id":1,"params":)" + std::string(depth, '[') + std::string(depth, ']') + "}";
+    };
+    EXPECT_TRUE(parseJsonRpcRequest(nested(500)));
+    EXPECT_FALSE(parseJsonRpcRequest(nested(100000)));
+}
+
+} // namespace
+} // namespace quaro::mcp

@@ -1,0 +1,144 @@
+#include "mcp/McpServer.h"
+
+#include "core/QuaroStore.h"
+#include "core/Uuid.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace quaro::mcp {
+namespace {
+
+using json = nlohmann::json;
+
+// A server over a fresh inbox in a private folder.
+class McpServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-mcp-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        auto opened = QuaroStore::open(m_dir / "quaro.sqlite");
+        ASSERT_TRUE(opened) << opened.error().description();
+        m_store.emplace(std::move(opened).value());
+        m_server.emplace(*m_store);
+    }
+    void TearDown() override
+    {
+        m_server.reset();
+        m_store.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+
+    std::string insert(RecadoStatus status, double createdAt)
+    {
+        Recado recado;
+        recado.id = makeUUID();
+        recado.createdAt = createdAt;
+        recado.status = status;
+        recado.transcript = "fala";
+        EXPECT_TRUE(m_store->insert(recado));
+        return recado.id;
+    }
+
+    // The reply of one request line, parsed.
+    json reply(const std::string& line)
+    {
+        auto out = m_server->handleLine(line);
+        EXPECT_TRUE(out.has_value()) << line;
+        return out ? json::parse(*out) : json();
+    }
+
+    // The tool result of tools/call.
+    json tool(const std::string& name, const json& arguments)
+    {
+        return reply(json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/call"},
+                          {"params", {{"name", name}, {"arguments", arguments}}}}
+                         .dump())["result"];
+    }
+
+    std::filesystem::path m_dir;
+    std::optional<QuaroStore> m_store;
+    std::optional<McpServer> m_server;
+};
+
+TEST_F(McpServerTest, LimitCountsWholeNumbersOnly)
+{
+    for (int i = 0; i < 120; ++i)
+        insert(RecadoStatus::pendente, 1750000000 + i);
+    const auto total = [&](const json& limit) {
+        json listed = tool("inbox_list", {{"limite", limit}});
+        return json::parse(listed["content"][0]["text"].get<std::string>())["total"].get<int>();
+    };
+    EXPECT_EQ(total(5.0), 5);          // a number without fraction is an integer
+    EXPECT_EQ(total(5.5), 20);
+    EXPECT_EQ(total(true), 20);
+    EXPECT_EQ(total(json::array({3})), 20);
+    EXPECT_EQ(total(18446744073709551615ULL), 100);
+    EXPECT_EQ(total(-9223372036854775807LL - 1), 1);
+    EXPECT_EQ(total(1e300), 100);
+    EXPECT_EQ(total(-1e300), 1);
+}
+
+TEST_F(McpServerTest, RepliesAreOneCompactLineWithSlashesAsTheyAre)
+{
+    const std::string id = insert(RecadoStatus::pendente, 1750255387);
+    auto out = m_server->handleLine(R"({"jsonrpc":"2.0","id":"a/b","method":"tools/call","params":)"
+                                    R"({"name":"recado_resolve","arguments":{"id":")" + id +
+                                    R"(","resultado":"https://x.io/1"}}})");
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->find('\n'), std::string::npos);
+    EXPECT_NE(out->find(R"("id":"a/b")"), std::string::npos);
+    EXPECT_NE(out->find(R"(https://x.io/1)"), std::string::npos);
+    EXPECT_EQ(out->rfind(R"({"jsonrpc":"2.0","id":"a/b","result":{)", 0), 0u);
+}
+
+TEST_F(McpServerTest, ToolTextsArePrettyWithSortedKeys)
+{
+    ASSERT_TRUE(m_store->database().execute("DELETE FROM destino"));
+    ASSERT_TRUE(m_store->saveDestino(Destino{"D1", "Casa", "faça/isso", "#000000", 0}));
+    json listed = tool("destinos_list", json::object());
+    EXPECT_EQ(listed["content"][0]["text"],
+              "{\n  \"destinos\": [\n    {\n      \"instrucao\": \"faça/isso\",\n      \"nome\": \"Casa\"\n    }\n  ]\n}");
+    EXPECT_EQ(listed["isError"], false);
+}
+
+TEST_F(McpServerTest, TextsWithNulCharactersAreStoredWhole)
+{
+    const std::string id = insert(RecadoStatus::pego, 1750255387);
+    const std::string result("antes\0depois", 12);
+    json resolved = tool("recado_resolve", {{"id", id}, {"resultado", result}, {"cliente", std::string("a\0b", 3)}});
+    ASSERT_EQ(resolved["isError"], false) << resolved.dump();
+    auto stored = m_store->recado(id);
+    ASSERT_TRUE(stored && *stored);
+    EXPECT_EQ((*stored)->result, result);
+    EXPECT_EQ((*stored)->claimedBy, std::string("a\0b", 3));
+}
+
+TEST_F(McpServerTest, ClientNameFollowsInitialize)
+{
+    EXPECT_FALSE(m_server->clientName());
+    reply(R"({"id":1,"method":"initialize","params":{"clientInfo":{"name":""}}})");
+    EXPECT_EQ(m_server->clientName(), "");
+    reply(R"({"id":2,"method":"initialize","params":{"clientInfo":"Cursor"}})");
+    EXPECT_EQ(m_server->clientName(), "");
+    reply(R"({"id":3,"method":"initialize","params":{"clientInfo":{"name":7}}})");
+    EXPECT_FALSE(m_server->clientName());
+}
+
+TEST_F(McpServerTest, StoreFailuresBecomeToolErrors)
+{
+    ASSERT_TRUE(m_store->database().execute("DROP TABLE recado"));
+    json failed = tool("search", {{"consulta", "x"}});
+    EXPECT_EQ(failed["isError"], true);
+    EXPECT_EQ(failed["content"][0]["text"], "Erro no Quaro: Erro no banco: no such table: recado");
+}
+
+} // namespace
+} // namespace quaro::mcp
