@@ -40,7 +40,6 @@ struct McpServer::Reply {
 
 McpServer::McpServer(QuaroStore& store)
     : m_store(store)
-    , m_toolList(json{{"tools", toolDescriptors()}})
 {
 }
 
@@ -96,8 +95,11 @@ McpServer::Reply McpServer::dispatch(const std::string& method, const json& para
         return {initialize(params)};
     if (method == "ping")
         return {json::object()};
-    if (method == "tools/list")
-        return {m_toolList};
+    if (method == "tools/list") {
+        if (!m_toolList)
+            m_toolList = json{{"tools", toolDescriptors()}};
+        return {*m_toolList};
+    }
     if (method == "tools/call") {
         const auto name = params.find("name");
         if (name == params.end() || !name->is_string())

@@ -35,7 +35,9 @@ private:
 
     QuaroStore& m_store;
     std::optional<std::string> m_clientName;
-    nlohmann::json m_toolList; // {"tools": [...]}, built once
+    // {"tools": [...]}, built once, at the first tools/list: a server that
+    // is only asked to call tools never pays for it.
+    std::optional<nlohmann::json> m_toolList;
 };
 
 } // namespace quaro::mcp
