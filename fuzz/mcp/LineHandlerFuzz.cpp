@@ -62,20 +62,42 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
+// Raw input rarely forms a valid tools/call, so most inputs pick a tool with
+// their first byte and supply only its arguments; the rest are raw lines.
+constexpr std::string_view toolNames[] = {"inbox_list", "recado_get", "recado_claim", "recado_resolve",
+                                          "search",     "destinos_list", "desconhecida"};
+
+void checkedLine(std::string_view line)
+{
+    if (auto reply = server->handleLine(line)) {
+        // Every reply is one line holding one JSON object.
+        if (reply->find('\n') != std::string::npos || reply->empty() || reply->front() != '{' ||
+            reply->back() != '}')
+            std::abort();
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (size == 0)
+        return 0;
+    const std::uint8_t mode = data[0] % 10;
+    std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (mode < std::size(toolNames)) {
+        std::string line = R"({"jsonrpc":"2.0","id":1,"method":"tools/call","params":{"name":")";
+        line += toolNames[mode];
+        line += R"(","arguments":)";
+        line += input;
+        line += "}}";
+        checkedLine(line);
+        return 0;
+    }
     while (!input.empty()) {
         const std::size_t end = input.find('\n');
         std::string_view line = input.substr(0, end);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (auto reply = server->handleLine(line)) {
-            // Every reply is one line of JSON.
-            if (reply->find('\n') != std::string::npos || reply->empty() || reply->front() != '{' ||
-                reply->back() != '}')
-                std::abort();
-        }
+        checkedLine(line);
         if (end == std::string_view::npos)
             break;
         input.remove_prefix(end + 1);
