@@ -2,7 +2,7 @@
 
 #include "core/QuaroText.h"
 
-#include <system_error>
+#include <unistd.h>
 
 namespace quaro {
 
@@ -136,10 +136,9 @@ Result<void, DatabaseError> QuaroStore::deleteRecado(const std::string& id)
     auto existing = recado(id);
     if (!existing)
         return Failure{existing.error()};
-    if (existing.value() && existing.value()->audioPath) {
-        std::error_code ignored; // already gone or not ours to remove: the row goes anyway
-        std::filesystem::remove(*existing.value()->audioPath, ignored);
-    }
+    // A file already gone or not ours to remove does not keep the row.
+    if (existing.value() && existing.value()->audioPath)
+        ::unlink(existing.value()->audioPath->c_str());
     return done(m_db.run("DELETE FROM recado WHERE id = ?", {id}));
 }
 

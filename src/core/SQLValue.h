@@ -25,6 +25,7 @@ public:
     SQLValue(std::string_view text) : m_value(std::string(text)) {}
     SQLValue(const char* text) : m_value(std::string(text)) {}
     SQLValue(double real) : m_value(real) {}
+    SQLValue(bool) = delete; // say which: an integer 0/1, or text
     template <typename I, std::enable_if_t<std::is_integral_v<I> && !std::is_same_v<I, bool>, int> = 0>
     SQLValue(I integer) : m_value(static_cast<std::int64_t>(integer)) {}
 

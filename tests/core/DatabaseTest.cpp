@@ -74,14 +74,6 @@ TEST_F(DatabaseTest, AccessorsConvertOnlyWhereTheyShould)
     EXPECT_EQ(row.real("huge"), 1e300);
 }
 
-TEST_F(DatabaseTest, OptionalFactoriesGiveNullWhenAbsent)
-{
-    EXPECT_EQ(SQLValue::from(std::optional<std::string>{}).kind(), SQLValue::Kind::null);
-    EXPECT_EQ(SQLValue::from(std::optional<double>{}).kind(), SQLValue::Kind::null);
-    EXPECT_EQ(*SQLValue::from(std::optional<std::string>{"a"}).text(), "a");
-    EXPECT_EQ(*SQLValue::from(std::optional<double>{1.25}).real(), 1.25);
-}
-
 TEST_F(DatabaseTest, LaterColumnWinsWhenNamesRepeat)
 {
     Database db = openDb();

@@ -281,13 +281,4 @@ TEST_F(QuaroStoreTest, MetaKeysAreSetReplacedAndRemoved)
     EXPECT_EQ(take(m_store.meta("nuvem.cursor")), std::nullopt);
 }
 
-TEST_F(QuaroStoreTest, TwoStoresOnOneFileSeeEachOthersWrites)
-{
-    QuaroStore other = take(QuaroStore::open(m_dir / "quaro.sqlite"));
-    add("A", RecadoStatus::pendente);
-    ASSERT_TRUE(take(other.claim("A", "Claude")));
-    EXPECT_EQ(get("A").status, RecadoStatus::pego);
-    EXPECT_EQ(take(m_store.destinos()), take(other.destinos()));
-}
-
 } // namespace
