@@ -42,7 +42,6 @@ void answer(McpServer& server, std::string_view line, int output)
 
 int serveLines(McpServer& server, int input, int output)
 {
-    constexpr std::size_t chunk = 64 * 1024;
     std::string buffer;
     std::size_t start = 0;   // first byte not yet handled
     std::size_t scanned = 0; // no line feed in [start, scanned)
@@ -64,17 +63,17 @@ int serveLines(McpServer& server, int input, int output)
             start = 0;
         }
 
-        const std::size_t kept = buffer.size();
-        buffer.resize(kept + chunk);
+        // Read into a stack chunk: the kernel touches only the bytes it
+        // delivers, where growing the string first would zero-fill (and
+        // fault in) the whole chunk on every read.
+        char chunk[64 * 1024];
         ssize_t got;
         do {
-            got = ::read(input, buffer.data() + kept, chunk);
+            got = ::read(input, chunk, sizeof chunk);
         } while (got < 0 && errno == EINTR);
-        if (got <= 0) {
-            buffer.resize(kept);
+        if (got <= 0)
             break;
-        }
-        buffer.resize(kept + static_cast<std::size_t>(got));
+        buffer.append(chunk, static_cast<std::size_t>(got));
     }
     // A last line without its line feed still counts.
     if (start < buffer.size())
