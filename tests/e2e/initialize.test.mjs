@@ -1,5 +1,7 @@
 // The handshake and the catalogue as the official SDK client sees them.
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
 import { test } from 'node:test';
 
 import { connect, privateHome, strayStderr } from './helpers.mjs';
@@ -97,4 +99,20 @@ test('resources and prompts are empty lists, although only tools are announced',
   const { client } = await connect(t, home);
   assert.deepEqual((await client.listResources()).resources, []);
   assert.deepEqual((await client.listPrompts()).prompts, []);
+});
+
+test('the inbox the server creates is private to the user, whatever the umask', async (t) => {
+  const home = privateHome(t);
+  const previous = process.umask(0o000);
+  t.after(() => process.umask(previous));
+  const { client } = await connect(t, home);
+  await client.callTool({ name: 'inbox_list', arguments: {} });
+  const mode = (file) => fs.statSync(file).mode & 0o777;
+  const folder = path.dirname(home.databasePath);
+  assert.equal(mode(folder), 0o700);
+  for (const name of fs.readdirSync(folder)) {
+    const file = path.join(folder, name);
+    if (fs.statSync(file).isFile()) assert.equal(mode(file), 0o600, name);
+  }
+  assert.ok(fs.existsSync(home.databasePath));
 });
