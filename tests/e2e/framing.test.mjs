@@ -164,3 +164,15 @@ test('a database that cannot be opened: exit 1, one log line, nothing on stdout'
   assert.equal(run.stdout.length, 0);
   assert.match(run.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Não abri o banco: .+\n$/);
 });
+
+test('a file that is not a database: exit 1 with the reason, the file left as it was', async (t) => {
+  const home = privateHome(t);
+  fs.mkdirSync(path.dirname(home.databasePath), { recursive: true });
+  const garbage = Buffer.alloc(8192, 0x5a);
+  fs.writeFileSync(home.databasePath, garbage);
+  const run = await runRaw(home, rpc(1, 'ping') + '\n');
+  assert.equal(run.code, 1);
+  assert.equal(run.stdout.length, 0);
+  assert.match(run.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Erro no banco: file is not a database\n$/);
+  assert.deepEqual(fs.readFileSync(home.databasePath), garbage);
+});
