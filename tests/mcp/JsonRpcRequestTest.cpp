@@ -52,7 +52,7 @@ TEST(JsonRpcRequest, NotificationsHaveNoId)
 
 TEST(JsonRpcRequest, AnythingButOneObjectIsRefused)
 {
-    for (const std::string line : std::initializer_list<std::string>{"", "x", "[]", R"([{"id":1}])", "1", "\"s\"", "null", R"({"id":1)",
+    for (const std::string& line : std::initializer_list<std::string>{"", "x", "[]", R"([{"id":1}])", "1", "\"s\"", "null", R"({"id":1)",
                                    R"({"id":1} {"id":2})", R"({"id":1}x)", std::string("{\"id\":1\0}", 8),
                                    R"({"id":1e999})", R"({"id":"\ud800"})"}) {
         EXPECT_FALSE(parseJsonRpcRequest(line)) << line;
