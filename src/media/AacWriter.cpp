@@ -42,6 +42,7 @@ AudioWriteError AacWriter::failure(const std::string& detail) const
 
 Result<std::unique_ptr<AacWriter>, AudioWriteError> AacWriter::create(const std::filesystem::path& path)
 {
+    quietFFmpegLog();
     auto state = std::make_unique<State>();
     auto fail = [&](const std::string& detail) {
         return Failure{AudioWriteError{"Não consegui criar o arquivo de áudio " + path.filename().string() + " ("

@@ -46,6 +46,10 @@ using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 
+// FFmpeg's own chatter (encoder statistics, probing notes) is not Quaro's
+// log; only its errors are kept on standard error.
+void quietFFmpegLog();
+
 inline std::string avErrorText(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -26,6 +26,7 @@ FFmpegReader::~FFmpegReader() = default;
 
 std::unique_ptr<FFmpegReader> FFmpegReader::open(const std::filesystem::path& path)
 {
+    quietFFmpegLog();
     auto state = std::make_unique<State>();
     state->path = path;
 

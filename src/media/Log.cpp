@@ -1,5 +1,7 @@
 #include "media/Log.h"
 
+#include "media/FFmpegPtr.h"
+
 #include <cstdio>
 #include <mutex>
 
@@ -27,6 +29,12 @@ void setLogHandler(std::function<void(const std::string&)> h)
 {
     std::lock_guard lock(g_mutex);
     handler() = std::move(h);
+}
+
+void quietFFmpegLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
 }
 
 } // namespace quaro::media
