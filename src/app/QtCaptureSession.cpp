@@ -33,8 +33,11 @@ QtCaptureSession::QtCaptureSession(QObject* parent) : QObject(parent), m_devices
 
 QtCaptureSession::~QtCaptureSession()
 {
-    if (m_source)
+    // Deleted at once, not later: the worker's event loop may be ending.
+    if (m_source) {
         m_source->stop();
+        delete m_source.release();
+    }
 }
 
 std::vector<Microphone> QtCaptureSession::microphones()

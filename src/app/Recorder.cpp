@@ -25,6 +25,7 @@ Recorder::Recorder(QObject* parent) : QObject(parent)
     });
     m_thread.setObjectName(QStringLiteral("quaro.recorder"));
     m_worker->moveToThread(&m_thread);
+    m_worker->moveSessionToThread(&m_thread);
     m_thread.start();
 }
 

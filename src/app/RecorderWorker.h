@@ -4,8 +4,10 @@
 #include "media/RecorderCore.h"
 
 #include <QObject>
+#include <QThread>
 
 #include <functional>
+#include <memory>
 
 namespace quaro {
 
@@ -20,13 +22,15 @@ public:
     explicit RecorderWorker(UnexpectedStopHandler onUnexpectedStop);
     ~RecorderWorker() override;
 
-    RecorderCore& core() { return m_core; }
-    // Closes any open recording and releases the device (on the worker thread).
+    RecorderCore& core() { return *m_core; }
+    // Closes any open recording and releases the device and every Qt object
+    // of the session; runs on the worker thread before it ends.
     void shutdown();
+    void moveSessionToThread(QThread* thread);
 
 private:
-    QtCaptureSession m_session;
-    RecorderCore m_core;
+    std::unique_ptr<QtCaptureSession> m_session;
+    std::unique_ptr<RecorderCore> m_core;
     UnexpectedStopHandler m_onUnexpectedStop;
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -111,7 +112,7 @@ inline std::size_t oggPageLength(const std::vector<std::uint8_t>& file, std::siz
 
 inline void fixOggCrc(std::vector<std::uint8_t>& file, std::size_t offset)
 {
-    const std::size_t length = oggPageLength(file, offset);
+    const std::size_t length = std::min(oggPageLength(file, offset), file.size() - offset);
     for (int i = 0; i < 4; ++i)
         file[offset + 22 + std::size_t(i)] = 0;
     const std::uint32_t crc = oggCrc(file.data() + offset, length);
