@@ -71,7 +71,14 @@ Result<std::unique_ptr<AacWriter>, AudioWriteError> AacWriter::create(const std:
     av_channel_layout_copy(&encoder->ch_layout, &mono);
     if (container->oformat->flags & AVFMT_GLOBALHEADER)
         encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if ((rc = avcodec_open2(encoder, codec, nullptr)) < 0)
+    // The constant-quantizer coder: about three times cheaper than the default
+    // two-loop search, and indistinguishable on voice at this bit rate. It
+    // keeps imports far faster than real time and recording light.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "aac_coder", "fast", 0);
+    rc = avcodec_open2(encoder, codec, &options);
+    av_dict_free(&options);
+    if (rc < 0)
         return fail(avErrorText(rc));
 
     state->stream = avformat_new_stream(container, nullptr);

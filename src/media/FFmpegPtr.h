@@ -46,8 +46,9 @@ using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 
-// FFmpeg's own chatter (encoder statistics, probing notes) is not Quaro's
-// log; only its errors are kept on standard error.
+// FFmpeg's own messages (encoder statistics, refused probes, damaged
+// packets) are not Quaro's log: every failure that matters comes back as an
+// error value with its text.
 void quietFFmpegLog();
 
 inline std::string avErrorText(int code)

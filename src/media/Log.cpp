@@ -34,7 +34,7 @@ void setLogHandler(std::function<void(const std::string&)> h)
 void quietFFmpegLog()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
 }
 
 } // namespace quaro::media

@@ -55,6 +55,7 @@ Result<void, RecorderError> RecorderCore::useMicrophone(const std::optional<std:
     if (auto attached = m_session.attach(*chosen); !attached)
         return attached;
     m_inputID = chosen->id;
+    m_inputName = chosen->name;
     // The next buffer builds a converter for the new device's format.
     m_converter.reset();
     m_converterSource.reset();
@@ -98,8 +99,13 @@ Result<void, RecorderError> RecorderCore::start(const std::optional<std::string>
     m_seconds.store(0, std::memory_order_relaxed);
     m_level.store(0, std::memory_order_relaxed);
     m_paused = false;
-    if (!m_session.isRunning())
+    if (!m_session.isRunning()) {
         m_session.startRunning();
+        // A device that accepted the input but delivers nothing is not a
+        // recording: say so now rather than produce an empty file.
+        if (!m_session.isRunning())
+            return fail(RecorderError::cannotUseMicrophone(m_inputName));
+    }
     return {};
 }
 

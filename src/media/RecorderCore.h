@@ -32,6 +32,7 @@ public:
     // Makes sure buffers will be delivered; false when they cannot be.
     virtual bool prepareOutput() = 0;
     virtual bool isRunning() const = 0;
+    // Starts delivering buffers; isRunning() tells whether it worked.
     virtual void startRunning() = 0;
     virtual void stopRunning() = 0;
 };
@@ -100,6 +101,7 @@ private:
     CaptureSession& m_session;
     RecordingSinkFactory m_sinks;
     std::optional<std::string> m_inputID;
+    std::string m_inputName;
     std::unique_ptr<RecordingSink> m_file;
     std::optional<std::filesystem::path> m_fileURL;
     std::optional<AudioConverter> m_converter;

@@ -12,12 +12,10 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -52,8 +50,23 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawnp(&pid, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0)
+        const pid_t parent = getpid();
+        pid = fork();
+        if (pid < 0)
             return false;
+        if (pid == 0) {
+            // The server must not outlive a test process that crashes, nor
+            // hold ctest's output pipe open.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent)
+                _exit(1);
+            const int null = ::open("/dev/null", O_RDWR);
+            dup2(null, STDIN_FILENO);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execvp("pulseaudio", argv.data());
+            _exit(127);
+        }
         for (int i = 0; i < 200; ++i) {
             if (fs::exists(dir / "pulse" / "native") && sh("pactl info"))
                 return sh("pactl set-default-source vmic");
@@ -87,6 +100,8 @@ class PulseEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
+        // Writing to a pipe source that was just unloaded must fail, not kill.
+        signal(SIGPIPE, SIG_IGN);
         g_pulse = new PulseServer;
         ASSERT_TRUE(g_pulse->start()) << "PulseAudio did not start";
     }
@@ -132,7 +147,7 @@ private:
     std::thread m_thread;
 };
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 15000)
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!condition()) {

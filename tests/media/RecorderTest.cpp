@@ -24,6 +24,7 @@ public:
     std::string refuse;                         // device id that always fails
     bool outputOK = true;
     bool running = false;
+    bool startFails = false;
     int attachCount = 0;
 
     std::optional<Microphone> device(const std::string& id) override
@@ -49,7 +50,7 @@ public:
     }
     bool prepareOutput() override { return outputOK; }
     bool isRunning() const override { return running; }
-    void startRunning() override { running = true; }
+    void startRunning() override { running = !startFails; }
     void stopRunning() override { running = false; }
 };
 
@@ -274,8 +275,15 @@ TEST_F(RecorderTest, StartFailures)
     EXPECT_EQ(recorder.stop().error().kind, RecorderError::Kind::notRecording);
     sink.failCreate = false;
 
+    // The device is attached but will not deliver: a failure, not a silent file.
+    session.startFails = true;
+    EXPECT_EQ(recorder.start(std::nullopt, "/rec/e.m4a").error().description,
+              "Não consegui usar o microfone Microfone Interno.");
+    EXPECT_FALSE(recorder.isRecording());
+    session.startFails = false;
+
     session.devices.clear();
-    EXPECT_EQ(recorder.start(std::nullopt, "/rec/e.m4a").error().description, "Nenhum microfone encontrado.");
+    EXPECT_EQ(recorder.start(std::nullopt, "/rec/f.m4a").error().description, "Nenhum microfone encontrado.");
 }
 
 TEST_F(RecorderTest, SwitchingMicrophoneKeepsTheFileAndRebuildsTheConverter)
