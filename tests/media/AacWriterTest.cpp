@@ -1,7 +1,6 @@
 #include "Fixtures.h"
 
 #include "media/AacWriter.h"
-#include "media/AudioConverter.h"
 #include "media/AudioDecode.h"
 
 #include <gtest/gtest.h>
@@ -48,50 +47,4 @@ TEST(AacWriterTest, ReportsCreateAndWriteFailures)
     if (!failed)
         failed = !full.value()->close().ok();
     EXPECT_TRUE(failed);
-}
-
-TEST(AudioConverterTest, ResamplesAndMixesEveryCaptureLayout)
-{
-    for (SampleType type : {SampleType::float32, SampleType::int16, SampleType::int32}) {
-        for (int rate : {16000, 44100, 48000}) {
-            for (int channels : {1, 2}) {
-                for (bool interleaved : {true, false}) {
-                    SCOPED_TRACE(std::to_string(int(type)) + "/" + std::to_string(rate) + "/"
-                                 + std::to_string(channels) + (interleaved ? "i" : "p"));
-                    auto converter = AudioConverter::make({type, rate, channels, interleaved});
-                    ASSERT_TRUE(converter);
-                    // One second of full-scale DC in every channel, in 10 pieces.
-                    const int frames = rate / 10;
-                    const std::size_t bytes = type == SampleType::int16 ? 2 : 4;
-                    std::vector<std::uint8_t> data(std::size_t(frames * channels) * bytes);
-                    for (std::size_t i = 0; i < std::size_t(frames * channels); ++i) {
-                        if (type == SampleType::float32) {
-                            const float v = 0.5f;
-                            std::memcpy(&data[i * 4], &v, 4);
-                        } else if (type == SampleType::int16) {
-                            const std::int16_t v = 16384;
-                            std::memcpy(&data[i * 2], &v, 2);
-                        } else {
-                            const std::int32_t v = 1 << 30;
-                            std::memcpy(&data[i * 4], &v, 4);
-                        }
-                    }
-                    std::vector<const std::uint8_t*> planes;
-                    for (int c = 0; c < (interleaved ? 1 : channels); ++c)
-                        planes.push_back(data.data() + std::size_t(c * frames) * bytes);
-                    std::vector<float> out, all;
-                    for (int piece = 0; piece < 10; ++piece) {
-                        ASSERT_TRUE(converter->convert(planes.data(), frames, out));
-                        all.insert(all.end(), out.begin(), out.end());
-                    }
-                    ASSERT_TRUE(converter->flush(out));
-                    all.insert(all.end(), out.begin(), out.end());
-                    EXPECT_NEAR(double(all.size()), 48000.0, 2.0);
-                    EXPECT_NEAR(all[all.size() / 2], 0.5f, 1e-3); // averaged, not summed
-                }
-            }
-        }
-    }
-    EXPECT_FALSE(AudioConverter::make({SampleType::float32, 0, 1, true}));
-    EXPECT_FALSE(AudioConverter::make({SampleType::float32, 48000, 0, true}));
 }
