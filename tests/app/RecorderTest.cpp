@@ -290,6 +290,43 @@ TEST(QtRecorderTest, FallsBackToTheDefaultMicrophoneWhenItsDeviceIsUnplugged)
     EXPECT_NEAR(decodedSeconds(*stopped.file), recorder.seconds(), 0.03);
 }
 
+TEST(QtRecorderTest, SwitchesMicrophoneMidRecordingIntoTheSameFile)
+{
+    TempDir out;
+    const int module = g_pulse->addPipeSource("vmic3", 48000, 1);
+    ASSERT_GE(module, 0);
+    ASSERT_TRUE(waitFor([] { return hasMicrophone("vmic3"); }));
+
+    Recorder recorder;
+    Started started;
+    recorder.start(std::nullopt, out / "REC.m4a", started.callback());
+    ASSERT_TRUE(waitFor([&] { return started.done; }));
+    ASSERT_FALSE(started.error) << started.error->description;
+
+    const auto first = speech(out, 16000, 1);
+    const double firstSeconds = double(first.size()) / 32000.0;
+    {
+        Feeder feeder(g_pulse->dir / "vmic.fifo", first, 32000);
+        ASSERT_TRUE(waitFor([&] { return feeder.done() && recorder.seconds() > firstSeconds - 0.15; }));
+    }
+    recorder.switchMicrophone(std::string("vmic3"));
+    const auto second = speech(out, 48000, 1);
+    const double secondSeconds = double(second.size()) / 96000.0;
+    {
+        Feeder feeder(g_pulse->dir / "vmic3.fifo", second, 96000);
+        ASSERT_TRUE(waitFor([&] {
+            return feeder.done() && recorder.seconds() > firstSeconds + secondSeconds - 0.3;
+        }));
+    }
+    Stopped stopped;
+    recorder.stop(stopped.callback());
+    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
+    ASSERT_TRUE(stopped.file) << stopped.error->description;
+    EXPECT_NEAR(recorder.seconds(), firstSeconds + secondSeconds, 0.3);
+    EXPECT_NEAR(decodedSeconds(*stopped.file), recorder.seconds(), 0.03);
+    EXPECT_TRUE(sh("pactl unload-module " + std::to_string(module)));
+}
+
 TEST(QtRecorderTest, MissingMicrophoneStartsOnTheDefaultAndPauseHoldsTheCount)
 {
     TempDir out;
