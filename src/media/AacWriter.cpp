@@ -92,20 +92,28 @@ Result<std::unique_ptr<AacWriter>, AudioWriteError> AacWriter::create(const std:
     const std::string url = "file:" + path.string();
     if ((rc = avio_open(&container->pb, url.c_str(), AVIO_FLAG_WRITE)) < 0)
         return fail(avErrorText(rc));
+    // From here on a failure would leave a useless file behind.
+    auto failAndRemove = [&](const std::string& detail) {
+        avio_closep(&container->pb);
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(path, ignored))
+            std::filesystem::remove(path, ignored);
+        return fail(detail);
+    };
     if ((rc = avformat_write_header(container, nullptr)) < 0)
-        return fail(avErrorText(rc));
+        return failAndRemove(avErrorText(rc));
 
     state->frame.reset(av_frame_alloc());
     state->packet.reset(av_packet_alloc());
     if (!state->frame || !state->packet)
-        return fail("sem memória");
+        return failAndRemove("sem memória");
     AVFrame* frame = state->frame.get();
     frame->format = AV_SAMPLE_FMT_FLTP;
     frame->sample_rate = sampleRate;
     frame->nb_samples = encoder->frame_size;
     av_channel_layout_copy(&frame->ch_layout, &mono);
     if ((rc = av_frame_get_buffer(frame, 0)) < 0)
-        return fail(avErrorText(rc));
+        return failAndRemove(avErrorText(rc));
 
     return std::unique_ptr<AacWriter>(new AacWriter(path, std::move(state)));
 }

@@ -36,11 +36,15 @@ Result<void, OggPathError> decodeOggOpus(const std::filesystem::path& path, PcmS
 {
     std::vector<std::uint8_t> data;
     {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
         if (!in)
             return Failure{OggPathError{false, "arquivo ilegível"}};
-        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
+        const std::streamoff size = in.tellg();
+        if (size < 0)
+            return Failure{OggPathError{false, "erro de leitura"}};
+        data.resize(std::size_t(size));
+        in.seekg(0);
+        if (!in.read(reinterpret_cast<char*>(data.data()), size))
             return Failure{OggPathError{false, "erro de leitura"}};
     }
     auto packets = OggReader(std::move(data)).packets();
