@@ -110,9 +110,10 @@ Result<void, RecorderError> QtCaptureSession::attach(const Microphone& microphon
         if (!io)
             return Failure{RecorderError::cannotUseMicrophone(microphone.name)};
     }
-    if (m_source)
-        m_source->stop();
+    SourcePtr previous = std::move(m_source);
     m_source = std::move(source);
+    if (previous)
+        previous->stop();
     m_io = io;
     m_device = device;
     m_format = *pcmFormat(format);

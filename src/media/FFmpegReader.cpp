@@ -97,7 +97,8 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
     auto drain = [&]() -> Result<void, AudioImportError> {
         for (;;) {
             int rc = avcodec_receive_frame(decoder, frame.get());
-            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            // A frame the decoder could not rebuild is skipped like a damaged packet.
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF || rc == AVERROR_INVALIDDATA)
                 return {};
             if (rc < 0)
                 return Failure{AudioImportError::system("Não consegui ler " + name + ".", avErrorText(rc))};
