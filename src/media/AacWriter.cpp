@@ -13,6 +13,10 @@ namespace quaro {
 
 using namespace media;
 
+namespace {
+constexpr std::int64_t flushBytes = AacWriter::bitRate / 8; // about one second
+} // namespace
+
 struct AacWriter::State {
     OutputFormatPtr container;
     CodecContextPtr encoder;
@@ -21,6 +25,7 @@ struct AacWriter::State {
     AVStream* stream = nullptr;
     int filled = 0;          // samples waiting in `frame`
     std::int64_t pts = 0;    // samples sent to the encoder
+    std::int64_t flushedAt = 0;
     bool failed = false;
 };
 
@@ -174,8 +179,16 @@ Result<void, AudioWriteError> AacWriter::encode(bool final)
         av_packet_rescale_ts(s.packet.get(), s.encoder->time_base, s.stream->time_base);
         s.packet->stream_index = s.stream->index;
         rc = av_interleaved_write_frame(s.container.get(), s.packet.get());
-        if (rc >= 0 && s.container->pb->error < 0)
-            rc = s.container->pb->error;
+        // Left alone, the muxer keeps a seekable file's data in memory until
+        // the end: push it out about once a second of audio, so memory stays
+        // flat and a full disk is noticed while recording, not at the end.
+        AVIOContext* io = s.container->pb;
+        if (rc >= 0 && avio_tell(io) - s.flushedAt >= flushBytes) {
+            avio_flush(io);
+            s.flushedAt = avio_tell(io);
+        }
+        if (rc >= 0 && io->error < 0)
+            rc = io->error;
         if (rc < 0) {
             s.failed = true;
             return Failure{failure(avErrorText(rc))};
@@ -191,6 +204,9 @@ Result<void, AudioWriteError> AacWriter::close()
     m_closed = true;
     State& s = *m_state;
     Result<void, AudioWriteError> result;
+    // A file whose writing failed earlier has no index: it is never complete.
+    if (s.failed)
+        result = Failure{failure("gravação incompleta")};
     if (!s.failed && s.filled > 0)
         result = encode(false);
     if (!s.failed)

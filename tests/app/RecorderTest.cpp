@@ -13,6 +13,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -357,6 +358,54 @@ TEST(QtRecorderTest, MissingMicrophoneStartsOnTheDefaultAndPauseHoldsTheCount)
     ASSERT_TRUE(stopped.file);
     EXPECT_LT(recorder.seconds(), double(pcm.size()) / 32000.0 - 0.2); // the pause is not in the file
     EXPECT_FALSE(unexpected);
+}
+
+TEST(QtRecorderTest, ReportsARecordingThatStoppedBecauseTheFileCouldNotBeWritten)
+{
+    TempDir out;
+    const auto tone = out / "tone.raw";
+    ASSERT_TRUE(sh("sox -n -r 16000 -c 1 -e signed -b 16 " + quote(tone) + " synth 12 pinknoise vol 0.5"));
+    const auto pcm = readBytes(tone);
+
+    Recorder recorder;
+    std::optional<fs::path> stoppedFile;
+    std::optional<RecorderError> stoppedError;
+    bool onMainThread = false;
+    recorder.onUnexpectedStop = [&](fs::path file, std::optional<RecorderError> error) {
+        stoppedFile = file;
+        stoppedError = error;
+        onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+    };
+    Started started;
+    recorder.start(std::string("vmic"), out / "REC.m4a", started.callback());
+    ASSERT_TRUE(waitFor([&] { return started.done; }));
+    ASSERT_FALSE(started.error) << started.error->description;
+
+    // A file-size limit stands in for a full disk: writes past 16 KiB fail.
+    // It is set once the sound server's shared memory is in place.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 16 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    {
+        Feeder feeder(g_pulse->dir / "vmic.fifo", pcm, 32000);
+        EXPECT_TRUE(waitFor([&] { return stoppedFile.has_value(); })) << recorder.seconds();
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+
+    ASSERT_TRUE(stoppedFile);
+    EXPECT_EQ(*stoppedFile, out / "REC.m4a");
+    ASSERT_TRUE(stoppedError);
+    EXPECT_NE(stoppedError->description.find("REC.m4a"), std::string::npos) << stoppedError->description;
+    EXPECT_TRUE(onMainThread);
+    EXPECT_LT(recorder.seconds(), 11.0);
+    Stopped stopped;
+    recorder.stop(stopped.callback());
+    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
+    ASSERT_TRUE(stopped.error);
+    EXPECT_EQ(stopped.error->description, "Nada estava sendo gravado.");
 }
 
 int main(int argc, char** argv)

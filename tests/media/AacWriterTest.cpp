@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -36,15 +38,25 @@ TEST(AacWriterTest, ReportsCreateAndWriteFailures)
     ASSERT_FALSE(missing.ok());
     EXPECT_NE(missing.error().description.find("a.m4a"), std::string::npos);
 
-    // A full disk surfaces as a failed write or close, never as success.
-    auto full = AacWriter::create("/dev/full");
-    bool failed = !full.ok();
+    // A full disk (here a file-size limit) surfaces while writing, within a
+    // few seconds of audio, not only when the file is closed.
+    auto limited = AacWriter::create(dir / "b.m4a");
+    ASSERT_TRUE(limited.ok());
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 16 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::vector<float> noise(48000);
     for (std::size_t i = 0; i < noise.size(); ++i)
         noise[i] = float((i * 7919) % 2000) / 1000.0f - 1.0f;
-    for (int second = 0; second < 30 && !failed; ++second)
-        failed = !full.value()->write(noise.data(), noise.size()).ok();
-    if (!failed)
-        failed = !full.value()->close().ok();
-    EXPECT_TRUE(failed);
+    int failedAt = -1;
+    for (int second = 0; second < 10 && failedAt < 0; ++second)
+        if (!limited.value()->write(noise.data(), noise.size()).ok())
+            failedAt = second;
+    setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_GE(failedAt, 0);
+    EXPECT_LE(failedAt, 4);
+    EXPECT_FALSE(limited.value()->close().ok());
 }
