@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quaro::testing {
+
+// A fresh folder under the system's temporary directory, removed with its
+// contents when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string readFile(const std::filesystem::path& path);
+std::string sha1Hex(const std::string& bytes);
+
+// PocketSphinx's own test recording ("go forward ten meters"), 16 kHz mono.
+std::vector<float> goForwardSamples();
+
+// `seconds` of a 440 Hz tone at 16 kHz.
+std::vector<float> tone(double seconds);
+
+// The files left in `directory`, by name.
+std::vector<std::string> filesIn(const std::filesystem::path& directory);
+
+} // namespace quaro::testing
