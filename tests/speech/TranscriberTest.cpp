@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "LoopbackHttpServer.h"
-#include "RandomWhisperModel.h"
 #include "SpeechTestSupport.h"
 
 using namespace quaro;
@@ -18,9 +17,7 @@ class TranscriberTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto file = m_dir.path() / "random.bin";
-        ASSERT_TRUE(quaro::testing::writeRandomWhisperModel(file));
-        m_model = quaro::testing::readFile(file);
+        m_model = quaro::testing::readFile(quaro::testing::tinyRandomModel());
         ASSERT_TRUE(m_server.started());
     }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "RandomWhisperModel.h"
 #include "SpeechTestSupport.h"
 
 using namespace quaro;
@@ -18,14 +17,8 @@ const WhisperOptions kQuick{1, false, 8};
 
 class WhisperModelTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_path = m_dir.path() / "ggml-tiny-random.bin";
-        ASSERT_TRUE(quaro::testing::writeRandomWhisperModel(m_path));
-    }
-
     TempDir m_dir;
-    std::filesystem::path m_path;
+    std::filesystem::path m_path = quaro::testing::tinyRandomModel();
 };
 
 TEST_F(WhisperModelTest, LoadsARandomModelAndRunsInferenceInEachOfferedLanguage)

@@ -10,6 +10,8 @@
 
 #include <openssl/evp.h>
 
+#include "RandomWhisperModel.h"
+
 namespace quaro::testing {
 
 TempDir::TempDir()
@@ -28,8 +30,13 @@ TempDir::~TempDir()
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return {};
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 std::string sha1Hex(const std::string& bytes)
@@ -64,6 +71,18 @@ std::vector<float> tone(double seconds)
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = 0.3f * static_cast<float>(std::sin(2 * M_PI * 440.0 * static_cast<double>(i) / 16000.0));
     return samples;
+}
+
+const std::filesystem::path& tinyRandomModel()
+{
+    static TempDir dir;
+    static const std::filesystem::path path = [] {
+        const auto file = dir.path() / "ggml-tiny-random.bin";
+        if (!writeRandomWhisperModel(file))
+            std::abort();
+        return file;
+    }();
+    return path;
 }
 
 std::vector<std::string> filesIn(const std::filesystem::path& directory)

@@ -29,6 +29,10 @@ std::vector<float> goForwardSamples();
 // `seconds` of a 440 Hz tone at 16 kHz.
 std::vector<float> tone(double seconds);
 
+// A tiny random-weight whisper model (see RandomWhisperModel.h), written once
+// per test program into a folder of its own and only read by the tests.
+const std::filesystem::path& tinyRandomModel();
+
 // The files left in `directory`, by name.
 std::vector<std::string> filesIn(const std::filesystem::path& directory);
 
