@@ -1,0 +1,107 @@
+#include "app/Recorder.h"
+
+#include "app/RecorderWorker.h"
+
+#include <QMediaDevices>
+
+namespace quaro {
+
+Recorder::Recorder(QObject* parent) : QObject(parent)
+{
+    // Bring Qt Multimedia's device layer up on this thread, so it never ends
+    // up owned by the worker.
+    (void)QMediaDevices::audioInputs();
+
+    // The worker never outlives this object (the destructor drains it), and
+    // Qt drops calls still queued for an object that is gone.
+    m_worker = new RecorderWorker([this](const UnexpectedStop& stopped) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, stopped] {
+                if (onUnexpectedStop)
+                    onUnexpectedStop(stopped.file, stopped.error);
+            },
+            Qt::QueuedConnection);
+    });
+    m_thread.setObjectName(QStringLiteral("quaro.recorder"));
+    m_worker->moveToThread(&m_thread);
+    m_worker->moveSessionToThread(&m_thread);
+    m_thread.start();
+}
+
+Recorder::~Recorder()
+{
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->shutdown(); },
+                              Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    delete m_worker;
+}
+
+template <typename F>
+void Recorder::post(F&& work)
+{
+    QMetaObject::invokeMethod(m_worker, std::forward<F>(work), Qt::QueuedConnection);
+}
+
+std::vector<Microphone> Recorder::microphones()
+{
+    return QtCaptureSession::microphones();
+}
+
+void Recorder::start(std::optional<std::string> microphoneID, std::filesystem::path file,
+                     StartCompletion completion)
+{
+    post([this, microphoneID = std::move(microphoneID), file = std::move(file),
+          completion = std::move(completion)] {
+        auto result = m_worker->core().start(microphoneID, file);
+        QMetaObject::invokeMethod(
+            this,
+            [completion, result] {
+                if (completion)
+                    completion(result);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Recorder::stop(StopCompletion completion)
+{
+    post([this, completion = std::move(completion)] {
+        auto result = m_worker->core().stop();
+        QMetaObject::invokeMethod(
+            this,
+            [completion, result] {
+                if (completion)
+                    completion(result);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Recorder::pause()
+{
+    post([this] { m_worker->core().pause(); });
+}
+
+void Recorder::resume()
+{
+    post([this] { m_worker->core().resume(); });
+}
+
+void Recorder::switchMicrophone(std::optional<std::string> id)
+{
+    post([this, id = std::move(id)] { m_worker->core().switchMicrophone(id); });
+}
+
+double Recorder::seconds() const
+{
+    return m_worker->core().seconds();
+}
+
+float Recorder::level() const
+{
+    return m_worker->core().level();
+}
+
+} // namespace quaro

@@ -1,0 +1,200 @@
+#include "media/AacWriter.h"
+
+#include "media/FFmpegPtr.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+namespace quaro {
+
+using namespace media;
+
+struct AacWriter::State {
+    OutputFormatPtr container;
+    CodecContextPtr encoder;
+    FramePtr frame;
+    PacketPtr packet;
+    AVStream* stream = nullptr;
+    int filled = 0;          // samples waiting in `frame`
+    std::int64_t pts = 0;    // samples sent to the encoder
+    bool failed = false;
+};
+
+AacWriter::AacWriter(std::filesystem::path path, std::unique_ptr<State> state)
+    : m_path(std::move(path)), m_state(std::move(state))
+{
+}
+
+AacWriter::~AacWriter()
+{
+    if (!m_closed)
+        (void)close();
+}
+
+AudioWriteError AacWriter::failure(const std::string& detail) const
+{
+    return {"Não consegui gravar o arquivo de áudio " + m_path.filename().string() + " (" + detail + ")."};
+}
+
+Result<std::unique_ptr<AacWriter>, AudioWriteError> AacWriter::create(const std::filesystem::path& path)
+{
+    quietFFmpegLog();
+    auto state = std::make_unique<State>();
+    auto fail = [&](const std::string& detail) {
+        return Failure{AudioWriteError{"Não consegui criar o arquivo de áudio " + path.filename().string() + " ("
+                                       + detail + ")."}};
+    };
+
+    AVFormatContext* container = nullptr;
+    int rc = avformat_alloc_output_context2(&container, nullptr, "ipod", nullptr);
+    if (rc < 0 || !container)
+        return fail(avErrorText(rc));
+    state->container.reset(container);
+
+    const AVCodec* codec = avcodec_find_encoder_by_name("aac");
+    if (!codec)
+        return fail("codificador AAC ausente");
+    state->encoder.reset(avcodec_alloc_context3(codec));
+    if (!state->encoder)
+        return fail("sem memória");
+    AVCodecContext* encoder = state->encoder.get();
+    encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    encoder->sample_rate = sampleRate;
+    encoder->bit_rate = bitRate;
+    encoder->profile = FF_PROFILE_AAC_LOW;
+    encoder->time_base = AVRational{1, sampleRate};
+    AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
+    av_channel_layout_copy(&encoder->ch_layout, &mono);
+    if (container->oformat->flags & AVFMT_GLOBALHEADER)
+        encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if ((rc = avcodec_open2(encoder, codec, nullptr)) < 0)
+        return fail(avErrorText(rc));
+
+    state->stream = avformat_new_stream(container, nullptr);
+    if (!state->stream)
+        return fail("sem memória");
+    state->stream->time_base = encoder->time_base;
+    if ((rc = avcodec_parameters_from_context(state->stream->codecpar, encoder)) < 0)
+        return fail(avErrorText(rc));
+
+    // "file:" keeps a colon in the name from being read as a protocol.
+    const std::string url = "file:" + path.string();
+    if ((rc = avio_open(&container->pb, url.c_str(), AVIO_FLAG_WRITE)) < 0)
+        return fail(avErrorText(rc));
+    if ((rc = avformat_write_header(container, nullptr)) < 0)
+        return fail(avErrorText(rc));
+
+    state->frame.reset(av_frame_alloc());
+    state->packet.reset(av_packet_alloc());
+    if (!state->frame || !state->packet)
+        return fail("sem memória");
+    AVFrame* frame = state->frame.get();
+    frame->format = AV_SAMPLE_FMT_FLTP;
+    frame->sample_rate = sampleRate;
+    frame->nb_samples = encoder->frame_size;
+    av_channel_layout_copy(&frame->ch_layout, &mono);
+    if ((rc = av_frame_get_buffer(frame, 0)) < 0)
+        return fail(avErrorText(rc));
+
+    return std::unique_ptr<AacWriter>(new AacWriter(path, std::move(state)));
+}
+
+Result<void, AudioWriteError> AacWriter::write(const float* samples, std::size_t count)
+{
+    if (m_closed || m_state->failed)
+        return Failure{failure("arquivo fechado")};
+    const int frameSize = m_state->encoder->frame_size;
+    while (count > 0) {
+        if (m_state->filled == 0 && av_frame_make_writable(m_state->frame.get()) < 0) {
+            m_state->failed = true;
+            return Failure{failure("sem memória")};
+        }
+        const std::size_t take = std::min<std::size_t>(count, std::size_t(frameSize - m_state->filled));
+        auto* plane = reinterpret_cast<float*>(m_state->frame->data[0]);
+        std::memcpy(plane + m_state->filled, samples, take * sizeof(float));
+        m_state->filled += int(take);
+        samples += take;
+        count -= take;
+        m_frames += std::int64_t(take);
+        if (m_state->filled == frameSize) {
+            auto sent = encode(false);
+            if (!sent)
+                return sent;
+        }
+    }
+    return {};
+}
+
+// Sends the waiting samples (or, when `final`, the end of stream) to the
+// encoder and writes every packet it returns.
+Result<void, AudioWriteError> AacWriter::encode(bool final)
+{
+    State& s = *m_state;
+    int rc = 0;
+    if (!final) {
+        s.frame->nb_samples = s.filled;
+        s.frame->pts = s.pts;
+        s.pts += s.filled;
+        s.filled = 0;
+        rc = avcodec_send_frame(s.encoder.get(), s.frame.get());
+    } else {
+        rc = avcodec_send_frame(s.encoder.get(), nullptr);
+    }
+    if (rc < 0) {
+        s.failed = true;
+        return Failure{failure(avErrorText(rc))};
+    }
+    for (;;) {
+        rc = avcodec_receive_packet(s.encoder.get(), s.packet.get());
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+            break;
+        if (rc < 0) {
+            s.failed = true;
+            return Failure{failure(avErrorText(rc))};
+        }
+        av_packet_rescale_ts(s.packet.get(), s.encoder->time_base, s.stream->time_base);
+        s.packet->stream_index = s.stream->index;
+        rc = av_interleaved_write_frame(s.container.get(), s.packet.get());
+        if (rc >= 0 && s.container->pb->error < 0)
+            rc = s.container->pb->error;
+        if (rc < 0) {
+            s.failed = true;
+            return Failure{failure(avErrorText(rc))};
+        }
+    }
+    return {};
+}
+
+Result<void, AudioWriteError> AacWriter::close()
+{
+    if (m_closed)
+        return {};
+    m_closed = true;
+    State& s = *m_state;
+    Result<void, AudioWriteError> result;
+    if (!s.failed && s.filled > 0)
+        result = encode(false);
+    if (!s.failed)
+        result = encode(true);
+    if (!s.failed) {
+        int rc = av_write_trailer(s.container.get());
+        if (rc >= 0)
+            avio_flush(s.container->pb);
+        if (rc >= 0 && s.container->pb->error < 0)
+            rc = s.container->pb->error;
+        if (rc < 0) {
+            s.failed = true;
+            result = Failure{failure(avErrorText(rc))};
+        }
+    }
+    int rc = avio_closep(&s.container->pb);
+    if (rc < 0 && result.ok())
+        result = Failure{failure(avErrorText(rc))};
+    return result;
+}
+
+} // namespace quaro

@@ -1,0 +1,86 @@
+#include "media/AudioConverter.h"
+
+#include "media/FFmpegPtr.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+namespace quaro {
+
+using namespace media;
+
+struct AudioConverter::State {
+    SwrPtr swr;
+};
+
+AudioConverter::AudioConverter(std::unique_ptr<State> state) : m_state(std::move(state)) {}
+AudioConverter::AudioConverter(AudioConverter&&) noexcept = default;
+AudioConverter& AudioConverter::operator=(AudioConverter&&) noexcept = default;
+AudioConverter::~AudioConverter() = default;
+
+std::optional<AudioConverter> AudioConverter::make(const PcmFormat& source, int outputRate)
+{
+    AVSampleFormat format = AV_SAMPLE_FMT_NONE;
+    switch (source.sampleType) {
+    case SampleType::float32: format = source.interleaved ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_FLTP; break;
+    case SampleType::int16: format = source.interleaved ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_S16P; break;
+    case SampleType::int32: format = source.interleaved ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S32P; break;
+    }
+    return makeForSampleFormat(format, source.channels, source.sampleRate, outputRate);
+}
+
+std::optional<AudioConverter> AudioConverter::makeForSampleFormat(int avSampleFormat, int channels, int sampleRate,
+                                                                  int outputRate)
+{
+    if (channels < 1 || channels > 64 || sampleRate < 1 || sampleRate > 1'536'000 || outputRate < 1
+        || outputRate > 1'536'000 || avSampleFormat < 0 || avSampleFormat >= AV_SAMPLE_FMT_NB)
+        return std::nullopt;
+
+    AVChannelLayout in{};
+    av_channel_layout_default(&in, channels);
+    AVChannelLayout out = AV_CHANNEL_LAYOUT_MONO;
+    SwrContext* raw = nullptr;
+    int rc = swr_alloc_set_opts2(&raw, &out, AV_SAMPLE_FMT_FLT, outputRate, &in, AVSampleFormat(avSampleFormat),
+                                 sampleRate, 0, nullptr);
+    av_channel_layout_uninit(&in);
+    SwrPtr swr(raw);
+    if (rc < 0 || !swr)
+        return std::nullopt;
+    // Keep the mix gains summing to one: stereo becomes the average of both
+    // channels, and a loud multi-channel source cannot clip when mixed down.
+    av_opt_set_double(swr.get(), "rematrix_maxval", 1.0, 0);
+    if (swr_init(swr.get()) < 0)
+        return std::nullopt;
+    auto state = std::make_unique<State>();
+    state->swr = std::move(swr);
+    return AudioConverter(std::move(state));
+}
+
+bool AudioConverter::convert(const std::uint8_t* const* planes, int frames, std::vector<float>& out)
+{
+    out.clear();
+    if (frames < 0)
+        return false;
+    const int capacity = swr_get_out_samples(m_state->swr.get(), frames);
+    if (capacity < 0)
+        return false;
+    out.resize(std::size_t(capacity) + 16);
+    auto* target = reinterpret_cast<std::uint8_t*>(out.data());
+    const int produced = swr_convert(m_state->swr.get(), &target, int(out.size()),
+                                     const_cast<const std::uint8_t**>(planes), frames);
+    if (produced < 0) {
+        out.clear();
+        return false;
+    }
+    out.resize(std::size_t(produced));
+    return true;
+}
+
+bool AudioConverter::flush(std::vector<float>& out)
+{
+    return convert(nullptr, 0, out);
+}
+
+} // namespace quaro

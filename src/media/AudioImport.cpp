@@ -1,0 +1,120 @@
+#include "media/AudioImport.h"
+
+#include "media/AacWriter.h"
+#include "media/PcmSink.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <system_error>
+
+namespace quaro {
+
+namespace {
+
+// Owns the output file while a conversion runs; opened only once the source
+// proves decodable.
+class WriterSink : public PcmSink {
+public:
+    explicit WriterSink(std::filesystem::path destination) : m_destination(std::move(destination)) {}
+
+    Result<void, AudioImportError> begin() override
+    {
+        auto created = AacWriter::create(m_destination);
+        if (!created)
+            return Failure{AudioImportError::system(created.error().description)};
+        m_writer = std::move(created.value());
+        return {};
+    }
+    Result<void, AudioImportError> write(const float* samples, std::size_t count) override
+    {
+        if (count == 0)
+            return {};
+        if (!m_writer)
+            return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
+        auto written = m_writer->write(samples, count);
+        if (!written)
+            return Failure{AudioImportError::system(written.error().description)};
+        return {};
+    }
+    Result<void, AudioImportError> close()
+    {
+        if (!m_writer)
+            return {};
+        auto closed = m_writer->close();
+        if (!closed)
+            return Failure{AudioImportError::system(closed.error().description)};
+        return {};
+    }
+    std::int64_t frames() const { return m_writer ? m_writer->frames() : 0; }
+
+private:
+    std::filesystem::path m_destination;
+    std::unique_ptr<AacWriter> m_writer;
+};
+
+bool isPlainName(const std::string& id)
+{
+    return !id.empty() && id != "." && id != ".." && id.find('/') == std::string::npos
+        && id.find('\0') == std::string::npos;
+}
+
+} // namespace
+
+bool AudioImport::acceptsExtension(const std::filesystem::path& file)
+{
+    std::string ext = file.extension().string();
+    if (ext.empty())
+        return false;
+    ext.erase(0, 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return std::find_if(std::begin(extensions), std::end(extensions), [&](const char* e) { return ext == e; })
+        != std::end(extensions);
+}
+
+Result<ImportedAudio, AudioImportError> AudioImport::importFile(const std::filesystem::path& source,
+                                                                const std::string& id,
+                                                                const std::filesystem::path& directory)
+{
+    if (!isPlainName(id))
+        return Failure{AudioImportError::system("Identificador de áudio inválido: " + id + ".")};
+    std::error_code ec;
+    std::filesystem::create_directories(directory, ec);
+    if (ec)
+        return Failure{AudioImportError::system(
+            "Não consegui criar a pasta " + directory.string() + " (" + ec.message() + ").", ec.message())};
+
+    const std::filesystem::path destination = directory / (id + ".m4a");
+    // Importing a file onto itself would destroy the source.
+    if (std::filesystem::equivalent(source, destination, ec))
+        return Failure{AudioImportError::system("O áudio de origem já está em " + destination.string() + ".")};
+    std::filesystem::remove(destination, ec);
+
+    WriterSink sink(destination);
+    auto decoded = media::decodeFile(source, AacWriter::sampleRate, sink);
+    auto closed = sink.close();
+    auto fail = [&](AudioImportError error) -> Result<ImportedAudio, AudioImportError> {
+        std::error_code ignored;
+        std::filesystem::remove(destination, ignored);
+        return Failure{std::move(error)};
+    };
+    if (!decoded)
+        return fail(decoded.error());
+    if (!closed)
+        return fail(closed.error());
+    if (sink.frames() < minimumFrames)
+        return fail(AudioImportError::empty());
+    return ImportedAudio{destination, double(sink.frames()) / double(AacWriter::sampleRate)};
+}
+
+std::future<Result<ImportedAudio, AudioImportError>> AudioImport::importFileAsync(std::filesystem::path source,
+                                                                                  std::string id,
+                                                                                  std::filesystem::path directory)
+{
+    return std::async(std::launch::async, [source = std::move(source), id = std::move(id),
+                                           directory = std::move(directory)] {
+        return importFile(source, id, directory);
+    });
+}
+
+} // namespace quaro

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace quaro {
+
+// Why an audio file could not be imported or decoded. `description` is the
+// sentence shown to the user; `detail` carries technical context for logs.
+struct AudioImportError {
+    enum class Kind {
+        unreadable,  // "Não consegui abrir <name>."
+        unsupported, // one of the conversion sentences below
+        empty,       // "Esse áudio está vazio ou é curto demais."
+        system,      // a file-system or codec failure, shown by its own text
+    };
+
+    Kind kind = Kind::system;
+    std::string description;
+    std::string detail;
+
+    static AudioImportError unreadable(const std::string& name)
+    {
+        return {Kind::unreadable, "Não consegui abrir " + name + ".", {}};
+    }
+    static AudioImportError unsupported(std::string message, std::string detail = {})
+    {
+        return {Kind::unsupported, std::move(message), std::move(detail)};
+    }
+    static AudioImportError empty() { return {Kind::empty, "Esse áudio está vazio ou é curto demais.", {}}; }
+    static AudioImportError system(std::string message, std::string detail = {})
+    {
+        return {Kind::system, std::move(message), std::move(detail)};
+    }
+
+    static constexpr const char* cannotConvertFormat = "Não consegui converter este formato de áudio.";
+    static constexpr const char* cannotPrepareConversion = "Não consegui preparar a conversão do áudio.";
+    static constexpr const char* conversionFailed = "A conversão do áudio falhou.";
+    static constexpr const char* whatsAppUnreadable =
+        "Não consegui ler este áudio do WhatsApp. Exporte como .m4a e tente de novo.";
+};
+
+} // namespace quaro

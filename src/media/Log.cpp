@@ -1,0 +1,40 @@
+#include "media/Log.h"
+
+#include "media/FFmpegPtr.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace quaro::media {
+namespace {
+std::mutex g_mutex;
+std::function<void(const std::string&)>& handler()
+{
+    static std::function<void(const std::string&)> h;
+    return h;
+}
+} // namespace
+
+void logLine(const std::string& line)
+{
+    std::lock_guard lock(g_mutex);
+    if (handler()) {
+        handler()(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void setLogHandler(std::function<void(const std::string&)> h)
+{
+    std::lock_guard lock(g_mutex);
+    handler() = std::move(h);
+}
+
+void quietFFmpegLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
+} // namespace quaro::media

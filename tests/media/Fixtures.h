@@ -1,0 +1,141 @@
+#pragma once
+
+// Helpers shared by the media tests: a private temporary folder per test and
+// audio fixtures made on the spot with the command-line tools (ffmpeg, sox,
+// opusenc, espeak-ng), so no binary file lives in the repository.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace quaro::testing {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-media-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp");
+        m_path = pattern;
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::string quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
+
+// Runs a shell command quietly; returns whether it succeeded.
+inline bool sh(const std::string& command)
+{
+    const std::string quiet = "(" + command + ") >/dev/null 2>&1";
+    return std::system(quiet.c_str()) == 0;
+}
+
+inline std::string capture(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        std::array<char, 4096> buffer{};
+        std::size_t n = 0;
+        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            out.append(buffer.data(), n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A sine tone as a WAV file (sox).
+inline std::filesystem::path makeTone(const TempDir& dir, const std::string& name, double seconds, int rate = 48000,
+                                      int channels = 1, const std::string& synth = "sine 440")
+{
+    auto path = dir / name;
+    EXPECT_TRUE(sh("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 " + quote(path)
+                   + " synth " + std::to_string(seconds) + " " + synth + " vol 0.5"));
+    return path;
+}
+
+// Ogg's page checksum (polynomial 0x04c11db7, no reflection), for tests that
+// patch pages and want them to stay valid for other readers too.
+inline std::uint32_t oggCrc(const std::uint8_t* data, std::size_t size)
+{
+    std::uint32_t crc = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= std::uint32_t(data[i]) << 24;
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
+    return crc;
+}
+
+inline std::size_t oggPageLength(const std::vector<std::uint8_t>& file, std::size_t offset)
+{
+    const std::size_t segments = file[offset + 26];
+    std::size_t body = 0;
+    for (std::size_t i = 0; i < segments; ++i)
+        body += file[offset + 27 + i];
+    return 27 + segments + body;
+}
+
+inline void fixOggCrc(std::vector<std::uint8_t>& file, std::size_t offset)
+{
+    const std::size_t length = std::min(oggPageLength(file, offset), file.size() - offset);
+    for (int i = 0; i < 4; ++i)
+        file[offset + 22 + std::size_t(i)] = 0;
+    const std::uint32_t crc = oggCrc(file.data() + offset, length);
+    for (int i = 0; i < 4; ++i)
+        file[offset + 22 + std::size_t(i)] = std::uint8_t(crc >> (8 * i));
+}
+
+// One Ogg page with the given lacing values and body.
+inline std::vector<std::uint8_t> oggPage(std::uint32_t serial, std::uint8_t headerType,
+                                         const std::vector<std::uint8_t>& lacing,
+                                         const std::vector<std::uint8_t>& body, std::uint32_t sequence = 0)
+{
+    std::vector<std::uint8_t> page = {'O', 'g', 'g', 'S', 0, headerType};
+    page.resize(27, 0);
+    for (int i = 0; i < 4; ++i) {
+        page[14 + std::size_t(i)] = std::uint8_t(serial >> (8 * i));
+        page[18 + std::size_t(i)] = std::uint8_t(sequence >> (8 * i));
+    }
+    page[26] = std::uint8_t(lacing.size());
+    page.insert(page.end(), lacing.begin(), lacing.end());
+    page.insert(page.end(), body.begin(), body.end());
+    fixOggCrc(page, 0);
+    return page;
+}
+
+} // namespace quaro::testing
