@@ -1,5 +1,6 @@
 #include "speech/Transcriber.h"
 
+#include <fstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -31,9 +32,6 @@ protected:
         c.log = [this](const std::string& line) {
             std::lock_guard lock(m_logLock);
             m_log.push_back(line);
-        };
-        c.decodeAudio = [](const std::filesystem::path& path) -> Result<std::vector<float>, TranscriberError> {
-            return Failure{TranscriberError::audio("Não consegui abrir " + path.filename().string() + ".")};
         };
         return c;
     }
@@ -134,11 +132,31 @@ TEST_F(TranscriberTest, WhenWhisperFailsOnlyUsEnglishSurvivesTheFallback)
     EXPECT_EQ(log().size(), 3u);
 }
 
+TEST_F(TranscriberTest, FilesAreReadThroughTheMediaReaderInBothPaths)
+{
+    const auto recording = m_dir.path() / "goforward.wav";
+    ASSERT_TRUE(quaro::testing::writeWav(recording, quaro::testing::goForwardSamples(), 16000));
+
+    Transcriber primary(config("/model"));
+    auto whisper = primary.transcribe(recording, "pt-BR");
+    ASSERT_TRUE(whisper) << whisper.error().description();
+
+    auto broken = config("/broken");
+    broken.modelDirectory = m_dir.path() / "Elsewhere";
+    Transcriber fallback(broken);
+    auto legacy = fallback.transcribe(recording, "en-US");
+    ASSERT_TRUE(legacy) << legacy.error().description();
+    EXPECT_EQ(*legacy, "go forward ten meters");
+    EXPECT_EQ(log().size(), 1u);
+}
+
 TEST_F(TranscriberTest, UnreadableFilesFailInBothPathsWithTheReadersSentence)
 {
+    std::ofstream(m_dir.path() / "nota.m4a") << "not audio at all";
     Transcriber transcriber(config("/model"));
     auto text = transcriber.transcribe(m_dir.path() / "nota.m4a", "en-US");
     ASSERT_FALSE(text);
+    EXPECT_EQ(text.error().kind, TranscriberError::Kind::Audio);
     EXPECT_EQ(text.error().description(), "Não consegui abrir nota.m4a.");
     EXPECT_EQ(log(), std::vector<std::string>{
                          "[Quaro] whisper falhou (Não consegui abrir nota.m4a.); tentando o reconhecedor antigo"});

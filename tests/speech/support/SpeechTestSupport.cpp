@@ -73,6 +73,31 @@ std::vector<float> tone(double seconds)
     return samples;
 }
 
+bool writeWav(const std::filesystem::path& path, const std::vector<float>& samples, int sampleRate)
+{
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+    out.write("RIFF", 4);
+    u32(36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1); // PCM
+    u16(1); // mono
+    u32(static_cast<std::uint32_t>(sampleRate));
+    u32(static_cast<std::uint32_t>(sampleRate) * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(bytes);
+    for (float s : samples) {
+        const auto v = static_cast<std::int16_t>(std::lround(std::clamp(s, -1.0f, 1.0f) * 32767.0f));
+        u16(static_cast<std::uint16_t>(v));
+    }
+    return static_cast<bool>(out);
+}
+
 const std::filesystem::path& tinyRandomModel()
 {
     static TempDir dir;

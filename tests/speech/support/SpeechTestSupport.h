@@ -33,6 +33,9 @@ std::vector<float> tone(double seconds);
 // per test program into a folder of its own and only read by the tests.
 const std::filesystem::path& tinyRandomModel();
 
+// Writes 16-bit mono PCM samples as a WAV file.
+bool writeWav(const std::filesystem::path& path, const std::vector<float>& samples, int sampleRate);
+
 // The files left in `directory`, by name.
 std::vector<std::string> filesIn(const std::filesystem::path& directory);
 
