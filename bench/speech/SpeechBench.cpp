@@ -106,6 +106,7 @@ int main()
     const std::filesystem::path dir = pattern;
     const auto modelPath = dir / "ggml-base-random.bin";
 
+    whisper_log_set([](ggml_log_level, const char*, void*) {}, nullptr);
     std::printf("speech bench: %d threads, load average %.2f at start\n", threads, loadAverage());
     auto started = Clock::now();
     if (!quaro::testing::writeRandomWhisperModel(modelPath, quaro::testing::WhisperDims::base())) {
