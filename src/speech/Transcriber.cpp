@@ -70,6 +70,10 @@ Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std
     if (!language)
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
 
+    // Spare the download on a processor that could not run the model anyway.
+    if (!WhisperModel::cpuSupported())
+        return Failure{WhisperModel::unsupportedCpuError()};
+
     auto model = sharedModel();
     if (!model)
         return Failure{model.error()};

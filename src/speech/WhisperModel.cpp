@@ -9,6 +9,10 @@
 
 #include <whisper.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
+
 #include "WhisperLog.h"
 
 namespace quaro {
@@ -39,8 +43,35 @@ int threadCount(int requested)
 
 } // namespace
 
+bool WhisperModel::cpuSupported()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // whisper is built for x86-64 with SSE 4.2, AVX and F16C (see
+    // scripts/setup.d/whisper.sh); AVX also needs the system to save the
+    // 256-bit registers (OSXSAVE and XCR0).
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d))
+        return false;
+    const bool sse42 = c & (1u << 20), osxsave = c & (1u << 27), avx = c & (1u << 28), f16c = c & (1u << 29);
+    if (!(sse42 && osxsave && avx && f16c))
+        return false;
+    unsigned xcr0Low = 0, xcr0High = 0;
+    __asm__ volatile("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
+    return (xcr0Low & 0x6u) == 0x6u;
+#else
+    return true;
+#endif
+}
+
+TranscriberError WhisperModel::unsupportedCpuError()
+{
+    return TranscriberError::recognition("este processador não tem as instruções AVX e F16C do whisper");
+}
+
 Result<std::shared_ptr<WhisperModel>, TranscriberError> WhisperModel::load(const std::filesystem::path& path)
 {
+    if (!cpuSupported())
+        return Failure{unsupportedCpuError()};
     detail::quietWhisperLogs();
     whisper_context_params params = whisper_context_default_params();
     params.use_gpu = false;

@@ -35,6 +35,11 @@ public:
 
     bool isMultilingual() const;
 
+    // Whether this processor has the instructions whisper was built for.
+    // Where it does not, loading fails instead of crashing.
+    static bool cpuSupported();
+    static TranscriberError unsupportedCpuError();
+
     // Transcribes 16 kHz mono samples in `language` (a whisper code such as
     // "pt"): no translation, no timestamps, segment texts joined without
     // separators and trimmed. Empty or silent audio yields an empty string.
