@@ -123,7 +123,7 @@ int main()
     whisper_context_params cparams = whisper_context_default_params();
     cparams.use_gpu = false;
     cparams.flash_attn = false;
-    whisper_context* context = whisper_init_from_file_with_params(modelPath.c_str(), cparams);
+    whisper_context* context = whisper_init_from_file_with_params_no_state(modelPath.c_str(), cparams);
     whisper_state* state = context ? whisper_init_state(context) : nullptr;
     if (!state) {
         std::fprintf(stderr, "whisper could not load the model\n");

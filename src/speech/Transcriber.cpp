@@ -131,4 +131,12 @@ void Transcriber::log(const std::string& line) const
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
+Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio, std::string_view languageID)
+{
+    // Never destroyed: transcriptions may still be running on other threads
+    // while the process exits.
+    static Transcriber* const shared = new Transcriber();
+    return shared->transcribe(audio, languageID);
+}
+
 } // namespace quaro

@@ -81,4 +81,9 @@ private:
     std::size_t m_modelLoads = 0;
 };
 
+// Transcribes with one process-wide Transcriber in its default configuration
+// (model in "<support>/Models", files through the media library, diagnostics
+// on standard error), created on first use and kept until the process ends.
+Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio, std::string_view languageID);
+
 } // namespace quaro

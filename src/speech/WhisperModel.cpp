@@ -76,7 +76,8 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> WhisperModel::load(const
     whisper_context_params params = whisper_context_default_params();
     params.use_gpu = false;
     params.flash_attn = false; // slower than plain attention on the CPU backend
-    whisper_context* context = whisper_init_from_file_with_params(path.c_str(), params);
+    // No default state: every transcription makes its own.
+    whisper_context* context = whisper_init_from_file_with_params_no_state(path.c_str(), params);
     if (!context)
         return Failure{TranscriberError::modelUnreadable(path.filename().string())};
     return std::shared_ptr<WhisperModel>(new WhisperModel(context));
