@@ -52,7 +52,9 @@ Result<std::string, TranscriberError> PocketSphinxRecognizer::transcribe(std::sp
                                                                          std::string_view localeID) const
 {
     // Linux asks for no speech-recognition permission: authorisation holds.
-    if (!serves(localeID))
+    // A locale it does not serve, or models that are not installed, mean no
+    // recognizer can be made for the language.
+    if (!serves(localeID) || !available())
         return Failure{TranscriberError::unsupportedLanguage(std::string(localeID))};
 
     const std::vector<std::int16_t> pcm = toInt16(samples);
@@ -63,6 +65,14 @@ Result<std::string, TranscriberError> PocketSphinxRecognizer::transcribe(std::sp
     if (worker.joinable())
         worker.join();
     return result;
+}
+
+bool PocketSphinxRecognizer::available() const
+{
+    const std::filesystem::path en = m_modelDirectory / "en-us";
+    std::error_code ec;
+    return std::filesystem::is_directory(en / "en-us", ec) && std::filesystem::is_regular_file(en / "en-us.lm.bin", ec) &&
+           std::filesystem::is_regular_file(en / "cmudict-en-us.dict", ec);
 }
 
 void PocketSphinxRecognizer::recognize(std::span<const std::int16_t> samples, const RecognitionHandler& handler) const

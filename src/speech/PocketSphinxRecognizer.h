@@ -24,8 +24,11 @@ public:
     static std::filesystem::path defaultModelDirectory();
     static bool serves(std::string_view localeID);
 
+    // Whether the US English models are installed.
+    bool available() const;
+
     // Transcribes 16 kHz mono samples. Fails with `UnsupportedLanguage` for
-    // any locale but en-US. The text is returned as the recognizer gives it.
+    // any locale but en-US, and when the models are missing. The text is returned as the recognizer gives it.
     Result<std::string, TranscriberError> transcribe(std::span<const float> samples, std::string_view localeID) const;
 
     // Runs one recognition, reporting each partial hypothesis, then the final

@@ -29,14 +29,23 @@ TEST(PocketSphinxRecognizerTest, ServesOnlyUsEnglish)
     }
 }
 
-TEST(PocketSphinxRecognizerTest, SilenceIsAnEmptyTranscriptAndMissingModelsAnError)
+TEST(PocketSphinxRecognizerTest, SilenceIsAnEmptyTranscriptAndMissingModelsRefuseTheLanguage)
 {
     const std::vector<float> silence(16000, 0.0f);
     EXPECT_EQ(PocketSphinxRecognizer().transcribe(silence, "en-US").value(), "");
 
-    auto broken = PocketSphinxRecognizer("/nonexistent/models").transcribe(silence, "en-US");
-    ASSERT_FALSE(broken);
-    EXPECT_EQ(broken.error().kind, TranscriberError::Kind::Recognition);
+    const PocketSphinxRecognizer missing("/nonexistent/models");
+    EXPECT_FALSE(missing.available());
+    auto refused = missing.transcribe(silence, "en-US");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().description(), "O computador não transcreve en-US no aparelho.");
+
+    // Asked to run anyway, it reports the failure through its handler.
+    std::string reported;
+    missing.recognize({}, [&](const RecognitionUpdate* update, const TranscriberError* error) {
+        reported = error ? error->description() : update->text;
+    });
+    EXPECT_NE(reported.find("PocketSphinx"), std::string::npos) << reported;
 }
 
 // The waiting caller is resumed by the first final result or error only.
