@@ -118,7 +118,6 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel
 
 std::size_t Transcriber::modelLoads() const
 {
-    std::lock_guard lock(m_modelLock);
     return m_modelLoads;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -76,9 +77,9 @@ private:
     TranscriberConfig m_config;
     ModelStore m_store;
     PocketSphinxRecognizer m_legacy;
-    mutable std::mutex m_modelLock;
+    std::mutex m_modelLock;
     std::shared_ptr<WhisperModel> m_model;
-    std::size_t m_modelLoads = 0;
+    std::atomic<std::size_t> m_modelLoads{0};
 };
 
 // Transcribes with one process-wide Transcriber in its default configuration
