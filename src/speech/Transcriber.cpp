@@ -61,7 +61,15 @@ Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string
     if (primary)
         return primary;
     log("[Quaro] whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
-    return withLegacyRecognizer(audio, languageID);
+    auto legacy = withLegacyRecognizer(audio, languageID);
+    // The older recognizer knows US English only. When it refuses a language
+    // that whisper does serve, its refusal would tell the user the language
+    // cannot be transcribed here at all; whisper's own failure (a model that
+    // could not be downloaded, say) is the true cause.
+    if (!legacy && legacy.error().kind == TranscriberError::Kind::UnsupportedLanguage &&
+        primary.error().kind != TranscriberError::Kind::UnsupportedLanguage)
+        return primary;
+    return legacy;
 }
 
 Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std::string_view languageID)
@@ -90,7 +98,7 @@ Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& a
 {
     // The language is checked before the file is read, as the recognizer
     // would refuse the locale before opening anything.
-    if (!PocketSphinxRecognizer::serves(languageID))
+    if (!PocketSphinxRecognizer::serves(languageID) || !m_legacy.available())
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
     auto samples = audio.samples();
     if (!samples)

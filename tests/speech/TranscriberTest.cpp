@@ -119,17 +119,23 @@ TEST_F(TranscriberTest, UnsupportedLanguagesFailInBothPathsWithTheRequestedIdent
     EXPECT_EQ(m_server.requests(), 0) << "an unsupported language must not fetch the model";
 }
 
-TEST_F(TranscriberTest, WhenWhisperFailsOnlyUsEnglishSurvivesTheFallback)
+TEST_F(TranscriberTest, WhenWhisperFailsOtherLanguagesReportWhyNotThatTheyAreUnsupported)
 {
     Transcriber transcriber(config("/broken"));
     const auto speech = quaro::testing::tone(0.5);
     for (const char* locale : {"pt-BR", "es-ES", "pt-PT"}) {
         auto text = transcriber.transcribe(speech, locale);
         ASSERT_FALSE(text) << locale;
-        // The older recognizer's error is the one returned; whisper's is only logged.
-        EXPECT_EQ(text.error().description(), std::string("O computador não transcreve ") + locale + " no aparelho.");
+        // The older recognizer was tried (one log line each) but cannot serve
+        // the language; the download failure is the answer.
+        EXPECT_EQ(text.error().description(), "Não foi possível baixar o modelo de fala (HTTP 500).") << locale;
     }
     EXPECT_EQ(log().size(), 3u);
+
+    // Once the legacy recognizer serves the language, its answer stands.
+    auto english = transcriber.transcribe(std::vector<float>(16000, 0.0f), "en-US");
+    ASSERT_TRUE(english) << english.error().description();
+    EXPECT_EQ(*english, "");
 }
 
 TEST_F(TranscriberTest, FilesAreReadThroughTheMediaReaderInBothPaths)
