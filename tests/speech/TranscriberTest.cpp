@@ -58,6 +58,8 @@ protected:
 
 TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndLaterTranscriptionsReuseIt)
 {
+    if (!WhisperModel::cpuSupported())
+        GTEST_SKIP() << "this processor cannot run the whisper build";
     int progressCalls = 0;
     auto c = config("/model");
     c.downloadProgress = [&](const DownloadProgress&) { ++progressCalls; };
@@ -81,6 +83,8 @@ TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndLaterTranscriptionsReuseIt
 
 TEST_F(TranscriberTest, TwoTranscriptionsAtOnceShareOneLoadedModel)
 {
+    if (!WhisperModel::cpuSupported())
+        GTEST_SKIP() << "this processor cannot run the whisper build";
     Transcriber transcriber(config("/model"));
     const auto speech = quaro::testing::tone(2.0);
     Result<std::string, TranscriberError> first = Failure{TranscriberError::recognition("não rodou")};
@@ -140,6 +144,8 @@ TEST_F(TranscriberTest, WhenWhisperFailsOtherLanguagesReportWhyNotThatTheyAreUns
 
 TEST_F(TranscriberTest, FilesAreReadThroughTheMediaReaderInBothPaths)
 {
+    if (!WhisperModel::cpuSupported())
+        GTEST_SKIP() << "this processor cannot run the whisper build";
     const auto recording = m_dir.path() / "goforward.wav";
     ASSERT_TRUE(quaro::testing::writeWav(recording, quaro::testing::goForwardSamples(), 16000));
 
@@ -170,6 +176,8 @@ TEST_F(TranscriberTest, UnreadableFilesFailInBothPathsWithTheReadersSentence)
 
 TEST_F(TranscriberTest, EmptyOrSilentAudioIsAnEmptyTranscriptNotAnError)
 {
+    if (!WhisperModel::cpuSupported())
+        GTEST_SKIP() << "this processor cannot run the whisper build";
     Transcriber transcriber(config("/model"));
     EXPECT_EQ(transcriber.transcribe(std::vector<float>{}, "pt-BR").value(), "");
     EXPECT_EQ(transcriber.transcribe(std::vector<float>(16000, 0.0f), "en-US").value(), "");

@@ -17,6 +17,12 @@ const WhisperOptions kQuick{1, false, 8};
 
 class WhisperModelTest : public ::testing::Test {
 protected:
+    void SetUp() override
+    {
+        if (!WhisperModel::cpuSupported())
+            GTEST_SKIP() << "this processor cannot run the whisper build";
+    }
+
     TempDir m_dir;
     std::filesystem::path m_path = quaro::testing::tinyRandomModel();
 };
