@@ -1,0 +1,248 @@
+#include "ModelStore.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <system_error>
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quaro {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kPartMarker = ".part-";
+
+void initCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::string hex(const unsigned char* bytes, unsigned int size)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < size; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0xf];
+    }
+    return text;
+}
+
+// Everything the curl callbacks touch while one download runs.
+struct Transfer {
+    int fd = -1;
+    std::uint64_t expected = 0;
+    std::uint64_t received = 0;
+    bool tooLarge = false;
+    bool writeFailed = false;
+    EVP_MD_CTX* digest = nullptr;
+    const DownloadProgressHandler* progress = nullptr;
+    const std::atomic<bool>* cancelled = nullptr;
+    std::uint64_t reported = 0;
+};
+
+size_t onData(char* data, size_t size, size_t count, void* user)
+{
+    auto& t = *static_cast<Transfer*>(user);
+    const size_t bytes = size * count;
+    if (t.cancelled->load())
+        return 0;
+    if (t.received + bytes > t.expected) {
+        t.tooLarge = true;
+        return 0;
+    }
+    for (size_t done = 0; done < bytes;) {
+        const ssize_t n = ::write(t.fd, data + done, bytes - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            t.writeFailed = true;
+            return 0;
+        }
+        done += static_cast<size_t>(n);
+    }
+    EVP_DigestUpdate(t.digest, data, bytes);
+    t.received += bytes;
+    return bytes;
+}
+
+int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto& t = *static_cast<Transfer*>(user);
+    if (t.cancelled->load())
+        return 1;
+    if (*t.progress && t.received != t.reported) {
+        t.reported = t.received;
+        (*t.progress)(DownloadProgress{t.received, t.expected});
+    }
+    return 0;
+}
+
+// Removes temporary files that a download killed mid-way left behind.
+void removeLeftovers(const fs::path& directory, const std::string& fileName)
+{
+    std::error_code ec;
+    const std::string prefix = fileName + std::string(kPartMarker);
+    for (const auto& entry : fs::directory_iterator(directory, ec)) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            fs::remove(entry.path(), ec);
+    }
+}
+
+} // namespace
+
+ModelSource ModelSource::whisperBase()
+{
+    return ModelSource{
+        "https://huggingface.co/ggerganov/whisper.cpp/resolve/main/ggml-base.bin",
+        "ggml-base.bin",
+        147951465,
+        "465707469ff3a37a2b9b8d8f89f2f99de7299dac",
+    };
+}
+
+ModelStore::ModelStore(fs::path directory) : m_directory(std::move(directory)) {}
+
+fs::path ModelStore::defaultDirectory()
+{
+    fs::path data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') {
+        data = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        if (!home || !*home) {
+            const passwd* entry = getpwuid(getuid());
+            home = entry ? entry->pw_dir : "/";
+        }
+        data = fs::path(home) / ".local" / "share";
+    }
+    return data / "Quaro" / "Models";
+}
+
+fs::path ModelStore::pathFor(const ModelSource& source) const
+{
+    return m_directory / source.fileName;
+}
+
+Result<fs::path, TranscriberError> ModelStore::ensure(const ModelSource& source, const DownloadProgressHandler& progress)
+{
+    const fs::path target = pathFor(source);
+    std::lock_guard lock(m_downloading);
+
+    // A file in place was checked before it was renamed there; its size
+    // guards against a copy that was truncated later.
+    std::error_code ec;
+    if (fs::is_regular_file(target, ec) && fs::file_size(target, ec) == source.size && !ec)
+        return target;
+
+    fs::create_directories(m_directory, ec);
+    if (ec)
+        return Failure{TranscriberError::modelDownload("a pasta " + m_directory.string() + " não pôde ser criada")};
+    fs::permissions(m_directory, fs::perms::owner_all, ec);
+    removeLeftovers(m_directory, source.fileName);
+
+    m_cancelled = false;
+    auto done = download(source, target, progress);
+    if (!done)
+        return Failure{done.error()};
+    return target;
+}
+
+Result<void, TranscriberError> ModelStore::download(const ModelSource& source, const fs::path& target,
+                                                   const DownloadProgressHandler& progress)
+{
+    initCurl();
+
+    std::string pattern = (m_directory / (source.fileName + std::string(kPartMarker) + "XXXXXX")).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Failure{TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string())};
+    const fs::path partial = pattern;
+
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> digest(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    Transfer transfer;
+    transfer.fd = fd;
+    transfer.expected = source.size;
+    transfer.digest = digest.get();
+    transfer.progress = &progress;
+    transfer.cancelled = &m_cancelled;
+
+    auto fail = [&](TranscriberError error) -> Result<void, TranscriberError> {
+        ::close(fd);
+        std::error_code ec;
+        fs::remove(partial, ec);
+        return Failure{std::move(error)};
+    };
+    if (!digest || !curl || !EVP_DigestInit_ex(digest.get(), EVP_sha1(), nullptr))
+        return fail(TranscriberError::modelDownload("falta de memória"));
+
+    char curlError[CURL_ERROR_SIZE] = {};
+    CURL* c = curl.get();
+    curl_easy_setopt(c, CURLOPT_URL, source.url.c_str());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https,http");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 30L);
+    // A connection that delivers nothing for a minute is given up on.
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(c, CURLOPT_USERAGENT, "Quaro");
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, curlError);
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &onData);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+
+    const CURLcode code = curl_easy_perform(c);
+    if (code == CURLE_ABORTED_BY_CALLBACK || m_cancelled)
+        return fail(TranscriberError::downloadCancelled());
+    if (transfer.tooLarge)
+        return fail(TranscriberError::modelCorrupt("maior que " + std::to_string(source.size) + " bytes"));
+    if (transfer.writeFailed)
+        return fail(TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string()));
+    if (code != CURLE_OK) {
+        long status = 0;
+        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+        if (code == CURLE_HTTP_RETURNED_ERROR && status > 0)
+            return fail(TranscriberError::modelDownload("HTTP " + std::to_string(status)));
+        return fail(TranscriberError::modelDownload(curlError[0] ? curlError : curl_easy_strerror(code)));
+    }
+    if (transfer.received != source.size)
+        return fail(TranscriberError::modelCorrupt(std::to_string(transfer.received) + " de " +
+                                                   std::to_string(source.size) + " bytes"));
+
+    unsigned char sum[EVP_MAX_MD_SIZE];
+    unsigned int sumSize = 0;
+    EVP_DigestFinal_ex(digest.get(), sum, &sumSize);
+    if (hex(sum, sumSize) != source.sha1)
+        return fail(TranscriberError::modelCorrupt("soma SHA-1 diferente"));
+
+    if (::fsync(fd) != 0)
+        return fail(TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string()));
+    ::fchmod(fd, 0600);
+    ::close(fd);
+    std::error_code ec;
+    fs::rename(partial, target, ec);
+    if (ec) {
+        fs::remove(partial, ec);
+        return Failure{TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string())};
+    }
+    if (progress)
+        progress(DownloadProgress{transfer.received, source.size});
+    return {};
+}
+
+} // namespace quaro

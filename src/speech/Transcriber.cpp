@@ -1,0 +1,149 @@
+#include "Transcriber.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "WhisperLanguage.h"
+
+namespace quaro {
+
+// The audio of one transcription, decoded at most once however many paths
+// ask for it.
+class Transcriber::Audio {
+public:
+    explicit Audio(std::span<const float> samples) : m_samples(samples) {}
+    Audio(const AudioDecoder& decoder, const std::filesystem::path& path) : m_decoder(&decoder), m_path(&path) {}
+
+    Result<std::span<const float>, TranscriberError> samples()
+    {
+        if (!m_decoder)
+            return m_samples;
+        if (!m_decoded) {
+            if (*m_decoder)
+                m_decoded.emplace((*m_decoder)(*m_path));
+            else
+                m_decoded.emplace(Failure{TranscriberError::audio("Não consegui abrir " + m_path->filename().string() + ".")});
+        }
+        if (!m_decoded->ok())
+            return Failure{m_decoded->error()};
+        return std::span<const float>(m_decoded->value());
+    }
+
+private:
+    std::span<const float> m_samples;
+    const AudioDecoder* m_decoder = nullptr;
+    const std::filesystem::path* m_path = nullptr;
+    std::optional<Result<std::vector<float>, TranscriberError>> m_decoded;
+};
+
+Transcriber::Transcriber(TranscriberConfig config)
+    : m_config(std::move(config)), m_store(m_config.modelDirectory), m_legacy(m_config.legacyModelDirectory)
+{
+}
+
+Result<std::string, TranscriberError> Transcriber::transcribe(const std::filesystem::path& path,
+                                                              std::string_view languageID)
+{
+    Audio audio(m_config.decodeAudio, path);
+    return run(audio, languageID);
+}
+
+Result<std::string, TranscriberError> Transcriber::transcribe(std::span<const float> samples,
+                                                              std::string_view languageID)
+{
+    Audio audio(samples);
+    return run(audio, languageID);
+}
+
+Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string_view languageID)
+{
+    auto primary = withWhisper(audio, languageID);
+    if (primary)
+        return primary;
+    log("[Quaro] whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
+    auto legacy = withLegacyRecognizer(audio, languageID);
+    // The older recognizer knows US English only. When it refuses a language
+    // that whisper does serve, its refusal would tell the user the language
+    // cannot be transcribed here at all; whisper's own failure (a model that
+    // could not be downloaded, say) is the true cause.
+    if (!legacy && legacy.error().kind == TranscriberError::Kind::UnsupportedLanguage &&
+        primary.error().kind != TranscriberError::Kind::UnsupportedLanguage)
+        return primary;
+    return legacy;
+}
+
+Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std::string_view languageID)
+{
+    const auto language = whisperLanguage(languageID);
+    if (!language)
+        return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
+
+    // Spare the download on a processor that could not run the model anyway.
+    if (!WhisperModel::cpuSupported())
+        return Failure{WhisperModel::unsupportedCpuError()};
+
+    auto model = sharedModel();
+    if (!model)
+        return Failure{model.error()};
+    if (!(*model)->isMultilingual() && *language != "en")
+        return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
+
+    auto samples = audio.samples();
+    if (!samples)
+        return Failure{samples.error()};
+    return (*model)->transcribe(*samples, *language, m_config.whisper);
+}
+
+Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& audio, std::string_view languageID)
+{
+    // The language is checked before the file is read, as the recognizer
+    // would refuse the locale before opening anything.
+    if (!PocketSphinxRecognizer::serves(languageID) || !m_legacy.available())
+        return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
+    auto samples = audio.samples();
+    if (!samples)
+        return Failure{samples.error()};
+    return m_legacy.transcribe(*samples, languageID);
+}
+
+Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel()
+{
+    // Held across download and load: a second transcription waits for the
+    // first one's model instead of fetching or loading its own.
+    std::lock_guard lock(m_modelLock);
+    if (m_model)
+        return m_model;
+    auto path = m_store.ensure(m_config.model, m_config.downloadProgress);
+    if (!path)
+        return Failure{path.error()};
+    auto model = WhisperModel::load(*path);
+    if (!model)
+        return Failure{model.error()};
+    m_model = *model;
+    ++m_modelLoads;
+    return m_model;
+}
+
+std::size_t Transcriber::modelLoads() const
+{
+    return m_modelLoads;
+}
+
+void Transcriber::log(const std::string& line) const
+{
+    if (m_config.log) {
+        m_config.log(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio, std::string_view languageID)
+{
+    // Never destroyed: transcriptions may still be running on other threads
+    // while the process exits.
+    static Transcriber* const shared = new Transcriber();
+    return shared->transcribe(audio, languageID);
+}
+
+} // namespace quaro

@@ -1,0 +1,99 @@
+#include "speech/PocketSphinxRecognizer.h"
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "SpeechTestSupport.h"
+
+using namespace quaro;
+
+namespace {
+
+TEST(PocketSphinxRecognizerTest, RecognizesTheGoForwardRecordingInUsEnglish)
+{
+    const PocketSphinxRecognizer recognizer;
+    auto text = recognizer.transcribe(quaro::testing::goForwardSamples(), "en-US");
+    ASSERT_TRUE(text) << text.error().description();
+    EXPECT_EQ(*text, "go forward ten meters");
+}
+
+TEST(PocketSphinxRecognizerTest, ServesOnlyUsEnglish)
+{
+    const PocketSphinxRecognizer recognizer;
+    const auto samples = quaro::testing::tone(0.5);
+    for (const char* locale : {"pt-BR", "pt-PT", "es-ES", "en-GB", ""}) {
+        auto text = recognizer.transcribe(samples, locale);
+        ASSERT_FALSE(text) << locale;
+        EXPECT_EQ(text.error().description(), std::string("O computador não transcreve ") + locale + " no aparelho.");
+    }
+}
+
+TEST(PocketSphinxRecognizerTest, SilenceIsAnEmptyTranscriptAndMissingModelsRefuseTheLanguage)
+{
+    const std::vector<float> silence(16000, 0.0f);
+    EXPECT_EQ(PocketSphinxRecognizer().transcribe(silence, "en-US").value(), "");
+
+    const PocketSphinxRecognizer missing("/nonexistent/models");
+    EXPECT_FALSE(missing.available());
+    auto refused = missing.transcribe(silence, "en-US");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().description(), "O computador não transcreve en-US no aparelho.");
+
+    // Asked to run anyway, it reports the failure through its handler.
+    std::string reported;
+    missing.recognize({}, [&](const RecognitionUpdate* update, const TranscriberError* error) {
+        reported = error ? error->description() : update->text;
+    });
+    EXPECT_NE(reported.find("PocketSphinx"), std::string::npos) << reported;
+}
+
+// The waiting caller is resumed by the first final result or error only.
+TEST(OnceGateTest, OnlyTheFirstFinalResultOrErrorResumesTheCaller)
+{
+    const TranscriberError failure = TranscriberError::recognition("x");
+    const RecognitionUpdate partial{"go", false};
+    const RecognitionUpdate final{"go forward", true};
+    const RecognitionUpdate late{"later", true};
+
+    auto finalThenError = awaitFinalResult([&](RecognitionHandler handler) {
+        handler(&partial, nullptr);
+        handler(&final, nullptr);
+        handler(nullptr, &failure);
+        handler(&late, nullptr);
+    });
+    ASSERT_TRUE(finalThenError);
+    EXPECT_EQ(*finalThenError, "go forward");
+
+    auto errorFirst = awaitFinalResult([&](RecognitionHandler handler) {
+        handler(&partial, nullptr);
+        handler(nullptr, &failure);
+        handler(&final, nullptr);
+    });
+    ASSERT_FALSE(errorFirst);
+    EXPECT_EQ(errorFirst.error(), failure);
+
+    // A task that ends without a final result or error still resumes the caller.
+    auto silent = awaitFinalResult([&](RecognitionHandler handler) { handler(&partial, nullptr); });
+    ASSERT_FALSE(silent);
+    EXPECT_EQ(silent.error().kind, TranscriberError::Kind::Recognition);
+}
+
+TEST(OnceGateTest, ResultsFromAnotherThreadResumeTheCallerOnce)
+{
+    std::thread task;
+    const RecognitionUpdate final{"ten meters", true};
+    auto text = awaitFinalResult([&](RecognitionHandler handler) {
+        task = std::thread([handler, &final] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            handler(&final, nullptr);
+            const TranscriberError late = TranscriberError::recognition("late");
+            handler(nullptr, &late);
+        });
+    });
+    task.join();
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text, "ten meters");
+}
+
+} // namespace

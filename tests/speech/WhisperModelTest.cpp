@@ -1,0 +1,88 @@
+#include "speech/WhisperLanguage.h"
+#include "speech/WhisperModel.h"
+
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "SpeechTestSupport.h"
+
+using namespace quaro;
+using quaro::testing::TempDir;
+
+namespace {
+
+// Random weights never stop talking on their own: keep windows short.
+const WhisperOptions kQuick{1, false, 8};
+
+class WhisperModelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!WhisperModel::cpuSupported())
+            GTEST_SKIP() << "this processor cannot run the whisper build";
+    }
+
+    TempDir m_dir;
+    std::filesystem::path m_path = quaro::testing::tinyRandomModel();
+};
+
+TEST_F(WhisperModelTest, LoadsARandomModelAndRunsInferenceInEachOfferedLanguage)
+{
+    auto model = WhisperModel::load(m_path);
+    ASSERT_TRUE(model) << model.error().description();
+    EXPECT_TRUE((*model)->isMultilingual());
+
+    const auto samples = quaro::testing::tone(2.0);
+    for (const char* locale : {"pt-BR", "pt-PT", "en-US", "es-ES"}) {
+        const auto language = whisperLanguage(locale);
+        ASSERT_TRUE(language) << locale;
+        auto text = (*model)->transcribe(samples, *language, kQuick);
+        ASSERT_TRUE(text) << locale << ": " << text.error().description();
+        EXPECT_EQ(*text, trimmed(*text)) << "segments must come back trimmed";
+    }
+}
+
+TEST_F(WhisperModelTest, EmptyAndSilentAudioGiveAnEmptyTranscript)
+{
+    auto model = WhisperModel::load(m_path);
+    ASSERT_TRUE(model);
+    const std::vector<float> none;
+    const std::vector<float> silence(16000 * 3, 0.0f);
+    EXPECT_EQ((*model)->transcribe(none, "pt", kQuick).value(), "");
+    EXPECT_EQ((*model)->transcribe(silence, "pt", kQuick).value(), "");
+}
+
+TEST_F(WhisperModelTest, ACorruptModelFileIsReportedNotLoaded)
+{
+    const auto broken = m_dir.path() / "ggml-base.bin";
+    std::ofstream(broken, std::ios::binary) << "this is not a whisper model";
+    auto model = WhisperModel::load(broken);
+    ASSERT_FALSE(model);
+    EXPECT_EQ(model.error().kind, TranscriberError::Kind::ModelUnreadable);
+    EXPECT_FALSE(WhisperModel::load(m_dir.path() / "missing.bin"));
+}
+
+TEST(WhisperLanguageTest, MapsLocaleIdentifiersToWhisperLanguages)
+{
+    EXPECT_EQ(whisperLanguage("pt-BR"), "pt");
+    EXPECT_EQ(whisperLanguage("pt-PT"), "pt");
+    EXPECT_EQ(whisperLanguage("en-US"), "en");
+    EXPECT_EQ(whisperLanguage("es-ES"), "es");
+    EXPECT_EQ(whisperLanguage("PT_br"), "pt");
+    EXPECT_EQ(whisperLanguage("fr"), "fr");
+    EXPECT_EQ(whisperLanguage("zh-Hans-CN"), "zh");
+    for (const char* unsupported : {"", "x", "xx-YY", "tlh", "english", "auto", "p1-BR", "-BR"})
+        EXPECT_EQ(whisperLanguage(unsupported), std::nullopt) << unsupported;
+}
+
+TEST(WhisperTextTest, TrimsWhiteSpaceAndNewlinesAtBothEnds)
+{
+    EXPECT_EQ(trimmed("  olá mundo \n"), "olá mundo");
+    EXPECT_EQ(trimmed("\n\t \r"), "");
+    EXPECT_EQ(trimmed("a  b"), "a  b");
+    EXPECT_TRUE(isSilent(std::vector<float>(100, 0.00001f)));
+    EXPECT_FALSE(isSilent(std::vector<float>{0.0f, 0.01f}));
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace quaro::testing {
+
+// Dimensions of a whisper model file. The defaults make the smallest model
+// that whisper still treats as multilingual: one layer each way and a narrow
+// state, about 7.5 MB on disk.
+struct WhisperDims {
+    int vocab = 51865;
+    int audioCtx = 1500;
+    int audioState = 64;
+    int audioHead = 2;
+    int audioLayer = 1;
+    int textCtx = 448;
+    int textState = 64;
+    int textHead = 2;
+    int textLayer = 1;
+    int mels = 80;
+
+    // The dimensions of the published multilingual "base" model.
+    static WhisperDims base()
+    {
+        WhisperDims d;
+        d.audioState = d.textState = 512;
+        d.audioHead = d.textHead = 8;
+        d.audioLayer = d.textLayer = 6;
+        return d;
+    }
+};
+
+// Writes a structurally valid ggml whisper model with random 16-bit weights.
+// whisper loads it and runs inference end to end; the text is nonsense.
+// Returns false when the file cannot be written.
+bool writeRandomWhisperModel(const std::filesystem::path& path, const WhisperDims& dims = {},
+                             std::uint32_t seed = 1);
+
+} // namespace quaro::testing
