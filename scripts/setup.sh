@@ -12,7 +12,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libopus-dev
   qt6-base-dev qt6-multimedia-dev
   # speech
-  libpocketsphinx-dev pocketsphinx-en-us pocketsphinx-testdata libcurl4-openssl-dev
+  libpocketsphinx-dev pocketsphinx-en-us pocketsphinx-testdata libcurl4-openssl-dev libssl-dev openssl
   # test tools: fixtures, a sound server without a sound card, the MCP client
   ffmpeg opus-tools espeak-ng sox libsox-fmt-all pulseaudio pulseaudio-utils
   python3 sqlite3 curl ca-certificates time
