@@ -5,6 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dir=${1:-build}
 shift || true
-export CCACHE_DIR=${CCACHE_DIR:-$root/.cache/ccache}
+# Outside the tree, so that fresh clones on the same machine share the cache.
+export CCACHE_DIR=${CCACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/quaro-ccache}
 cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
 cmake --build "$root/$dir" -j "$(nproc)"
