@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace quaro::test {
 
@@ -30,8 +31,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
 private:
@@ -45,39 +44,19 @@ public:
     {
         if (const char* old = std::getenv(name))
             m_old = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
     }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
+    ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
 
 private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
 
-class ScopedUmask {
-public:
-    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(m_old); }
-
-private:
-    mode_t m_old;
-};
-
 inline mode_t permissions(const std::filesystem::path& path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return static_cast<mode_t>(-1);
-    return info.st_mode & 07777;
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : static_cast<mode_t>(-1);
 }
 
 // Unwraps a Result in a test, failing loudly with the error's text.
@@ -94,5 +73,40 @@ void check(const Result<void, E>& result)
 {
     ASSERT_TRUE(result.ok()) << result.error().description();
 }
+
+// The single integer a one-row query yields in column `n`.
+inline std::optional<std::int64_t> integer(Database& db, std::string_view sql, const std::vector<SQLValue>& args = {})
+{
+    const auto rows = take(db.query(sql, args));
+    return rows.empty() ? std::nullopt : rows[0].integer("n");
+}
+
+inline std::vector<std::string> ids(const std::vector<Recado>& list)
+{
+    std::vector<std::string> out;
+    for (const Recado& r : list)
+        out.push_back(r.id);
+    return out;
+}
+
+using Ids = std::vector<std::string>;
+
+// A store on a fresh file, with a shorthand to add recados.
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest() : m_store(take(QuaroStore::open(m_dir / "quaro.sqlite"))) {}
+
+    Recado add(const std::string& id, RecadoStatus status = RecadoStatus::pendente, Timestamp createdAt = 1000)
+    {
+        Recado r{.id = id, .createdAt = createdAt, .transcript = "texto de " + id, .title = "título " + id,
+                 .status = status};
+        check(m_store.insert(r));
+        return r;
+    }
+    Recado get(const std::string& id) { return take(m_store.recado(id)).value(); }
+
+    TempDir m_dir;
+    QuaroStore m_store;
+};
 
 } // namespace quaro::test
