@@ -4,6 +4,8 @@
 // audio fixtures made on the spot with the command-line tools (ffmpeg, sox,
 // opusenc, espeak-ng), so no binary file lives in the repository.
 
+#include "media/Log.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -88,18 +91,27 @@ inline std::filesystem::path makeTone(const TempDir& dir, const std::string& nam
     return path;
 }
 
-// Ogg's page checksum (polynomial 0x04c11db7, no reflection), for tests that
-// patch pages and want them to stay valid for other readers too.
-inline std::uint32_t oggCrc(const std::uint8_t* data, std::size_t size)
-{
-    std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= std::uint32_t(data[i]) << 24;
-        for (int b = 0; b < 8; ++b)
-            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+// Collects the "[Quaro] ..." log lines for the life of the object.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        media::setLogHandler([this](const std::string& line) {
+            std::lock_guard lock(m_mutex);
+            m_lines.push_back(line);
+        });
     }
-    return crc;
-}
+    ~LogCapture() { media::setLogHandler(nullptr); }
+    std::vector<std::string> lines()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+};
 
 inline std::size_t oggPageLength(const std::vector<std::uint8_t>& file, std::size_t offset)
 {
@@ -110,12 +122,19 @@ inline std::size_t oggPageLength(const std::vector<std::uint8_t>& file, std::siz
     return 27 + segments + body;
 }
 
+// Recomputes a page's checksum (polynomial 0x04c11db7, no reflection) after
+// a test patched it, so that other readers accept it too.
 inline void fixOggCrc(std::vector<std::uint8_t>& file, std::size_t offset)
 {
     const std::size_t length = std::min(oggPageLength(file, offset), file.size() - offset);
     for (int i = 0; i < 4; ++i)
         file[offset + 22 + std::size_t(i)] = 0;
-    const std::uint32_t crc = oggCrc(file.data() + offset, length);
+    std::uint32_t crc = 0;
+    for (std::size_t i = offset; i < offset + length; ++i) {
+        crc ^= std::uint32_t(file[i]) << 24;
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
     for (int i = 0; i < 4; ++i)
         file[offset + 22 + std::size_t(i)] = std::uint8_t(crc >> (8 * i));
 }

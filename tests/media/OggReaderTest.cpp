@@ -2,8 +2,6 @@
 
 #include "media/OggReader.h"
 
-#include <gtest/gtest.h>
-
 using namespace quaro;
 using quaro::testing::oggPage;
 using Bytes = std::vector<std::uint8_t>;
@@ -20,80 +18,56 @@ Bytes concat(std::initializer_list<Bytes> parts)
     return all;
 }
 
-std::vector<Bytes> packetsOf(Bytes data)
-{
-    auto result = OggReader(std::move(data)).packets();
-    EXPECT_TRUE(result.ok());
-    return result ? result.value() : std::vector<Bytes>{};
-}
-
-bool malformed(Bytes data) { return !OggReader(std::move(data)).packets().ok(); }
-
 } // namespace
 
-TEST(OggReaderTest, SplitsPagesIntoPacketsKeepingEmptyOnes)
+TEST(OggReaderTest, ReassemblesPacketsOfTheFirstStream)
 {
-    const auto file = concat({oggPage(7, 2, {3, 0, 2}, concat({bytes(3, 1), bytes(2, 2)})),
-                              oggPage(7, 0, {1}, bytes(1, 3))});
-    const auto packets = packetsOf(file);
-    ASSERT_EQ(packets.size(), 4u);
-    EXPECT_EQ(packets[0], bytes(3, 1));
-    EXPECT_TRUE(packets[1].empty());
-    EXPECT_EQ(packets[2], bytes(2, 2));
-    EXPECT_EQ(packets[3], bytes(1, 3));
-}
-
-TEST(OggReaderTest, ReassemblesPacketsSpanningPagesAndExactMultiplesOf255)
-{
-    // 300 bytes: 255 on the first page, 45 on a continued page; then a packet
-    // of exactly 255 bytes, ended by a zero lacing value.
-    const auto file = concat({oggPage(1, 0, {255}, bytes(255, 9)),
-                              oggPage(1, 1, {45, 255, 0}, concat({bytes(45, 9), bytes(255, 4)}))});
-    const auto packets = packetsOf(file);
-    ASSERT_EQ(packets.size(), 2u);
-    EXPECT_EQ(packets[0], bytes(300, 9));
-    EXPECT_EQ(packets[1], bytes(255, 4));
-}
-
-TEST(OggReaderTest, DropsPartialPacketWhenNextPageIsNotContinued)
-{
-    const auto file = concat({oggPage(1, 0, {255}, bytes(255, 9)), oggPage(1, 0, {2}, bytes(2, 5))});
-    const auto packets = packetsOf(file);
-    ASSERT_EQ(packets.size(), 1u);
-    EXPECT_EQ(packets[0], bytes(2, 5));
-}
-
-TEST(OggReaderTest, IgnoresOtherLogicalStreamsAndTrailingBytes)
-{
-    auto file = concat({oggPage(0xAABBCCDD, 2, {1}, bytes(1, 1)), oggPage(42, 2, {4}, bytes(4, 7)),
-                        oggPage(0xAABBCCDD, 0, {255}, bytes(255, 2)), oggPage(42, 0, {3}, bytes(3, 7)),
-                        oggPage(0xAABBCCDD, 1, {1}, bytes(1, 2)), oggPage(0xAABBCCDD, 0, {255}, bytes(255, 3))});
-    file.insert(file.end(), {'O', 'g', 'g'}); // too short for another header
-    const auto packets = packetsOf(file);
-    ASSERT_EQ(packets.size(), 2u); // the unfinished last packet is ignored
-    EXPECT_EQ(packets[0], bytes(1, 1));
-    EXPECT_EQ(packets[1], bytes(256, 2));
+    constexpr std::uint32_t first = 0xAABBCCDD;
+    struct Case {
+        const char* what;
+        Bytes file;
+        std::vector<Bytes> packets;
+    };
+    const std::vector<Case> cases = {
+        {"empty packets are kept",
+         concat({oggPage(7, 2, {3, 0, 2}, concat({bytes(3, 1), bytes(2, 2)})), oggPage(7, 0, {1}, bytes(1, 3))}),
+         {bytes(3, 1), {}, bytes(2, 2), bytes(1, 3)}},
+        // 300 bytes over two pages, then exactly 255 bytes ended by a zero lacing value.
+        {"spanning pages, multiples of 255",
+         concat({oggPage(1, 0, {255}, bytes(255, 9)), oggPage(1, 1, {45, 255, 0}, concat({bytes(45, 9), bytes(255, 4)}))}),
+         {bytes(300, 9), bytes(255, 4)}},
+        {"a partial packet before a page that does not continue it is dropped",
+         concat({oggPage(1, 0, {255}, bytes(255, 9)), oggPage(1, 0, {2}, bytes(2, 5))}), {bytes(2, 5)}},
+        {"other streams, an unfinished last packet and trailing bytes are ignored",
+         concat({oggPage(first, 2, {1}, bytes(1, 1)), oggPage(42, 2, {4}, bytes(4, 7)),
+                 oggPage(first, 0, {255}, bytes(255, 2)), oggPage(42, 0, {3}, bytes(3, 7)),
+                 oggPage(first, 1, {1}, bytes(1, 2)), oggPage(first, 0, {255}, bytes(255, 3)), Bytes{'O', 'g', 'g'}}),
+         {bytes(1, 1), bytes(256, 2)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto packets = OggReader(c.file).packets();
+        ASSERT_TRUE(packets.ok());
+        EXPECT_EQ(packets.value(), c.packets);
+    }
 }
 
 TEST(OggReaderTest, RejectsBrokenStructure)
 {
-    EXPECT_TRUE(malformed({}));
-    EXPECT_TRUE(malformed(bytes(26, 0)));
-    EXPECT_TRUE(malformed(bytes(64, 0))); // no capture pattern
-
     auto badVersion = oggPage(1, 0, {1}, bytes(1, 1));
     badVersion[4] = 1;
-    EXPECT_TRUE(malformed(badVersion));
-
     auto shortTable = oggPage(1, 0, {1}, bytes(1, 1));
-    shortTable[26] = 200; // segment table runs past the end
-    EXPECT_TRUE(malformed(shortTable));
-
-    auto shortBody = oggPage(1, 0, {100}, bytes(10, 1));
-    EXPECT_TRUE(malformed(shortBody));
-
-    // Pages are fine but no packet ever completes.
-    EXPECT_TRUE(malformed(oggPage(1, 0, {255}, bytes(255, 1))));
-    // A good page followed by garbage long enough to be a header.
-    EXPECT_TRUE(malformed(concat({oggPage(1, 0, {1}, bytes(1, 1)), bytes(40, 0)})));
+    shortTable[26] = 200; // the segment table runs past the end
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"empty", {}},
+        {"shorter than a header", bytes(26, 0)},
+        {"no capture pattern", bytes(64, 0)},
+        {"unknown version", badVersion},
+        {"short segment table", shortTable},
+        {"short body", oggPage(1, 0, {100}, bytes(10, 1))},
+        {"no packet completes", oggPage(1, 0, {255}, bytes(255, 1))},
+        {"garbage after a good page", concat({oggPage(1, 0, {1}, bytes(1, 1)), bytes(40, 0)})},
+    };
+    for (const auto& [what, file] : cases)
+        EXPECT_FALSE(OggReader(file).packets().ok()) << what;
 }
