@@ -1,21 +1,15 @@
-#include "media/Fixtures.h"
+// The Qt Multimedia microphone backend against a PulseAudio server of this
+// test process alone, with pipe sources standing in for microphones.
+#include "TestSupport.h"
 
-#include "app/Recorder.h"
 #include "media/AudioDecode.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace quaro;
@@ -24,9 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A PulseAudio server of this test process alone: private runtime folder,
-// a null sink, and a pipe source "vmic" (16 kHz mono) as the default
-// microphone. Started before Qt looks for devices, stopped by its PID.
+// Private runtime folder, a null sink, and the pipe source "vmic" (16 kHz
+// mono) as the default microphone. Started before Qt looks for devices.
 class PulseServer {
 public:
     TempDir dir;
@@ -39,58 +32,50 @@ public:
         writeBytes(dir / "client.conf", {'a', 'u', 't', 'o', 's', 'p', 'a', 'w', 'n', '=', 'n', 'o', '\n'});
         setenv("PULSE_CLIENTCONFIG", (dir / "client.conf").c_str(), 1);
         fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::replace);
-
-        const std::string log = "--log-target=file:" + (dir / "pa.log").string();
-        const std::string pipe = "module-pipe-source source_name=vmic file=" + (dir / "vmic.fifo").string()
-            + " format=s16le rate=16000 channels=1";
-        std::vector<std::string> args = {"pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n", log,
-                                         "--load=module-native-protocol-unix auth-anonymous=1",
-                                         "--load=module-null-sink sink_name=vsink rate=48000 channels=1",
-                                         "--load=" + pipe};
+        std::vector<std::string> args = {
+            "pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n",
+            "--log-target=file:" + (dir / "pa.log").string(), "--load=module-native-protocol-unix auth-anonymous=1",
+            "--load=module-null-sink sink_name=vsink rate=48000 channels=1", "--load=" + pipeSource("vmic", 16000, 1)};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
         const pid_t parent = getpid();
         pid = fork();
-        if (pid < 0)
-            return false;
         if (pid == 0) {
-            // The server must not outlive a test process that crashes, nor
-            // hold ctest's output pipe open.
+            // Neither outlive a crashed test process nor hold ctest's output pipe open.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (getppid() != parent)
                 _exit(1);
             const int null = ::open("/dev/null", O_RDWR);
-            dup2(null, STDIN_FILENO);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
+            for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+                dup2(null, fd);
             execvp("pulseaudio", argv.data());
             _exit(127);
         }
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; pid > 0 && i < 200; ++i) {
             if (fs::exists(dir / "pulse" / "native") && sh("pactl info"))
                 return sh("pactl set-default-source vmic");
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
     }
-
     ~PulseServer()
     {
         if (pid > 0) {
             kill(pid, SIGTERM);
-            int status = 0;
-            waitpid(pid, &status, 0);
+            waitpid(pid, nullptr, 0);
         }
     }
-
+    std::string pipeSource(const std::string& name, int rate, int channels) const
+    {
+        return "module-pipe-source source_name=" + name + " file=" + (dir / (name + ".fifo")).string()
+            + " format=s16le rate=" + std::to_string(rate) + " channels=" + std::to_string(channels);
+    }
     // Loads another pipe source; returns the module index.
     int addPipeSource(const std::string& name, int rate, int channels)
     {
-        const std::string out = capture("pactl load-module module-pipe-source source_name=" + name + " file="
-                                        + (dir / (name + ".fifo")).string() + " format=s16le rate="
-                                        + std::to_string(rate) + " channels=" + std::to_string(channels));
+        const std::string out = capture("pactl load-module " + pipeSource(name, rate, channels));
         return out.empty() ? -1 : std::stoi(out);
     }
 };
@@ -101,34 +86,26 @@ class PulseEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        // Writing to a pipe source that was just unloaded must fail, not kill.
-        signal(SIGPIPE, SIG_IGN);
+        signal(SIGPIPE, SIG_IGN); // writing to an unloaded pipe source must fail, not kill
         g_pulse = new PulseServer;
         ASSERT_TRUE(g_pulse->start()) << "PulseAudio did not start";
     }
-    void TearDown() override
-    {
-        delete g_pulse;
-        g_pulse = nullptr;
-    }
+    void TearDown() override { delete std::exchange(g_pulse, nullptr); }
 };
 
 // Writes raw s16 audio into a pipe source at the pace of real time.
 class Feeder {
 public:
-    Feeder(fs::path fifo, std::vector<std::uint8_t> pcm, int bytesPerSecond)
-        : m_thread([fifo = std::move(fifo), pcm = std::move(pcm), bytesPerSecond, this] {
+    Feeder(const std::string& source, std::vector<std::uint8_t> pcm, int bytesPerSecond)
+        : m_thread([fifo = g_pulse->dir / (source + ".fifo"), pcm = std::move(pcm), bytesPerSecond, this] {
               const int fd = ::open(fifo.c_str(), O_WRONLY);
-              if (fd < 0)
-                  return;
               const std::size_t chunk = std::size_t(bytesPerSecond / 50); // 20 ms
               auto next = std::chrono::steady_clock::now();
-              for (std::size_t at = 0; at < pcm.size() && !m_cancel; at += chunk) {
+              for (std::size_t at = 0; fd >= 0 && at < pcm.size() && !m_cancel; at += chunk) {
                   const std::size_t n = std::min(chunk, pcm.size() - at);
                   if (::write(fd, pcm.data() + at, n) != ssize_t(n))
                       break;
-                  next += std::chrono::milliseconds(20);
-                  std::this_thread::sleep_until(next);
+                  std::this_thread::sleep_until(next += std::chrono::milliseconds(20));
               }
               ::close(fd);
               m_done = true;
@@ -143,23 +120,11 @@ public:
     bool done() const { return m_done; }
 
 private:
-    std::atomic<bool> m_cancel{false};
-    std::atomic<bool> m_done{false};
+    std::atomic<bool> m_cancel{false}, m_done{false};
     std::thread m_thread;
 };
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
+// A spoken sentence with half a second of silence around it, as raw s16.
 std::vector<std::uint8_t> speech(const TempDir& dir, int rate, int channels)
 {
     const auto wav = dir / "fala.wav";
@@ -185,201 +150,84 @@ bool hasMicrophone(const std::string& id)
     return false;
 }
 
-struct Started {
-    bool done = false;
-    std::optional<RecorderError> error;
-    Recorder::StartCompletion callback()
-    {
-        return [this](Result<void, RecorderError> result) {
-            done = true;
-            if (!result)
-                error = result.error();
-            EXPECT_TRUE(QThread::currentThread() == QCoreApplication::instance()->thread());
-        };
-    }
-};
-
-struct Stopped {
-    bool done = false;
-    std::optional<fs::path> file;
-    std::optional<RecorderError> error;
-    Recorder::StopCompletion callback()
-    {
-        return [this](Result<fs::path, RecorderError> result) {
-            done = true;
-            if (result)
-                file = result.value();
-            else
-                error = result.error();
-        };
-    }
-};
-
 } // namespace
 
-TEST(QtRecorderTest, RecordsSpeechFromThePipeSourceAtItsLength)
+TEST(QtRecorderTest, RecordsOneFileThroughPauseSwitchAndUnplug)
 {
     TempDir out;
-    const auto pcm = speech(out, 16000, 1);
-    const double fed = double(pcm.size()) / 32000.0;
-    ASSERT_TRUE(waitFor([] { return hasMicrophone("vmic"); }));
-
+    const auto mono = speech(out, 16000, 1);
+    const double fed = double(mono.size()) / 32000.0;
     Recorder recorder;
-    Started started;
-    recorder.start(std::string("vmic"), out / "REC.m4a", started.callback());
-    ASSERT_TRUE(waitFor([&] { return started.done; }));
-    ASSERT_FALSE(started.error) << started.error->description;
-
+    bool unexpected = false;
+    recorder.onUnexpectedStop = [&](fs::path, std::optional<RecorderError>) { unexpected = true; };
+    // A microphone that is gone starts on the default one.
+    const auto error = start(recorder, std::string("nao-existe"), out / "REC.m4a");
+    ASSERT_FALSE(error) << error->description;
     float loudest = 0;
     {
-        Feeder feeder(g_pulse->dir / "vmic.fifo", pcm, 32000);
+        Feeder feeder("vmic", mono, 32000);
         ASSERT_TRUE(waitFor([&] {
             loudest = std::max(loudest, recorder.level());
             return feeder.done() && recorder.seconds() > fed - 0.15;
         }));
     }
     EXPECT_GT(loudest, 0.3f);
-
-    Stopped stopped;
-    recorder.stop(stopped.callback());
-    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
-    ASSERT_TRUE(stopped.file) << stopped.error->description;
-    EXPECT_EQ(*stopped.file, out / "REC.m4a");
     EXPECT_NEAR(recorder.seconds(), fed, 0.15);
-    EXPECT_NEAR(decodedSeconds(*stopped.file), recorder.seconds(), 0.03);
 
-    Stopped again;
-    recorder.stop(again.callback());
-    ASSERT_TRUE(waitFor([&] { return again.done; }));
-    ASSERT_TRUE(again.error);
-    EXPECT_EQ(again.error->description, "Nada estava sendo gravado.");
-}
-
-TEST(QtRecorderTest, FallsBackToTheDefaultMicrophoneWhenItsDeviceIsUnplugged)
-{
-    TempDir out;
-    const int module = g_pulse->addPipeSource("vmic2", 44100, 2);
-    ASSERT_GE(module, 0);
-    ASSERT_TRUE(waitFor([] { return hasMicrophone("vmic2"); }));
-
-    Recorder recorder;
-    Started started;
-    recorder.start(std::string("vmic2"), out / "REC.m4a", started.callback());
-    ASSERT_TRUE(waitFor([&] { return started.done; }));
-    ASSERT_FALSE(started.error) << started.error->description;
-
-    const auto stereo = speech(out, 44100, 2);
-    double beforeUnplug = 0;
+    // What arrives while paused is not recorded.
+    recorder.pause();
+    ASSERT_TRUE(waitFor([&] { return recorder.level() == 0.0f; }));
+    const double held = recorder.seconds();
     {
-        Feeder feeder(g_pulse->dir / "vmic2.fifo", stereo, 44100 * 4);
-        ASSERT_TRUE(waitFor([&] { return recorder.seconds() > 1.0; }));
-        ASSERT_TRUE(sh("pactl unload-module " + std::to_string(module)));
-        ASSERT_TRUE(waitFor([] { return !hasMicrophone("vmic2"); }));
-        beforeUnplug = recorder.seconds();
-    }
-
-    // The recording goes on from the default microphone, in the same file.
-    const auto mono = speech(out, 16000, 1);
-    {
-        Feeder feeder(g_pulse->dir / "vmic.fifo", mono, 32000);
-        ASSERT_TRUE(waitFor([&] { return feeder.done() && recorder.seconds() > beforeUnplug + 1.5; }));
-    }
-    Stopped stopped;
-    recorder.stop(stopped.callback());
-    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
-    ASSERT_TRUE(stopped.file) << stopped.error->description;
-    EXPECT_NEAR(decodedSeconds(*stopped.file), recorder.seconds(), 0.03);
-}
-
-TEST(QtRecorderTest, SwitchesMicrophoneMidRecordingIntoTheSameFile)
-{
-    TempDir out;
-    const int module = g_pulse->addPipeSource("vmic3", 48000, 1);
-    ASSERT_GE(module, 0);
-    ASSERT_TRUE(waitFor([] { return hasMicrophone("vmic3"); }));
-
-    Recorder recorder;
-    Started started;
-    recorder.start(std::nullopt, out / "REC.m4a", started.callback());
-    ASSERT_TRUE(waitFor([&] { return started.done; }));
-    ASSERT_FALSE(started.error) << started.error->description;
-
-    const auto first = speech(out, 16000, 1);
-    const double firstSeconds = double(first.size()) / 32000.0;
-    {
-        Feeder feeder(g_pulse->dir / "vmic.fifo", first, 32000);
-        ASSERT_TRUE(waitFor([&] { return feeder.done() && recorder.seconds() > firstSeconds - 0.15; }));
-    }
-    recorder.switchMicrophone(std::string("vmic3"));
-    const auto second = speech(out, 48000, 1);
-    const double secondSeconds = double(second.size()) / 96000.0;
-    {
-        Feeder feeder(g_pulse->dir / "vmic3.fifo", second, 96000);
-        ASSERT_TRUE(waitFor([&] {
-            return feeder.done() && recorder.seconds() > firstSeconds + secondSeconds - 0.3;
-        }));
-    }
-    Stopped stopped;
-    recorder.stop(stopped.callback());
-    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
-    ASSERT_TRUE(stopped.file) << stopped.error->description;
-    EXPECT_NEAR(recorder.seconds(), firstSeconds + secondSeconds, 0.3);
-    EXPECT_NEAR(decodedSeconds(*stopped.file), recorder.seconds(), 0.03);
-    EXPECT_TRUE(sh("pactl unload-module " + std::to_string(module)));
-}
-
-TEST(QtRecorderTest, MissingMicrophoneStartsOnTheDefaultAndPauseHoldsTheCount)
-{
-    TempDir out;
-    Recorder recorder;
-    bool unexpected = false;
-    recorder.onUnexpectedStop = [&](fs::path, std::optional<RecorderError>) { unexpected = true; };
-    Started started;
-    recorder.start(std::string("nao-existe"), out / "REC.m4a", started.callback());
-    ASSERT_TRUE(waitFor([&] { return started.done; }));
-    ASSERT_FALSE(started.error) << started.error->description;
-
-    const auto pcm = speech(out, 16000, 1);
-    {
-        Feeder feeder(g_pulse->dir / "vmic.fifo", pcm, 32000);
-        ASSERT_TRUE(waitFor([&] { return recorder.seconds() > 0.5; }));
-        recorder.pause();
-        ASSERT_TRUE(waitFor([&] { return recorder.level() == 0.0f; }));
-        const double held = recorder.seconds();
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        Feeder feeder("vmic", mono, 32000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
         QCoreApplication::processEvents();
         EXPECT_LT(recorder.seconds() - held, 0.1);
         recorder.resume();
         ASSERT_TRUE(waitFor([&] { return feeder.done(); }));
     }
-    Stopped stopped;
-    recorder.stop(stopped.callback());
-    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
-    ASSERT_TRUE(stopped.file);
-    EXPECT_LT(recorder.seconds(), double(pcm.size()) / 32000.0 - 0.2); // the pause is not in the file
+    EXPECT_LT(recorder.seconds(), 2 * fed - 0.3);
+
+    // Switched to a device with another layout, which is then unplugged:
+    // the recording goes on from the default microphone.
+    const int module = g_pulse->addPipeSource("vmic2", 44100, 2);
+    ASSERT_GE(module, 0);
+    ASSERT_TRUE(waitFor([] { return hasMicrophone("vmic2"); }));
+    recorder.switchMicrophone(std::string("vmic2"));
+    const double switched = recorder.seconds();
+    {
+        Feeder feeder("vmic2", speech(out, 44100, 2), 44100 * 4);
+        ASSERT_TRUE(waitFor([&] { return recorder.seconds() > switched + 1.0; }));
+        ASSERT_TRUE(sh("pactl unload-module " + std::to_string(module)));
+        ASSERT_TRUE(waitFor([] { return !hasMicrophone("vmic2"); }));
+    }
+    const double unplugged = recorder.seconds();
+    {
+        Feeder feeder("vmic", mono, 32000);
+        ASSERT_TRUE(waitFor([&] { return feeder.done() && recorder.seconds() > unplugged + fed - 0.15; }));
+    }
+    const auto file = stop(recorder);
+    ASSERT_TRUE(file.ok()) << file.error().description;
+    EXPECT_EQ(file.value(), out / "REC.m4a");
+    EXPECT_NEAR(decodedSeconds(file.value()), recorder.seconds(), 0.03);
     EXPECT_FALSE(unexpected);
 }
 
 TEST(QtRecorderTest, ReportsARecordingThatStoppedBecauseTheFileCouldNotBeWritten)
 {
     TempDir out;
-    const auto tone = out / "tone.raw";
-    ASSERT_TRUE(sh("sox -n -r 16000 -c 1 -e signed -b 16 " + quote(tone) + " synth 12 pinknoise vol 0.5"));
-    const auto pcm = readBytes(tone);
-
+    ASSERT_TRUE(sh("sox -n -r 16000 -c 1 -e signed -b 16 " + quote(out / "tone.raw") + " synth 12 pinknoise vol 0.5"));
     Recorder recorder;
     std::optional<fs::path> stoppedFile;
     std::optional<RecorderError> stoppedError;
-    bool onMainThread = false;
+    bool onMain = false;
     recorder.onUnexpectedStop = [&](fs::path file, std::optional<RecorderError> error) {
         stoppedFile = file;
         stoppedError = error;
-        onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        onMain = onMainThread();
     };
-    Started started;
-    recorder.start(std::string("vmic"), out / "REC.m4a", started.callback());
-    ASSERT_TRUE(waitFor([&] { return started.done; }));
-    ASSERT_FALSE(started.error) << started.error->description;
+    const auto error = start(recorder, std::string("vmic"), out / "REC.m4a");
+    ASSERT_FALSE(error) << error->description;
 
     // A file-size limit stands in for a full disk: writes past 16 KiB fail.
     // It is set once the sound server's shared memory is in place.
@@ -390,22 +238,17 @@ TEST(QtRecorderTest, ReportsARecordingThatStoppedBecauseTheFileCouldNotBeWritten
     limited.rlim_cur = 16 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     {
-        Feeder feeder(g_pulse->dir / "vmic.fifo", pcm, 32000);
+        Feeder feeder("vmic", readBytes(out / "tone.raw"), 32000);
         EXPECT_TRUE(waitFor([&] { return stoppedFile.has_value(); })) << recorder.seconds();
     }
     setrlimit(RLIMIT_FSIZE, &previous);
-
     ASSERT_TRUE(stoppedFile);
     EXPECT_EQ(*stoppedFile, out / "REC.m4a");
     ASSERT_TRUE(stoppedError);
     EXPECT_NE(stoppedError->description.find("REC.m4a"), std::string::npos) << stoppedError->description;
-    EXPECT_TRUE(onMainThread);
+    EXPECT_TRUE(onMain);
     EXPECT_LT(recorder.seconds(), 11.0);
-    Stopped stopped;
-    recorder.stop(stopped.callback());
-    ASSERT_TRUE(waitFor([&] { return stopped.done; }));
-    ASSERT_TRUE(stopped.error);
-    EXPECT_EQ(stopped.error->description, "Nada estava sendo gravado.");
+    EXPECT_EQ(stop(recorder).error().description, "Nada estava sendo gravado.");
 }
 
 int main(int argc, char** argv)

@@ -1,0 +1,57 @@
+#pragma once
+
+// Drives the asynchronous recorder from a test: its completions arrive
+// through the Qt event loop of the thread that created it.
+#include "media/Fixtures.h"
+
+#include "app/Recorder.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace quaro::testing {
+
+inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+inline bool onMainThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+
+// Starts and waits for the completion; the error, if any.
+inline std::optional<RecorderError> start(Recorder& recorder, std::optional<std::string> microphone,
+                                          const std::filesystem::path& file)
+{
+    bool done = false;
+    std::optional<RecorderError> error;
+    recorder.start(std::move(microphone), file, [&](Result<void, RecorderError> result) {
+        done = true;
+        EXPECT_TRUE(onMainThread());
+        if (!result)
+            error = result.error();
+    });
+    EXPECT_TRUE(waitFor([&] { return done; }));
+    return error;
+}
+
+inline Result<std::filesystem::path, RecorderError> stop(Recorder& recorder)
+{
+    std::optional<Result<std::filesystem::path, RecorderError>> outcome;
+    recorder.stop([&](Result<std::filesystem::path, RecorderError> result) { outcome = std::move(result); });
+    if (!waitFor([&] { return outcome.has_value(); }))
+        return Failure{RecorderError::system("stop never completed")};
+    return std::move(*outcome);
+}
+
+} // namespace quaro::testing
