@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,7 +39,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
 
@@ -50,20 +49,15 @@ private:
 inline std::string quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
 // Runs a shell command quietly; returns whether it succeeded.
-inline bool sh(const std::string& command)
-{
-    const std::string quiet = "(" + command + ") >/dev/null 2>&1";
-    return std::system(quiet.c_str()) == 0;
-}
+inline bool sh(const std::string& command) { return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0; }
 
 inline std::string capture(const std::string& command)
 {
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        std::size_t n = 0;
-        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            out.append(buffer.data(), n);
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
         pclose(pipe);
     }
     return out;
@@ -77,8 +71,7 @@ inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)
 
 inline void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // A sine tone as a WAV file (sox).
@@ -115,22 +108,20 @@ private:
 
 inline std::size_t oggPageLength(const std::vector<std::uint8_t>& file, std::size_t offset)
 {
-    const std::size_t segments = file[offset + 26];
-    std::size_t body = 0;
-    for (std::size_t i = 0; i < segments; ++i)
-        body += file[offset + 27 + i];
-    return 27 + segments + body;
+    std::size_t length = 27 + file[offset + 26];
+    for (std::size_t i = 0; i < file[offset + 26]; ++i)
+        length += file[offset + 27 + i];
+    return length;
 }
 
 // Recomputes a page's checksum (polynomial 0x04c11db7, no reflection) after
 // a test patched it, so that other readers accept it too.
 inline void fixOggCrc(std::vector<std::uint8_t>& file, std::size_t offset)
 {
-    const std::size_t length = std::min(oggPageLength(file, offset), file.size() - offset);
-    for (int i = 0; i < 4; ++i)
-        file[offset + 22 + std::size_t(i)] = 0;
+    const std::size_t end = offset + std::min(oggPageLength(file, offset), file.size() - offset);
+    std::memset(&file[offset + 22], 0, 4);
     std::uint32_t crc = 0;
-    for (std::size_t i = offset; i < offset + length; ++i) {
+    for (std::size_t i = offset; i < end; ++i) {
         crc ^= std::uint32_t(file[i]) << 24;
         for (int b = 0; b < 8; ++b)
             crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
@@ -142,14 +133,11 @@ inline void fixOggCrc(std::vector<std::uint8_t>& file, std::size_t offset)
 // One Ogg page with the given lacing values and body.
 inline std::vector<std::uint8_t> oggPage(std::uint32_t serial, std::uint8_t headerType,
                                          const std::vector<std::uint8_t>& lacing,
-                                         const std::vector<std::uint8_t>& body, std::uint32_t sequence = 0)
+                                         const std::vector<std::uint8_t>& body)
 {
     std::vector<std::uint8_t> page = {'O', 'g', 'g', 'S', 0, headerType};
     page.resize(27, 0);
-    for (int i = 0; i < 4; ++i) {
-        page[14 + std::size_t(i)] = std::uint8_t(serial >> (8 * i));
-        page[18 + std::size_t(i)] = std::uint8_t(sequence >> (8 * i));
-    }
+    std::memcpy(&page[14], &serial, 4); // little-endian machine, as the format
     page[26] = std::uint8_t(lacing.size());
     page.insert(page.end(), lacing.begin(), lacing.end());
     page.insert(page.end(), body.begin(), body.end());
