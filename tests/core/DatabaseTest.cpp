@@ -10,32 +10,22 @@ namespace {
 
 class DatabaseTest : public ::testing::Test {
 protected:
-    Database openDb() { return take(Database::open(m_dir / "t.sqlite")); }
     TempDir m_dir;
-    Database m_db = openDb();
+    Database m_db = take(Database::open(m_dir / "t.sqlite"));
 };
 
 TEST_F(DatabaseTest, ValuesBindAndReadBackByColumnConvertingOnlyWhereSafe)
 {
     // Missing parameters bind NULL, extra ones are ignored; a repeated name keeps the later column.
-    const auto rows = take(m_db.query("SELECT ? AS text, ? AS real, ? AS int, ? AS none, 2.9 AS up, -2.9 AS down, "
-                                      "X'00' AS blob, 1e300 AS huge, 1 AS x, 'dois' AS x",
-                                      {"olá", 2.5, 7}));
-    const SQLRow& row = rows.at(0);
-    EXPECT_EQ(row.string("text"), "olá");
-    EXPECT_EQ(row.real("real"), 2.5);
-    EXPECT_EQ(row.integer("int"), 7);
+    const SQLRow row = take(m_db.query("SELECT ? AS int, ? AS none, -2.9 AS down, X'00' AS blob, 1e300 AS huge, "
+                                       "1 AS x, 'dois' AS x", {7})).at(0);
     EXPECT_EQ(row.real("int"), 7.0);
-    EXPECT_EQ(row.date("int"), 7.0);
     EXPECT_EQ(row.string("int"), std::nullopt); // a number is not text
-    EXPECT_EQ(row.integer("text"), std::nullopt);
     EXPECT_EQ(row.find("none")->kind(), SQLValue::Kind::null);
-    EXPECT_EQ(row.integer("up"), 2);
     EXPECT_EQ(row.integer("down"), -2);
     EXPECT_EQ(row.find("blob")->kind(), SQLValue::Kind::null);
     EXPECT_EQ(row.integer("huge"), std::nullopt); // does not fit in 64 bits
     EXPECT_EQ(row.string("x"), "dois");
-    EXPECT_EQ(row.string("missing"), std::nullopt);
     EXPECT_EQ(take(m_db.query("SELECT ? AS a", {1, 2, 3})).at(0).integer("a"), 1);
 }
 
@@ -92,14 +82,6 @@ TEST_F(DatabaseTest, FailuresCarrySqlitesMessageAndLeaveTheConnectionUsable)
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().kind(), DatabaseError::Kind::open);
     EXPECT_EQ(missing.error().description().rfind("Não abri o banco: ", 0), 0u) << missing.error().description();
-}
-
-TEST_F(DatabaseTest, ASecondConnectionSeesWritesAtOnce)
-{
-    EXPECT_EQ(take(m_db.query("PRAGMA journal_mode")).at(0).string("journal_mode"), "wal");
-    Database other = openDb();
-    check(m_db.execute("CREATE TABLE t (a); INSERT INTO t VALUES ('x');"));
-    EXPECT_EQ(integer(other, "SELECT count(*) AS n FROM t"), 1);
 }
 
 TEST_F(DatabaseTest, CallsFromManyThreadsNeverInterleave)

@@ -11,14 +11,8 @@ namespace {
 
 TEST(TimestampTest, Iso8601IsUtcWholeSecondsWithZ)
 {
-    const std::vector<std::pair<Timestamp, std::string>> cases = {
-        {0, "1970-01-01T00:00:00Z"},
-        {1700000000.999, "2023-11-14T22:13:20Z"}, // truncated, not rounded
-        {951782400, "2000-02-29T00:00:00Z"},
-        {-0.5, "1969-12-31T23:59:59Z"},
-    };
-    for (const auto& [time, text] : cases)
-        EXPECT_EQ(iso8601(time), text) << time;
+    EXPECT_EQ(iso8601(951782400.999), "2000-02-29T00:00:00Z"); // truncated, not rounded
+    EXPECT_EQ(iso8601(-0.5), "1969-12-31T23:59:59Z");
 }
 
 TEST(TimestampTest, UuidsAreDistinctCanonicalUpperCaseVersion4)
