@@ -1,5 +1,5 @@
-// Writing a playable file is covered by the recorder's and the importer's
-// tests; this one holds the failure that only shows in the middle of a file.
+// Writing a playable file is covered by the importer's tests and by the
+// recorder's against a real sound server.
 #include "Fixtures.h"
 
 #include "media/AacWriter.h"
@@ -10,9 +10,13 @@
 using namespace quaro;
 using namespace quaro::testing;
 
-TEST(AacWriterTest, AFullDiskStopsTheWriterWithinSecondsNotOnlyAtClose)
+TEST(AacWriterTest, FailuresNameTheFileAndAFullDiskShowsWithinSecondsNotOnlyAtClose)
 {
     TempDir dir;
+    auto missing = AacWriter::create(dir / "no" / "such" / "a.m4a");
+    ASSERT_FALSE(missing.ok());
+    EXPECT_NE(missing.error().description.find("a.m4a"), std::string::npos);
+
     auto writer = AacWriter::create(dir / "b.m4a");
     ASSERT_TRUE(writer.ok()) << writer.error().description;
     // A file-size limit stands in for a full disk.

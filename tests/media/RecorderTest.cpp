@@ -1,6 +1,5 @@
 #include "Fixtures.h"
 
-#include "media/AudioDecode.h"
 #include "media/RecorderCore.h"
 
 #include <cmath>
@@ -281,25 +280,4 @@ TEST_F(RecorderTest, WriteFailureStopsTheRecordingAndReportsIt)
     EXPECT_EQ(stop->error->description, "Disco cheio.");
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_FALSE(session.running);
-}
-
-TEST(RecorderFileTest, RecordsARealAacFileOfTheCountedLength)
-{
-    TempDir dir;
-    FakeSession session;
-    RecorderCore recorder(session);
-    ASSERT_TRUE(recorder.start(std::nullopt, dir / "REC.m4a").ok());
-    Source device{{SampleType::int16, 44100, 2, true}};
-    device.feed(recorder, 2.0);
-    auto file = recorder.stop();
-    ASSERT_TRUE(file.ok()) << file.error().description;
-    std::size_t decoded = 0;
-    ASSERT_TRUE(decodeAudio(file.value(), 48000, [&](const float*, std::size_t n) { decoded += n; }).ok());
-    EXPECT_NEAR(double(decoded) / 48000.0, recorder.seconds(), 0.03);
-    EXPECT_NEAR(recorder.seconds(), 2.0, 0.002);
-
-    // A file that cannot be created is named in the error.
-    auto blocked = recorder.start(std::nullopt, dir / "nope" / "X.m4a");
-    ASSERT_FALSE(blocked.ok());
-    EXPECT_NE(blocked.error().description.find("X.m4a"), std::string::npos);
 }
