@@ -29,24 +29,29 @@ protected:
     Ids deletions() { return take(m_store.pendingDeletions(2000)); }
 };
 
-TEST_F(QuaroStoreSyncTest, AcknowledgementClearsOnlyTheVersionThatWasSent)
+TEST_F(QuaroStoreSyncTest, UploadsGoOldestFirstAndAcknowledgementClearsOnlyTheVersionSent)
 {
     const Timestamp before = currentTimestamp();
-    add("A");
-    EXPECT_EQ(dirty("A"), 2);
-    EXPECT_GE(updatedAt("A").value_or(0), before - 0.01);
-    const auto sent = take(m_store.pendingUploads(400));
+    add("NEW", RecadoStatus::pendente, 300);
+    add("OLD", RecadoStatus::pendente, 100);
+    EXPECT_EQ(dirty("OLD"), 2);
+    EXPECT_GE(updatedAt("OLD").value_or(0), before - 0.01);
+    const auto sent = take(m_store.pendingUploads(1));
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].recado.id, "A");
+    EXPECT_EQ(sent[0].recado.id, "OLD");
     EXPECT_EQ(sent[0].version, 2);
-    EXPECT_EQ(sent[0].updatedAt, updatedAt("A"));
+    EXPECT_EQ(sent[0].updatedAt, updatedAt("OLD"));
 
-    (void)take(m_store.claim("A", "Claude")); // lands while the upload is in flight
-    check(m_store.markUploaded({{"A", sent[0].version}, {"nada", 2}}));
-    EXPECT_EQ(dirty("A"), 3);
-    check(m_store.markUploaded({{"A", 3}}));
-    EXPECT_EQ(dirty("A"), 0);
+    (void)take(m_store.claim("OLD", "Claude")); // lands while the upload is in flight
+    check(m_store.markUploaded({{"OLD", 2}, {"nada", 2}}));
+    EXPECT_EQ(dirty("OLD"), 3);
+    check(m_store.markUploaded({{"OLD", 3}, {"NEW", 2}}));
     EXPECT_TRUE(take(m_store.pendingUploads(400)).empty());
+
+    // Without a stamp, the creation time stands in.
+    add("X", RecadoStatus::pendente, 50);
+    check(m_store.database().execute("UPDATE recado SET updated_at = NULL WHERE id = 'X';"));
+    EXPECT_EQ(take(m_store.pendingUploads(400)).at(0).updatedAt, 50.0);
 }
 
 TEST_F(QuaroStoreSyncTest, StatusChangesCountOnceAndStampTheTimeContentOnlyCounts)
@@ -148,22 +153,6 @@ TEST_F(QuaroStoreSyncTest, RemoteStatusWinsOnlyWhenNewerAndIsNotSentBack)
         EXPECT_EQ(get(id).status, status);
     }
     EXPECT_FALSE(applyRemote("nada", RecadoStatus::pego, 1e12));
-}
-
-TEST_F(QuaroStoreSyncTest, PendingUploadsOldestFirstWithCreationTimeAsFallback)
-{
-    add("NEW", RecadoStatus::pendente, 300);
-    add("OLD", RecadoStatus::pendente, 100);
-    add("MID", RecadoStatus::pendente, 200);
-    check(m_store.markUploaded({{"MID", 2}}));
-    EXPECT_EQ(take(m_store.pendingUploads(1)).at(0).recado.id, "OLD");
-
-    check(m_store.database().execute("UPDATE recado SET updated_at = NULL WHERE id = 'OLD';"));
-    const auto all = take(m_store.pendingUploads(400));
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0].recado.id, "OLD");
-    EXPECT_EQ(all[0].updatedAt, 100.0);
-    EXPECT_EQ(all[1].recado.id, "NEW");
 }
 
 } // namespace

@@ -17,12 +17,10 @@ namespace quaro::test {
 // A fresh private folder per test, removed afterwards.
 class TempDir {
 public:
-    TempDir()
+    TempDir() : m_path((std::filesystem::temp_directory_path() / "quaro-core-XXXXXX").string())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-core-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
+        if (!mkdtemp(m_path.data()))
             throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
     }
     ~TempDir()
     {
@@ -31,10 +29,10 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    std::filesystem::path operator/(const std::string& name) const { return std::filesystem::path(m_path) / name; }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
 
 // Sets (or unsets) an environment variable for the life of the object.
