@@ -152,7 +152,7 @@ bool hasMicrophone(const std::string& id)
 
 } // namespace
 
-TEST(QtRecorderTest, RecordsOneFileThroughPauseSwitchAndUnplug)
+TEST(QtRecorderTest, RecordsOneFileThroughSwitchAndUnplug)
 {
     TempDir out;
     const auto mono = speech(out, 16000, 1);
@@ -173,20 +173,6 @@ TEST(QtRecorderTest, RecordsOneFileThroughPauseSwitchAndUnplug)
     }
     EXPECT_GT(loudest, 0.3f);
     EXPECT_NEAR(recorder.seconds(), fed, 0.15);
-
-    // What arrives while paused is not recorded.
-    recorder.pause();
-    ASSERT_TRUE(waitFor([&] { return recorder.level() == 0.0f; }));
-    const double held = recorder.seconds();
-    {
-        Feeder feeder("vmic", mono, 32000);
-        std::this_thread::sleep_for(std::chrono::milliseconds(600));
-        QCoreApplication::processEvents();
-        EXPECT_LT(recorder.seconds() - held, 0.1);
-        recorder.resume();
-        ASSERT_TRUE(waitFor([&] { return feeder.done(); }));
-    }
-    EXPECT_LT(recorder.seconds(), 2 * fed - 0.3);
 
     // Switched to a device with another layout, which is then unplugged:
     // the recording goes on from the default microphone.
