@@ -116,6 +116,18 @@ TEST_F(QuaroStoreMigrationTest, ConnectionsOpeningANewInboxTogetherSeedItOnce)
     }
 }
 
+TEST_F(QuaroStoreMigrationTest, RowsWrittenByANewerVersionStillDecode)
+{
+    SQLRow recado;
+    recado.set("status", "arquivado");
+    recado.set("claimed_at", "ontem");
+    EXPECT_EQ(QuaroStore::recado(recado).status, RecadoStatus::pendente);
+    EXPECT_EQ(QuaroStore::recado(recado).claimedAt, std::nullopt);
+    SQLRow destino;
+    destino.set("color", nullptr);
+    EXPECT_EQ(QuaroStore::destino(destino).colorHex, "#FF6A1C");
+}
+
 TEST_F(QuaroStoreMigrationTest, AFileThatIsNotADatabaseFailsAtTheFirstStatement)
 {
     std::ofstream(file()) << "isto não é um banco de dados, só texto comprido o bastante para o cabeçalho";
