@@ -163,16 +163,16 @@ TEST_F(AudioImportTest, VoiceNoteLayoutsDecodeAlikeAndOutputGainApplies)
     writeBytes(dir / "woven.opus", woven);
     EXPECT_EQ(decodeAll(dir / "woven.opus"), original);
 
-    // Output gain +6.02 dB (1541/256): every sample doubles.
+    // Output gain -6.02 dB (-1541/256, a signed little-endian field): every sample halves.
     auto gained = file;
-    gained[27 + gained[26] + 16] = 1541 & 0xFF;
-    gained[27 + gained[26] + 17] = 1541 >> 8;
+    gained[27 + gained[26] + 16] = 0xFB;
+    gained[27 + gained[26] + 17] = 0xF9;
     fixOggCrc(gained, 0);
     writeBytes(dir / "gain.opus", gained);
-    const auto loud = decodeAll(dir / "gain.opus");
-    ASSERT_EQ(loud.size(), original.size());
-    for (std::size_t i = 0; i < loud.size(); i += 97)
-        ASSERT_NEAR(loud[i], original[i] * std::pow(10.0f, 1541.0f / 5120.0f), 1e-5);
+    const auto quiet = decodeAll(dir / "gain.opus");
+    ASSERT_EQ(quiet.size(), original.size());
+    for (std::size_t i = 0; i < quiet.size(); i += 97)
+        ASSERT_NEAR(quiet[i], original[i] * std::pow(10.0f, -1541.0f / 5120.0f), 1e-5);
 }
 
 TEST_F(AudioImportTest, AcceptsExactly14400Frames)

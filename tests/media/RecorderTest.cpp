@@ -47,26 +47,32 @@ struct Written {
     std::vector<float> samples;
     int closed = 0;
     bool failWrites = false, failCreate = false;
-};
 
-class FakeSink : public RecordingSink {
-public:
-    explicit FakeSink(Written& out) : m_out(out) {}
-    Result<void, AudioWriteError> write(const float* s, std::size_t n) override
+    RecordingSinkFactory factory()
     {
-        if (m_out.failWrites)
-            return Failure{AudioWriteError{"Disco cheio."}};
-        m_out.samples.insert(m_out.samples.end(), s, s + n);
-        return {};
+        struct Sink : RecordingSink {
+            Written& out;
+            explicit Sink(Written& w) : out(w) {}
+            Result<void, AudioWriteError> write(const float* s, std::size_t n) override
+            {
+                if (out.failWrites)
+                    return Failure{AudioWriteError{"Disco cheio."}};
+                out.samples.insert(out.samples.end(), s, s + n);
+                return {};
+            }
+            Result<void, AudioWriteError> close() override
+            {
+                ++out.closed;
+                return {};
+            }
+        };
+        return [this](const fs::path& path) -> Result<std::unique_ptr<RecordingSink>, AudioWriteError> {
+            if (failCreate)
+                return Failure{AudioWriteError{"Sem permissão para gravar."}};
+            opened.push_back(path);
+            return std::unique_ptr<RecordingSink>(new Sink(*this));
+        };
     }
-    Result<void, AudioWriteError> close() override
-    {
-        ++m_out.closed;
-        return {};
-    }
-
-private:
-    Written& m_out;
 };
 
 template <typename T>
@@ -113,12 +119,7 @@ class RecorderTest : public ::testing::Test {
 protected:
     FakeSession session;
     Written written;
-    RecorderCore recorder{session, [this](const fs::path& path) -> Result<std::unique_ptr<RecordingSink>, AudioWriteError> {
-                              if (written.failCreate)
-                                  return Failure{AudioWriteError{"Sem permissão para gravar."}};
-                              written.opened.push_back(path);
-                              return std::unique_ptr<RecordingSink>(new FakeSink(written));
-                          }};
+    RecorderCore recorder{session, written.factory()};
     Source mono48{{SampleType::float32, 48000, 1, true}};
 };
 
