@@ -26,4 +26,12 @@ if(NOT TARGET quaro::whisper)
   # ggml is C++: the static archives need the C++ runtime, which every Quaro
   # target links anyway.
   target_link_libraries(quaro_whisper INTERFACE ${_whisper_paths} Threads::Threads m dl)
+
+  # ggml's large buffers come from Quaro's huge-page allocator. The wrapper is
+  # an object file on every link line that pulls in whisper, so the linker
+  # finds it whatever the order of the archives.
+  add_library(quaro_whisper_memory OBJECT ${PROJECT_SOURCE_DIR}/src/speech/WhisperMemory.cpp)
+  target_link_libraries(quaro_whisper INTERFACE
+    $<TARGET_OBJECTS:quaro_whisper_memory>
+    "-Wl,--wrap=ggml_aligned_malloc,--wrap=ggml_aligned_free")
 endif()
