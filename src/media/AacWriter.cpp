@@ -79,8 +79,12 @@ Result<std::unique_ptr<AacWriter>, AudioWriteError> AacWriter::create(const std:
     // The constant-quantizer coder: about three times cheaper than the default
     // two-loop search, and indistinguishable on voice at this bit rate. It
     // keeps imports far faster than real time and recording light.
+    // Temporal noise shaping costs about a tenth of the encoding time (a
+    // windowed LPC analysis of every frame) and, on speech at 64 kbit/s mono,
+    // lowers the decoded signal-to-noise ratio rather than raising it.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "aac_coder", "fast", 0);
+    av_dict_set(&options, "aac_tns", "0", 0);
     rc = avcodec_open2(encoder, codec, &options);
     av_dict_free(&options);
     if (rc < 0)
