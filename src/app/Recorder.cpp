@@ -49,33 +49,36 @@ std::vector<Microphone> Recorder::microphones()
     return QtCaptureSession::microphones();
 }
 
+namespace {
+
+// Hands a worker's result to its completion on the thread that owns `context`.
+template <typename Completion, typename Value>
+void deliver(QObject* context, Completion completion, Value result)
+{
+    QMetaObject::invokeMethod(
+        context,
+        [completion = std::move(completion), result = std::move(result)] {
+            if (completion)
+                completion(result);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
 void Recorder::start(std::optional<std::string> microphoneID, std::filesystem::path file,
                      StartCompletion completion)
 {
     post([this, microphoneID = std::move(microphoneID), file = std::move(file),
           completion = std::move(completion)] {
-        auto result = m_worker->core().start(microphoneID, file);
-        QMetaObject::invokeMethod(
-            this,
-            [completion, result] {
-                if (completion)
-                    completion(result);
-            },
-            Qt::QueuedConnection);
+        deliver(this, completion, m_worker->core().start(microphoneID, file));
     });
 }
 
 void Recorder::stop(StopCompletion completion)
 {
     post([this, completion = std::move(completion)] {
-        auto result = m_worker->core().stop();
-        QMetaObject::invokeMethod(
-            this,
-            [completion, result] {
-                if (completion)
-                    completion(result);
-            },
-            Qt::QueuedConnection);
+        deliver(this, completion, m_worker->core().stop());
     });
 }
 
