@@ -23,6 +23,7 @@ class AacWriter {
 public:
     static constexpr int sampleRate = 48000;
     static constexpr int bitRate = 64000;
+    static constexpr int bandwidth = 12000; // Hz
 
     static Result<std::unique_ptr<AacWriter>, AudioWriteError> create(const std::filesystem::path& path);
     ~AacWriter();
