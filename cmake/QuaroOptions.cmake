@@ -35,3 +35,21 @@ function(quaro_fuzz_target name)
            COMMAND ${name} -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -timeout=20 ${F_ARGS} ${corpus})
   set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 600)
 endfunction()
+
+# quaro_gtest(<area> <program> SOURCES ... LIBS ... [OWN_MAIN] [PROPERTIES ...])
+# builds one GoogleTest program and lists each of its cases in ctest as
+# "<area>.<Suite>.<Case>", labelled <area>. OWN_MAIN is for programs that
+# bring their own main() (an event loop, say).
+function(quaro_gtest area program)
+  cmake_parse_arguments(T "OWN_MAIN" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  set(target ${area}_${program})
+  add_executable(${target} ${T_SOURCES})
+  if(T_OWN_MAIN)
+    target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest)
+  else()
+    target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
+  endif()
+  quaro_target_defaults(${target})
+  gtest_discover_tests(${target} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS ${area} ${T_PROPERTIES})
+endfunction()

@@ -241,8 +241,9 @@ TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
         expectFailure(dir / c.name, c.text);
         const auto lines = log.lines();
         ASSERT_EQ(lines.size(), c.logged ? 1u : 0u);
-        if (c.logged)
+        if (c.logged) {
             EXPECT_EQ(lines[0].rfind("[Quaro] Ogg Opus falhou: ", 0), 0u) << lines[0];
+        }
     }
     expectFailure(dir / "nao-existe.mp3", "Não consegui abrir nao-existe.mp3.");
     // Transcription refuses alike, but a voice note without audio is simply no samples.
