@@ -9,11 +9,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -23,6 +21,7 @@
 #include <whisper.h>
 
 #include "RandomWhisperModel.h"
+#include "SpeechTestSupport.h"
 #include "speech/PocketSphinxRecognizer.h"
 #include "speech/WhisperModel.h"
 
@@ -70,19 +69,6 @@ std::vector<float> recording(double duration)
         const double t = static_cast<double>(i) / 16000.0;
         const double envelope = std::fmod(t, 1.5) < 1.1 ? 0.3 : 0.0;
         samples[i] = static_cast<float>(envelope * std::sin(2 * M_PI * (180 + 40 * std::sin(t)) * t)) + noise(random);
-    }
-    return samples;
-}
-
-std::vector<float> goForward()
-{
-    std::ifstream in(QUARO_GOFORWARD_RAW, std::ios::binary);
-    const std::string raw((std::istreambuf_iterator<char>(in)), {});
-    std::vector<float> samples(raw.size() / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        std::int16_t s;
-        std::copy_n(raw.data() + 2 * i, 2, reinterpret_cast<char*>(&s));
-        samples[i] = static_cast<float>(s) / 32768.0f;
     }
     return samples;
 }
@@ -180,7 +166,7 @@ int main()
     std::printf("peak memory (VmHWM) after whisper: %.1f MiB   [target <= 500 MiB]\n", peakKiB() / 1024.0);
     model.reset();
 
-    const auto forward = goForward();
+    const auto forward = quaro::testing::goForwardSamples();
     const double forwardDuration = static_cast<double>(forward.size()) / 16000.0;
     const quaro::PocketSphinxRecognizer legacy;
     std::vector<double> fallbacks;
