@@ -16,6 +16,10 @@ packages=(
   # test tools: fixtures, a sound server without a sound card, the MCP client
   ffmpeg opus-tools espeak-ng sox libsox-fmt-all pulseaudio pulseaudio-utils
   python3 sqlite3 curl ca-certificates time
+  # the application: tray, global hot key (X11), D-Bus
+  libxcb1-dev libxcb-keysyms1-dev
+  # application tests: a display, a private session bus, a tray, a notification server
+  xvfb xauth xdotool x11-utils dbus python3-dbus python3-gi trayer imagemagick fonts-dejavu-core
 )
 
 sudo_cmd=()
