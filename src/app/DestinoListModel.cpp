@@ -1,0 +1,44 @@
+#include "app/DestinoListModel.h"
+
+#include "app/QtStrings.h"
+
+namespace quaro {
+
+int DestinoListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant DestinoListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Destino& d = m_rows[std::size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case NameRole: return toQString(d.name);
+    case IdRole: return toQString(d.id);
+    case InstructionRole: return toQString(d.instruction);
+    case ColorHexRole: return toQString(d.colorHex);
+    case SortRole: return qlonglong(d.sort);
+    default: return {};
+    }
+}
+
+QHash<int, QByteArray> DestinoListModel::roleNames() const
+{
+    return {
+        {IdRole, "id"},
+        {NameRole, "name"},
+        {InstructionRole, "instruction"},
+        {ColorHexRole, "colorHex"},
+        {SortRole, "sort"},
+    };
+}
+
+void DestinoListModel::setDestinos(std::vector<Destino> destinos)
+{
+    applyRows(m_rows, std::move(destinos), [](const Destino& d) -> const std::string& { return d.id; });
+}
+
+} // namespace quaro

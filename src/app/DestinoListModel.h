@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/KeyedListModel.h"
+#include "core/Destino.h"
+
+#include <vector>
+
+namespace quaro {
+
+// The destinos in store order, for QML (settings, inbox sidebar, panel).
+// Updated by InboxState on every reload. Main thread only.
+class DestinoListModel final : public KeyedListModel {
+    Q_OBJECT
+
+public:
+    enum Role {
+        IdRole = Qt::UserRole + 1,
+        NameRole,
+        InstructionRole,
+        ColorHexRole,
+        SortRole,
+    };
+    Q_ENUM(Role)
+
+    using KeyedListModel::KeyedListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    void setDestinos(std::vector<Destino> destinos);
+    const std::vector<Destino>& destinos() const { return m_rows; }
+
+private:
+    std::vector<Destino> m_rows;
+};
+
+} // namespace quaro

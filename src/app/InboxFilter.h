@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/Hash.h"
+#include "core/RecadoStatus.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace quaro {
+
+// What the inbox window lists: the recados of one status, those of one
+// destino (any status), or all of them. A plain value; the text form
+// ("status:pendente", "destino:<id>", "all") is how QML reads and sets it.
+class InboxFilter {
+public:
+    enum class Kind { status, destino, all };
+
+    static InboxFilter status(RecadoStatus status) { return InboxFilter(Kind::status, status, {}); }
+    static InboxFilter destino(std::string destinoID)
+    {
+        return InboxFilter(Kind::destino, RecadoStatus::pendente, std::move(destinoID));
+    }
+    static InboxFilter all() { return InboxFilter(Kind::all, RecadoStatus::pendente, {}); }
+
+    // The inbox starts on the pending recados.
+    InboxFilter() = default;
+
+    Kind kind() const { return m_kind; }
+    // The payloads: meaningful only for their own kind.
+    RecadoStatus recadoStatus() const { return m_status; }
+    const std::string& destinoID() const { return m_destinoID; }
+
+    QString text() const;
+    // Absent for anything that is not one of the three text forms, an
+    // unknown status or an empty destino id.
+    static std::optional<InboxFilter> fromText(const QString& text);
+
+    bool operator==(const InboxFilter&) const = default;
+
+private:
+    InboxFilter(Kind kind, RecadoStatus status, std::string destinoID)
+        : m_kind(kind), m_status(status), m_destinoID(std::move(destinoID))
+    {
+    }
+
+    Kind m_kind = Kind::status;
+    RecadoStatus m_status = RecadoStatus::pendente;
+    std::string m_destinoID;
+};
+
+} // namespace quaro
+
+// A discriminator (0 status, 1 destino, 2 all), then the payload of the case.
+template <>
+struct std::hash<quaro::InboxFilter> {
+    std::size_t operator()(const quaro::InboxFilter& filter) const
+    {
+        std::size_t seed = 0;
+        quaro::hashCombine(seed, static_cast<int>(filter.kind()));
+        if (filter.kind() == quaro::InboxFilter::Kind::status)
+            quaro::hashCombine(seed, std::string(quaro::rawValue(filter.recadoStatus())));
+        else if (filter.kind() == quaro::InboxFilter::Kind::destino)
+            quaro::hashCombine(seed, filter.destinoID());
+        return seed;
+    }
+};
