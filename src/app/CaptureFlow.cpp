@@ -1,0 +1,370 @@
+#include "app/CaptureFlow.h"
+
+#include "app/AppLog.h"
+#include "core/Uuid.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace quaro {
+
+namespace {
+
+constexpr const char* stoppedByItself = "A gravação parou sozinha. Tente de novo.";
+
+void removeFile(const std::filesystem::path& file)
+{
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+}
+
+// The recorder writes into an existing file without changing its mode, so
+// creating it first keeps the recording private from its first byte.
+void createPrivateFile(const std::filesystem::path& file)
+{
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+CaptureFlow::CaptureFlow(QuaroStore& store, CaptureDevice& device, SpeechEngine& speech,
+                         std::filesystem::path audioDirectory, CaptureHooks hooks, CaptureTiming timing,
+                         QObject* parent)
+    : QObject(parent), m_store(store), m_device(device), m_speech(speech),
+      m_audioDirectory(std::move(audioDirectory)), m_hooks(std::move(hooks)), m_timing(timing),
+      m_transcription(store, speech, m_hooks), m_import(store, m_transcription, m_audioDirectory, m_hooks)
+{
+    m_meter.setInterval(m_timing.meterIntervalMs);
+    connect(&m_meter, &QTimer::timeout, this, &CaptureFlow::meterTick);
+    connect(&m_import, &ImportFlow::noticeChanged, this, &CaptureFlow::noticeChanged);
+    m_transcription.onFinished = [this](const std::string& id, const std::optional<QString>& lost) {
+        transcriptionFinished(id, lost);
+    };
+
+    QPointer<CaptureFlow> guard(this);
+    m_device.setUnexpectedStopHandler([guard](std::filesystem::path file, std::optional<RecorderError> error) {
+        if (guard)
+            guard->handleUnexpectedStop(file, error);
+    });
+    m_device.setMicrophonesChangedHandler([guard] {
+        if (guard)
+            guard->refreshMicrophones();
+    });
+    refreshMicrophones();
+}
+
+CaptureFlow::~CaptureFlow()
+{
+    m_device.setUnexpectedStopHandler({});
+    m_device.setMicrophonesChangedHandler({});
+}
+
+CaptureChoice CaptureFlow::choice() const
+{
+    return m_hooks.choice ? m_hooks.choice() : CaptureChoice{};
+}
+
+void CaptureFlow::startRecording()
+{
+    if (isCapturing())
+        return;
+    ++m_hideToken;
+    switch (m_device.permission()) {
+    case MicrophonePermission::authorised:
+        beginCapture();
+        break;
+    case MicrophonePermission::denied:
+        setPhase(Phase::noPermission());
+        break;
+    case MicrophonePermission::undetermined:
+        m_device.requestPermission([guard = QPointer<CaptureFlow>(this)](bool granted) {
+            if (!guard || guard->isCapturing())
+                return;
+            if (granted)
+                guard->beginCapture();
+            else
+                guard->setPhase(Phase::noPermission());
+        });
+        break;
+    }
+}
+
+void CaptureFlow::beginCapture()
+{
+    const std::string id = makeUUID();
+    std::error_code ignored;
+    std::filesystem::create_directories(m_audioDirectory, ignored);
+    const Capture capture{id, m_audioDirectory / (id + ".m4a")};
+    createPrivateFile(capture.file);
+
+    m_current = capture;
+    m_shownID = id;
+    setElapsed(0);
+    setLevel(0);
+    setPhase(Phase::recording());
+    m_device.start(choice().selectedMicID, capture.file,
+                   [guard = QPointer<CaptureFlow>(this), capture](Result<void, RecorderError> started) {
+                       if (guard)
+                           guard->recordingStarted(capture, started);
+                   });
+}
+
+void CaptureFlow::recordingStarted(const Capture& capture, const Result<void, RecorderError>& started)
+{
+    // Stopped or dropped before the device answered: that path cleans up.
+    if (!m_current || m_current->id != capture.id)
+        return;
+    if (started) {
+        startMeter();
+        return;
+    }
+    m_current.reset();
+    removeFile(capture.file);
+    fail(QString::fromStdString(started.error().description));
+}
+
+void CaptureFlow::togglePause()
+{
+    if (m_phase.kind() == Phase::Kind::recording) {
+        m_device.pause();
+        setPhase(Phase::paused());
+    } else if (m_phase.kind() == Phase::Kind::paused) {
+        m_device.resume();
+        setPhase(Phase::recording());
+    }
+}
+
+void CaptureFlow::stopAndSend()
+{
+    if (!isCapturing() || !m_current)
+        return;
+    stopMeter();
+    const double seconds = std::max(m_elapsed, m_device.seconds());
+    const CaptureChoice chosen = choice();
+    const Capture capture = *m_current;
+    m_current.reset();
+
+    if (seconds < m_timing.minimumSeconds) {
+        m_device.stop([file = capture.file](const Result<std::filesystem::path, RecorderError>&) { removeFile(file); });
+        setPhase(Phase::idle());
+        return;
+    }
+
+    m_lastSentID = capture.id;
+    setLastTranscriptionDone(false);
+    setPhase(Phase::sent(chosen.selectedDestinoName ? QString::fromStdString(*chosen.selectedDestinoName)
+                                                    : QStringLiteral("Caixa")));
+    ++m_hideToken;
+    scheduleHide(m_timing.sentHideMs);
+    m_device.stop([guard = QPointer<CaptureFlow>(this), capture, seconds,
+                   destino = chosen.selectedDestinoID](Result<std::filesystem::path, RecorderError> stopped) {
+        if (guard)
+            guard->recordingStopped(capture, seconds, destino, stopped);
+    });
+}
+
+void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const std::optional<std::string>& chosen,
+                                   const Result<std::filesystem::path, RecorderError>& stopped)
+{
+    if (!stopped) {
+        if (m_shownID == capture.id && !isCapturing())
+            fail(QString::fromStdString(stopped.error().description));
+        if (m_lastSentID == capture.id)
+            setLastTranscriptionDone(true);
+        return;
+    }
+    const std::filesystem::path& file = *stopped;
+    ::chmod(file.c_str(), 0600);
+    const CaptureChoice now = choice();
+    Recado recado;
+    recado.id = capture.id;
+    recado.createdAt = currentTimestamp();
+    recado.duration = seconds;
+    recado.audioPath = file.string();
+    recado.title = TranscriptionFlow::transcribingTitle;
+    recado.destinoID = chosen;
+    recado.status = RecadoStatus::transcrevendo;
+    recado.language = now.languageID;
+
+    TranscriptionJob job{capture.id, file, chosen, now.languageID, now.keepAudio, {}};
+    if (auto inserted = m_store.insert(recado); !inserted) {
+        appLog(QStringLiteral("insert"), QString::fromStdString(inserted.error().description()));
+        job.unfiled = recado;
+    }
+    if (m_hooks.reload)
+        m_hooks.reload();
+    m_transcription.transcribe(std::move(job));
+}
+
+void CaptureFlow::transcriptionFinished(const std::string& id, const std::optional<QString>& lost)
+{
+    if (id == m_lastSentID)
+        setLastTranscriptionDone(true);
+    // The speech could not be filed at all; its file stays in the audio
+    // folder. Say so, unless a new recording is under way.
+    if (lost && !isCapturing())
+        fail(*lost);
+}
+
+void CaptureFlow::discard()
+{
+    if (isCapturing()) {
+        stopMeter();
+        if (m_current) {
+            m_device.stop([file = m_current->file](const Result<std::filesystem::path, RecorderError>&) {
+                removeFile(file);
+            });
+        }
+        m_current.reset();
+    }
+    setPhase(Phase::idle());
+}
+
+void CaptureFlow::toggleRecording()
+{
+    if (isCapturing())
+        stopAndSend();
+    else
+        startRecording();
+}
+
+void CaptureFlow::handleUnexpectedStop(const std::filesystem::path& file, const std::optional<RecorderError>& error)
+{
+    // Only the recording in progress; a report about an earlier file must
+    // not end this one or delete anything.
+    if (!isCapturing() || !m_current || m_current->file != file)
+        return;
+    stopMeter();
+    m_current.reset();
+    removeFile(file);
+    fail(error ? QString::fromStdString(error->description) : QString::fromUtf8(stoppedByItself));
+}
+
+void CaptureFlow::fail(const QString& message)
+{
+    stopMeter();
+    setPhase(Phase::failed(message));
+    ++m_hideToken;
+    scheduleHide(m_timing.failedHideMs);
+}
+
+void CaptureFlow::scheduleHide(int milliseconds)
+{
+    QTimer::singleShot(milliseconds, this, [this, token = m_hideToken] {
+        if (token == m_hideToken && !isCapturing())
+            setPhase(Phase::idle());
+    });
+}
+
+void CaptureFlow::startMeter()
+{
+    m_meter.start();
+}
+
+void CaptureFlow::stopMeter()
+{
+    m_meter.stop();
+    setLevel(0);
+}
+
+void CaptureFlow::meterTick()
+{
+    if (!isCapturing())
+        return;
+    setElapsed(m_device.seconds());
+    const double target = m_phase.kind() == Phase::Kind::paused ? 0.0 : static_cast<double>(m_device.level());
+    setLevel(0.4 * target + 0.6 * m_level);
+}
+
+void CaptureFlow::importAudio(const QList<QUrl>& urls)
+{
+    std::vector<std::filesystem::path> files;
+    for (const QUrl& url : urls) {
+        // Only local files can be read; anything else is not an audio file.
+        files.emplace_back(url.isLocalFile() ? url.toLocalFile().toStdString() : url.toString().toStdString());
+    }
+    importFiles(files);
+}
+
+void CaptureFlow::importFiles(const std::vector<std::filesystem::path>& files)
+{
+    m_import.importFiles(files);
+}
+
+void CaptureFlow::transcribeAgain(const QString& id)
+{
+    const std::string key = id.toStdString();
+    if (m_transcription.isTranscribing(key))
+        return;
+    auto read = m_store.recado(key);
+    if (!read || !read->has_value() || !(*read)->audioPath)
+        return;
+    const Recado& recado = **read;
+    (void)m_store.setStatus(key, RecadoStatus::transcrevendo, std::string(TranscriptionFlow::transcribingTitle));
+    if (m_hooks.reload)
+        m_hooks.reload();
+    const CaptureChoice now = choice();
+    m_transcription.transcribe({key, *recado.audioPath, recado.destinoID, now.languageID, now.keepAudio, {}});
+}
+
+void CaptureFlow::refreshMicrophones()
+{
+    m_microphones.setMicrophones(m_device.microphones());
+    const auto selected = choice().selectedMicID;
+    if (selected && !m_microphones.contains(*selected) && m_hooks.selectedMicGone)
+        m_hooks.selectedMicGone();
+}
+
+void CaptureFlow::switchMicrophone(std::optional<std::string> id)
+{
+    if (isCapturing())
+        m_device.switchMicrophone(std::move(id));
+}
+
+int CaptureFlow::recoverInterrupted()
+{
+    return m_transcription.recoverInterrupted();
+}
+
+void CaptureFlow::setPhase(Phase phase)
+{
+    if (phase == m_phase)
+        return;
+    m_phase = std::move(phase);
+    emit phaseChanged();
+}
+
+void CaptureFlow::setElapsed(double elapsed)
+{
+    if (elapsed == m_elapsed)
+        return;
+    m_elapsed = elapsed;
+    emit elapsedChanged();
+}
+
+void CaptureFlow::setLevel(double level)
+{
+    if (level == m_level)
+        return;
+    m_level = level;
+    emit levelChanged();
+}
+
+void CaptureFlow::setLastTranscriptionDone(bool done)
+{
+    if (done == m_lastTranscriptionDone)
+        return;
+    m_lastTranscriptionDone = done;
+    emit lastTranscriptionDoneChanged();
+}
+
+} // namespace quaro

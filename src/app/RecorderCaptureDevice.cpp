@@ -1,0 +1,69 @@
+#include "app/RecorderCaptureDevice.h"
+
+#include <QMediaDevices>
+
+namespace quaro {
+
+RecorderCaptureDevice::RecorderCaptureDevice(QObject* parent)
+    : QObject(parent), m_devices(new QMediaDevices(this))
+{
+    connect(m_devices, &QMediaDevices::audioInputsChanged, this, [this] {
+        if (m_microphonesChanged)
+            m_microphonesChanged();
+    });
+}
+
+RecorderCaptureDevice::~RecorderCaptureDevice() = default;
+
+std::vector<Microphone> RecorderCaptureDevice::microphones()
+{
+    return Recorder::microphones();
+}
+
+void RecorderCaptureDevice::start(std::optional<std::string> microphoneID, std::filesystem::path file,
+                                  StartCompletion completion)
+{
+    m_recorder.start(std::move(microphoneID), std::move(file), std::move(completion));
+}
+
+void RecorderCaptureDevice::stop(StopCompletion completion)
+{
+    m_recorder.stop(std::move(completion));
+}
+
+void RecorderCaptureDevice::pause()
+{
+    m_recorder.pause();
+}
+
+void RecorderCaptureDevice::resume()
+{
+    m_recorder.resume();
+}
+
+void RecorderCaptureDevice::switchMicrophone(std::optional<std::string> id)
+{
+    m_recorder.switchMicrophone(std::move(id));
+}
+
+double RecorderCaptureDevice::seconds() const
+{
+    return m_recorder.seconds();
+}
+
+float RecorderCaptureDevice::level() const
+{
+    return m_recorder.level();
+}
+
+void RecorderCaptureDevice::setUnexpectedStopHandler(UnexpectedStopHandler handler)
+{
+    m_recorder.onUnexpectedStop = std::move(handler);
+}
+
+void RecorderCaptureDevice::setMicrophonesChangedHandler(std::function<void()> handler)
+{
+    m_microphonesChanged = std::move(handler);
+}
+
+} // namespace quaro

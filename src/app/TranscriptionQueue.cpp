@@ -1,0 +1,26 @@
+#include "app/TranscriptionQueue.h"
+
+namespace quaro {
+
+TranscriptionQueue::TranscriptionQueue(SpeechEngine& engine, QObject* parent)
+    : QObject(parent), m_engine(engine)
+{
+}
+
+TranscriptionQueue::~TranscriptionQueue()
+{
+    // A model download would hold the quit for minutes; give it up.
+    m_engine.cancel();
+}
+
+void TranscriptionQueue::enqueue(std::filesystem::path audio, std::string languageID, Completion done)
+{
+    using Transcript = Result<std::string, TranscriberError>;
+    m_worker.run<Transcript>(
+        [engine = &m_engine, audio = std::move(audio), languageID = std::move(languageID)] {
+            return engine->transcribe(audio, languageID);
+        },
+        std::move(done));
+}
+
+} // namespace quaro

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/SerialWorker.h"
+#include "app/SpeechEngine.h"
+
+#include <QObject>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace quaro {
+
+// Transcribes files one at a time, in the order they were asked for, off the
+// main thread: however many recordings and imports arrive, one speech model
+// works on one file. Completions come back on the main thread. The engine
+// must outlive the queue; destroying the queue drops the files not started
+// and waits for the one being transcribed.
+class TranscriptionQueue : public QObject {
+    Q_OBJECT
+public:
+    using Completion = std::function<void(Result<std::string, TranscriberError>)>;
+
+    explicit TranscriptionQueue(SpeechEngine& engine, QObject* parent = nullptr);
+    ~TranscriptionQueue() override;
+
+    void enqueue(std::filesystem::path audio, std::string languageID, Completion done);
+
+    // Files waiting or being transcribed.
+    int pending() const { return m_worker.outstanding(); }
+
+private:
+    SpeechEngine& m_engine;
+    SerialWorker m_worker;
+};
+
+} // namespace quaro
