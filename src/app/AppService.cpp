@@ -1,0 +1,118 @@
+#include "app/AppService.h"
+
+#include "app/AppLog.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDir>
+
+namespace quaro {
+
+const QString AppService::serviceName = QStringLiteral("app.quaro.Quaro");
+const QString AppService::objectPath = QStringLiteral("/app/quaro/Quaro");
+const QString AppService::interfaceName = QStringLiteral("app.quaro.Quaro");
+
+namespace {
+
+// Runs a handler after the bus call has been answered and its dispatch has
+// returned, so a handler that opens windows or nested loops never blocks the
+// caller.
+template <typename Handler, typename... Args>
+void later(QObject* context, const Handler& handler, Args... args)
+{
+    QMetaObject::invokeMethod(
+        context,
+        [&handler, args...] {
+            if (auto copy = handler)
+                copy(args...);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+// The object exported on the bus; its slot names are the method names.
+class AppService::Adaptor : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.quaro.Quaro")
+public:
+    explicit Adaptor(AppService& service) : m_service(service) {}
+
+public slots:
+    void Toggle() { later(&m_service, m_service.onToggle); }
+    void StopAndSend() { later(&m_service, m_service.onStopAndSend); }
+    void Discard() { later(&m_service, m_service.onDiscard); }
+    void Show() { later(&m_service, m_service.onShow); }
+    void Import(const QStringList& files)
+    {
+        // Another process names the files: only whole, absolute paths are
+        // taken, so nothing depends on this process's working directory.
+        for (const QString& file : files) {
+            if (file.isEmpty() || !QDir::isAbsolutePath(file)) {
+                sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("not an absolute path: %1").arg(file));
+                return;
+            }
+        }
+        if (files.isEmpty()) {
+            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("no files to import"));
+            return;
+        }
+        later(&m_service, m_service.onImport, files);
+    }
+    QString State()
+    {
+        if (auto provider = m_service.stateProvider)
+            return provider();
+        return QStringLiteral("{}");
+    }
+
+private:
+    AppService& m_service;
+};
+
+AppService::AppService(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_adaptor(std::make_unique<Adaptor>(*this))
+{
+}
+
+AppService::~AppService()
+{
+    if (!m_registered)
+        return;
+    m_bus.unregisterObject(objectPath);
+    m_bus.unregisterService(serviceName);
+}
+
+AppService::Claim AppService::claimPrimary()
+{
+    const QString context = QStringLiteral("instância");
+    if (!m_bus.isConnected() || !m_bus.interface()) {
+        appLog(context, QStringLiteral("no session bus (%1); running without single-instance protection")
+                            .arg(m_bus.lastError().message()));
+        return Claim::noBus;
+    }
+    // The object is in place before the name is taken, so the first call
+    // that reaches the name finds it.
+    if (!m_bus.registerObject(objectPath, m_adaptor.get(), QDBusConnection::ExportAllSlots)) {
+        appLog(context, QStringLiteral("could not export %1: %2").arg(objectPath, m_bus.lastError().message()));
+        return Claim::noBus;
+    }
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = m_bus.interface()->registerService(
+        serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+        m_registered = true;
+        return Claim::primary;
+    }
+    m_bus.unregisterObject(objectPath);
+    if (!reply.isValid()) {
+        appLog(context, QStringLiteral("could not own %1 (%2); running without single-instance protection")
+                            .arg(serviceName, reply.error().message()));
+        return Claim::noBus;
+    }
+    return Claim::secondary;
+}
+
+} // namespace quaro
+
+#include "AppService.moc"

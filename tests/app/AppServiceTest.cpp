@@ -1,0 +1,117 @@
+// The single-instance rule over the private session bus: the test process is
+// the running application; the helper program SecondLaunch is a later
+// `quaro` launch.
+#include "PlatformTest.h"
+
+#include "app/AppService.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace quaro;
+using namespace quaro::testing;
+
+namespace {
+
+struct Launch {
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+// Runs a program while this process keeps serving the bus.
+Launch run(const QString& program, const QStringList& arguments, const QString& workingDirectory = {},
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingDirectory);
+    process.start(program, arguments);
+    const bool ended = waitUntil([&] { return process.state() == QProcess::NotRunning; });
+    EXPECT_TRUE(ended) << program.toStdString();
+    if (!ended)
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+Launch launch(const QStringList& arguments, const QString& workingDirectory = {})
+{
+    return run(QStringLiteral(QUARO_SECOND_LAUNCH), arguments, workingDirectory);
+}
+
+class AppServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        service.onToggle = [this] { calls << QStringLiteral("toggle"); };
+        service.onStopAndSend = [this] { calls << QStringLiteral("stop"); };
+        service.onDiscard = [this] { calls << QStringLiteral("discard"); };
+        service.onShow = [this] { calls << QStringLiteral("show"); };
+        service.onImport = [this](const QStringList& files) { calls << QStringLiteral("import ") + files.join(QLatin1Char('|')); };
+        service.stateProvider = [] { return QStringLiteral("{\"phase\":\"idle\",\"pendentes\":2}"); };
+    }
+
+    AppService service;
+    QStringList calls;
+};
+
+} // namespace
+
+TEST_F(AppServiceTest, SecondLaunchHandsItsRequestToTheRunningInstance)
+{
+    ASSERT_EQ(service.claimPrimary(), AppService::Claim::primary);
+    QTemporaryDir folder;
+    struct Row {
+        QStringList arguments;
+        QString call;
+    };
+    const Row rows[] = {
+        {{"--toggle"}, "toggle"},
+        {{"--stop"}, "stop"},
+        {{"--discard"}, "discard"},
+        {{}, "show"},
+        {{"nota+1.ogg", "/srv/b.m4a"}, "import " + folder.path() + "/nota+1.ogg|/srv/b.m4a"},
+    };
+    for (const auto& row : rows) {
+        calls.clear();
+        const Launch second = launch(row.arguments, folder.path());
+        EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return !calls.isEmpty(); }));
+        EXPECT_EQ(calls, QStringList{row.call});
+    }
+
+    // Scripts and tests read the state; other processes may only name whole paths.
+    const QStringList dbusSend = {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                                  QStringLiteral("--dest=app.quaro.Quaro"), QStringLiteral("/app/quaro/Quaro")};
+    const Launch state = run(QStringLiteral("dbus-send"), dbusSend + QStringList{QStringLiteral("app.quaro.Quaro.State")});
+    EXPECT_TRUE(state.output.contains(QStringLiteral("{\"phase\":\"idle\",\"pendentes\":2}"))) << state.output.toStdString();
+    calls.clear();
+    const Launch relative = run(QStringLiteral("dbus-send"),
+                                dbusSend + QStringList{QStringLiteral("app.quaro.Quaro.Import"), QStringLiteral("array:string:nota.ogg")});
+    EXPECT_NE(relative.exitCode, 0);
+    EXPECT_TRUE(relative.errors.contains(QStringLiteral("InvalidArgs"))) << relative.errors.toStdString();
+    const Launch none = run(QStringLiteral("dbus-send"),
+                            dbusSend + QStringList{QStringLiteral("app.quaro.Quaro.Import"), QStringLiteral("array:string:")});
+    EXPECT_NE(none.exitCode, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(calls.isEmpty());
+}
+
+TEST_F(AppServiceTest, FirstLaunchOrNoBusRunsAndBadArgumentsStop)
+{
+    // Nobody owns the name yet: the launch becomes the application.
+    EXPECT_EQ(launch({QStringLiteral("--toggle")}).exitCode, 3);
+
+    auto noBus = QProcessEnvironment::systemEnvironment();
+    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/quaro-bus"));
+    const Launch alone = run(QStringLiteral(QUARO_SECOND_LAUNCH), {}, {}, noBus);
+    EXPECT_EQ(alone.exitCode, 4);
+    EXPECT_TRUE(alone.errors.contains(QStringLiteral("[Quaro] instância: no session bus"))) << alone.errors.toStdString();
+
+    const Launch bad = launch({QStringLiteral("--gravar")});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.errors.contains(QStringLiteral("unknown option: --gravar")));
+    EXPECT_TRUE(bad.errors.contains(QStringLiteral("usage: quaro")));
+    EXPECT_TRUE(calls.isEmpty());
+}

@@ -1,0 +1,105 @@
+// The X11 hot key on a private Xvfb display, pressed with xdotool (XTEST),
+// with a second X client standing in for another application.
+#include "PlatformTest.h"
+
+#include "app/HotKey.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace quaro;
+using namespace quaro::testing;
+
+namespace {
+
+class HotKeyTest : public ::testing::Test {
+protected:
+    void SetUp() override { hotKey.onPress = [this] { ++presses; }; }
+
+    // Presses the combinations; then `probe`, a combination that must fire,
+    // proves every earlier key event has been seen: X delivers in order.
+    void pressThenProbe(const QStringList& keys, const QString& probe)
+    {
+        for (const QString& key : keys)
+            ASSERT_TRUE(xdotool({QStringLiteral("key"), key}));
+        const int before = presses;
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), probe}));
+        ASSERT_TRUE(waitUntil([&] { return presses > before; }));
+    }
+
+    HotKey hotKey;
+    int presses = 0;
+};
+
+// Another application: its own X connection holding a combination.
+class OtherClient {
+public:
+    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {}
+    ~OtherClient() { xcb_disconnect(m_connection); }
+
+    bool grabSpace(std::uint16_t modifiers)
+    {
+        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 0x20);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        auto* error = xcb_request_check(m_connection, xcb_grab_key_checked(m_connection, 0, root, modifiers, codes[0],
+                                                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(codes);
+        xcb_key_symbols_free(symbols);
+        std::free(error);
+        return error == nullptr;
+    }
+
+private:
+    xcb_connection_t* m_connection;
+};
+
+} // namespace
+
+TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
+{
+    ASSERT_TRUE(hotKey.registerPreset(HotKeyPreset::optionSpace)) << hotKey.lastFailure().toStdString();
+
+    pressThenProbe({QStringLiteral("space"), QStringLiteral("ctrl+alt+space"), QStringLiteral("alt+shift+space"),
+                    QStringLiteral("super+alt+space"), QStringLiteral("alt+a")},
+                   QStringLiteral("alt+space"));
+    EXPECT_EQ(presses, 1);
+
+    // Caps Lock and Num Lock on: still the same combination.
+    for (const char* lock : {"Caps_Lock", "Num_Lock"}) {
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(lock)}));
+        pressThenProbe({}, QStringLiteral("alt+space"));
+        ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(lock)}));
+    }
+    EXPECT_EQ(presses, 3);
+
+    // Held past the auto-repeat delay: X repeats the key, the hot key fires once.
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("alt+space")}));
+    ASSERT_TRUE(waitUntil([&] { return presses == 4; }));
+    ASSERT_TRUE(xdotool({QStringLiteral("sleep"), QStringLiteral("1.5"), QStringLiteral("keyup"), QStringLiteral("alt+space")}));
+    pressThenProbe({}, QStringLiteral("alt+space"));
+    EXPECT_EQ(presses, 5);
+}
+
+TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
+{
+    EXPECT_TRUE(hotKey.registerPreset(HotKeyPreset::optionSpace));
+    EXPECT_TRUE(hotKey.registerPreset(HotKeyPreset::optionSpace));
+    pressThenProbe({}, QStringLiteral("alt+space"));
+    EXPECT_EQ(presses, 1);
+
+    OtherClient other;
+    ASSERT_TRUE(other.grabSpace(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    EXPECT_FALSE(hotKey.registerPreset(HotKeyPreset::controlOptionSpace));
+    EXPECT_FALSE(hotKey.lastFailure().isEmpty());
+
+    // Neither the old combination nor the refused one fires any more.
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("alt+space")}));
+    ASSERT_TRUE(hotKey.registerPreset(HotKeyPreset::optionShiftSpace));
+    pressThenProbe({}, QStringLiteral("alt+shift+space"));
+    EXPECT_EQ(presses, 2);
+    EXPECT_TRUE(hotKey.lastFailure().isEmpty());
+}

@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""A private desktop for tests: an Xvfb display, a session bus of its own and
+a fake notification server on it, all in a fresh temporary folder and all
+stopped by the PIDs this script started.
+
+Two ways to use it:
+
+  desktop_session.py [options] -- COMMAND [ARG...]
+      runs COMMAND with DISPLAY, DBUS_SESSION_BUS_ADDRESS and
+      QUARO_TEST_NOTIFICATIONS_LOG set, then tears everything down and exits
+      with COMMAND's status.
+
+  desktop_session.py [options] --serve
+      prints one JSON line {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
+      "QUARO_TEST_NOTIFICATIONS_LOG", "dir", "pids"} once everything is up,
+      then keeps it running until its standard input closes (or SIGTERM).
+
+Options: --no-display (no Xvfb), --no-notifications (bus without a
+notification server). The fake server's control interface is described in
+fake_notifications.py. Every child dies with this script (PR_SET_PDEATHSIG).
+"""
+import ctypes
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PR_SET_PDEATHSIG = 1
+
+
+def die_with_parent():
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+class Session:
+    def __init__(self, display=True, notifications=True):
+        self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
+        self.children = []
+        self.env = {}
+        try:
+            if display:
+                self._start_display()
+            self._start_bus()
+            if notifications:
+                self._start_notifications()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _spawn(self, argv, **kwargs):
+        child = subprocess.Popen(argv, preexec_fn=die_with_parent, stdin=subprocess.DEVNULL, **kwargs)
+        self.children.append(child)
+        return child
+
+    def _start_display(self):
+        read_end, write_end = os.pipe()
+        log = open(os.path.join(self.dir, "xvfb.log"), "wb")
+        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                    pass_fds=(write_end,), stdout=log, stderr=log)
+        os.close(write_end)
+        with os.fdopen(read_end) as ready:
+            number = ready.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start; see " + log.name)
+        self.env["DISPLAY"] = ":" + number
+
+    def _start_bus(self):
+        socket = os.path.join(self.dir, "bus")
+        daemon = self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                              "--address=unix:path=" + socket, "--print-address=1"],
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        address = daemon.stdout.readline().decode().strip()
+        if not address:
+            raise RuntimeError("dbus-daemon did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def _start_notifications(self):
+        log_path = os.path.join(self.dir, "notifications.jsonl")
+        open(log_path, "w").close()
+        env = dict(os.environ, **self.env)
+        server = self._spawn(["/usr/bin/python3", os.path.join(HERE, "fake_notifications.py"), log_path],
+                             env=env, stdout=subprocess.PIPE)
+        if server.stdout.readline().decode().strip() != "ready":
+            raise RuntimeError("the fake notification server did not start")
+        self.env["QUARO_TEST_NOTIFICATIONS_LOG"] = log_path
+
+    def description(self):
+        return dict(self.env, dir=self.dir, pids=[c.pid for c in self.children])
+
+    def stop(self):
+        for child in reversed(self.children):
+            if child.poll() is None:
+                child.terminate()
+                try:
+                    child.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    child.kill()
+                    child.wait()
+        self.children = []
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def main(argv):
+    display = "--no-display" not in argv
+    notifications = "--no-notifications" not in argv
+    command = argv[argv.index("--") + 1:] if "--" in argv else None
+    if not command and "--serve" not in argv:
+        sys.stderr.write(__doc__)
+        return 2
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    session = Session(display=display, notifications=notifications)
+    try:
+        if command:
+            return subprocess.call(command, env=dict(os.environ, **session.env))
+        print(json.dumps(session.description()), flush=True)
+        sys.stdin.read()
+        return 0
+    finally:
+        session.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

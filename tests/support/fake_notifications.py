@@ -1,0 +1,106 @@
+#!/usr/bin/python3
+"""A stand-in org.freedesktop.Notifications server for tests.
+
+Owns the name on the session bus, answers Notify with increasing ids and
+writes each call as one JSON line to the log file given as the only argument.
+A control interface on the same object lets a test play the user:
+
+  app.quaro.test.Notifications.InvokeAction(u id, s action)  -> emits ActionInvoked
+  app.quaro.test.Notifications.Close(u id, u reason)         -> emits NotificationClosed
+  app.quaro.test.Notifications.Calls() -> s                   the Notify calls so far, a JSON array
+
+Prints "ready" on standard output once the name is owned.
+"""
+import json
+import sys
+
+import dbus
+import dbus.mainloop.glib
+import dbus.service
+from gi.repository import GLib
+
+NAME = "org.freedesktop.Notifications"
+PATH = "/org/freedesktop/Notifications"
+CONTROL = "app.quaro.test.Notifications"
+
+
+def plain(value):
+    """D-Bus values as JSON-friendly Python values."""
+    if isinstance(value, (dbus.Boolean, bool)):
+        return bool(value)
+    if isinstance(value, (dbus.Byte, dbus.Int16, dbus.Int32, dbus.Int64,
+                          dbus.UInt16, dbus.UInt32, dbus.UInt64, int)):
+        return int(value)
+    if isinstance(value, (dbus.Double, float)):
+        return float(value)
+    if isinstance(value, (dbus.Dictionary, dict)):
+        return {str(k): plain(v) for k, v in value.items()}
+    if isinstance(value, (dbus.Array, dbus.Struct, list, tuple)):
+        return [plain(v) for v in value]
+    return str(value)
+
+
+class Server(dbus.service.Object):
+    def __init__(self, bus, log_path):
+        super().__init__(bus, PATH)
+        self.log_path = log_path
+        self.calls = []
+        self.next_id = 1
+
+    @dbus.service.method(NAME, in_signature="susssasa{sv}i", out_signature="u")
+    def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout):
+        nid = int(replaces_id) or self.next_id
+        self.next_id = max(self.next_id, nid) + 1
+        call = {"id": nid, "app_name": plain(app_name), "replaces_id": int(replaces_id),
+                "app_icon": plain(app_icon), "summary": plain(summary), "body": plain(body),
+                "actions": plain(actions), "hints": plain(hints), "expire_timeout": int(expire_timeout)}
+        self.calls.append(call)
+        with open(self.log_path, "a", encoding="utf-8") as log:
+            log.write(json.dumps(call, ensure_ascii=False) + "\n")
+        return dbus.UInt32(nid)
+
+    @dbus.service.method(NAME, in_signature="u", out_signature="")
+    def CloseNotification(self, nid):
+        self.NotificationClosed(nid, 3)
+
+    @dbus.service.method(NAME, in_signature="", out_signature="as")
+    def GetCapabilities(self):
+        return ["actions", "body", "body-markup"]
+
+    @dbus.service.method(NAME, in_signature="", out_signature="ssss")
+    def GetServerInformation(self):
+        return ("fake-notifications", "quaro-tests", "1.0", "1.2")
+
+    @dbus.service.signal(NAME, signature="us")
+    def ActionInvoked(self, nid, action):
+        pass
+
+    @dbus.service.signal(NAME, signature="uu")
+    def NotificationClosed(self, nid, reason):
+        pass
+
+    @dbus.service.method(CONTROL, in_signature="us", out_signature="")
+    def InvokeAction(self, nid, action):
+        self.ActionInvoked(nid, action)
+
+    @dbus.service.method(CONTROL, in_signature="uu", out_signature="")
+    def Close(self, nid, reason):
+        self.NotificationClosed(nid, reason)
+
+    @dbus.service.method(CONTROL, in_signature="", out_signature="s")
+    def Calls(self):
+        return json.dumps(self.calls, ensure_ascii=False)
+
+
+def main():
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    name = dbus.service.BusName(NAME, bus, do_not_queue=True)
+    server = Server(bus, sys.argv[1] if len(sys.argv) > 1 else "/dev/null")
+    print("ready", flush=True)
+    GLib.MainLoop().run()
+    del name, server
+
+
+if __name__ == "__main__":
+    main()
