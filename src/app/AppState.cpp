@@ -1,0 +1,149 @@
+#include "app/AppState.h"
+
+#include "app/AppLog.h"
+#include "app/RecorderCaptureDevice.h"
+#include "app/TranscriberSpeechEngine.h"
+#include "core/QuaroPaths.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace quaro {
+
+namespace {
+
+constexpr int reloadIntervalMs = 2000;
+
+std::optional<std::string> optionalText(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    return text.toStdString();
+}
+
+// Fills in the real thing for every part left empty.
+AppStateParts completed(AppStateParts parts)
+{
+    if (!parts.preferences)
+        parts.preferences = std::make_unique<Preferences>();
+    if (!parts.device)
+        parts.device = std::make_unique<RecorderCaptureDevice>();
+    if (!parts.speech)
+        parts.speech = std::make_unique<TranscriberSpeechEngine>();
+    if (!parts.cloud)
+        parts.cloud = std::make_unique<OfflineCloudLink>();
+    if (!parts.audioDirectory)
+        parts.audioDirectory = QuaroPaths::audioDirectory();
+    return parts;
+}
+
+} // namespace
+
+Result<std::unique_ptr<AppState>, DatabaseError> AppState::create(AppStateParts parts)
+{
+    auto store = QuaroStore::open(parts.database.value_or(QuaroPaths::databaseURL()));
+    if (!store)
+        return Failure{store.error()};
+    return std::unique_ptr<AppState>(new AppState(std::move(store).value(), completed(std::move(parts))));
+}
+
+AppState::AppState(QuaroStore store, AppStateParts parts)
+    : m_store(std::move(store))
+    , m_preferences(std::move(parts.preferences))
+    , m_device(std::move(parts.device))
+    , m_speech(std::move(parts.speech))
+    , m_cloud(std::move(parts.cloud))
+    , m_inbox(m_store, *m_preferences, *m_cloud)
+    , m_capture(m_store, *m_device, *m_speech, *parts.audioDirectory, captureHooks(), parts.timing)
+{
+    m_capture.refreshMicrophones();
+    m_inbox.reload();
+    m_inbox.ensureSelectedDestino();
+    wire();
+}
+
+AppState::~AppState() = default;
+
+CaptureHooks AppState::captureHooks()
+{
+    CaptureHooks hooks;
+    hooks.choice = [this] {
+        CaptureChoice choice;
+        choice.selectedMicID = optionalText(m_preferences->selectedMicID());
+        choice.selectedDestinoID = optionalText(m_preferences->selectedDestinoID());
+        if (auto destino = m_inbox.selectedDestino())
+            choice.selectedDestinoName = destino->name;
+        choice.languageID = m_preferences->languageID().toStdString();
+        choice.keepAudio = m_preferences->keepAudio();
+        return choice;
+    };
+    hooks.destinos = [this] { return m_inbox.destinoList(); };
+    hooks.reload = [this] { m_inbox.reload(); };
+    hooks.recadoReady = [this](const Recado& recado, const std::optional<Destino>& destino) {
+        if (m_preferences->nudgeEnabled() && onRecadoReady)
+            onRecadoReady(recado, destino);
+    };
+    hooks.kickCloud = [this] {
+        if (m_cloud->enabled())
+            m_cloud->kick();
+    };
+    hooks.selectedMicGone = [this] { m_preferences->setSelectedMicID({}); };
+    return hooks;
+}
+
+void AppState::wire()
+{
+    // A new microphone choice reaches a recording in progress at once.
+    connect(m_preferences.get(), &Preferences::selectedMicIDChanged, this,
+            [this] { m_capture.switchMicrophone(optionalText(m_preferences->selectedMicID())); });
+    m_cloud->onRemoteChange = [this] { m_inbox.reload(); };
+
+    // Nothing watches the database file: AI clients' claims and results show
+    // up through this poll.
+    m_reloadTimer.setInterval(reloadIntervalMs);
+    connect(&m_reloadTimer, &QTimer::timeout, &m_inbox, &InboxState::reload);
+    m_reloadTimer.start();
+}
+
+void AppState::setHotKeyWorks(bool works)
+{
+    if (works == m_hotKeyWorks)
+        return;
+    m_hotKeyWorks = works;
+    emit hotKeyWorksChanged();
+}
+
+void AppState::recoverInterrupted()
+{
+    if (m_capture.recoverInterrupted() > 0)
+        m_inbox.reload();
+}
+
+QString AppState::snapshot()
+{
+    QJsonObject state;
+    state[QStringLiteral("phase")] = m_capture.phaseName();
+    state[QStringLiteral("phaseText")] = m_capture.phaseText();
+    state[QStringLiteral("hotKeyWorks")] = m_hotKeyWorks;
+    state[QStringLiteral("counts")] = QJsonObject::fromVariantMap(m_inbox.counts());
+    state[QStringLiteral("notice")] = m_capture.notice();
+    QJsonArray recent;
+    const RecadoListModel* list = m_inbox.recent();
+    for (int row = 0; row < list->rowCount(); ++row) {
+        const Recado& recado = list->recado(row);
+        recent.append(QJsonObject{
+            {QStringLiteral("id"), QString::fromStdString(recado.id)},
+            {QStringLiteral("status"), QString::fromUtf8(rawValue(recado.status).data(),
+                                                         static_cast<qsizetype>(rawValue(recado.status).size()))},
+            {QStringLiteral("title"), QString::fromStdString(recado.title)},
+            {QStringLiteral("transcript"), QString::fromStdString(recado.transcript)},
+            {QStringLiteral("destinoID"), QString::fromStdString(recado.destinoID.value_or(""))},
+            {QStringLiteral("result"), QString::fromStdString(recado.result.value_or(""))},
+        });
+    }
+    state[QStringLiteral("recent")] = recent;
+    return QString::fromUtf8(QJsonDocument(state).toJson(QJsonDocument::Compact));
+}
+
+} // namespace quaro

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/CaptureDevice.h"
+#include "app/CaptureFlow.h"
+#include "app/CloudLink.h"
+#include "app/InboxState.h"
+#include "app/Preferences.h"
+#include "app/SpeechEngine.h"
+#include "core/DatabaseError.h"
+#include "core/QuaroStore.h"
+#include "core/Result.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace quaro {
+
+// What the state is built from. Everything left empty is the real thing:
+// the user's settings and inbox, the microphone, the on-device transcriber,
+// cloud mode off. Tests replace the hardware edges and the folders.
+struct AppStateParts {
+    std::unique_ptr<Preferences> preferences;
+    std::unique_ptr<CaptureDevice> device;
+    std::unique_ptr<SpeechEngine> speech;
+    std::unique_ptr<CloudLink> cloud;
+    std::optional<std::filesystem::path> database;       // default: the user's quaro.sqlite
+    std::optional<std::filesystem::path> audioDirectory; // default: the user's Audio folder
+    CaptureTiming timing;
+};
+
+// The application's state, the one object the interface watches: the store,
+// the preferences, the inbox lists and actions, and the capture flow, wired
+// together, with the 2-second reload that shows what AI clients wrote into
+// the shared database. Owned by the application delegate; main thread only.
+class AppState : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(quaro::Preferences* preferences READ preferences CONSTANT)
+    Q_PROPERTY(quaro::InboxState* inbox READ inbox CONSTANT)
+    Q_PROPERTY(quaro::CaptureFlow* capture READ capture CONSTANT)
+    Q_PROPERTY(bool hotKeyWorks READ hotKeyWorks NOTIFY hotKeyWorksChanged)
+public:
+    // Opens the inbox (creating or upgrading it); fails when it cannot.
+    static Result<std::unique_ptr<AppState>, DatabaseError> create(AppStateParts parts = {});
+    ~AppState() override;
+
+    Preferences* preferences() { return m_preferences.get(); }
+    InboxState* inbox() { return &m_inbox; }
+    CaptureFlow* capture() { return &m_capture; }
+    CloudLink& cloud() { return *m_cloud; }
+    QuaroStore& store() { return m_store; }
+
+    // Whether the global hot key could be had (the tray and settings say so
+    // when not).
+    bool hotKeyWorks() const { return m_hotKeyWorks; }
+    void setHotKeyWorks(bool works);
+
+    // The recados left half-done by an earlier run that ended abruptly
+    // become failed, to be transcribed again. Only the single running
+    // instance may call it: another would fail a live transcription.
+    void recoverInterrupted();
+
+    // A compact JSON text of what the user sees (phase, counts, recent
+    // recados), for scripts and the end-to-end tests.
+    QString snapshot();
+
+    // Called when a recado has been transcribed and filed, if the user wants
+    // to be told.
+    std::function<void(const Recado&, const std::optional<Destino>&)> onRecadoReady;
+
+signals:
+    void hotKeyWorksChanged();
+
+private:
+    AppState(QuaroStore store, AppStateParts parts);
+    CaptureHooks captureHooks();
+    void wire();
+
+    QuaroStore m_store;
+    std::unique_ptr<Preferences> m_preferences;
+    std::unique_ptr<CaptureDevice> m_device;
+    std::unique_ptr<SpeechEngine> m_speech;
+    std::unique_ptr<CloudLink> m_cloud;
+    InboxState m_inbox;
+    CaptureFlow m_capture;
+    QTimer m_reloadTimer;
+    bool m_hotKeyWorks = true;
+};
+
+} // namespace quaro

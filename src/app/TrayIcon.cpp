@@ -1,0 +1,160 @@
+#include "app/TrayIcon.h"
+
+#include "app/AppLog.h"
+#include "app/AppState.h"
+#include "app/Glyph.h"
+
+#include <QActionGroup>
+#include <QCursor>
+#include <QDateTime>
+#include <QIcon>
+#include <QPixmap>
+
+namespace quaro {
+
+namespace {
+
+constexpr int iconPixels = 64;
+constexpr int animationIntervalMs = 1000 / 12;
+
+QIcon glyphIcon(Glyph::Mode mode, double level = 0, double time = 0)
+{
+    return QIcon(QPixmap::fromImage(Glyph::image(mode, iconPixels, level, time)));
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(AppState& state, QObject* parent) : QObject(parent), m_state(state)
+{
+    m_icon.setToolTip(QStringLiteral("Quaro"));
+    m_icon.setContextMenu(&m_menu);
+    m_animation.setInterval(animationIntervalMs);
+    connect(&m_animation, &QTimer::timeout, this, &TrayIcon::drawRecordingFrame);
+
+    connect(&m_menu, &QMenu::aboutToShow, this, [this] {
+        m_state.inbox()->reload();
+        rebuildMenu();
+    });
+    // A click on the icon opens the same menu; double clicks arrive as a
+    // click first and need nothing more.
+    connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            m_menu.popup(QCursor::pos());
+    });
+
+    CaptureFlow* capture = m_state.capture();
+    InboxState* inbox = m_state.inbox();
+    Preferences* preferences = m_state.preferences();
+    connect(capture, &CaptureFlow::phaseChanged, this, [this] {
+        refreshIcon();
+        rebuildMenu();
+    });
+    connect(inbox, &InboxState::countsChanged, this, &TrayIcon::refreshIcon);
+    for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(capture->microphones()),
+                                      static_cast<QAbstractItemModel*>(inbox->destinos())}) {
+        connect(model, &QAbstractItemModel::modelReset, this, &TrayIcon::rebuildMenu);
+        connect(model, &QAbstractItemModel::rowsInserted, this, &TrayIcon::rebuildMenu);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &TrayIcon::rebuildMenu);
+        connect(model, &QAbstractItemModel::dataChanged, this, &TrayIcon::rebuildMenu);
+    }
+    connect(preferences, &Preferences::selectedMicIDChanged, this, &TrayIcon::rebuildMenu);
+    connect(preferences, &Preferences::selectedDestinoIDChanged, this, &TrayIcon::rebuildMenu);
+    connect(preferences, &Preferences::alwaysShowWidgetChanged, this, &TrayIcon::rebuildMenu);
+    connect(&m_state, &AppState::hotKeyWorksChanged, this, &TrayIcon::rebuildMenu);
+
+    rebuildMenu();
+    refreshIcon();
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        appLog(QStringLiteral("bandeja"), QStringLiteral("a área de notificação do desktop não está disponível"));
+    m_icon.show();
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::tellHotKeyUnavailable(const QString& why)
+{
+    m_hotKeyProblem = why;
+    rebuildMenu();
+    m_icon.showMessage(QStringLiteral("Quaro"), QStringLiteral("Outro app já usa esse atalho."),
+                       QSystemTrayIcon::Warning);
+}
+
+void TrayIcon::rebuildMenu()
+{
+    m_menu.clear();
+    const bool capturing = m_state.capture()->isCapturing();
+    m_menu.addAction(capturing ? QStringLiteral("Parar e enviar") : QStringLiteral("Gravar recado"), this,
+                     &TrayIcon::toggleRecordingRequested);
+    if (!m_state.hotKeyWorks())
+        m_menu.addAction(QStringLiteral("Outro app já usa esse atalho."))->setEnabled(false);
+    m_menu.addAction(QStringLiteral("Abrir caixa"), this, &TrayIcon::openInboxRequested);
+    addMicrophoneMenu();
+    addDestinoMenu();
+    m_menu.addSeparator();
+    QAction* always = m_menu.addAction(QStringLiteral("Mostrar widget sempre"));
+    always->setCheckable(true);
+    always->setChecked(m_state.preferences()->alwaysShowWidget());
+    connect(always, &QAction::triggered, this, [this] {
+        Preferences* preferences = m_state.preferences();
+        preferences->setAlwaysShowWidget(!preferences->alwaysShowWidget());
+    });
+    m_menu.addAction(QStringLiteral("Ajustes…"), this, &TrayIcon::openSettingsRequested);
+    m_menu.addSeparator();
+    m_menu.addAction(QStringLiteral("Sair do Quaro"), this, &TrayIcon::quitRequested);
+}
+
+void TrayIcon::addMicrophoneMenu()
+{
+    QMenu* menu = m_menu.addMenu(QStringLiteral("Microfone"));
+    auto* group = new QActionGroup(menu);
+    const QString selected = m_state.preferences()->selectedMicID();
+    auto add = [&](const QString& title, const QString& id) {
+        QAction* action = menu->addAction(title);
+        action->setCheckable(true);
+        action->setChecked(id == selected);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id] { m_state.preferences()->setSelectedMicID(id); });
+    };
+    add(QStringLiteral("Padrão do sistema"), QString());
+    MicrophoneListModel* microphones = m_state.capture()->microphones();
+    for (const Microphone& microphone : microphones->microphones())
+        add(QString::fromStdString(microphone.name), QString::fromStdString(microphone.id));
+}
+
+void TrayIcon::addDestinoMenu()
+{
+    QMenu* menu = m_menu.addMenu(QStringLiteral("Destino"));
+    auto* group = new QActionGroup(menu);
+    const QString selected = m_state.preferences()->selectedDestinoID();
+    for (const Destino& destino : m_state.inbox()->destinoList()) {
+        const QString id = QString::fromStdString(destino.id);
+        QAction* action = menu->addAction(QString::fromStdString(destino.name));
+        action->setCheckable(true);
+        action->setChecked(id == selected);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id] { m_state.preferences()->setSelectedDestinoID(id); });
+    }
+}
+
+void TrayIcon::refreshIcon()
+{
+    if (m_state.capture()->isCapturing()) {
+        if (!m_animation.isActive())
+            m_animation.start();
+        drawRecordingFrame();
+        return;
+    }
+    m_animation.stop();
+    const bool pending = m_state.inbox()->pendingCount() >= 1;
+    m_icon.setIcon(glyphIcon(pending ? Glyph::Mode::pending : Glyph::Mode::idle));
+}
+
+void TrayIcon::drawRecordingFrame()
+{
+    const CaptureFlow* capture = m_state.capture();
+    const double level = capture->phaseName() == QStringLiteral("paused") ? 0 : capture->level();
+    const double time = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
+    m_icon.setIcon(glyphIcon(Glyph::Mode::recording, level, time));
+}
+
+} // namespace quaro
