@@ -2,6 +2,7 @@
 
 #include "core/Utf8.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace quaro {
 
@@ -26,6 +28,30 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// Prepared statements are kept per connection, keyed by their SQL text: the
+// store's statements are a few dozen fixed texts, and preparing one costs
+// more than running it on a small inbox. Past this many the cache starts
+// over, so that arbitrary texts cannot make it grow without end.
+constexpr std::size_t statementCacheLimit = 64;
+
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+// Puts a statement taken from the cache back into its idle state on every
+// path: reset (which also ends the read transaction it held, so the
+// write-ahead log can be checkpointed and the next call sees other
+// processes' writes) and all parameters back to NULL.
+struct StatementReset {
+    void operator()(sqlite3_stmt* statement) const
+    {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+};
+using CachedStatement = std::unique_ptr<sqlite3_stmt, StatementReset>;
 
 std::string errorText(sqlite3* handle)
 {
@@ -60,10 +86,14 @@ void makePrivate(const std::string& path, bool create)
 
 struct Database::Connection {
     std::unique_ptr<sqlite3, ConnectionCloser> handle;
+    // Declared after the handle: statements are finalised before the
+    // connection closes, as SQLite requires.
+    std::unordered_map<std::string, Statement, TextHash, std::equal_to<>> statements;
     // The "quaro.database" queue: one call at a time on this connection.
     std::mutex queue;
 
-    Result<Statement, DatabaseError> prepare(std::string_view sql, const std::vector<SQLValue>& parameters);
+    Result<CachedStatement, DatabaseError> prepare(std::string_view sql, const std::vector<SQLValue>& parameters);
+    Result<sqlite3_stmt*, DatabaseError> cached(std::string_view sql);
 };
 
 Database::Database(std::unique_ptr<Connection> connection) : m_connection(std::move(connection)) {}
@@ -137,21 +167,41 @@ Result<void, DatabaseError> Database::execute(const std::string& sql)
     return {};
 }
 
-Result<Statement, DatabaseError> Database::Connection::prepare(std::string_view sql,
-                                                               const std::vector<SQLValue>& parameters)
+// The prepared statement for `sql`, from the cache or newly made (nullptr
+// when the text holds no statement, only blanks or comments).
+Result<sqlite3_stmt*, DatabaseError> Database::Connection::cached(std::string_view sql)
 {
+    if (const auto found = statements.find(sql); found != statements.end())
+        return found->second.get();
     sqlite3* db = handle.get();
     if (sql.size() > static_cast<std::size_t>(INT_MAX))
         return Failure{DatabaseError::query("string or blob too big")};
     sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw, nullptr) !=
+        SQLITE_OK) {
         sqlite3_finalize(raw);
         return Failure{DatabaseError::query(errorText(db))};
     }
-    Statement statement(raw);
     if (!raw)
-        return statement; // only whitespace or comments: nothing to run
+        return raw;
+    if (statements.size() >= statementCacheLimit)
+        statements.clear();
+    statements.emplace(std::string(sql), Statement(raw));
+    return raw;
+}
 
+Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string_view sql,
+                                                                     const std::vector<SQLValue>& parameters)
+{
+    auto found = cached(sql);
+    if (!found)
+        return Failure{found.error()};
+    CachedStatement statement(found.value());
+    sqlite3_stmt* raw = statement.get();
+    if (!raw)
+        return statement;
+
+    sqlite3* db = handle.get();
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         const int position = static_cast<int>(i + 1);
         const SQLValue& value = parameters[i];
@@ -200,17 +250,29 @@ Result<std::vector<SQLRow>, DatabaseError> Database::query(std::string_view sql,
     if (!statement)
         return rows;
 
+    // Column names once per call; a repeated name keeps the later column.
     const int columns = sqlite3_column_count(statement);
+    auto names = std::make_shared<SQLRow::Columns>();
+    std::vector<std::size_t> slots(static_cast<std::size_t>(columns));
+    for (int column = 0; column < columns; ++column) {
+        const char* name = sqlite3_column_name(statement, column);
+        const std::string_view text = name ? name : "";
+        const auto same = std::find(names->begin(), names->end(), text);
+        slots[static_cast<std::size_t>(column)] = static_cast<std::size_t>(same - names->begin());
+        if (same == names->end())
+            names->emplace_back(text);
+    }
+    const std::shared_ptr<const SQLRow::Columns> shared = std::move(names);
+
     for (;;) {
         const int rc = sqlite3_step(statement);
         if (rc == SQLITE_DONE)
             return rows;
         if (rc != SQLITE_ROW)
             return Failure{DatabaseError::query(errorText(m_connection->handle.get()))};
-        SQLRow row;
+        std::vector<SQLValue> values(shared->size());
         for (int column = 0; column < columns; ++column) {
-            const char* name = sqlite3_column_name(statement, column);
-            SQLValue value;
+            SQLValue& value = values[slots[static_cast<std::size_t>(column)]];
             switch (sqlite3_column_type(statement, column)) {
             case SQLITE_INTEGER:
                 value = SQLValue(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
@@ -220,19 +282,21 @@ Result<std::vector<SQLRow>, DatabaseError> Database::query(std::string_view sql,
                 break;
             case SQLITE_TEXT: {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-                if (!text)
+                if (!text) {
+                    value = SQLValue();
                     break;
+                }
                 // Read by byte count, so a text holding NUL characters comes back whole.
                 const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
                 value = utf8::isValid(bytes) ? SQLValue(bytes) : SQLValue(utf8::repaired(bytes));
                 break;
             }
             default: // BLOB and NULL
+                value = SQLValue();
                 break;
             }
-            row.set(name ? name : "", std::move(value));
         }
-        rows.push_back(std::move(row));
+        rows.emplace_back(shared, std::move(values));
     }
 }
 

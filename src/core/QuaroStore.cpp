@@ -136,10 +136,14 @@ Result<void, DatabaseError> QuaroStore::deleteRecado(const std::string& id)
     auto existing = recado(id);
     if (!existing)
         return Failure{existing.error()};
-    // A file already gone or not ours to remove does not keep the row.
+    // The row goes first: if the delete fails (the other process held the
+    // file past the busy timeout), the recado stays whole, audio included.
+    if (auto deleted = done(m_db.run("DELETE FROM recado WHERE id = ?", {id})); !deleted)
+        return deleted;
+    // A file already gone or not ours to remove does not matter any more.
     if (existing.value() && existing.value()->audioPath)
         ::unlink(existing.value()->audioPath->c_str());
-    return done(m_db.run("DELETE FROM recado WHERE id = ?", {id}));
+    return {};
 }
 
 Result<std::optional<Recado>, DatabaseError> QuaroStore::recado(const std::string& id)
@@ -234,10 +238,15 @@ Result<std::optional<Destino>, DatabaseError> QuaroStore::destinoNamed(const std
     auto all = destinos();
     if (!all)
         return Failure{all.error()};
+    return destinoNamed(all.value(), name);
+}
+
+std::optional<Destino> QuaroStore::destinoNamed(const std::vector<Destino>& destinos, const std::string& name)
+{
     const std::string key = QuaroText::fold(QuaroText::trimmingWhitespace(name));
-    for (const Destino& d : all.value()) {
+    for (const Destino& d : destinos) {
         if (QuaroText::fold(d.name) == key)
-            return std::optional<Destino>(d);
+            return d;
     }
     return std::nullopt;
 }
@@ -252,9 +261,21 @@ Result<void, DatabaseError> QuaroStore::saveDestino(const Destino& d)
 
 Result<void, DatabaseError> QuaroStore::deleteDestino(const std::string& id)
 {
-    if (auto detached = done(m_db.run("UPDATE recado SET destino_id = NULL WHERE destino_id = ?", {id})); !detached)
-        return detached;
-    return done(m_db.run("DELETE FROM destino WHERE id = ?", {id}));
+    // One transaction: a destino that cannot be deleted keeps its recados.
+    // A savepoint nests inside a transaction the caller may have open.
+    if (auto begun = m_db.execute("SAVEPOINT delete_destino;"); !begun)
+        return begun;
+    auto outcome = [&]() -> Result<void, DatabaseError> {
+        if (auto detached = done(m_db.run("UPDATE recado SET destino_id = NULL WHERE destino_id = ?", {id}));
+            !detached)
+            return detached;
+        return done(m_db.run("DELETE FROM destino WHERE id = ?", {id}));
+    }();
+    if (outcome)
+        outcome = m_db.execute("RELEASE delete_destino;");
+    if (!outcome)
+        (void)m_db.execute("ROLLBACK TO delete_destino; RELEASE delete_destino;");
+    return outcome;
 }
 
 // --- meta -------------------------------------------------------------------

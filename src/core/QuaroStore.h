@@ -56,8 +56,8 @@ public:
                                                          const std::optional<std::string>& by = std::nullopt);
     // Back to pendente, clearing claim and result, from any status.
     Result<void, DatabaseError> reopen(const std::string& id);
-    // Removes the recado's audio file (failures ignored) and then its row.
-    // Deleting an unknown id is not an error.
+    // Removes the recado's row and then its audio file (failures to remove
+    // the file are ignored). Deleting an unknown id is not an error.
     Result<void, DatabaseError> deleteRecado(const std::string& id);
     Result<std::optional<Recado>, DatabaseError> recado(const std::string& id);
     // Newest first, at most `limit`. `search` (when not blank) is matched
@@ -77,9 +77,11 @@ public:
     // The first destino (in list order) whose folded name equals the folded,
     // trimmed `name`.
     Result<std::optional<Destino>, DatabaseError> destinoNamed(const std::string& name);
+    // The same match within a list already read (one read per call).
+    static std::optional<Destino> destinoNamed(const std::vector<Destino>& destinos, const std::string& name);
     // Inserts, or updates the destino with the same id.
     Result<void, DatabaseError> saveDestino(const Destino& destino);
-    // Detaches its recados, then deletes it (two separate statements).
+    // Detaches its recados, then deletes it, in one transaction.
     Result<void, DatabaseError> deleteDestino(const std::string& id);
 
     // --- meta ------------------------------------------------------------
@@ -121,6 +123,7 @@ private:
     Result<void, DatabaseError> migrate();
     Result<void, DatabaseError> migrateSync();
     Result<bool, DatabaseError> isSeeded();
+    Result<void, DatabaseError> seedOnce();
 
     Database m_db;
 };

@@ -28,10 +28,41 @@ SQLValue::Kind SQLValue::kind() const
     }
 }
 
+SQLRow::SQLRow(std::shared_ptr<const Columns> columns, std::vector<SQLValue> values)
+    : m_columns(std::move(columns)), m_values(std::move(values))
+{
+}
+
 const SQLValue* SQLRow::find(std::string_view column) const
 {
-    auto it = m_values.find(column);
-    return it == m_values.end() ? nullptr : &it->second;
+    if (!m_columns)
+        return nullptr;
+    for (std::size_t i = 0; i < m_values.size(); ++i) {
+        if ((*m_columns)[i] == column)
+            return &m_values[i];
+    }
+    return nullptr;
+}
+
+void SQLRow::set(std::string column, SQLValue value)
+{
+    if (const SQLValue* existing = find(column)) {
+        m_values[static_cast<std::size_t>(existing - m_values.data())] = std::move(value);
+        return;
+    }
+    // The names may be shared with other rows: this row gets its own copy.
+    auto columns = m_columns ? std::make_shared<Columns>(*m_columns) : std::make_shared<Columns>();
+    columns->push_back(std::move(column));
+    m_columns = std::move(columns);
+    m_values.push_back(std::move(value));
+}
+
+std::map<std::string, SQLValue, std::less<>> SQLRow::values() const
+{
+    std::map<std::string, SQLValue, std::less<>> all;
+    for (std::size_t i = 0; i < m_values.size(); ++i)
+        all.emplace((*m_columns)[i], m_values[i]);
+    return all;
 }
 
 std::optional<std::string> SQLRow::string(std::string_view column) const

@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 namespace quaro {
 
@@ -50,14 +52,21 @@ private:
 
 // One result row: column name to value. When a statement yields two columns
 // of the same name, the later one is kept. The accessors never fail: a
-// missing column, a null or a value of another kind yields absent.
+// missing column, a null or a value of another kind yields absent. Rows of
+// one result share their list of column names.
 class SQLRow {
 public:
-    void set(std::string column, SQLValue value) { m_values.insert_or_assign(std::move(column), std::move(value)); }
+    using Columns = std::vector<std::string>;
+
+    SQLRow() = default;
+    // `values[i]` belongs to `(*columns)[i]`; the names are unique.
+    SQLRow(std::shared_ptr<const Columns> columns, std::vector<SQLValue> values);
+
+    void set(std::string column, SQLValue value);
     // nullptr when the row has no such column.
     const SQLValue* find(std::string_view column) const;
     std::size_t size() const { return m_values.size(); }
-    const std::map<std::string, SQLValue, std::less<>>& values() const { return m_values; }
+    std::map<std::string, SQLValue, std::less<>> values() const;
 
     // Text only; a number is not turned into text.
     std::optional<std::string> string(std::string_view column) const;
@@ -70,7 +79,8 @@ public:
     std::optional<Timestamp> date(std::string_view column) const;
 
 private:
-    std::map<std::string, SQLValue, std::less<>> m_values;
+    std::shared_ptr<const Columns> m_columns;
+    std::vector<SQLValue> m_values;
 };
 
 } // namespace quaro

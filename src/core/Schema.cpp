@@ -72,6 +72,18 @@ BEGIN
 END;
 )sql";
 
+// Listings without a status filter and searches read the newest recados
+// first; without this index every one of them sorted the whole table. Older
+// builds know nothing of it and simply leave it alone.
+constexpr const char* listingIndex = "CREATE INDEX IF NOT EXISTS recado_created_idx ON recado(created_at);";
+
+// PRAGMA user_version says that a file already has everything this build's
+// migration would create (tables, columns, indexes, triggers, seeds), so
+// opening it runs one query instead of the whole migration. Builds written
+// before the version existed leave it at 0 and keep running their own
+// idempotent statements; a file they created migrates here on first open.
+constexpr std::int64_t schemaVersion = 1;
+
 struct DefaultDestino {
     const char* name;
     const char* colorHex;
@@ -101,11 +113,26 @@ Result<QuaroStore, DatabaseError> QuaroStore::open(const std::filesystem::path& 
 
 Result<void, DatabaseError> QuaroStore::migrate()
 {
+    auto version = m_db.query("PRAGMA user_version");
+    if (!version)
+        return Failure{version.error()};
+    if (!version.value().empty() && version.value().front().integer("user_version").value_or(0) >= schemaVersion)
+        return {};
+
     if (auto done = m_db.execute(baseSchema); !done)
         return done;
     if (auto done = migrateSync(); !done)
         return done;
+    if (auto done = m_db.execute(listingIndex); !done)
+        return done;
+    if (auto done = seedOnce(); !done)
+        return done;
+    // Set last, so that a migration cut short runs again in full.
+    return m_db.execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
+}
 
+Result<void, DatabaseError> QuaroStore::seedOnce()
+{
     // Seeding happens once per database: deleting every destino later does
     // not bring the defaults back, because the "seeded" key stays.
     auto seeded = isSeeded();

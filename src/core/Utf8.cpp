@@ -1,6 +1,7 @@
 #include "core/Utf8.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace quaro::utf8 {
 
@@ -49,6 +50,15 @@ int sequenceAt(std::string_view s, std::size_t i)
 bool isValid(std::string_view bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {
+        // Eight ASCII bytes at a time: most of any text is ASCII.
+        std::uint64_t word;
+        if (bytes.size() - i >= sizeof word) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         const int n = sequenceAt(bytes, i);
         if (n < 0)
             return false;

@@ -33,7 +33,7 @@ std::string_view trimmedSpacesAndTabs(std::string_view text)
 } // namespace
 
 struct McpServer::Reply {
-    json result;               // when the request succeeded
+    std::string result;        // compact JSON, when the request succeeded
     int errorCode = 0;         // otherwise
     std::string errorMessage;
 };
@@ -72,11 +72,14 @@ std::optional<std::string> McpServer::handleLine(std::string_view line)
 
     try {
         const Reply reply = dispatch(method, *params);
-        std::string out = "{\"jsonrpc\":\"2.0\",\"id\":";
+        std::string out;
+        // Room for the envelope and the line feed the loop adds.
+        out.reserve(reply.result.size() + request->id->size() + 64);
+        out += "{\"jsonrpc\":\"2.0\",\"id\":";
         out += *request->id;
         if (reply.errorCode == 0) {
             out += ",\"result\":";
-            out += compactJson(reply.result);
+            out += reply.result;
         } else {
             out += ",\"error\":";
             out += compactJson(json{{"code", reply.errorCode}, {"message", reply.errorMessage}});
@@ -92,28 +95,28 @@ std::optional<std::string> McpServer::handleLine(std::string_view line)
 McpServer::Reply McpServer::dispatch(const std::string& method, const json& params)
 {
     if (method == "initialize")
-        return {initialize(params)};
+        return {compactJson(initialize(params))};
     if (method == "ping")
-        return {json::object()};
+        return {"{}"};
     if (method == "tools/list") {
         if (!m_toolList)
-            m_toolList = json{{"tools", toolDescriptors()}};
+            m_toolList = compactJson(json{{"tools", toolDescriptors()}});
         return {*m_toolList};
     }
     if (method == "tools/call") {
         const auto name = params.find("name");
         if (name == params.end() || !name->is_string())
-            return {nullptr, -32602, "Falta o nome da ferramenta"};
+            return {{}, -32602, "Falta o nome da ferramenta"};
         static const json noArguments = json::object();
         const auto arguments = params.find("arguments");
         const json& args = arguments != params.end() && arguments->is_object() ? *arguments : noArguments;
         return {callTool(name->get_ref<const std::string&>(), args, m_store, m_clientName)};
     }
     if (method == "resources/list")
-        return {json{{"resources", json::array()}}};
+        return {R"({"resources":[]})"};
     if (method == "prompts/list")
-        return {json{{"prompts", json::array()}}};
-    return {nullptr, -32601, "Método não suportado: " + method};
+        return {R"({"prompts":[]})"};
+    return {{}, -32601, "Método não suportado: " + method};
 }
 
 json McpServer::initialize(const json& params)

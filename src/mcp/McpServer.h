@@ -35,9 +35,9 @@ private:
 
     QuaroStore& m_store;
     std::optional<std::string> m_clientName;
-    // {"tools": [...]}, built once, at the first tools/list: a server that
-    // is only asked to call tools never pays for it.
-    std::optional<nlohmann::json> m_toolList;
+    // {"tools": [...]} as compact JSON, built once, at the first tools/list:
+    // a server that is only asked to call tools never pays for it.
+    std::optional<std::string> m_toolList;
 };
 
 } // namespace quaro::mcp

@@ -26,48 +26,59 @@ std::int64_t wholeSeconds(double seconds)
 
 } // namespace
 
-json destinoJson(const Destino& destino)
+void writeDestino(TextContentWriter& out, const Destino& destino)
 {
-    return json{{"nome", destino.name}, {"instrucao", destino.instruction}};
+    out.beginObject();
+    out.key("instrucao");
+    out.value(destino.instruction);
+    out.key("nome");
+    out.value(destino.name);
+    out.endObject();
 }
 
-json recadoJson(const Recado& recado, const std::vector<Destino>& destinos)
+// Keys in sorted order, as the pretty form sorts them.
+void writeRecado(TextContentWriter& out, const Recado& recado, const std::vector<Destino>& destinos)
 {
-    json destino = nullptr;
+    out.beginObject();
+    out.key("destino");
+    const Destino* destino = nullptr;
     if (recado.destinoID) {
         for (const Destino& candidate : destinos) {
             if (candidate.id == *recado.destinoID) {
-                destino = destinoJson(candidate);
+                destino = &candidate;
                 break;
             }
         }
     }
-    json shown{
-        {"id", recado.id},
-        {"titulo", recado.title},
-        {"transcricao", recado.transcript},
-        {"status", std::string(rawValue(recado.status))},
-        {"gravado_em", iso8601(recado.createdAt)},
-        {"duracao_segundos", wholeSeconds(recado.duration)},
-        {"destino", std::move(destino)},
+    destino ? writeDestino(out, *destino) : out.null();
+    out.key("duracao_segundos");
+    out.value(wholeSeconds(recado.duration));
+    out.key("gravado_em");
+    out.value(iso8601(recado.createdAt));
+    out.key("id");
+    out.value(recado.id);
+    const auto optional = [&](const char* key, const std::optional<std::string>& value) {
+        if (value) {
+            out.key(key);
+            out.value(*value);
+        }
     };
-    if (recado.claimedBy)
-        shown["pego_por"] = *recado.claimedBy;
-    if (recado.result)
-        shown["resultado"] = *recado.result;
-    if (recado.language)
-        shown["idioma"] = *recado.language;
-    return shown;
+    optional("idioma", recado.language);
+    optional("pego_por", recado.claimedBy);
+    optional("resultado", recado.result);
+    out.key("status");
+    out.value(rawValue(recado.status));
+    out.key("titulo");
+    out.value(recado.title);
+    out.key("transcricao");
+    out.value(recado.transcript);
+    out.endObject();
 }
 
-json textContent(const json& value)
+std::string toolError(const std::string& message)
 {
-    return json{{"content", json::array({json{{"type", "text"}, {"text", prettyJson(value)}}})}, {"isError", false}};
-}
-
-json toolError(const std::string& message)
-{
-    return json{{"content", json::array({json{{"type", "text"}, {"text", message}}})}, {"isError", true}};
+    return compactJson(
+        json{{"content", json::array({json{{"type", "text"}, {"text", message}}})}, {"isError", true}});
 }
 
 std::string prettyJson(const json& value)

@@ -2,6 +2,7 @@
 
 #include "core/Destino.h"
 #include "core/Recado.h"
+#include "mcp/TextContentWriter.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,14 +16,12 @@ namespace quaro::mcp {
 // id, titulo, transcricao, status, gravado_em (ISO 8601 UTC), duracao_segundos
 // (whole seconds, halves away from zero), destino ({nome, instrucao} or
 // null); pego_por, resultado and idioma only when set.
-nlohmann::json recadoJson(const Recado& recado, const std::vector<Destino>& destinos);
+void writeRecado(TextContentWriter& out, const Recado& recado, const std::vector<Destino>& destinos);
 // {nome, instrucao}
-nlohmann::json destinoJson(const Destino& destino);
+void writeDestino(TextContentWriter& out, const Destino& destino);
 
-// A successful tool result whose text is `value` as pretty-printed JSON.
-nlohmann::json textContent(const nlohmann::json& value);
-// A failed tool result carrying `message` for the model to read.
-nlohmann::json toolError(const std::string& message);
+// A failed tool result carrying `message` for the model to read, as compact JSON.
+std::string toolError(const std::string& message);
 
 // Pretty-printed, sorted keys, "/" unescaped; ill-formed UTF-8 replaced.
 std::string prettyJson(const nlohmann::json& value);

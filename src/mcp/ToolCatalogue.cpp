@@ -47,13 +47,30 @@ std::int64_t limitArgument(const json& arguments)
     return std::clamp<std::int64_t>(limit, 1, 100);
 }
 
-json recadoList(const std::vector<Recado>& recados, const std::vector<Destino>& destinos)
+std::string recadoList(const std::vector<Recado>& recados, const std::vector<Destino>& destinos)
 {
-    json shown = json::array();
+    TextContentWriter out;
+    std::size_t texts = 0;
     for (const Recado& recado : recados)
-        shown.push_back(recadoJson(recado, destinos));
-    const auto total = shown.size();
-    return json{{"total", total}, {"recados", std::move(shown)}};
+        texts += recado.transcript.size() + recado.title.size() + (recado.result ? recado.result->size() : 0);
+    out.reserve(texts + texts / 8 + 1024 * (recados.size() + 1)); // keys, layout and the destino
+    out.beginObject();
+    out.key("recados");
+    out.beginArray();
+    for (const Recado& recado : recados)
+        writeRecado(out, recado, destinos);
+    out.endArray();
+    out.key("total");
+    out.value(static_cast<std::int64_t>(recados.size()));
+    out.endObject();
+    return std::move(out).finish();
+}
+
+std::string oneRecado(const Recado& recado, const std::vector<Destino>& destinos)
+{
+    TextContentWriter out;
+    writeRecado(out, recado, destinos);
+    return std::move(out).finish();
 }
 
 void dropTranscribing(std::vector<Recado>& recados)
@@ -78,10 +95,9 @@ ToolOutcome inboxList(const ToolCall& call)
     std::optional<std::string> destinoID;
     const std::string* destinoName = textArgument(call.arguments, "destino");
     if (destinoName && !destinoName->empty()) {
-        auto found = call.store.destinoNamed(*destinoName);
-        if (!found)
-            return Failure{found.error()};
-        if (!*found) {
+        // Matched in the list read at the start of the call.
+        const auto found = QuaroStore::destinoNamed(call.destinos, *destinoName);
+        if (!found) {
             std::string names;
             for (const Destino& destino : call.destinos) {
                 if (!names.empty())
@@ -90,7 +106,7 @@ ToolOutcome inboxList(const ToolCall& call)
             }
             return toolError("Não existe o destino \"" + *destinoName + "\". Destinos: " + names + ".");
         }
-        destinoID = (*found)->id;
+        destinoID = found->id;
     }
 
     auto recados = call.store.recados(filter, destinoID, std::nullopt, limitArgument(call.arguments));
@@ -99,7 +115,7 @@ ToolOutcome inboxList(const ToolCall& call)
     // The limit applies before this, so "todos" may show fewer than asked.
     if (everything)
         dropTranscribing(*recados);
-    return textContent(recadoList(*recados, call.destinos));
+    return recadoList(*recados, call.destinos);
 }
 
 ToolOutcome recadoGet(const ToolCall& call)
@@ -112,7 +128,7 @@ ToolOutcome recadoGet(const ToolCall& call)
         return Failure{recado.error()};
     if (!*recado)
         return toolError("Recado " + *id + " não encontrado.");
-    return textContent(recadoJson(**recado, call.destinos));
+    return oneRecado(**recado, call.destinos);
 }
 
 ToolOutcome recadoClaim(const ToolCall& call)
@@ -126,7 +142,7 @@ ToolOutcome recadoClaim(const ToolCall& call)
         return Failure{claimed.error()};
     if (!*claimed)
         return toolError("Não deu para pegar o recado " + *id + ": ele não existe ou ainda está sendo transcrito.");
-    return textContent(recadoJson(**claimed, call.destinos));
+    return oneRecado(**claimed, call.destinos);
 }
 
 ToolOutcome recadoResolve(const ToolCall& call)
@@ -147,7 +163,7 @@ ToolOutcome recadoResolve(const ToolCall& call)
     if (!*resolved)
         return toolError("Não deu para resolver o recado " + *id +
                          ": ele não existe ou ainda está sendo transcrito.");
-    return textContent(recadoJson(**resolved, call.destinos));
+    return oneRecado(**resolved, call.destinos);
 }
 
 ToolOutcome search(const ToolCall& call)
@@ -159,15 +175,20 @@ ToolOutcome search(const ToolCall& call)
     if (!recados)
         return Failure{recados.error()};
     dropTranscribing(*recados);
-    return textContent(recadoList(*recados, call.destinos));
+    return recadoList(*recados, call.destinos);
 }
 
 ToolOutcome destinosList(const ToolCall& call)
 {
-    json shown = json::array();
+    TextContentWriter out;
+    out.beginObject();
+    out.key("destinos");
+    out.beginArray();
     for (const Destino& destino : call.destinos)
-        shown.push_back(destinoJson(destino));
-    return textContent(json{{"destinos", std::move(shown)}});
+        writeDestino(out, destino);
+    out.endArray();
+    out.endObject();
+    return std::move(out).finish();
 }
 
 } // namespace
@@ -235,8 +256,8 @@ json toolDescriptors()
     return descriptors;
 }
 
-json callTool(std::string_view name, const json& arguments, QuaroStore& store,
-              const std::optional<std::string>& clientName)
+std::string callTool(std::string_view name, const json& arguments, QuaroStore& store,
+                     const std::optional<std::string>& clientName)
 {
     // Read first, whatever the tool: a broken database shows as such even
     // for a name that does not exist.

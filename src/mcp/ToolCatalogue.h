@@ -24,9 +24,9 @@ struct ToolCall {
     const std::vector<Destino>& destinos;
 };
 
-// A tool result (textContent or toolError), or the store failure that
-// interrupted the handler.
-using ToolOutcome = Result<nlohmann::json, DatabaseError>;
+// A tool result (text content or toolError) as compact JSON, or the store
+// failure that interrupted the handler.
+using ToolOutcome = Result<std::string, DatabaseError>;
 
 // One tool: everything the client reads about it next to the code that runs it.
 struct Tool {
@@ -42,9 +42,10 @@ const std::vector<Tool>& toolCatalogue();
 // [{name, description, inputSchema}, ...] for tools/list.
 nlohmann::json toolDescriptors();
 
-// Runs the named tool. Never fails: unknown tools, bad arguments and store
-// failures come back as a tool result with isError true.
-nlohmann::json callTool(std::string_view name, const nlohmann::json& arguments, QuaroStore& store,
+// Runs the named tool and gives its result object as compact JSON. Never
+// fails: unknown tools, bad arguments and store failures come back as a tool
+// result with isError true.
+std::string callTool(std::string_view name, const nlohmann::json& arguments, QuaroStore& store,
                         const std::optional<std::string>& clientName);
 
 } // namespace quaro::mcp
