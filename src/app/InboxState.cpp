@@ -61,20 +61,43 @@ bool InboxState::reloadLists()
         emit countsChanged();
     }
 
-    auto recent = m_store.recados(std::nullopt, std::nullopt, std::nullopt, recentLimit);
+    auto recent = newest(std::nullopt, std::nullopt, recentLimit);
     if (!recent)
         return logFailure(recent.error());
     m_recent.setRecados(std::move(recent).value(), m_destinos.destinos());
 
-    const auto status = m_filter.kind() == InboxFilter::Kind::status ? std::optional(m_filter.recadoStatus())
-                                                                      : std::nullopt;
-    const auto destinoID = m_filter.kind() == InboxFilter::Kind::destino ? std::optional(m_filter.destinoID())
-                                                                          : std::nullopt;
-    auto inbox = m_store.recados(status, destinoID, m_search.toStdString(), inboxLimit);
+    const std::string search = m_search.toStdString();
+    auto inbox = m_filter.kind() == InboxFilter::Kind::status
+                   ? m_store.recados(m_filter.recadoStatus(), std::nullopt, search, inboxLimit)
+                   : newest(m_filter.kind() == InboxFilter::Kind::destino ? std::optional(m_filter.destinoID())
+                                                                          : std::nullopt,
+                            search, inboxLimit);
     if (!inbox)
         return logFailure(inbox.error());
     m_inbox.setRecados(std::move(inbox).value(), m_destinos.destinos());
     return true;
+}
+
+// The newest recados of every status. The inbox is indexed by status and
+// date, so asking each status for its newest few and merging them is far
+// cheaper than one query that sorts the whole table, and this runs on every
+// reload.
+Result<std::vector<Recado>, DatabaseError> InboxState::newest(const std::optional<std::string>& destinoID,
+                                                               const std::optional<std::string>& search, int limit)
+{
+    std::vector<Recado> merged;
+    for (RecadoStatus status : allRecadoStatuses) {
+        auto some = m_store.recados(status, destinoID, search, limit);
+        if (!some)
+            return Failure{some.error()};
+        merged.insert(merged.end(), std::make_move_iterator(some.value().begin()),
+                      std::make_move_iterator(some.value().end()));
+    }
+    std::stable_sort(merged.begin(), merged.end(),
+                     [](const Recado& a, const Recado& b) { return a.createdAt > b.createdAt; });
+    if (merged.size() > std::size_t(limit))
+        merged.resize(std::size_t(limit));
+    return merged;
 }
 
 bool InboxState::logFailure(const DatabaseError& error)

@@ -3,7 +3,10 @@
 #include "app/DestinoListModel.h"
 #include "app/InboxFilter.h"
 #include "app/RecadoListModel.h"
+#include "core/DatabaseError.h"
 #include "core/Destino.h"
+#include "core/Recado.h"
+#include "core/Result.h"
 
 #include <QObject>
 #include <QString>
@@ -16,7 +19,6 @@
 namespace quaro {
 
 class CloudLink;
-class DatabaseError;
 class Preferences;
 class QuaroStore;
 
@@ -103,6 +105,8 @@ signals:
 
 private:
     bool reloadLists();
+    Result<std::vector<Recado>, DatabaseError> newest(const std::optional<std::string>& destinoID,
+                                                      const std::optional<std::string>& search, int limit);
     bool logFailure(const DatabaseError& error);
     // Whether the recado still has the status the user was shown.
     bool stillShows(const QString& id, const QString& seenStatus);
