@@ -259,10 +259,15 @@ void CaptureFlow::fail(const QString& message)
 
 void CaptureFlow::scheduleHide(int milliseconds)
 {
-    QTimer::singleShot(milliseconds, this, [this, token = m_hideToken] {
-        if (token == m_hideToken && !isCapturing())
-            setPhase(Phase::idle());
-    });
+    // Only the token decides: any later message or capture has moved it on.
+    auto hide = [guard = QPointer<CaptureFlow>(this), token = m_hideToken] {
+        if (guard && token == guard->m_hideToken && !guard->isCapturing())
+            guard->setPhase(Phase::idle());
+    };
+    if (m_timing.schedule)
+        m_timing.schedule(milliseconds, std::move(hide));
+    else
+        QTimer::singleShot(milliseconds, this, std::move(hide));
 }
 
 void CaptureFlow::startMeter()

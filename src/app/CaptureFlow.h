@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,9 @@ struct CaptureTiming {
     int meterIntervalMs = 50;
     // Shorter recordings are taken for a slip of the finger: nothing is filed.
     double minimumSeconds = 0.6;
+    // Runs `hide` after the delay; a single-shot timer unless a test steps
+    // the delays itself.
+    std::function<void(int milliseconds, std::function<void()> hide)> schedule;
 };
 
 // The capture flow, from the hot key to a filed recado: recording, pausing,

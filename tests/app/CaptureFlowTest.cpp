@@ -1,0 +1,529 @@
+// The capture flow against a real inbox in a temporary XDG home, the real
+// importer, a scripted microphone and a scripted speech engine.
+#include "CaptureFakes.h"
+#include "TestSupport.h"
+
+#include "app/CaptureFlow.h"
+#include "core/QuaroPaths.h"
+#include "core/QuaroText.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include <cmath>
+#include <sys/stat.h>
+
+using namespace quaro;
+using namespace quaro::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 16-bit mono WAV of a quiet tone, for the real importer to convert.
+void writeWav(const fs::path& path, double seconds)
+{
+    const std::uint32_t rate = 16000, frames = static_cast<std::uint32_t>(seconds * rate), size = frames * 2;
+    std::vector<std::uint8_t> bytes;
+    auto put = [&](std::uint32_t value, int count) {
+        for (int i = 0; i < count; ++i)
+            bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    auto tag = [&](const char* text) { bytes.insert(bytes.end(), text, text + 4); };
+    tag("RIFF"), put(36 + size, 4), tag("WAVE"), tag("fmt "), put(16, 4), put(1, 2), put(1, 2);
+    put(rate, 4), put(rate * 2, 4), put(2, 2), put(16, 2), tag("data"), put(size, 4);
+    for (std::uint32_t i = 0; i < frames; ++i)
+        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(3000 * std::sin(i * 0.17))), 2);
+    writeBytes(path, bytes);
+}
+
+mode_t mode(const fs::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+std::string shown(const CapturePhase& phase)
+{
+    return phase.text().isEmpty() ? phase.name().toStdString() : (phase.name() + ":" + phase.text()).toStdString();
+}
+
+} // namespace
+
+class CaptureFlowTest : public ::testing::Test {
+public:
+    CaptureFlowTest()
+    {
+        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        store.emplace(std::move(QuaroStore::open(QuaroPaths::databaseURL()).value()));
+        select("Tavlo");
+        CaptureHooks hooks{
+            [this] { return choice; },
+            [this] { return store->destinos().value(); },
+            [this] { ++reloads; },
+            [this](const Recado& recado, const std::optional<Destino>& destino) { ready.push_back({recado, destino}); },
+            [this] { ++kicks; },
+            [this] { ++micGone; },
+        };
+        CaptureTiming timing;
+        timing.schedule = [this](int ms, std::function<void()> hide) { hides.push_back({ms, std::move(hide)}); };
+        flow = std::make_unique<CaptureFlow>(*store, device, speech, QuaroPaths::audioDirectory(), hooks, timing);
+        QObject::connect(flow.get(), &CaptureFlow::phaseChanged, [this] { phases.push_back(shown(flow->currentPhase())); });
+        QObject::connect(flow.get(), &CaptureFlow::noticeChanged, [this] { notices.push_back(flow->notice().toStdString()); });
+    }
+    ~CaptureFlowTest() override { flow.reset(); }
+
+    void select(const std::optional<std::string>& name)
+    {
+        choice.selectedDestinoID.reset();
+        choice.selectedDestinoName = name;
+        const auto destinos = store->destinos().value();
+        for (const Destino& destino : destinos)
+            if (name && destino.name == *name)
+                choice.selectedDestinoID = destino.id;
+    }
+    std::optional<Recado> recado(const std::string& id) { return store->recado(id).value(); }
+    std::vector<Recado> recados() { return store->recados(std::nullopt, std::nullopt, std::nullopt, 100).value(); }
+    std::string destinoName(const std::optional<std::string>& id)
+    {
+        auto destino = store->destino(id).value();
+        return destino ? destino->name : "";
+    }
+    // Records for `seconds`; the recording's id.
+    std::string record(double seconds = 2.0)
+    {
+        device.secondsValue = seconds;
+        flow->startRecording();
+        flow->stopAndSend();
+        return device.startedFiles.back().stem().string();
+    }
+    bool transcribed(const std::string& id)
+    {
+        return waitFor([&] {
+            auto row = recado(id);
+            return row && row->status != RecadoStatus::transcrevendo && flow->pendingWork() == 0;
+        });
+    }
+    void failInserts(bool on)
+    {
+        ASSERT_TRUE(store->database().execute(on ? "CREATE TEMP TRIGGER full BEFORE INSERT ON recado BEGIN "
+                                                   "SELECT RAISE(ABORT, 'database or disk is full'); END;"
+                                                 : "DROP TRIGGER temp.full;"));
+    }
+    void fireHides()
+    {
+        for (auto& [ms, hide] : hides)
+            hide();
+    }
+    std::vector<int> hideDelays()
+    {
+        std::vector<int> delays;
+        for (auto& [ms, hide] : hides)
+            delays.push_back(ms);
+        return delays;
+    }
+
+    TempDir home;
+    std::optional<QuaroStore> store;
+    FakeCaptureDevice device;
+    ScriptedSpeechEngine speech;
+    CaptureChoice choice;
+    std::unique_ptr<CaptureFlow> flow;
+    std::vector<std::string> phases, notices;
+    std::vector<std::pair<int, std::function<void()>>> hides;
+    std::vector<std::pair<Recado, std::optional<Destino>>> ready;
+    int reloads = 0, kicks = 0, micGone = 0;
+};
+
+// --- the phase table ------------------------------------------------------
+
+struct PhaseCase {
+    const char* name;
+    std::function<void(CaptureFlowTest&)> act;
+    std::vector<std::string> phases; // as the interface saw them, hides not yet run
+    std::vector<int> hideDelays;
+    std::size_t filed;
+    bool fileKept;
+};
+
+class CapturePhaseTest : public CaptureFlowTest, public ::testing::WithParamInterface<PhaseCase> {};
+
+TEST_P(CapturePhaseTest, FollowsTheTable)
+{
+    const PhaseCase& row = GetParam();
+    row.act(*this);
+    ASSERT_TRUE(waitFor([&] { return phases == row.phases; })) << ::testing::PrintToString(phases);
+    EXPECT_TRUE(waitFor([&] { return recados().size() == row.filed && flow->pendingWork() == 0; }));
+    EXPECT_EQ(hideDelays(), row.hideDelays);
+    fireHides();
+    if (!row.hideDelays.empty()) {
+        EXPECT_EQ(flow->phaseName(), "idle");
+    }
+    EXPECT_EQ(recados().size(), row.filed);
+    if (!device.startedFiles.empty()) {
+        const fs::path file = device.startedFiles.back();
+        EXPECT_TRUE(waitFor([&] { return fs::exists(file) == row.fileKept; })) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capture, CapturePhaseTest,
+    ::testing::Values(
+        PhaseCase{"PauseResumeDiscard",
+                  [](CaptureFlowTest& t) {
+                      t.flow->startRecording();
+                      t.flow->togglePause();
+                      t.flow->togglePause();
+                      t.flow->discard();
+                  },
+                  {"recording", "paused", "recording", "idle"}, {}, 0, false},
+        PhaseCase{"UnderSixTenthsFilesNothing", [](CaptureFlowTest& t) { t.record(0.59); }, {"recording", "idle"}, {}, 0,
+                  false},
+        PhaseCase{"SentShowsTheSelectedDestino", [](CaptureFlowTest& t) { t.record(0.6); },
+                  {"recording", "sent:Tavlo"}, {2400}, 1, true},
+        PhaseCase{"SentWithoutDestinoShowsCaixa",
+                  [](CaptureFlowTest& t) {
+                      t.select(std::nullopt);
+                      t.flow->toggleRecording();
+                      t.flow->toggleRecording();
+                  },
+                  {"recording", "sent:Caixa"}, {2400}, 1, true},
+        PhaseCase{"StartFails",
+                  [](CaptureFlowTest& t) {
+                      t.device.startError = RecorderError::noMicrophone();
+                      t.flow->startRecording();
+                  },
+                  {"recording", "failed:Nenhum microfone encontrado."}, {3000}, 0, false},
+        PhaseCase{"StopFails",
+                  [](CaptureFlowTest& t) {
+                      t.device.stopError = RecorderError::notRecording();
+                      t.record();
+                  },
+                  {"recording", "sent:Tavlo", "failed:Nada estava sendo gravado."}, {2400, 3000}, 0, true},
+        PhaseCase{"WriteFails",
+                  [](CaptureFlowTest& t) {
+                      t.flow->startRecording();
+                      t.device.unexpectedStop(t.device.startedFiles.back(), std::nullopt);
+                  },
+                  {"recording", "failed:A gravação parou sozinha. Tente de novo."}, {3000}, 0, false},
+        PhaseCase{"PermissionDenied",
+                  [](CaptureFlowTest& t) {
+                      t.device.access = MicrophonePermission::denied;
+                      t.flow->startRecording();
+                      t.flow->stopAndSend();
+                      t.flow->discard();
+                  },
+                  {"noPermission", "idle"}, {}, 0, false}),
+    [](const ::testing::TestParamInfo<PhaseCase>& info) { return info.param.name; });
+
+// --- meter ----------------------------------------------------------------
+
+TEST_F(CaptureFlowTest, MeterSmoothsTheLevelOnlyWhileCapturing)
+{
+    std::vector<double> levels;
+    QObject::connect(flow.get(), &CaptureFlow::levelChanged, [&] { levels.push_back(flow->level()); });
+    auto meterRunning = [&] {
+        auto timers = flow->findChildren<QTimer*>();
+        return std::any_of(timers.begin(), timers.end(), [](QTimer* timer) { return timer->isActive(); });
+    };
+    EXPECT_FALSE(meterRunning());
+    device.levelValue = 1.0f;
+    device.secondsValue = 1.5;
+    flow->startRecording();
+    ASSERT_TRUE(waitFor([&] { return levels.size() >= 2; }));
+    EXPECT_DOUBLE_EQ(levels[0], 0.4);
+    EXPECT_DOUBLE_EQ(levels[1], 0.64);
+    EXPECT_EQ(flow->elapsed(), 1.5);
+    flow->togglePause();
+    EXPECT_TRUE(waitFor([&] { return flow->level() < 0.01; })) << "paused reads silence";
+    flow->stopAndSend();
+    EXPECT_EQ(flow->level(), 0);
+    EXPECT_FALSE(meterRunning());
+}
+
+// --- two recordings in a row, late callbacks --------------------------------
+
+TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
+{
+    device.holdCallbacks = true;
+    speech.hold();
+    const std::string first = record();
+    const fs::path firstFile = device.startedFiles.back();
+    flow->startRecording(); // during "sent": recording at once
+    EXPECT_EQ(flow->phaseName(), "recording");
+    const fs::path secondFile = device.startedFiles.back();
+    fireHides(); // the first recording's hide
+    EXPECT_EQ(flow->phaseName(), "recording");
+
+    FakeCaptureDevice::deliver(device.starts);              // first start, after its stop
+    FakeCaptureDevice::deliver(device.stops);               // first stop, late: filed
+    device.unexpectedStop(firstFile, RecorderError::system("disco cheio"));
+    FakeCaptureDevice::deliver(device.starts);              // second start
+    EXPECT_EQ(flow->phaseName(), "recording");
+    EXPECT_TRUE(fs::exists(firstFile) && fs::exists(secondFile));
+    EXPECT_TRUE(waitFor([&] { return recado(first).has_value(); }));
+
+    const std::string second = record();
+    FakeCaptureDevice::deliver(device.stops);
+    EXPECT_EQ(flow->phaseName(), "sent");
+    EXPECT_FALSE(flow->lastTranscriptionDone());
+    speech.allowOne(); // the first recording's transcript: not the one the widget waits for
+    ASSERT_TRUE(waitFor([&] { return recado(first)->status == RecadoStatus::pendente; }));
+    EXPECT_FALSE(flow->lastTranscriptionDone());
+    speech.release();
+    ASSERT_TRUE(transcribed(second));
+    EXPECT_TRUE(flow->lastTranscriptionDone());
+    EXPECT_EQ(mode(secondFile), 0600u);
+
+    // A start answered after the recording was dropped changes nothing.
+    flow->startRecording();
+    const fs::path dropped = device.startedFiles.back();
+    flow->discard();
+    FakeCaptureDevice::deliver(device.starts);
+    FakeCaptureDevice::deliver(device.stops);
+    EXPECT_EQ(flow->phaseName(), "idle");
+    EXPECT_FALSE(fs::exists(dropped));
+    EXPECT_EQ(recados().size(), 2u);
+}
+
+// --- what a finished recording becomes --------------------------------------
+
+enum class InsertFailure { none, once, always };
+
+struct FilingCase {
+    const char* name;
+    std::optional<std::string> selected;
+    Result<std::string, TranscriberError> transcript;
+    bool keepAudio;
+    InsertFailure insertFailure;
+    // Expected: status (absent: no row at all), destino, audio file kept,
+    // notifications, the phase after the transcription, a log line.
+    std::optional<RecadoStatus> status;
+    std::string destino;
+    bool fileKept;
+    std::size_t notified;
+    std::string phase;
+    std::string log;
+};
+
+class CaptureFilingTest : public CaptureFlowTest, public ::testing::WithParamInterface<FilingCase> {};
+
+TEST_P(CaptureFilingTest, FilesTheRecording)
+{
+    const FilingCase& row = GetParam();
+    select(row.selected);
+    choice.keepAudio = row.keepAudio;
+    speech.fallback = row.transcript;
+    speech.hold();
+    if (row.insertFailure != InsertFailure::none)
+        failInserts(true);
+    ::testing::internal::CaptureStderr();
+
+    const std::string id = record(3.0);
+    const fs::path file = device.startedFiles.back();
+    ASSERT_TRUE(waitFor([&] { return flow->pendingWork() == 1; }));
+    EXPECT_EQ(flow->phaseText().toStdString(), row.selected.value_or("Caixa"));
+    if (row.insertFailure == InsertFailure::once)
+        failInserts(false);
+    speech.release();
+    ASSERT_TRUE(waitFor([&] { return flow->lastTranscriptionDone(); }));
+    const std::string log = ::testing::internal::GetCapturedStderr();
+
+    const auto filed = recado(id);
+    ASSERT_EQ(filed.has_value(), row.status.has_value());
+    if (filed) {
+        EXPECT_EQ(filed->status, *row.status);
+        EXPECT_EQ(destinoName(filed->destinoID), row.destino);
+        EXPECT_EQ(filed->duration, 3.0);
+        EXPECT_EQ(filed->language, "pt-BR");
+        EXPECT_EQ(filed->audioPath.has_value(), row.fileKept);
+        if (row.status == RecadoStatus::pendente) {
+            EXPECT_EQ(filed->transcript, *row.transcript);
+            EXPECT_EQ(filed->title, QuaroText::title(*row.transcript));
+        } else {
+            EXPECT_EQ(filed->title, "Não deu para transcrever");
+        }
+    }
+    EXPECT_EQ(fs::exists(file), row.fileKept);
+    if (row.fileKept) {
+        EXPECT_EQ(mode(file), 0600u);
+    }
+    ASSERT_EQ(ready.size(), row.notified);
+    if (!ready.empty()) {
+        EXPECT_EQ(ready.front().second ? ready.front().second->name : "", row.destino);
+    }
+    EXPECT_EQ(shown(flow->currentPhase()), row.phase);
+    EXPECT_NE(log.find(row.log), std::string::npos) << log;
+    EXPECT_GE(kicks, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capture, CaptureFilingTest,
+    ::testing::Values(
+        FilingCase{"SpokenDestinoWins", "Tavlo", std::string("Isso é pro Roadmap: revisar as metas do trimestre."),
+                   true, InsertFailure::none, RecadoStatus::pendente, "Roadmap", true, 1, "sent:Tavlo", ""},
+        FilingCase{"NoDestino", std::nullopt, std::string("Comprar pão."), true, InsertFailure::none,
+                   RecadoStatus::pendente, "", true, 1, "sent:Caixa", ""},
+        FilingCase{"TextOnly", "Tavlo", std::string("Comprar pão."), false, InsertFailure::none,
+                   RecadoStatus::pendente, "Tavlo", false, 1, "sent:Tavlo", ""},
+        FilingCase{"TranscriptionFailsKeepsTheAudio", "Tavlo",
+                   Failure{TranscriberError::unsupportedLanguage("pt-BR")}, false, InsertFailure::none,
+                   RecadoStatus::falhou, "Tavlo", true, 0, "sent:Tavlo", "[Quaro] transcrição: "},
+        FilingCase{"InsertRetriedWithTheTranscript", "Tavlo", std::string("Comprar pão."), false,
+                   InsertFailure::once, RecadoStatus::pendente, "Tavlo", false, 1, "sent:Tavlo",
+                   "[Quaro] insert: Erro no banco: database or disk is full"},
+        FilingCase{"InsertFailsTwiceShowsFailureKeepsTheAudio", "Tavlo", std::string("Comprar pão."), false,
+                   InsertFailure::always, std::nullopt, "", true, 0,
+                   "failed:Erro no banco: database or disk is full", "[Quaro] insert: "}),
+    [](const ::testing::TestParamInfo<FilingCase>& info) { return info.param.name; });
+
+// --- import -------------------------------------------------------------------
+
+struct ImportCase {
+    const char* name;
+    std::vector<std::string> files; // *.wav: 1 s of tone; curto.wav: 0.1 s; others: text
+    bool insertFails;
+    std::vector<std::string> notices;
+    std::size_t filed;
+};
+
+class CaptureImportTest : public CaptureFlowTest, public ::testing::WithParamInterface<ImportCase> {};
+
+TEST_P(CaptureImportTest, ImportsAndSaysSo)
+{
+    const ImportCase& row = GetParam();
+    TempDir sources;
+    QList<QUrl> urls;
+    for (const std::string& name : row.files) {
+        const fs::path path = sources / name;
+        if (name.ends_with(".wav"))
+            writeWav(path, name == "curto.wav" ? 0.1 : 1.0);
+        else
+            writeBytes(path, {'o', 'l', 'a'});
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path.string())));
+    }
+    if (row.insertFails)
+        failInserts(true);
+    flow->importAudio(urls);
+    ASSERT_TRUE(waitFor([&] { return notices.size() == row.notices.size() && flow->pendingWork() == 0; }))
+        << ::testing::PrintToString(notices);
+    EXPECT_EQ(notices, row.notices);
+    const auto filed = recados();
+    ASSERT_EQ(filed.size(), row.filed);
+    std::size_t copies = 0;
+    for (const auto& entry : fs::directory_iterator(QuaroPaths::audioDirectory())) {
+        EXPECT_EQ(mode(entry.path()), 0600u);
+        ++copies;
+    }
+    EXPECT_EQ(copies, row.filed) << "no orphan copies";
+    for (const Recado& recado : filed) {
+        EXPECT_EQ(recado.status, RecadoStatus::pendente);
+        EXPECT_EQ(destinoName(recado.destinoID), "Tavlo");
+        EXPECT_NEAR(recado.duration, 1.0, 0.05);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capture, CaptureImportTest,
+    ::testing::Values(
+        ImportCase{"One", {"nota.wav"}, false,
+                   {"Importando nota.wav…", "Áudio importado. Transcrevendo no computador…"}, 1},
+        ImportCase{"Several", {"a.wav", "b.wav"}, false,
+                   {"Importando 2 áudios…", "2 áudios importados. Transcrevendo no computador…"}, 2},
+        ImportCase{"NoneReadable", {"leia.txt"}, false,
+                   {"Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."}, 0},
+        ImportCase{"Mixed", {"a.wav", "leia.txt", "ruim.mp3", "curto.wav"}, false,
+                   {"Importando 3 áudios…", "Não consegui abrir ruim.mp3."}, 1},
+        ImportCase{"InsertFails", {"nota.wav"}, true,
+                   {"Importando nota.wav…", "Erro no banco: database or disk is full"}, 0}),
+    [](const ::testing::TestParamInfo<ImportCase>& info) { return info.param.name; });
+
+// --- after a crash, and once more -------------------------------------------
+
+TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
+{
+    const auto destinos = store->destinos().value();
+    const fs::path audio = QuaroPaths::audioDirectory() / "EARLIER.m4a";
+    writeBytes(audio, {'a'});
+    auto stuck = [&](const std::string& id, RecadoStatus status, std::optional<std::string> path) {
+        Recado recado{id, 1.0e9, 4.0, std::move(path), "", "Transcrevendo…", destinos[2].id, status};
+        ASSERT_TRUE(store->insert(recado));
+    };
+    stuck("A", RecadoStatus::transcrevendo, audio.string());
+    stuck("B", RecadoStatus::transcrevendo, std::nullopt);
+    stuck("C", RecadoStatus::pendente, std::nullopt);
+
+    EXPECT_EQ(flow->recoverInterrupted(), 2);
+    for (const char* id : {"A", "B"}) {
+        EXPECT_EQ(recado(id)->status, RecadoStatus::falhou);
+        EXPECT_EQ(recado(id)->title, "Não deu para transcrever");
+    }
+    EXPECT_EQ(recado("C")->status, RecadoStatus::pendente);
+
+    speech.script.emplace(audio, std::string("Revisar as metas do trimestre."));
+    speech.hold();
+    flow->transcribeAgain("A");
+    flow->transcribeAgain("A"); // already under way: not twice
+    flow->transcribeAgain("B"); // nothing to transcribe
+    EXPECT_EQ(recado("A")->status, RecadoStatus::transcrevendo);
+    EXPECT_EQ(recado("A")->title, "Transcrevendo…");
+    speech.release();
+    ASSERT_TRUE(transcribed("A"));
+    EXPECT_EQ(recado("A")->transcript, "Revisar as metas do trimestre.");
+    EXPECT_EQ(destinoName(recado("A")->destinoID), "Roadmap") << "its own destino, not the selected one";
+    EXPECT_EQ(recado("B")->status, RecadoStatus::falhou);
+    EXPECT_EQ(speech.order(), std::vector<fs::path>{audio});
+}
+
+// --- one transcription at a time, first come first served --------------------
+
+TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
+{
+    speech.hold();
+    for (int i = 0; i < 3; ++i)
+        record();
+    ASSERT_TRUE(waitFor([&] { return flow->pendingWork() == 3; }));
+    TempDir sources;
+    writeWav(sources / "nota.wav", 1.0);
+    flow->importAudio({QUrl::fromLocalFile(QString::fromStdString((sources / "nota.wav").string()))});
+    ASSERT_TRUE(waitFor([&] { return recados().size() == 4 && flow->pendingWork() == 1 + 3; }));
+    speech.release();
+    ASSERT_TRUE(waitFor([&] { return flow->pendingWork() == 0; }));
+    auto order = speech.order();
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(std::vector<fs::path>(order.begin(), order.begin() + 3), device.startedFiles);
+    EXPECT_EQ(order[3].parent_path(), QuaroPaths::audioDirectory());
+    EXPECT_EQ(speech.maxRunning(), 1);
+}
+
+// --- microphones --------------------------------------------------------------
+
+TEST_F(CaptureFlowTest, MicrophonesFollowTheDevices)
+{
+    MicrophoneListModel* model = flow->microphones();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QSignalSpy counted(model, &MicrophoneListModel::countChanged);
+    ASSERT_EQ(model->rowCount(), 2);
+    const QModelIndex first = model->index(0);
+    EXPECT_EQ(model->data(first, model->roleNames().key("id")).toString(), "mic-a");
+    EXPECT_EQ(model->data(first, model->roleNames().key("name")).toString(), "Microfone USB Alfa");
+    EXPECT_EQ(model->data(first, model->roleNames().key("shortName")).toString(), "Microfone");
+
+    choice.selectedMicID = "mic-b";
+    flow->startRecording();
+    device.mics.pop_back(); // unplugged
+    device.changed();
+    EXPECT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(counted.count(), 1);
+    EXPECT_EQ(micGone, 1);
+    flow->switchMicrophone(std::nullopt);
+    flow->discard();
+    flow->switchMicrophone("mic-a"); // nothing to hand it to
+    EXPECT_EQ(device.calls, (std::vector<std::string>{"start:mic-b", "switch:default", "stop"}));
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
