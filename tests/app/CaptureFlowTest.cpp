@@ -319,8 +319,11 @@ TEST_P(CaptureFilingTest, FilesTheRecording)
     if (row.insertFailure != InsertFailure::none)
         failInserts(true);
     ::testing::internal::CaptureStderr();
+    const fs::path audioFolder = home / "data" / "Quaro" / "Audio";
+    fs::remove_all(audioFolder);
 
     const std::string id = record(3.0);
+    EXPECT_EQ(mode(audioFolder), 0700u);
     const fs::path file = device.startedFiles.back();
     ASSERT_TRUE(waitFor([&] { return flow->pendingWork() == 1; }));
     EXPECT_EQ(flow->phaseText().toStdString(), row.selected.value_or("Caixa"));
