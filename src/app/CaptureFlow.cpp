@@ -1,6 +1,7 @@
 #include "app/CaptureFlow.h"
 
 #include "app/AppLog.h"
+#include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 
 #include <QPointer>
@@ -43,6 +44,8 @@ CaptureFlow::CaptureFlow(QuaroStore& store, CaptureDevice& device, SpeechEngine&
       m_audioDirectory(std::move(audioDirectory)), m_hooks(std::move(hooks)), m_timing(timing),
       m_transcription(store, speech, m_hooks), m_import(store, m_transcription, m_audioDirectory, m_hooks)
 {
+    // A child, so that the meter is seen to be idle whenever capture is.
+    m_meter.setParent(this);
     m_meter.setInterval(m_timing.meterIntervalMs);
     connect(&m_meter, &QTimer::timeout, this, &CaptureFlow::meterTick);
     connect(&m_import, &ImportFlow::noticeChanged, this, &CaptureFlow::noticeChanged);
@@ -101,8 +104,7 @@ void CaptureFlow::startRecording()
 void CaptureFlow::beginCapture()
 {
     const std::string id = makeUUID();
-    std::error_code ignored;
-    std::filesystem::create_directories(m_audioDirectory, ignored);
+    QuaroPaths::makePrivateDirectory(m_audioDirectory);
     const Capture capture{id, m_audioDirectory / (id + ".m4a")};
     createPrivateFile(capture.file);
 

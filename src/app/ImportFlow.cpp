@@ -1,6 +1,7 @@
 #include "app/ImportFlow.h"
 
 #include "app/AppLog.h"
+#include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 
 #include <QFileInfo>
@@ -48,6 +49,7 @@ void ImportFlow::importFiles(const std::vector<std::filesystem::path>& files)
     setNotice(accepted.size() == 1 ? QStringLiteral("Importando %1…").arg(displayName(accepted.front()))
                                    : QStringLiteral("Importando %1 áudios…").arg(accepted.size()));
 
+    QuaroPaths::makePrivateDirectory(m_audioDirectory);
     auto batch = std::make_shared<Batch>();
     batch->remaining = accepted.size();
     for (const auto& source : accepted) {

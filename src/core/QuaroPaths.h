@@ -11,6 +11,10 @@ namespace quaro::QuaroPaths {
 std::filesystem::path supportDirectory();
 // supportDirectory()/Audio
 std::filesystem::path audioDirectory();
+// Creates `path` and any missing parents as 0700 folders and makes `path`
+// itself private if it is ours; for folders written inside the support folder.
+void makePrivateDirectory(const std::filesystem::path& path);
+
 // supportDirectory()/quaro.sqlite (the file itself is created by SQLite)
 std::filesystem::path databaseURL();
 
