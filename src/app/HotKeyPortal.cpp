@@ -85,7 +85,7 @@ HotKeyPortal::HotKeyPortal(QDBusConnection bus) : m_bus(std::move(bus))
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                  SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                  SLOT(activated(QDBusMessage)));
 }
 
 HotKeyPortal::~HotKeyPortal() { release(); }
@@ -146,7 +146,10 @@ Result<void, QString> HotKeyPortal::grab(HotKeyPreset preset)
                            createToken);
     if (!created)
         return Failure{created.error()};
-    m_session = created->value(QStringLiteral("session_handle")).toString();
+    // An object path in the portal's documentation, a string in older portals.
+    const QVariant handle = created->value(QStringLiteral("session_handle"));
+    m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
+                                                                            : handle.toString();
     if (m_session.isEmpty())
         return Failure{QStringLiteral("CreateSession: the desktop portal returned no session")};
 
@@ -184,10 +187,14 @@ void HotKeyPortal::release()
     m_session.clear();
 }
 
-void HotKeyPortal::activated(const QDBusObjectPath& session, const QString& shortcut, qulonglong, const QVariantMap&)
+void HotKeyPortal::activated(const QDBusMessage& signal)
 {
-    // The compositor reports a press once, whatever the key repeat does.
-    if (session.path() != m_session || shortcut != shortcutId)
+    // Activated(o session, s shortcut, t timestamp, a{sv} options). The
+    // compositor reports a press once, whatever the key repeat does.
+    const QList<QVariant> arguments = signal.arguments();
+    if (arguments.size() < 2 || m_session.isEmpty())
+        return;
+    if (arguments[0].value<QDBusObjectPath>().path() != m_session || arguments[1].toString() != shortcutId)
         return;
     if (pressed)
         pressed();

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QVariantMap>
 
-class QDBusObjectPath;
+class QDBusMessage;
 
 namespace quaro {
 
@@ -25,8 +25,7 @@ public:
     void release() override;
 
 private slots:
-    void activated(const QDBusObjectPath& session, const QString& shortcut, qulonglong timestamp,
-                   const QVariantMap& options);
+    void activated(const QDBusMessage& signal);
 
 private:
     Result<void, QString> offered();

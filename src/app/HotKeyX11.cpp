@@ -54,6 +54,8 @@ struct HotKeyX11::Grab {
     Grab& operator=(const Grab&) = delete;
     ~Grab()
     {
+        if (held.empty())
+            return;
         for (const auto& [keycode, modifiers] : held)
             xcb_ungrab_key(connection, keycode, root, modifiers);
         xcb_flush(connection);
@@ -82,7 +84,9 @@ HotKeyX11::~HotKeyX11()
     // Once the application object is gone so is its X connection, and with
     // it every grab.
     if (!QCoreApplication::instance()) {
-        (void)m_grab.release();
+        if (m_grab)
+            m_grab->held.clear();
+        m_grab.reset();
         return;
     }
     QCoreApplication::instance()->removeNativeEventFilter(this);

@@ -23,6 +23,7 @@ namespace quaro::testing {
 struct DesktopSessionOptions {
     bool display = true;
     bool notifications = true;
+    bool tray = false; // trayer, so that QSystemTrayIcon has a tray
 };
 
 class DesktopSession {
@@ -45,7 +46,8 @@ public:
             const std::string script = std::string(QUARO_TEST_SUPPORT_DIR) + "/desktop_session.py";
             execl("/usr/bin/python3", "python3", script.c_str(), "--serve",
                   options.display ? "--display" : "--no-display",
-                  options.notifications ? "--notifications" : "--no-notifications", static_cast<char*>(nullptr));
+                  options.notifications ? "--notifications" : "--no-notifications",
+                  options.tray ? "--tray" : "--no-tray", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(toChild[0]);

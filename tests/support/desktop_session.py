@@ -16,7 +16,8 @@ Two ways to use it:
       then keeps it running until its standard input closes (or SIGTERM).
 
 Options: --no-display (no Xvfb), --no-notifications (bus without a
-notification server). The fake server's control interface is described in
+notification server), --tray (a system tray, trayer, on the display, for
+QSystemTrayIcon). The fake server's control interface is described in
 fake_notifications.py. Every child dies with this script (PR_SET_PDEATHSIG).
 """
 import ctypes
@@ -27,6 +28,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PR_SET_PDEATHSIG = 1
@@ -37,13 +39,15 @@ def die_with_parent():
 
 
 class Session:
-    def __init__(self, display=True, notifications=True):
+    def __init__(self, display=True, notifications=True, tray=False):
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
         self.env = {}
         try:
             if display:
                 self._start_display()
+                if tray:
+                    self._start_tray()
             self._start_bus()
             if notifications:
                 self._start_notifications()
@@ -67,6 +71,19 @@ class Session:
         if not number:
             raise RuntimeError("Xvfb did not start; see " + log.name)
         self.env["DISPLAY"] = ":" + number
+
+    def _start_tray(self):
+        env = dict(os.environ, **self.env)
+        self._spawn(["trayer", "--edge", "top", "--align", "left", "--widthtype", "pixel", "--width", "200",
+                     "--height", "32", "--SetDockType", "false", "--SetPartialStrut", "false"],
+                    env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(200):
+            found = subprocess.run(["xdotool", "search", "--classname", "trayer"], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if found.returncode == 0:
+                return
+            time.sleep(0.05)
+        raise RuntimeError("trayer did not start")
 
     def _start_bus(self):
         socket = os.path.join(self.dir, "bus")
@@ -107,12 +124,13 @@ class Session:
 def main(argv):
     display = "--no-display" not in argv
     notifications = "--no-notifications" not in argv
+    tray = "--tray" in argv
     command = argv[argv.index("--") + 1:] if "--" in argv else None
     if not command and "--serve" not in argv:
         sys.stderr.write(__doc__)
         return 2
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    session = Session(display=display, notifications=notifications)
+    session = Session(display=display, notifications=notifications, tray=tray)
     try:
         if command:
             return subprocess.call(command, env=dict(os.environ, **session.env))

@@ -1,0 +1,227 @@
+// The recado notification against the fake notification server of
+// tests/support on the private session bus: what reaches the server, and
+// what each answer of the user does.
+#include "PlatformTest.h"
+
+#include "app/Nudge.h"
+
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+
+using namespace quaro;
+using namespace quaro::testing;
+
+namespace {
+
+// The fake server's side: what it was asked to show, and the user's clicks.
+class FakeNotifications {
+public:
+    QJsonArray calls()
+    {
+        const QDBusReply<QString> reply = m_control.call(QStringLiteral("Calls"));
+        return QJsonDocument::fromJson(reply.value().toUtf8()).array();
+    }
+    QJsonObject waitForCall(int index)
+    {
+        waitUntil([&] { return calls().size() > index; });
+        return calls().at(index).toObject();
+    }
+    void click(uint notification, const QString& action) { m_control.call(QStringLiteral("InvokeAction"), notification, action); }
+    void close(uint notification) { m_control.call(QStringLiteral("Close"), notification, uint(2)); }
+
+private:
+    QDBusInterface m_control{QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+                             QStringLiteral("app.quaro.test.Notifications")};
+};
+
+void writeFile(const QString& path, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+class NudgeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        nudge.findClaudeDesktop = [this] { return ClaudeDesktopEntry::find({applications()}); };
+        nudge.cloudEnabled = [this] { return cloud; };
+        nudge.onOpenInbox = [this] { ++inboxOpened; };
+        nudge.openUrl = [this](const QUrl& url) { opened.append(url); };
+        nudge.claudeWebAddress = QStringLiteral("https://claude.example/new");
+        nudge.chatGptAddress = QStringLiteral("https://chat.example/?model=x");
+    }
+    QString applications() const { return home.filePath(QStringLiteral("applications")); }
+    void installClaude(const QString& fileName, const QByteArray& extra = {})
+    {
+        writeFile(applications() + QLatin1Char('/') + fileName,
+                  "[Desktop Entry]\nType=Application\nName=Claude\nExec=/bin/sh -c \"echo started > '"
+                      + home.filePath(QStringLiteral("started")).toUtf8() + "'\" %U\n" + extra);
+    }
+    static Recado recado(const std::string& id, const std::string& title)
+    {
+        Recado r;
+        r.id = id;
+        r.title = title;
+        return r;
+    }
+
+    QTemporaryDir home;
+    Nudge nudge;
+    FakeNotifications server;
+    bool cloud = false;
+    int inboxOpened = 0;
+    QList<QUrl> opened;
+};
+
+QStringList strings(const QJsonValue& value) { return value.toVariant().toStringList(); }
+
+} // namespace
+
+TEST_F(NudgeTest, PostsTheDestinoTheTitleAndTheActionsThatApply)
+{
+    const Destino roadmap{"9F1C", "Roadmap", "Transforme em issue.", "#FF6A1C", 0};
+    const QStringList openInbox{QStringLiteral("default"), QStringLiteral("Abrir caixa")};
+
+    nudge.recadoReady(recado("A1", "Revisar <metas> & \"prazos\""), roadmap);
+    QJsonObject call = server.waitForCall(0);
+    EXPECT_EQ(call["app_name"].toString(), QStringLiteral("Quaro"));
+    EXPECT_EQ(call["summary"].toString(), QStringLiteral("Na caixa · Roadmap"));
+    EXPECT_EQ(call["body"].toString(), QStringLiteral("Revisar &lt;metas&gt; &amp; \"prazos\""));
+    EXPECT_EQ(strings(call["actions"]), openInbox);
+    EXPECT_EQ(call["hints"].toObject()["desktop-entry"].toString(), QStringLiteral("quaro"));
+
+    // Claude Desktop installed and cloud mode on change the next notification.
+    installClaude(QStringLiteral("claude-desktop.desktop"));
+    cloud = true;
+    nudge.recadoReady(recado("A2", "Sem nada"), std::nullopt);
+    call = server.waitForCall(1);
+    EXPECT_EQ(call["summary"].toString(), QStringLiteral("Na caixa · Sem destino"));
+    EXPECT_EQ(strings(call["actions"]),
+              QStringList({"quaro.claude", "Abrir no Claude", "quaro.claude-web", "Claude na web", "quaro.chatgpt",
+                           "Abrir no ChatGPT"})
+                  + openInbox);
+
+    cloud = false;
+    nudge.recadoReady(recado("A3", "x"), roadmap);
+    EXPECT_EQ(strings(server.waitForCall(2)["actions"]), QStringList({"quaro.claude", "Abrir no Claude"}) + openInbox);
+}
+
+TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
+{
+    installClaude(QStringLiteral("claude.desktop"));
+    cloud = true;
+    const QString title = QStringLiteral("Fazer \"deploy\" + revisar 100%");
+    const QString prompt = QStringLiteral("Pegue no Quaro o recado \"Fazer \"deploy\" + revisar 100%\" (id 0E6C-77) e "
+                                          "resolva seguindo a instrução do destino. No fim, grave o resultado no recado.");
+    nudge.recadoReady(recado("0E6C-77", title.toStdString()), std::nullopt);
+    const auto id = static_cast<uint>(server.waitForCall(0)["id"].toInt());
+
+    // Another application's notification: not ours to answer. The next
+    // click is on ours; signals arrive in order.
+    server.click(id + 100, QStringLiteral("quaro.chatgpt"));
+    server.click(id, QStringLiteral("default"));
+    ASSERT_TRUE(waitUntil([&] { return inboxOpened > 0; }));
+    EXPECT_EQ(inboxOpened, 1);
+    EXPECT_TRUE(opened.isEmpty());
+
+    server.click(id, QStringLiteral("quaro.chatgpt"));
+    server.click(id, QStringLiteral("quaro.claude-web"));
+    ASSERT_TRUE(waitUntil([&] { return opened.size() == 2; }));
+    EXPECT_EQ(opened[0].toString(QUrl::FullyEncoded).section(QLatin1Char('?'), 0, 0), QStringLiteral("https://chat.example/"));
+    EXPECT_EQ(opened[1].toString(QUrl::FullyEncoded).section(QLatin1Char('?'), 0, 0), QStringLiteral("https://claude.example/new"));
+    for (const QUrl& url : opened) {
+        const QString query = url.toString(QUrl::FullyEncoded).section(QLatin1Char('?'), 1);
+        EXPECT_TRUE(query.startsWith(QStringLiteral("q="))) << query.toStdString();
+        EXPECT_FALSE(query.contains(QLatin1Char('+'))) << query.toStdString();
+        EXPECT_TRUE(query.contains(QStringLiteral("%2B"))) << query.toStdString();
+        EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded), prompt);
+    }
+
+    server.click(id, QStringLiteral("quaro.claude"));
+    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::clipboard()->text() == prompt; }));
+    EXPECT_TRUE(waitUntil([&] { return QFile::exists(home.filePath(QStringLiteral("started"))); }));
+
+    // Closed: forgotten. A later notification proves the click was read.
+    server.close(id);
+    server.click(id, QStringLiteral("quaro.chatgpt"));
+    nudge.recadoReady(recado("B", "y"), std::nullopt);
+    const auto next = static_cast<uint>(server.waitForCall(1)["id"].toInt());
+    server.click(next, QStringLiteral("default"));
+    ASSERT_TRUE(waitUntil([&] { return inboxOpened > 1; }));
+    EXPECT_EQ(inboxOpened, 2);
+    EXPECT_EQ(opened.size(), 2);
+}
+
+TEST_F(NudgeTest, WithoutServerNothingIsShownAndTheLogSaysSoOnce)
+{
+    Nudge alone(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
+    ::testing::internal::CaptureStderr();
+    alone.recadoReady(recado("C", "z"), std::nullopt);
+    alone.recadoReady(recado("D", "w"), std::nullopt);
+    QCoreApplication::processEvents();
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(QString::fromStdString(log).count(QStringLiteral("[Quaro] notificação:")), 1) << log;
+}
+
+TEST(NudgePreferenceTest, OnUnlessFalse)
+{
+    QTemporaryDir folder;
+    QSettings settings(folder.filePath(QStringLiteral("Quaro.conf")), QSettings::IniFormat);
+    EXPECT_TRUE(Nudge::enabled(settings));
+    const std::pair<QVariant, bool> rows[] = {{false, false}, {QStringLiteral("false"), false}, {true, true},
+                                              {QStringLiteral("true"), true}, {QStringLiteral("sim"), true}, {0, true}};
+    for (const auto& [value, expected] : rows) {
+        settings.setValue(QStringLiteral("nudgeEnabled"), value);
+        settings.sync();
+        QSettings reread(settings.fileName(), QSettings::IniFormat);
+        EXPECT_EQ(Nudge::enabled(reread), expected) << value.toString().toStdString();
+        EXPECT_EQ(Nudge::enabled(settings), expected) << value.toString().toStdString();
+    }
+}
+
+TEST(ClaudeDesktopEntryTest, FoundByFileNameOrWindowClass)
+{
+    struct Row {
+        const char* file;
+        QByteArray entry;
+        bool found;
+    };
+    const Row rows[] = {
+        {"claude-desktop.desktop", "Type=Application\nExec=claude-desktop %u\n", true},
+        {"Claude.desktop", "Type=Application\nExec=/opt/Claude/claude\n", true},
+        {"app.desktop", "Type=Application\nExec=\"/opt/My Apps/app\" --x\nStartupWMClass=Claude\n", true},
+        {"claude-code.desktop", "Type=Application\nExec=claude\n", false},
+        {"claude.desktop", "Type=Application\nExec=claude\nHidden=true\n", false},
+        {"claude.desktop", "Type=Link\nURL=https://claude.ai\n", false},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir folder;
+        writeFile(folder.filePath(QString::fromLatin1(row.file)), "[Desktop Entry]\nName=Claude\n" + row.entry);
+        const auto entry = ClaudeDesktopEntry::find({folder.path()});
+        EXPECT_EQ(entry.has_value(), row.found) << row.file << " " << row.entry.toStdString();
+    }
+
+    QTemporaryDir user, system;
+    writeFile(user.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\nHidden=true\n");
+    writeFile(system.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\n");
+    writeFile(system.filePath(QStringLiteral("x/claude-desktop.desktop")),
+              "[Desktop Entry]\nType=Application\nExec=\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% %F\n");
+    const auto entry = ClaudeDesktopEntry::find({user.path(), system.path()});
+    ASSERT_TRUE(entry.has_value()); // the user's hidden claude.desktop masks the system's
+    EXPECT_EQ(entry->id(), QStringLiteral("x-claude-desktop.desktop"));
+    EXPECT_EQ(entry->command(), QStringList({"/opt/A \"B\"/run", "--flag=%"}));
+}
