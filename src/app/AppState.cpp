@@ -57,7 +57,6 @@ AppState::AppState(QuaroStore store, AppStateParts parts)
     , m_inbox(m_store, *m_preferences, *m_cloud)
     , m_capture(m_store, *m_device, *m_speech, *parts.audioDirectory, captureHooks(), parts.timing)
 {
-    m_capture.refreshMicrophones();
     m_inbox.reload();
     m_inbox.ensureSelectedDestino();
     wire();

@@ -1,0 +1,163 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppLog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <filesystem>
+#include <vector>
+
+namespace quaro {
+
+AppDelegate::AppDelegate(AppService& service, QObject* parent) : QObject(parent), m_service(service) {}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::start(bool primary, const QStringList& openedFiles)
+{
+    m_pendingFiles = openedFiles;
+    applyLightAppearance();
+
+    auto state = AppState::create();
+    if (!state) {
+        const QString why = QString::fromStdString(state.error().description());
+        appLog(QStringLiteral("caixa"), why);
+        QMessageBox alert(QMessageBox::Critical, QStringLiteral("Quaro"),
+                          QStringLiteral("O Quaro não conseguiu abrir a caixa de recados"));
+        alert.setInformativeText(why);
+        alert.exec();
+        return false;
+    }
+    m_state = std::move(state).value();
+    // Only the single running instance may fail what an earlier run left
+    // transcribing: another instance's transcription could still be live.
+    if (primary)
+        m_state->recoverInterrupted();
+
+    makeServerExecutable();
+    configureNudge();
+    serve();
+
+    m_tray = std::make_unique<TrayIcon>(*m_state);
+    connect(m_tray.get(), &TrayIcon::toggleRecordingRequested, this, &AppDelegate::toggleRecording);
+    connect(m_tray.get(), &TrayIcon::openInboxRequested, this, &AppDelegate::openInbox);
+    connect(m_tray.get(), &TrayIcon::openSettingsRequested, this, &AppDelegate::openSettings);
+    connect(m_tray.get(), &TrayIcon::quitRequested, this, &AppDelegate::quit);
+
+    m_hotKey.onPress = [this] { toggleRecording(); };
+    // Registered on the first turn of the event loop, and again whenever the
+    // user picks another combination.
+    QTimer::singleShot(0, this, &AppDelegate::registerHotKey);
+    connect(m_state->preferences(), &Preferences::hotKeyPresetChanged, this, &AppDelegate::registerHotKey);
+
+    if (!m_state->preferences()->onboardingDone())
+        openOnboarding();
+    if (!m_pendingFiles.isEmpty()) {
+        const QStringList files = std::exchange(m_pendingFiles, {});
+        openFiles(files);
+    }
+    return true;
+}
+
+void AppDelegate::applyLightAppearance()
+{
+    // Quaro is drawn for a light appearance whatever the desktop's theme.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+}
+
+void AppDelegate::makeServerExecutable()
+{
+    // AI clients start quaro-mcp from beside this executable; an unpacked or
+    // copied installation may have lost its execute bit.
+    const QString server = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quaro-mcp"));
+    QFile file(server);
+    if (!file.exists())
+        return;
+    const auto exec = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    if ((file.permissions() & QFileDevice::ExeOwner) == 0)
+        file.setPermissions(file.permissions() | exec);
+}
+
+void AppDelegate::configureNudge()
+{
+    m_nudge.cloudEnabled = [this] { return m_state && m_state->cloud().enabled(); };
+    m_nudge.onOpenInbox = [this] { openInbox(); };
+    m_state->onRecadoReady = [this](const Recado& recado, const std::optional<Destino>& destino) {
+        m_nudge.recadoReady(recado, destino);
+    };
+}
+
+void AppDelegate::serve()
+{
+    m_service.onToggle = [this] { toggleRecording(); };
+    m_service.onStopAndSend = [this] { m_state->capture()->stopAndSend(); };
+    m_service.onDiscard = [this] { m_state->capture()->discard(); };
+    m_service.onShow = [this] { openInbox(); };
+    m_service.onImport = [this](const QStringList& files) { openFiles(files); };
+    m_service.stateProvider = [this] { return m_state->snapshot(); };
+}
+
+void AppDelegate::registerHotKey()
+{
+    const bool works = m_hotKey.registerPreset(m_state->preferences()->hotKeyPreset());
+    m_state->setHotKeyWorks(works);
+    if (!works)
+        m_tray->tellHotKeyUnavailable(m_hotKey.lastFailure());
+}
+
+void AppDelegate::openFiles(const QStringList& files)
+{
+    if (!m_state) {
+        m_pendingFiles += files;
+        return;
+    }
+    openInbox();
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(static_cast<size_t>(files.size()));
+    for (const QString& file : files)
+        paths.emplace_back(QFileInfo(file).absoluteFilePath().toStdString());
+    m_state->capture()->importFiles(paths);
+}
+
+void AppDelegate::toggleRecording()
+{
+    if (m_state)
+        m_state->capture()->toggleRecording();
+}
+
+// The windows arrive with the desktop interface; until then the inbox is
+// reloaded so that whatever shows it (the tray menu, the service's State)
+// is fresh.
+void AppDelegate::openInbox()
+{
+    if (m_state)
+        m_state->inbox()->reload();
+    appLog(QStringLiteral("janela"), QStringLiteral("caixa"));
+}
+
+void AppDelegate::openSettings() { appLog(QStringLiteral("janela"), QStringLiteral("ajustes")); }
+
+void AppDelegate::openOnboarding() { appLog(QStringLiteral("janela"), QStringLiteral("boas-vindas")); }
+
+void AppDelegate::quit()
+{
+    // A recording in progress is sent rather than dropped: its file closes,
+    // its recado is filed, and a transcription cut short by the exit is
+    // offered again at the next start.
+    if (m_state && m_state->capture()->isCapturing()) {
+        m_state->capture()->stopAndSend();
+        QTimer::singleShot(1000, qApp, &QCoreApplication::quit);
+        return;
+    }
+    QCoreApplication::quit();
+}
+
+} // namespace quaro

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/AppService.h"
+#include "app/AppState.h"
+#include "app/HotKey.h"
+#include "app/Nudge.h"
+#include "app/TrayIcon.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+namespace quaro {
+
+// The composition root of the running application: builds the state, the
+// tray icon, the notification handler and the hot key in the start-up
+// order, answers the application's D-Bus service, and imports files opened
+// with Quaro. One per process, on the main thread.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(AppService& service, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Runs the start-up. False when Quaro cannot run (the inbox could not be
+    // opened; the user has been told) and the process should end.
+    // `primary` says this is the single running instance.
+    bool start(bool primary, const QStringList& openedFiles);
+
+    // Audio files opened with Quaro: imported into the inbox.
+    void openFiles(const QStringList& files);
+    // The one rule behind the hot key, the tray and `quaro --toggle`: stop
+    // and send while recording, else start.
+    void toggleRecording();
+    void openInbox();
+    void openSettings();
+    void openOnboarding();
+    void quit();
+
+    AppState* state() { return m_state.get(); }
+
+private:
+    void applyLightAppearance();
+    void makeServerExecutable();
+    void configureNudge();
+    void serve();
+    void registerHotKey();
+
+    AppService& m_service;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<TrayIcon> m_tray;
+    HotKey m_hotKey;
+    Nudge m_nudge;
+    QStringList m_pendingFiles;
+};
+
+} // namespace quaro

@@ -1,0 +1,51 @@
+// quaro: the tray application. A second launch hands its request (toggle,
+// files to import, show) to the running instance and leaves.
+#include "app/AppDelegate.h"
+#include "app/AppService.h"
+#include "app/AppServiceClient.h"
+#include "app/CommandLine.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quaro"));
+    QApplication::setApplicationName(QStringLiteral("Quaro"));
+    QApplication::setDesktopFileName(QStringLiteral("quaro"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto line = quaro::CommandLine::parse(QApplication::arguments().mid(1), QDir::currentPath());
+    if (!line)
+        return quaro::CommandLine::reportUsageError(line.error());
+    if (line->action == quaro::CommandLine::Action::help) {
+        std::fputs(qPrintable(quaro::CommandLine::usage()), stdout);
+        return 0;
+    }
+
+    quaro::AppService service;
+    const auto claim = service.claimPrimary();
+    if (claim == quaro::AppService::Claim::secondary)
+        return quaro::handOffToPrimary(*line);
+
+    quaro::AppDelegate delegate(service);
+    const QStringList files = line->action == quaro::CommandLine::Action::import ? line->files : QStringList();
+    if (!delegate.start(claim == quaro::AppService::Claim::primary, files))
+        return 1;
+    // Toggle, stop or discard asked of a first launch are done as it starts.
+    switch (line->action) {
+    case quaro::CommandLine::Action::toggle:
+        delegate.toggleRecording();
+        break;
+    case quaro::CommandLine::Action::stopAndSend:
+    case quaro::CommandLine::Action::discard:
+    case quaro::CommandLine::Action::show:
+    case quaro::CommandLine::Action::import:
+    case quaro::CommandLine::Action::help:
+        break;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,193 @@
+"""The real `quaro` running on a private desktop, for end-to-end tests and
+benchmarks: Xvfb, a session bus of its own with a fake notification server,
+a tray, PulseAudio whose default microphone is a pipe this module feeds, and
+a loopback HTTP server standing in for the speech-model download (404, so
+the older en-US recognizer transcribes). Everything lives in one temporary
+folder and is stopped by the PIDs started here."""
+import http.server
+import json
+import os
+import shutil
+import sqlite3
+import subprocess
+import tempfile
+import threading
+import time
+
+from desktop_session import Session
+
+import dbus
+
+RATE = 16000
+SPEECH = "/usr/share/pocketsphinx/test/data/goforward.raw"  # 16 kHz s16 mono: "go forward ten meters"
+
+
+def wait_for(condition, what, timeout=60.0, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    raise AssertionError("timed out waiting for " + what)
+
+
+class NotFound(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_error(404)
+
+    def log_message(self, *args):
+        pass
+
+
+class Microphone:
+    """Feeds the pipe source at the pace of real time: silence, or speech
+    when asked. A pipe source only delivers while somebody writes."""
+
+    def __init__(self, fifo):
+        self.fifo = fifo
+        self.queue = b""
+        self.lock = threading.Lock()
+        self.stopped = False
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.thread.start()
+
+    def say(self, pcm):
+        with self.lock:
+            self.queue += pcm
+
+    def quiet(self):
+        with self.lock:
+            return not self.queue
+
+    def _run(self):
+        chunk = RATE * 2 // 50  # 20 ms
+        try:
+            with open(self.fifo, "wb", buffering=0) as out:
+                next_at = time.monotonic()
+                while not self.stopped:
+                    with self.lock:
+                        piece, self.queue = self.queue[:chunk], self.queue[chunk:]
+                    out.write(piece.ljust(chunk, b"\0"))
+                    next_at += 0.02
+                    time.sleep(max(0.0, next_at - time.monotonic()))
+        except OSError:
+            pass  # the sound server went away first
+
+    def stop(self):
+        self.stopped = True
+        self.thread.join(timeout=5)
+
+
+class QuaroDesktop:
+    def __init__(self, quaro, quaro_mcp, language="en-US"):
+        self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
+        self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
+        self.children = []
+        self.stops = []
+        try:
+            self._start(language)
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start(self, language):
+        self.session = Session(tray=True)
+        self.stops.append(self.session.stop)
+        run = os.path.join(self.dir, "run")
+        os.mkdir(run, 0o700)
+        self.env = dict(os.environ, **self.session.env)
+        self.env.update(
+            HOME=os.path.join(self.dir, "home"),
+            XDG_RUNTIME_DIR=run,
+            XDG_DATA_HOME=os.path.join(self.dir, "data"),
+            XDG_CONFIG_HOME=os.path.join(self.dir, "config"),
+            XDG_STATE_HOME=os.path.join(self.dir, "state"),
+            XDG_CACHE_HOME=os.path.join(self.dir, "cache"),
+            PULSE_CLIENTCONFIG=os.path.join(run, "client.conf"),
+        )
+        with open(self.env["PULSE_CLIENTCONFIG"], "w") as conf:
+            conf.write("autospawn=no\n")
+        os.makedirs(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro"))
+        with open(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf"), "w") as conf:
+            conf.write("[General]\nlanguageID=%s\nonboardingDone=true\n" % language)
+
+        self._start_pulse(run)
+        model = http.server.ThreadingHTTPServer(("127.0.0.1", 0), NotFound)
+        threading.Thread(target=model.serve_forever, daemon=True).start()
+        self.stops.append(lambda: (model.shutdown(), model.server_close()))
+        self.env["QUARO_MODEL_URL"] = "http://127.0.0.1:%d/ggml-base.bin" % model.server_address[1]
+
+        self.microphone = Microphone(os.path.join(run, "vmic.fifo"))
+        self.stops.append(self.microphone.stop)
+        self.log_path = os.path.join(self.dir, "quaro.log")
+        log = open(self.log_path, "w")
+        self.stops.append(log.close)
+        self.app = self.spawn([self.quaro_binary], stdout=log, stderr=subprocess.STDOUT)
+        self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
+        wait_for(lambda: self.bus.name_has_owner("app.quaro.Quaro") or self.app.poll() is not None,
+                 "quaro on the session bus")
+        if self.app.poll() is not None:
+            raise AssertionError("quaro exited with %s:\n%s" % (self.app.returncode, self.app_log()))
+        self.quaro = dbus.Interface(self.bus.get_object("app.quaro.Quaro", "/app/quaro/Quaro"), "app.quaro.Quaro")
+
+    def spawn(self, argv, **kwargs):
+        kwargs.setdefault("stdout", subprocess.DEVNULL)
+        kwargs.setdefault("stderr", subprocess.DEVNULL)
+        child = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, **kwargs)
+        self.children.append(child)
+        return child
+
+    def _start_pulse(self, run):
+        fifo = os.path.join(run, "vmic.fifo")
+        self.spawn(["pulseaudio", "--daemonize=no", "--exit-idle-time=-1", "-n",
+                    "--log-target=file:" + os.path.join(run, "pa.log"),
+                    "--load=module-native-protocol-unix auth-anonymous=1",
+                    "--load=module-null-sink sink_name=vsink rate=48000 channels=1",
+                    "--load=module-pipe-source source_name=vmic file=%s format=s16le rate=%d channels=1"
+                    % (fifo, RATE)])
+        wait_for(lambda: subprocess.call(["pactl", "info"], env=self.env, stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL) == 0, "PulseAudio")
+        subprocess.check_call(["pactl", "set-default-source", "vmic"], env=self.env)
+
+    def stop(self):
+        for child in reversed(self.children):
+            if child.poll() is None:
+                child.terminate()
+                try:
+                    child.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    child.kill()
+                    child.wait()
+        self.children = []
+        for stop in reversed(self.stops):
+            stop()
+        self.stops = []
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def app_log(self):
+        with open(self.log_path) as log:
+            return log.read()
+
+    def state(self):
+        return json.loads(str(self.quaro.State()))
+
+    def notifications(self):
+        with open(self.session.env["QUARO_TEST_NOTIFICATIONS_LOG"]) as log:
+            return [json.loads(line) for line in log if line.strip()]
+
+    def key(self, *args):
+        subprocess.check_call(["xdotool"] + list(args), env=self.env)
+
+    def database(self):
+        return sqlite3.connect(os.path.join(self.env["XDG_DATA_HOME"], "Quaro", "quaro.sqlite"), timeout=5)
+
+    def mcp(self, *requests):
+        """Runs quaro-mcp as an AI client would: initialize, then each request."""
+        lines = [{"jsonrpc": "2.0", "id": 0, "method": "initialize",
+                  "params": {"protocolVersion": "2025-06-18", "capabilities": {},
+                             "clientInfo": {"name": "road", "version": "1"}}}]
+        lines += [dict(jsonrpc="2.0", id=i + 1, **r) for i, r in enumerate(requests)]
+        out = subprocess.run([self.quaro_mcp], env=self.env, input="\n".join(json.dumps(l) for l in lines) + "\n",
+                             capture_output=True, text=True, timeout=30, check=True).stdout
+        return [json.loads(l) for l in out.splitlines()]
