@@ -169,6 +169,8 @@ void InboxState::ensureSelectedDestino()
 void InboxState::saveDestino(const QString& id, const QString& name, const QString& instruction,
                              const QString& colorHex, qint64 sort)
 {
+    if (id.isEmpty())
+        return finishAction(false);
     const Destino destino{.id = id.toStdString(), .name = name.toStdString(), .instruction = instruction.toStdString(),
                           .colorHex = colorHex.toStdString(), .sort = sort};
     finishAction(m_store.saveDestino(destino).ok());

@@ -7,6 +7,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <functional>
+
 using namespace quaro;
 using namespace quaro::testing;
 
@@ -168,6 +170,7 @@ TEST_F(InboxStateTest, RecadoActionsChangeReloadAndKickTheCloud)
 
 TEST_F(InboxStateTest, NewDestinosCycleThePaletteAndSortLast)
 {
+    QAbstractItemModelTester tester(m_state->destinos(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     // The seeded destinos, re-sorted 1, 2, 5.
     std::vector<Destino> seeded = m_state->destinoList();
     ASSERT_EQ(seeded.size(), 3U);
