@@ -132,18 +132,22 @@ void InboxState::setInboxSearch(const QString& search)
 
 // --- destinos ----------------------------------------------------------------------
 
-std::optional<Destino> InboxState::destino(const QString& id) const
+std::optional<Destino> InboxState::destino(const std::string& id) const
 {
-    const std::string key = id.toStdString();
     const auto& list = m_destinos.destinos();
-    const auto found = std::find_if(list.begin(), list.end(), [&](const Destino& d) { return d.id == key; });
+    const auto found = std::find_if(list.begin(), list.end(), [&](const Destino& d) { return d.id == id; });
     return found == list.end() ? std::nullopt : std::optional(*found);
+}
+
+std::optional<Destino> InboxState::destinoOf(const Recado& recado) const
+{
+    return recado.destinoID ? destino(*recado.destinoID) : std::nullopt;
 }
 
 std::optional<Destino> InboxState::selectedDestino() const
 {
     const QString id = m_preferences.selectedDestinoID();
-    return id.isEmpty() ? std::nullopt : destino(id);
+    return id.isEmpty() ? std::nullopt : destino(id.toStdString());
 }
 
 QString InboxState::selectedDestinoName() const { return m_selectedDestinoName; }

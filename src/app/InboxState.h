@@ -74,7 +74,9 @@ public:
     void reload();
 
     std::vector<Destino> destinoList() const { return m_destinos.destinos(); }
-    std::optional<Destino> destino(const QString& id) const;
+    // From the list of the last reload.
+    std::optional<Destino> destino(const std::string& id) const;
+    std::optional<Destino> destinoOf(const Recado& recado) const;
     std::optional<Destino> selectedDestino() const;
     // When no destino is selected, or the selected one is gone: selects the
     // first destino, or none when there is none, and stores the choice.
