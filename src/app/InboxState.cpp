@@ -66,16 +66,25 @@ bool InboxState::reloadLists()
         return logFailure(recent.error());
     m_recent.setRecados(std::move(recent).value(), m_destinos.destinos());
 
-    const std::string search = m_search.toStdString();
-    auto inbox = m_filter.kind() == InboxFilter::Kind::status
-                   ? m_store.recados(m_filter.recadoStatus(), std::nullopt, search, inboxLimit)
-                   : newest(m_filter.kind() == InboxFilter::Kind::destino ? std::optional(m_filter.destinoID())
-                                                                          : std::nullopt,
-                            search, inboxLimit);
+    auto inbox = filteredRecados();
     if (!inbox)
         return logFailure(inbox.error());
     m_inbox.setRecados(std::move(inbox).value(), m_destinos.destinos());
     return true;
+}
+
+Result<std::vector<Recado>, DatabaseError> InboxState::filteredRecados()
+{
+    const std::string search = m_search.toStdString();
+    switch (m_filter.kind()) {
+    case InboxFilter::Kind::status:
+        return m_store.recados(m_filter.recadoStatus(), std::nullopt, search, inboxLimit);
+    case InboxFilter::Kind::destino:
+        return newest(m_filter.destinoID(), search, inboxLimit);
+    case InboxFilter::Kind::all:
+        break;
+    }
+    return newest(std::nullopt, search, inboxLimit);
 }
 
 // The newest recados of every status. The inbox is indexed by status and
