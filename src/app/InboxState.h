@@ -71,7 +71,10 @@ public:
     // Refreshes every list from the store, in order (destinos, counts,
     // recent, inbox), stopping at the first failure, which is logged; lists
     // refreshed before it keep their new contents. Emits reloaded().
-    void reload();
+    Q_INVOKABLE void reload();
+    // Asks cloud mode, when it is on, to carry local changes soon (the
+    // capture flow calls it after filing a transcription).
+    void kickCloud();
 
     std::vector<Destino> destinoList() const { return m_destinos.destinos(); }
     // From the list of the last reload.
@@ -116,7 +119,6 @@ private:
     // Whether the recado still has the status the user was shown.
     bool stillShows(const QString& id, const QString& seenStatus);
     void finishAction(bool changed);
-    void kickCloud();
     void noteSelectedDestinoName();
 
     QuaroStore& m_store;
