@@ -66,16 +66,25 @@ bool InboxState::reloadLists()
         return logFailure(recent.error());
     m_recent.setRecados(std::move(recent).value(), m_destinos.destinos());
 
-    const std::string search = m_search.toStdString();
-    auto inbox = m_filter.kind() == InboxFilter::Kind::status
-                   ? m_store.recados(m_filter.recadoStatus(), std::nullopt, search, inboxLimit)
-                   : newest(m_filter.kind() == InboxFilter::Kind::destino ? std::optional(m_filter.destinoID())
-                                                                          : std::nullopt,
-                            search, inboxLimit);
+    auto inbox = filteredRecados();
     if (!inbox)
         return logFailure(inbox.error());
     m_inbox.setRecados(std::move(inbox).value(), m_destinos.destinos());
     return true;
+}
+
+Result<std::vector<Recado>, DatabaseError> InboxState::filteredRecados()
+{
+    const std::string search = m_search.toStdString();
+    switch (m_filter.kind()) {
+    case InboxFilter::Kind::status:
+        return m_store.recados(m_filter.recadoStatus(), std::nullopt, search, inboxLimit);
+    case InboxFilter::Kind::destino:
+        return newest(m_filter.destinoID(), search, inboxLimit);
+    case InboxFilter::Kind::all:
+        break;
+    }
+    return newest(std::nullopt, search, inboxLimit);
 }
 
 // The newest recados of every status. The inbox is indexed by status and
@@ -132,18 +141,22 @@ void InboxState::setInboxSearch(const QString& search)
 
 // --- destinos ----------------------------------------------------------------------
 
-std::optional<Destino> InboxState::destino(const QString& id) const
+std::optional<Destino> InboxState::destino(const std::string& id) const
 {
-    const std::string key = id.toStdString();
     const auto& list = m_destinos.destinos();
-    const auto found = std::find_if(list.begin(), list.end(), [&](const Destino& d) { return d.id == key; });
+    const auto found = std::find_if(list.begin(), list.end(), [&](const Destino& d) { return d.id == id; });
     return found == list.end() ? std::nullopt : std::optional(*found);
+}
+
+std::optional<Destino> InboxState::destinoOf(const Recado& recado) const
+{
+    return recado.destinoID ? destino(*recado.destinoID) : std::nullopt;
 }
 
 std::optional<Destino> InboxState::selectedDestino() const
 {
     const QString id = m_preferences.selectedDestinoID();
-    return id.isEmpty() ? std::nullopt : destino(id);
+    return id.isEmpty() ? std::nullopt : destino(id.toStdString());
 }
 
 QString InboxState::selectedDestinoName() const { return m_selectedDestinoName; }
@@ -169,6 +182,8 @@ void InboxState::ensureSelectedDestino()
 void InboxState::saveDestino(const QString& id, const QString& name, const QString& instruction,
                              const QString& colorHex, qint64 sort)
 {
+    if (id.isEmpty())
+        return finishAction(false);
     const Destino destino{.id = id.toStdString(), .name = name.toStdString(), .instruction = instruction.toStdString(),
                           .colorHex = colorHex.toStdString(), .sort = sort};
     finishAction(m_store.saveDestino(destino).ok());

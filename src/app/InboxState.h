@@ -71,10 +71,15 @@ public:
     // Refreshes every list from the store, in order (destinos, counts,
     // recent, inbox), stopping at the first failure, which is logged; lists
     // refreshed before it keep their new contents. Emits reloaded().
-    void reload();
+    Q_INVOKABLE void reload();
+    // Asks cloud mode, when it is on, to carry local changes soon (the
+    // capture flow calls it after filing a transcription).
+    void kickCloud();
 
     std::vector<Destino> destinoList() const { return m_destinos.destinos(); }
-    std::optional<Destino> destino(const QString& id) const;
+    // From the list of the last reload.
+    std::optional<Destino> destino(const std::string& id) const;
+    std::optional<Destino> destinoOf(const Recado& recado) const;
     std::optional<Destino> selectedDestino() const;
     // When no destino is selected, or the selected one is gone: selects the
     // first destino, or none when there is none, and stores the choice.
@@ -105,13 +110,15 @@ signals:
 
 private:
     bool reloadLists();
+    // The inbox window's list under the current filter and search.
+    Result<std::vector<Recado>, DatabaseError> filteredRecados();
+    // The newest recados of any status.
     Result<std::vector<Recado>, DatabaseError> newest(const std::optional<std::string>& destinoID,
                                                       const std::optional<std::string>& search, int limit);
     bool logFailure(const DatabaseError& error);
     // Whether the recado still has the status the user was shown.
     bool stillShows(const QString& id, const QString& seenStatus);
     void finishAction(bool changed);
-    void kickCloud();
     void noteSelectedDestinoName();
 
     QuaroStore& m_store;

@@ -13,6 +13,10 @@ namespace quaro {
 
 namespace {
 
+// Never group- or world-writable, whatever the umask.
+constexpr QFileDevice::Permissions entryPermissions =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
 // Characters that the Desktop Entry format reserves inside an Exec argument.
 const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
 
@@ -159,13 +163,10 @@ Result<void, QString> LaunchAtLogin::write() const
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(execValue(m_executable));
     file.write(entry.toUtf8());
-    // Never group- or world-writable, whatever the umask.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
+    file.setPermissions(entryPermissions);
     if (!file.commit())
         return Failure{QStringLiteral("não gravei %1: %2").arg(m_entryPath, file.errorString())};
-    QFile::setPermissions(m_entryPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                           | QFileDevice::ReadOther);
+    QFile::setPermissions(m_entryPath, entryPermissions);
     return {};
 }
 

@@ -7,10 +7,28 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <functional>
+
 using namespace quaro;
 using namespace quaro::testing;
 
 namespace {
+
+TEST(InboxFilter, TextFormRoundTripsAndOddTextIsRefused)
+{
+    for (const char* text : {"status:pendente", "status:falhou", "destino:3F2504E0-4F89", "all"}) {
+        const auto filter = InboxFilter::fromText(text);
+        ASSERT_TRUE(filter) << text;
+        EXPECT_EQ(filter->text(), text);
+    }
+    for (const char* text : {"", "status:", "status:Pendente", "destino:", "All", "pendente"})
+        EXPECT_FALSE(InboxFilter::fromText(text)) << text;
+    EXPECT_EQ(InboxFilter(), InboxFilter::status(RecadoStatus::pendente));
+    EXPECT_NE(InboxFilter::destino("pendente"), InboxFilter::status(RecadoStatus::pendente));
+    const std::hash<InboxFilter> hash;
+    EXPECT_EQ(hash(InboxFilter::destino("X")), hash(InboxFilter::destino("X")));
+    EXPECT_NE(hash(InboxFilter::all()), hash(InboxFilter::status(RecadoStatus::pendente)));
+}
 
 class InboxStateTest : public ::testing::Test {
 protected:
@@ -168,6 +186,7 @@ TEST_F(InboxStateTest, RecadoActionsChangeReloadAndKickTheCloud)
 
 TEST_F(InboxStateTest, NewDestinosCycleThePaletteAndSortLast)
 {
+    QAbstractItemModelTester tester(m_state->destinos(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     // The seeded destinos, re-sorted 1, 2, 5.
     std::vector<Destino> seeded = m_state->destinoList();
     ASSERT_EQ(seeded.size(), 3U);
@@ -178,7 +197,7 @@ TEST_F(InboxStateTest, NewDestinosCycleThePaletteAndSortLast)
                              QString::fromStdString(seeded[i].colorHex), sorts[i]);
 
     const QString first = m_state->addDestino();
-    const auto added = m_state->destino(first);
+    const auto added = m_state->destino(first.toStdString());
     ASSERT_TRUE(added);
     EXPECT_EQ(added->sort, 6);
     EXPECT_EQ(added->colorHex, "#F5788B"); // three existed
@@ -188,11 +207,11 @@ TEST_F(InboxStateTest, NewDestinosCycleThePaletteAndSortLast)
 
     const char* next[] = {"#FF6A1C", "#FFDA62", "#FFAE56", "#F5788B"};
     for (const char* colour : next)
-        EXPECT_EQ(m_state->destino(m_state->addDestino())->colorHex, colour);
+        EXPECT_EQ(m_state->destino(m_state->addDestino().toStdString())->colorHex, colour);
 
     for (const Destino& d : m_state->destinoList())
         m_state->deleteDestino(QString::fromStdString(d.id));
-    EXPECT_EQ(m_state->destino(m_state->addDestino())->sort, 1);
+    EXPECT_EQ(m_state->destino(m_state->addDestino().toStdString())->sort, 1);
 }
 
 TEST_F(InboxStateTest, SelectionFollowsDeletedAndMissingDestinos)

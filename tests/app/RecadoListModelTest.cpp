@@ -8,6 +8,8 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include <cmath>
+
 using namespace quaro;
 using namespace quaro::testing;
 
