@@ -27,6 +27,9 @@ namespace {
 // The fake server's side: what it was asked to show, and the user's clicks.
 class FakeNotifications {
 public:
+    // The server outlives one test: calls are counted from here on.
+    FakeNotifications() : m_base(int(calls().size())) {}
+
     QJsonArray calls()
     {
         const QDBusReply<QString> reply = m_control.call(QStringLiteral("Calls"));
@@ -34,8 +37,8 @@ public:
     }
     QJsonObject waitForCall(int index)
     {
-        waitUntil([&] { return calls().size() > index; });
-        return calls().at(index).toObject();
+        waitUntil([&] { return calls().size() > m_base + index; });
+        return calls().at(m_base + index).toObject();
     }
     void click(uint notification, const QString& action) { m_control.call(QStringLiteral("InvokeAction"), notification, action); }
     void close(uint notification) { m_control.call(QStringLiteral("Close"), notification, uint(2)); }
@@ -43,6 +46,7 @@ public:
 private:
     QDBusInterface m_control{QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
                              QStringLiteral("app.quaro.test.Notifications")};
+    int m_base;
 };
 
 void writeFile(const QString& path, const QByteArray& text)
