@@ -34,9 +34,8 @@ fs::path dataHome()
     return homeDirectory() / ".local" / "share";
 }
 
-// Creates `path` and any missing parents as 0700 folders (the umask plays no
-// part) and makes `path` itself private if it is ours. Failures are left to
-// whoever writes inside it next.
+} // namespace
+
 void makePrivateDirectory(const fs::path& path)
 {
     std::vector<fs::path> missing;
@@ -55,8 +54,6 @@ void makePrivateDirectory(const fs::path& path)
         (info.st_mode & 07777) != privateDirectoryMode)
         ::chmod(path.c_str(), privateDirectoryMode);
 }
-
-} // namespace
 
 std::filesystem::path supportDirectory()
 {

@@ -14,4 +14,9 @@ std::filesystem::path audioDirectory();
 // supportDirectory()/quaro.sqlite (the file itself is created by SQLite)
 std::filesystem::path databaseURL();
 
+// Creates `path` and any missing parents as owner-only (0700) folders, the
+// umask playing no part, and makes `path` itself 0700 when it is ours.
+// Failures are left to whoever writes inside it next.
+void makePrivateDirectory(const std::filesystem::path& path);
+
 } // namespace quaro::QuaroPaths
