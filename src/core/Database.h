@@ -20,6 +20,9 @@ namespace quaro {
 // timeout, foreign keys on). Any thread may call it: every call runs as one
 // block under the connection's lock ("quaro.database") and the caller waits,
 // so statements never interleave and an error text belongs to its failure.
+// Prepared statements are kept per connection and reused for the same SQL
+// text; each is reset after every call, so none holds a read transaction
+// between calls and other processes' writes show at the next one.
 // Move-only; closing happens when the object goes away.
 class Database {
 public:

@@ -36,9 +36,6 @@ fs::path dataHome()
 
 } // namespace
 
-// Creates `path` and any missing parents as 0700 folders (the umask plays no
-// part) and makes `path` itself private if it is ours. Failures are left to
-// whoever writes inside it next.
 void makePrivateDirectory(const fs::path& path)
 {
     std::vector<fs::path> missing;

@@ -11,11 +11,12 @@ namespace quaro::QuaroPaths {
 std::filesystem::path supportDirectory();
 // supportDirectory()/Audio
 std::filesystem::path audioDirectory();
-// Creates `path` and any missing parents as 0700 folders and makes `path`
-// itself private if it is ours; for folders written inside the support folder.
-void makePrivateDirectory(const std::filesystem::path& path);
-
 // supportDirectory()/quaro.sqlite (the file itself is created by SQLite)
 std::filesystem::path databaseURL();
+
+// Creates `path` and any missing parents as owner-only (0700) folders, the
+// umask playing no part, and makes `path` itself 0700 when it is ours.
+// Failures are left to whoever writes inside it next.
+void makePrivateDirectory(const std::filesystem::path& path);
 
 } // namespace quaro::QuaroPaths

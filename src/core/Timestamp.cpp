@@ -21,9 +21,18 @@ std::string iso8601(Timestamp seconds)
     const std::time_t t = static_cast<std::time_t>(whole);
     std::tm parts{};
     gmtime_r(&t, &parts);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", parts.tm_year + 1900, parts.tm_mon + 1,
-                  parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    // Digits written by hand: this runs for every recado an MCP client lists.
+    char buffer[] = "0000-00-00T00:00:00Z";
+    const auto put = [&](int at, int value, int width) {
+        for (int i = at + width - 1; i >= at; --i, value /= 10)
+            buffer[i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, parts.tm_year + 1900, 4);
+    put(5, parts.tm_mon + 1, 2);
+    put(8, parts.tm_mday, 2);
+    put(11, parts.tm_hour, 2);
+    put(14, parts.tm_min, 2);
+    put(17, parts.tm_sec, 2);
     return buffer;
 }
 

@@ -47,6 +47,12 @@ int sequenceAt(std::string_view s, std::size_t i)
 
 } // namespace
 
+std::size_t sequenceLength(std::string_view bytes, std::size_t at)
+{
+    const int n = sequenceAt(bytes, at);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
 bool isValid(std::string_view bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {

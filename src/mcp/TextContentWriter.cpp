@@ -153,27 +153,36 @@ void TextContentWriter::null()
 
 void TextContentWriter::text(std::string_view bytes)
 {
-    if (!utf8::isValid(bytes)) {
-        const std::string repaired = utf8::repaired(bytes);
-        text(repaired);
-        return;
-    }
+    const std::size_t start = m_out.size();
     std::size_t run = 0; // start of the bytes not yet copied
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        // Eight plain ASCII bytes at a time: most of a transcript.
         std::uint64_t word;
         while (bytes.size() - i >= sizeof word) {
             std::memcpy(&word, bytes.data() + i, sizeof word);
-            if (needsEscape(word))
+            if (needsEscape(word) || (word & 0x8080808080808080ULL))
                 break;
             i += sizeof word;
         }
         if (i == bytes.size())
             break;
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte >= 0x20 && byte != '"' && byte != '\\')
+        if (byte >= 0x80) {
+            // Checked here rather than in a pass of its own.
+            const std::size_t length = utf8::sequenceLength(bytes, i);
+            if (length == 0) {
+                m_out.resize(start);
+                text(utf8::repaired(bytes));
+                return;
+            }
+            i += length;
             continue;
+        }
+        if (byte >= 0x20 && byte != '"' && byte != '\\') {
+            ++i;
+            continue;
+        }
         m_out.append(bytes.data() + run, i - run);
-        run = i + 1;
         if (const std::string_view escaped = twiceEscaped(byte); !escaped.empty()) {
             m_out += escaped;
         } else {
@@ -182,6 +191,7 @@ void TextContentWriter::text(std::string_view bytes)
             m_out += digits[byte >> 4];
             m_out += digits[byte & 0xF];
         }
+        run = ++i;
     }
     m_out.append(bytes.data() + run, bytes.size() - run);
 }

@@ -19,6 +19,15 @@ public:
 private:
     std::unique_ptr<AacWriter> m_writer;
 };
+
+// The file of a recording that never got going, or that could not be
+// completed, is of no use to anyone: it would only sit in the private audio
+// folder with no recado pointing at it.
+void removeUnfinished(const std::filesystem::path& file)
+{
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+}
 } // namespace
 
 RecordingSinkFactory aacRecordingSinkFactory()
@@ -103,8 +112,11 @@ Result<void, RecorderError> RecorderCore::start(const std::optional<std::string>
         m_session.startRunning();
         // A device that accepted the input but delivers nothing is not a
         // recording: say so now rather than produce an empty file.
-        if (!m_session.isRunning())
-            return fail(RecorderError::cannotUseMicrophone(m_inputName));
+        if (!m_session.isRunning()) {
+            auto failed = fail(RecorderError::cannotUseMicrophone(m_inputName));
+            removeUnfinished(file);
+            return failed;
+        }
     }
     return {};
 }
@@ -119,8 +131,10 @@ Result<std::filesystem::path, RecorderError> RecorderCore::stop()
         m_session.stopRunning();
     // The file is only complete once closed: a failure here is a lost
     // recording, not a success.
-    if (!closed)
+    if (!closed) {
+        removeUnfinished(location);
         return Failure{RecorderError::system(closed.error().description)};
+    }
     return location;
 }
 

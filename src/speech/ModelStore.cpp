@@ -1,5 +1,8 @@
 #include "ModelStore.h"
 
+#include "ModelCheck.h"
+#include "core/QuaroPaths.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -9,6 +12,7 @@
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,17 +29,6 @@ void initCurl()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::string hex(const unsigned char* bytes, unsigned int size)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned int i = 0; i < size; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 0xf];
-    }
-    return text;
-}
-
 // Everything the curl callbacks touch while one download runs.
 struct Transfer {
     int fd = -1;
@@ -45,15 +38,18 @@ struct Transfer {
     bool writeFailed = false;
     EVP_MD_CTX* digest = nullptr;
     const DownloadProgressHandler* progress = nullptr;
-    const std::atomic<bool>* cancelled = nullptr;
+    const std::atomic<ModelStore::Ticket>* cancels = nullptr;
+    ModelStore::Ticket ticket = 0;
     std::uint64_t reported = 0;
+
+    bool cancelled() const { return cancels->load() != ticket; }
 };
 
 size_t onData(char* data, size_t size, size_t count, void* user)
 {
     auto& t = *static_cast<Transfer*>(user);
     const size_t bytes = size * count;
-    if (t.cancelled->load())
+    if (t.cancelled())
         return 0;
     if (t.received + bytes > t.expected) {
         t.tooLarge = true;
@@ -77,7 +73,7 @@ size_t onData(char* data, size_t size, size_t count, void* user)
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto& t = *static_cast<Transfer*>(user);
-    if (t.cancelled->load())
+    if (t.cancelled())
         return 1;
     if (*t.progress && t.received != t.reported) {
         t.reported = t.received;
@@ -86,15 +82,44 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return 0;
 }
 
-// Removes temporary files that a download killed mid-way left behind.
+// Removes temporary files that a download killed mid-way left behind. A
+// download in progress holds a lock on its file (in whatever process it
+// runs), and that file is left alone.
 void removeLeftovers(const fs::path& directory, const std::string& fileName)
 {
     std::error_code ec;
     const std::string prefix = fileName + std::string(kPartMarker);
     for (const auto& entry : fs::directory_iterator(directory, ec)) {
-        if (entry.path().filename().string().rfind(prefix, 0) == 0)
-            fs::remove(entry.path(), ec);
+        if (entry.path().filename().string().rfind(prefix, 0) != 0)
+            continue;
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code ignored;
+            fs::remove(entry.path(), ignored);
+        }
+        ::close(fd);
     }
+}
+
+// A new temporary file for a download, locked for as long as the download
+// runs. The lock is checked to belong to the file still at that name: another
+// process clearing leftovers may have removed it between creation and lock.
+int createLockedPartial(std::string& path, const std::string& pattern)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        path = pattern;
+        const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        struct stat held {}, named {};
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+            held.st_ino == named.st_ino && held.st_dev == named.st_dev)
+            return fd;
+        ::close(fd);
+    }
+    return -1;
 }
 
 } // namespace
@@ -132,40 +157,56 @@ fs::path ModelStore::pathFor(const ModelSource& source) const
     return m_directory / source.fileName;
 }
 
-Result<fs::path, TranscriberError> ModelStore::ensure(const ModelSource& source, const DownloadProgressHandler& progress)
+bool ModelStore::goodInPlace(const ModelSource& source, const fs::path& target) const
 {
+    std::error_code ec;
+    if (!fs::is_regular_file(target, ec))
+        return false;
+    const ModelCheck check(target);
+    if (fs::file_size(target, ec) == source.size && !ec &&
+        (check.recorded(source.sha1) || check.verify(source.sha1)))
+        return true;
+    // Truncated, grown or corrupt: every transcription would fail on it.
+    check.discard();
+    return false;
+}
+
+Result<fs::path, TranscriberError> ModelStore::ensure(const ModelSource& source, const DownloadProgressHandler& progress,
+                                                     std::optional<Ticket> ticket)
+{
+    const Ticket mine = ticket.value_or(this->ticket());
     const fs::path target = pathFor(source);
     std::lock_guard lock(m_downloading);
 
-    // A file in place was checked before it was renamed there; its size
-    // guards against a copy that was truncated later.
-    std::error_code ec;
-    if (fs::is_regular_file(target, ec) && fs::file_size(target, ec) == source.size && !ec)
+    if (goodInPlace(source, target))
         return target;
+    // Cancelled while waiting for another caller's download: not restarted.
+    if (m_cancels.load() != mine)
+        return Failure{TranscriberError::downloadCancelled()};
 
-    fs::create_directories(m_directory, ec);
-    if (ec)
+    QuaroPaths::makePrivateDirectory(m_directory);
+    std::error_code ec;
+    if (!fs::is_directory(m_directory, ec))
         return Failure{TranscriberError::modelDownload("a pasta " + m_directory.string() + " não pôde ser criada")};
-    fs::permissions(m_directory, fs::perms::owner_all, ec);
     removeLeftovers(m_directory, source.fileName);
 
-    m_cancelled = false;
-    auto done = download(source, target, progress);
+    auto done = download(source, target, progress, mine);
     if (!done)
         return Failure{done.error()};
     return target;
 }
 
 Result<void, TranscriberError> ModelStore::download(const ModelSource& source, const fs::path& target,
-                                                   const DownloadProgressHandler& progress)
+                                                   const DownloadProgressHandler& progress, Ticket ticket)
 {
     initCurl();
 
-    std::string pattern = (m_directory / (source.fileName + std::string(kPartMarker) + "XXXXXX")).string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    std::string path;
+    const int fd = createLockedPartial(
+        path, (m_directory / (source.fileName + std::string(kPartMarker) + "XXXXXX")).string());
     if (fd < 0)
         return Failure{TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string())};
-    const fs::path partial = pattern;
+    const fs::path partial = path;
 
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> digest(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
@@ -174,7 +215,8 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     transfer.expected = source.size;
     transfer.digest = digest.get();
     transfer.progress = &progress;
-    transfer.cancelled = &m_cancelled;
+    transfer.cancels = &m_cancels;
+    transfer.ticket = ticket;
 
     auto fail = [&](TranscriberError error) -> Result<void, TranscriberError> {
         ::close(fd);
@@ -207,7 +249,7 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
 
     const CURLcode code = curl_easy_perform(c);
-    if (code == CURLE_ABORTED_BY_CALLBACK || m_cancelled)
+    if (code == CURLE_ABORTED_BY_CALLBACK || transfer.cancelled())
         return fail(TranscriberError::downloadCancelled());
     if (transfer.tooLarge)
         return fail(TranscriberError::modelCorrupt("maior que " + std::to_string(source.size) + " bytes"));
@@ -227,19 +269,22 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     unsigned char sum[EVP_MAX_MD_SIZE];
     unsigned int sumSize = 0;
     EVP_DigestFinal_ex(digest.get(), sum, &sumSize);
-    if (hex(sum, sumSize) != source.sha1)
+    if (ModelCheck::hex(sum, sumSize) != source.sha1)
         return fail(TranscriberError::modelCorrupt("soma SHA-1 diferente"));
 
     if (::fsync(fd) != 0)
         return fail(TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string()));
     ::fchmod(fd, 0600);
-    ::close(fd);
     std::error_code ec;
+    // Renamed while still locked, so no one clears it as a leftover first.
     fs::rename(partial, target, ec);
+    ::close(fd);
     if (ec) {
         fs::remove(partial, ec);
         return Failure{TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string())};
     }
+    // Checked on the way in: the record spares hashing it again at next use.
+    ModelCheck(target).record(source.sha1);
     if (progress)
         progress(DownloadProgress{transfer.received, source.size});
     return {};

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "TranscriberError.h"
@@ -29,12 +30,16 @@ struct DownloadProgress {
 };
 using DownloadProgressHandler = std::function<void(const DownloadProgress&)>;
 
-// Keeps speech models in one folder (by default "<support>/Models") and
-// fetches a missing one on first use: over HTTPS into a temporary file in the
-// same folder, checked for size and SHA-1, then renamed into place. A failed,
-// interrupted or cancelled download leaves nothing behind, so the next
-// attempt starts clean. Thread-safe: concurrent callers of `ensure` for the
-// same store wait for one download instead of starting their own.
+// Keeps speech models in one folder (by default "<support>/Models", created
+// owner-only) and fetches a missing one on first use: over HTTPS into a
+// temporary file in the same folder, checked for size and SHA-1, then renamed
+// into place. A model already in place is checked against its SHA-1 once, and
+// again whenever its size or modification time changed (see ModelCheck); a
+// bad copy is replaced. A failed, interrupted or cancelled download leaves
+// nothing behind, so the next attempt starts clean; a download in progress
+// (in this process or another) keeps its temporary file locked, and only
+// unlocked leftovers are cleared. Thread-safe: concurrent callers of `ensure`
+// for the same store wait for one download instead of starting their own.
 class ModelStore {
 public:
     explicit ModelStore(std::filesystem::path directory);
@@ -45,22 +50,32 @@ public:
     const std::filesystem::path& directory() const { return m_directory; }
     std::filesystem::path pathFor(const ModelSource& source) const;
 
-    // The model's path, downloading it first when it is missing. `progress`
-    // is called from this thread while bytes arrive.
-    Result<std::filesystem::path, TranscriberError> ensure(const ModelSource& source,
-                                                          const DownloadProgressHandler& progress = {});
+    // Taken when a caller starts wanting a model; `cancel` voids every ticket
+    // taken before it.
+    using Ticket = std::uint64_t;
+    Ticket ticket() const { return m_cancels.load(); }
 
-    // Stops a download in progress (from any thread); its `ensure` fails with
-    // `DownloadCancelled`.
-    void cancel() { m_cancelled = true; }
+    // The model's path, downloading it first when it is missing or bad.
+    // `progress` is called from this thread while bytes arrive. `ticket`
+    // (by default one taken on entry) says which cancellations concern this
+    // call.
+    Result<std::filesystem::path, TranscriberError> ensure(const ModelSource& source,
+                                                          const DownloadProgressHandler& progress = {},
+                                                          std::optional<Ticket> ticket = std::nullopt);
+
+    // Stops the download in progress and every call waiting for it (from any
+    // thread): they fail with `DownloadCancelled`, and the waiters do not
+    // start a download of their own. Calls made after it download afresh.
+    void cancel() { ++m_cancels; }
 
 private:
     Result<void, TranscriberError> download(const ModelSource& source, const std::filesystem::path& target,
-                                            const DownloadProgressHandler& progress);
+                                            const DownloadProgressHandler& progress, Ticket ticket);
+    bool goodInPlace(const ModelSource& source, const std::filesystem::path& target) const;
 
     std::filesystem::path m_directory;
     std::mutex m_downloading;
-    std::atomic<bool> m_cancelled{false};
+    std::atomic<Ticket> m_cancels{0};
 };
 
 } // namespace quaro

@@ -108,12 +108,15 @@ Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& a
 
 Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel()
 {
+    // Taken before waiting: a download cancelled while this call waits
+    // concerns this call too, so it is not started again from here.
+    const ModelStore::Ticket ticket = m_store.ticket();
     // Held across download and load: a second transcription waits for the
     // first one's model instead of fetching or loading its own.
     std::lock_guard lock(m_modelLock);
     if (m_model)
         return m_model;
-    auto path = m_store.ensure(m_config.model, m_config.downloadProgress);
+    auto path = m_store.ensure(m_config.model, m_config.downloadProgress, ticket);
     if (!path)
         return Failure{path.error()};
     auto model = WhisperModel::load(*path);

@@ -14,6 +14,7 @@
 #endif
 
 #include "WhisperLog.h"
+#include "core/QuaroText.h"
 
 namespace quaro {
 
@@ -144,12 +145,9 @@ bool isSilent(std::span<const float> samples)
 
 std::string trimmed(std::string_view text)
 {
-    constexpr std::string_view kSpace = " \t\n\r\v\f";
-    const auto first = text.find_first_not_of(kSpace);
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(kSpace);
-    return std::string(text.substr(first, last - first + 1));
+    // whisper's segments may start or end in any of Unicode's spaces or line
+    // separators (a no-break space before a sentence, say), not only ASCII's.
+    return std::string(QuaroText::trimmingWhitespaceAndNewlines(text));
 }
 
 } // namespace quaro

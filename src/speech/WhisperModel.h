@@ -55,7 +55,8 @@ private:
 // True when no sample rises above the noise floor of 16-bit audio.
 bool isSilent(std::span<const float> samples);
 
-// `text` without leading and trailing white space and newlines.
+// `text` without leading and trailing white space and line separators
+// (Unicode's, not only ASCII's).
 std::string trimmed(std::string_view text);
 
 } // namespace quaro

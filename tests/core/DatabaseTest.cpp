@@ -84,6 +84,24 @@ TEST_F(DatabaseTest, FailuresCarrySqlitesMessageAndLeaveTheConnectionUsable)
     EXPECT_EQ(missing.error().description().rfind("Não abri o banco: ", 0), 0u) << missing.error().description();
 }
 
+TEST_F(DatabaseTest, ReusedStatementsForgetEarlierParametersAndSeeOtherConnectionsWrites)
+{
+    const std::string pair = "SELECT ? AS a, ? AS b";
+    EXPECT_EQ(take(m_db.query(pair, {1, 2})).at(0).integer("b"), 2);
+    EXPECT_EQ(take(m_db.query(pair, {1})).at(0).find("b")->kind(), SQLValue::Kind::null);
+
+    // A kept statement must not hold its read transaction open: the other
+    // connection's write shows at the next call and the log can be checkpointed.
+    check(m_db.execute("CREATE TABLE t (n INTEGER);"));
+    Database other = take(Database::open(m_dir / "t.sqlite"));
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_EQ(integer(m_db, "SELECT count(*) AS n FROM t"), n - 1);
+        EXPECT_EQ(take(other.run("INSERT INTO t VALUES (?)", {n})), 1);
+    }
+    const auto checkpoint = take(other.query("PRAGMA wal_checkpoint(TRUNCATE)")).at(0);
+    EXPECT_EQ(checkpoint.integer("busy"), 0);
+}
+
 TEST_F(DatabaseTest, CallsFromManyThreadsNeverInterleave)
 {
     check(m_db.execute("CREATE TABLE t (n INTEGER);"));

@@ -82,6 +82,30 @@ TEST_F(QuaroStoreMigrationTest, OldInboxGainsSyncColumnsWithEveryRowDirty)
     EXPECT_EQ(integer(store.database(), "SELECT dirty AS n FROM recado WHERE id = 'N'"), 2);
     // Never seeded: the defaults join its own destino.
     EXPECT_EQ(take(store.destinos()).size(), 4u);
+
+    // Listings without a status filter and searches read the new index instead of sorting.
+    EXPECT_EQ(integer(store.database(), "SELECT user_version AS n FROM pragma_user_version"), 1);
+    for (const char* where : {"", "WHERE transcript LIKE ?", "WHERE destino_id = ?"}) {
+        const auto plan = take(store.database().query(std::string("EXPLAIN QUERY PLAN SELECT * FROM recado ") + where +
+                                                      " ORDER BY created_at DESC LIMIT ?"));
+        ASSERT_EQ(plan.size(), 1u) << where;
+        EXPECT_EQ(plan[0].string("detail"), "SCAN recado USING INDEX recado_created_idx") << where;
+    }
+}
+
+TEST_F(QuaroStoreMigrationTest, AMigrationCutShortRunsAgainInFull)
+{
+    // As if the process died before the version was written: the file has
+    // its tables but no sync bookkeeping and version 0.
+    writeOldInbox("INSERT INTO meta(key, value) VALUES ('seeded', '1');");
+    {
+        QuaroStore store = take(QuaroStore::open(file()));
+        check(store.database().execute("PRAGMA user_version = 0; DROP TRIGGER recado_sync_delete;"));
+    }
+    QuaroStore store = take(QuaroStore::open(file()));
+    check(store.insert(Recado{.id = "A", .createdAt = 1}));
+    check(store.deleteRecado("A"));
+    EXPECT_EQ(take(store.pendingDeletions(10)), std::vector<std::string>{"A"});
 }
 
 TEST_F(QuaroStoreMigrationTest, AnInboxOnceSeededIsNeverSeededAgain)

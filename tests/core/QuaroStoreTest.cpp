@@ -73,6 +73,26 @@ TEST_F(QuaroStoreTest, DeleteUnlinksTheAudioFileAndRemovesTheRowEvenIfTheFileIsG
     EXPECT_TRUE(take(m_store.recados(std::nullopt, std::nullopt, std::nullopt, 10)).empty());
 }
 
+TEST_F(QuaroStoreTest, AFailedDeleteKeepsTheRecadoWithItsAudioAndTheDestinoWithItsRecados)
+{
+    const auto audio = m_dir / "A.m4a";
+    std::ofstream(audio) << "som";
+    add("A");
+    check(m_store.setAudioPath("A", audio.string()));
+    check(m_store.saveDestino({"D", "Tavlo", "faça", "#000000", 0}));
+    check(m_store.setDestino("A", "D"));
+    // Deletes that fail the way a busy file would, after the first statement.
+    check(m_store.database().execute(
+        "CREATE TRIGGER no_delete BEFORE DELETE ON recado BEGIN SELECT RAISE(ABORT, 'database is locked'); END;"
+        "CREATE TRIGGER no_destino BEFORE DELETE ON destino BEGIN SELECT RAISE(ABORT, 'database is locked'); END;"));
+
+    EXPECT_FALSE(m_store.deleteRecado("A").ok());
+    EXPECT_TRUE(std::filesystem::exists(audio));
+    EXPECT_FALSE(m_store.deleteDestino("D").ok());
+    EXPECT_EQ(get("A").destinoID, "D");
+    EXPECT_EQ(take(m_store.destinos()).size(), 4u);
+}
+
 TEST_F(QuaroStoreTest, SearchTakesTheTextAsTypedAndCountsSkipUnknownStatuses)
 {
     add("A", RecadoStatus::pendente, 3);

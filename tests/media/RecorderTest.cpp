@@ -3,6 +3,8 @@
 #include "media/RecorderCore.h"
 
 #include <cmath>
+#include <fstream>
+#include <unordered_set>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -46,7 +48,7 @@ struct Written {
     std::vector<fs::path> opened;
     std::vector<float> samples;
     int closed = 0;
-    bool failWrites = false, failCreate = false;
+    bool failWrites = false, failCreate = false, failClose = false;
 
     RecordingSinkFactory factory()
     {
@@ -63,6 +65,8 @@ struct Written {
             Result<void, AudioWriteError> close() override
             {
                 ++out.closed;
+                if (out.failClose)
+                    return Failure{AudioWriteError{"Disco cheio."}};
                 return {};
             }
         };
@@ -70,6 +74,7 @@ struct Written {
             if (failCreate)
                 return Failure{AudioWriteError{"Sem permissão para gravar."}};
             opened.push_back(path);
+            std::ofstream{path}; // a real file where the folder exists, as the encoder makes one
             return std::unique_ptr<RecordingSink>(new Sink(*this));
         };
     }
@@ -133,6 +138,11 @@ TEST(MicrophoneTest, ShortNameIsTheFirstWordUpToTwelveCharacters)
     };
     for (const auto& [name, shortName] : cases)
         EXPECT_EQ((Microphone{"a", name}.shortName()), shortName) << name;
+
+    // Hashing covers both fields, as equality does.
+    const std::unordered_set<Microphone> seen = {{"a", "Mic"}, {"a", "Mic"}, {"a", "Mic 2"}, {"b", "Mic"}};
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
 }
 
 TEST(AudioLevelTest, ScalesTheFirstChannelsDecibelsBetweenMinus50AndZero)
@@ -224,6 +234,22 @@ TEST_F(RecorderTest, StartFailuresLeaveNothingRecording)
     refused(std::nullopt, "Não consegui usar o microfone Microfone Interno.");
     session.devices.clear();
     refused(std::nullopt, "Nenhum microfone encontrado.");
+}
+
+TEST_F(RecorderTest, FilesOfAFailedStartOrAFailedCloseAreRemoved)
+{
+    TempDir dir;
+    const fs::path file = dir / "a.m4a";
+    session.startFails = true;
+    ASSERT_FALSE(recorder.start(std::nullopt, file).ok());
+    EXPECT_FALSE(fs::exists(file));
+
+    session.startFails = false;
+    ASSERT_TRUE(recorder.start(std::nullopt, file).ok());
+    ASSERT_TRUE(fs::exists(file));
+    written.failClose = true;
+    EXPECT_EQ(recorder.stop().error().description, "Disco cheio.");
+    EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(RecorderTest, MicrophoneChangesKeepTheFileAndFallBackToTheDefault)

@@ -1,7 +1,11 @@
 #include "speech/ModelStore.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +66,8 @@ TEST_F(ModelStoreTest, DownloadsOnFirstUseWithProgressThenServesTheFileAtOnce)
     ASSERT_TRUE(path) << path.error().description();
     EXPECT_EQ(*path, m_dir.path() / "Models" / "ggml-base.bin");
     EXPECT_EQ(quaro::testing::readFile(*path), m_model);
-    EXPECT_EQ(quaro::testing::filesIn(m_dir.path() / "Models"), std::vector<std::string>{"ggml-base.bin"});
+    EXPECT_EQ(quaro::testing::filesIn(m_dir.path() / "Models"),
+              (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.sha1"}));
 
     ASSERT_FALSE(seen.empty());
     for (std::size_t i = 1; i < seen.size(); ++i)
@@ -106,19 +111,88 @@ TEST_F(ModelStoreTest, ServerErrorThenACleanRetry)
     EXPECT_EQ(quaro::testing::readFile(*second), m_model);
 }
 
-TEST_F(ModelStoreTest, CancellingStopsTheDownloadAndRemovesItsFile)
+TEST_F(ModelStoreTest, CancellingStopsTheDownloadAndTheCallersWaitingForIt)
 {
+    std::optional<ModelStore::Ticket> waiter; // a caller that was already waiting when the user cancelled
     auto path = m_store.ensure(source("/model"), [&](const DownloadProgress& p) {
-        if (p.received > 0)
+        if (p.received > 0 && !waiter) {
+            waiter = m_store.ticket();
             m_store.cancel();
+        }
     });
     ASSERT_FALSE(path);
     EXPECT_EQ(path.error().kind, TranscriberError::Kind::DownloadCancelled);
     EXPECT_EQ(path.error().description(), "O download do modelo de fala foi cancelado.");
     EXPECT_TRUE(quaro::testing::filesIn(m_dir.path() / "Models").empty());
 
+    ASSERT_TRUE(waiter);
+    auto behind = m_store.ensure(source("/model"), {}, *waiter);
+    ASSERT_FALSE(behind);
+    EXPECT_EQ(behind.error().kind, TranscriberError::Kind::DownloadCancelled);
+    EXPECT_EQ(m_server.requests(), 1) << "the waiter must not start the cancelled download again";
+
     // A later attempt starts afresh.
     EXPECT_TRUE(m_store.ensure(source("/model")));
+}
+
+TEST_F(ModelStoreTest, AModelInPlaceIsCheckedOnceAndAgainAfterItChanges)
+{
+    const auto models = m_dir.path() / "Models";
+    const auto model = models / "ggml-base.bin";
+    std::filesystem::create_directories(models);
+    const auto place = [&](std::string bytes) {
+        std::ofstream(model, std::ios::binary | std::ios::trunc) << bytes;
+    };
+    std::string corrupt = m_model;
+    corrupt[corrupt.size() / 2] ^= 0x55;
+
+    place(corrupt); // the right size, the wrong bytes: replaced
+    ASSERT_TRUE(m_store.ensure(source("/model")));
+    EXPECT_EQ(quaro::testing::readFile(model), m_model);
+    EXPECT_EQ(m_server.requests(), 1);
+
+    place(m_model); // a good copy put there by hand: kept, and recorded
+    std::filesystem::remove(models / "ggml-base.bin.sha1");
+    ASSERT_TRUE(m_store.ensure(source("/model")));
+    EXPECT_EQ(m_server.requests(), 1);
+    EXPECT_TRUE(std::filesystem::exists(models / "ggml-base.bin.sha1"));
+
+    place(corrupt); // damaged later, same size: its new time makes it checked again
+    const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, model.c_str(), times, 0), 0);
+    ASSERT_TRUE(m_store.ensure(source("/model")));
+    EXPECT_EQ(quaro::testing::readFile(model), m_model);
+    EXPECT_EQ(m_server.requests(), 2);
+}
+
+TEST_F(ModelStoreTest, APartialFileStillLockedByItsDownloadIsLeftAlone)
+{
+    const auto models = m_dir.path() / "Models";
+    std::filesystem::create_directories(models);
+    std::ofstream(models / "ggml-base.bin.part-live01") << "baixando";
+    std::ofstream(models / "ggml-base.bin.part-dead01") << "morto";
+    const int held = ::open((models / "ggml-base.bin.part-live01").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0); // as another process's download holds it
+
+    ASSERT_TRUE(m_store.ensure(source("/model")));
+    EXPECT_EQ(quaro::testing::filesIn(models),
+              (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.part-live01", "ggml-base.bin.sha1"}));
+    ::close(held);
+}
+
+TEST_F(ModelStoreTest, FoldersItCreatesAreTheOwnersOnly)
+{
+    const mode_t old = ::umask(022);
+    ModelStore store{m_dir.path() / "Quaro" / "Models"};
+    const bool ok = store.ensure(source("/model")).ok();
+    ::umask(old);
+    ASSERT_TRUE(ok);
+    for (const auto& folder : {m_dir.path() / "Quaro", m_dir.path() / "Quaro" / "Models"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << folder;
+    }
 }
 
 TEST_F(ModelStoreTest, LeftoversOfAKilledDownloadAndTruncatedModelsAreReplaced)
@@ -132,7 +206,8 @@ TEST_F(ModelStoreTest, LeftoversOfAKilledDownloadAndTruncatedModelsAreReplaced)
     auto path = m_store.ensure(source("/model"));
     ASSERT_TRUE(path) << path.error().description();
     EXPECT_EQ(quaro::testing::readFile(*path), m_model);
-    EXPECT_EQ(quaro::testing::filesIn(models), (std::vector<std::string>{"ggml-base.bin", "other.bin"}));
+    EXPECT_EQ(quaro::testing::filesIn(models),
+              (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.sha1", "other.bin"}));
 }
 
 TEST(ModelStoreDirectoryTest, FollowsXdgDataHomeThenHome)
