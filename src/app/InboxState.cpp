@@ -61,7 +61,7 @@ bool InboxState::reloadLists()
         emit countsChanged();
     }
 
-    auto recent = newest(std::nullopt, std::nullopt, recentLimit);
+    auto recent = m_store.recados(std::nullopt, std::nullopt, std::nullopt, recentLimit);
     if (!recent)
         return logFailure(recent.error());
     m_recent.setRecados(std::move(recent).value(), m_destinos.destinos());
@@ -80,33 +80,11 @@ Result<std::vector<Recado>, DatabaseError> InboxState::filteredRecados()
     case InboxFilter::Kind::status:
         return m_store.recados(m_filter.recadoStatus(), std::nullopt, search, inboxLimit);
     case InboxFilter::Kind::destino:
-        return newest(m_filter.destinoID(), search, inboxLimit);
+        return m_store.recados(std::nullopt, m_filter.destinoID(), search, inboxLimit);
     case InboxFilter::Kind::all:
         break;
     }
-    return newest(std::nullopt, search, inboxLimit);
-}
-
-// The newest recados of every status. The inbox is indexed by status and
-// date, so asking each status for its newest few and merging them is far
-// cheaper than one query that sorts the whole table, and this runs on every
-// reload.
-Result<std::vector<Recado>, DatabaseError> InboxState::newest(const std::optional<std::string>& destinoID,
-                                                               const std::optional<std::string>& search, int limit)
-{
-    std::vector<Recado> merged;
-    for (RecadoStatus status : allRecadoStatuses) {
-        auto some = m_store.recados(status, destinoID, search, limit);
-        if (!some)
-            return Failure{some.error()};
-        merged.insert(merged.end(), std::make_move_iterator(some.value().begin()),
-                      std::make_move_iterator(some.value().end()));
-    }
-    std::stable_sort(merged.begin(), merged.end(),
-                     [](const Recado& a, const Recado& b) { return a.createdAt > b.createdAt; });
-    if (merged.size() > std::size_t(limit))
-        merged.resize(std::size_t(limit));
-    return merged;
+    return m_store.recados(std::nullopt, std::nullopt, search, inboxLimit);
 }
 
 bool InboxState::logFailure(const DatabaseError& error)

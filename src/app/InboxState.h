@@ -112,9 +112,6 @@ private:
     bool reloadLists();
     // The inbox window's list under the current filter and search.
     Result<std::vector<Recado>, DatabaseError> filteredRecados();
-    // The newest recados of any status.
-    Result<std::vector<Recado>, DatabaseError> newest(const std::optional<std::string>& destinoID,
-                                                      const std::optional<std::string>& search, int limit);
     bool logFailure(const DatabaseError& error);
     // Whether the recado still has the status the user was shown.
     bool stillShows(const QString& id, const QString& seenStatus);
