@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds Quaro and starts the MCP server
-# the way an AI client does: JSON-RPC on standard input and output.
+# Sets up a fresh Debian 12 machine, builds Quaro and starts the tray
+# application. Prints the line that connects Claude Code to quaro-mcp.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -9,12 +9,9 @@ bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
 server="$root/build/src/mcp/quaro-mcp"
 cat >&2 <<MSG
 
-quaro-mcp is built: $server
-Connect Claude Code to it with:
+Quaro is built. Connect Claude Code to its inbox with:
   claude mcp add --scope user quaro -- "$server"
 
-Starting it now, as an MCP client would; it reads one JSON-RPC request per line.
-Try:  {"jsonrpc":"2.0","id":1,"method":"tools/list"}
-End with Ctrl-D.
+Starting Quaro: press Alt+Espaço anywhere, speak, press it again.
 MSG
-exec "$server"
+exec "$root/build/src/app/quaro" "$@"
