@@ -238,6 +238,19 @@ TEST_F(AutoModeTest, TimeoutKillsTheWholeGroupEvenWithAGrandchildOnThePipe)
     EXPECT_EQ(finished.count(), 1);
 }
 
+TEST_F(AutoModeTest, ARunEndsWithItsProgramEvenWhenAGrandchildKeepsThePipe)
+{
+    AutoModeConfig c = config();
+    c.runTimeout = 600s; // far beyond the wait below
+    auto mode = make(c);
+    qputenv("FAKE_CLAUDE", "orphan");
+    QSignalSpy finished(mode.get(), &AutoMode::finished);
+    mode->runNow();
+    ASSERT_TRUE(waitFor([&] { return finished.count() == 1; }, 60000));
+    EXPECT_EQ(mode->lastSummary(), QStringLiteral("Resolvi 0 recados."));
+    ::kill(pid_t(record()[QStringLiteral("grandchild")].toInteger()), SIGKILL);
+}
+
 TEST_F(AutoModeTest, ChecksRunOnlyWhenOnDueAndPending)
 {
     qputenv("FAKE_CLAUDE", "exit:0:ok");

@@ -6,6 +6,7 @@
 #                 and resolve every pending recado over JSON-RPC lines, print
 #                 a few lines ending with the count (the default);
 #   exit:N:TEXT   print TEXT and exit with status N;
+#   orphan        leave a grandchild holding the output pipe and finish;
 #   hang          leave a grandchild holding the output pipe, ignore SIGTERM
 #                 and never finish.
 import json
@@ -100,6 +101,10 @@ def main():
         _, status, text = mode.split(":", 2)
         print(text, flush=True)
         sys.exit(int(status))
+    elif mode == "orphan":
+        grandchild = subprocess.Popen(["sleep", "300"])
+        record({"grandchild": grandchild.pid})
+        print("Resolvi 0 recados.", flush=True)
     elif mode == "hang":
         # Deaf to SIGTERM as well: only SIGKILL to the whole group ends it.
         grandchild = subprocess.Popen(["sleep", "300"],
