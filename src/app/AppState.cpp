@@ -140,6 +140,7 @@ void AppState::wireConnections(AppStateParts& parts)
 
     m_updater = std::make_unique<Updater>(parts.updater.value_or(UpdaterConfig::build()));
     m_updater->openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_updater->start();
 }
 
 void AppState::setHotKeyWorks(bool works)

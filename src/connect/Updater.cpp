@@ -58,6 +58,16 @@ Updater::Updater(UpdaterConfig config, QObject* parent) : QObject(parent), m_con
 
 Updater::~Updater() = default;
 
+void Updater::start()
+{
+    if (!isAvailable() || m_daily.isActive())
+        return;
+    m_daily.setInterval(std::chrono::hours(24));
+    connect(&m_daily, &QTimer::timeout, this, &Updater::checkForUpdates);
+    m_daily.start();
+    checkForUpdates();
+}
+
 bool Updater::isAvailable() const { return !m_config.feedUrl.isEmpty() && !m_config.publicKey.isEmpty(); }
 
 QString Updater::version() const

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -54,6 +55,8 @@ public:
     // usable address was configured.
     QUrl feedbackAddress() const;
 
+    // Only when updates are available: a check now and one a day after.
+    void start();
     // Only when updates are available; otherwise nothing happens.
     Q_INVOKABLE void checkForUpdates();
     // Opens the feedback form through `openUrl`; false when there is no
@@ -73,6 +76,7 @@ private:
     UpdaterConfig m_config;
     QNetworkAccessManager* m_network = nullptr;
     QNetworkReply* m_reply = nullptr;
+    QTimer m_daily;
     QString m_newerVersion;
     QUrl m_downloadUrl;
     QString m_checkMessage;

@@ -316,6 +316,35 @@ TEST_F(AutoModeTest, FindsClaudeThroughTheLoginShellAndSaysWhenItIsNowhere)
     EXPECT_FALSE(mode->running());
 }
 
+TEST(LoginShellTest, PosixShellsRunTheCommandOthersGoThroughSh)
+{
+    PrivateHome home;
+    const auto shell = [&](const QString& name) {
+        const QString path = home.path(QStringLiteral("bin/") + name);
+        home.write(QStringLiteral("bin/") + name, "#!/bin/sh\n");
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+        return path;
+    };
+    const struct {
+        QString path;
+        QString program;
+        QString command;
+    } cases[] = {
+        {shell("zsh"), shell("zsh"), "[ -f ~/.zshrc ] && source ~/.zshrc >/dev/null 2>&1; x"},
+        {shell("bash"), shell("bash"), "[ -f ~/.bashrc ] && source ~/.bashrc >/dev/null 2>&1; x"},
+        {shell("dash"), shell("dash"), "x"},
+        {shell("tcsh"), "/bin/sh", "x"},
+        {shell("fish"), "/bin/sh", "x"},
+        {"zsh", "/bin/sh", "x"},
+        {home.path("nada/zsh"), "/bin/sh", "x"},
+    };
+    for (const auto& c : cases) {
+        const LoginShell login = LoginShell::fromPath(c.path);
+        EXPECT_EQ(login.program(), c.program) << c.path.toStdString();
+        EXPECT_EQ(login.arguments(QStringLiteral("x")), (QStringList{QStringLiteral("-lc"), c.command}));
+    }
+}
+
 TEST(AutoModeLogTest, RotatesPastItsLimitAndStaysPrivate)
 {
     PrivateHome home;

@@ -34,6 +34,7 @@ TEST(UpdaterTest, VersionTextAndAvailability)
     Updater built;
     EXPECT_FALSE(built.isAvailable());
     EXPECT_TRUE(built.version().startsWith(QStringLiteral("0.")));
+    built.start();
     built.checkForUpdates();
     EXPECT_FALSE(built.checking());
 }
@@ -104,7 +105,7 @@ TEST(UpdaterTest, CheckReadsTheNewestItemOfTheFeed)
     for (const auto& c : cases) {
         Updater updater({c.ours, "1", feed.url(), "chave", ""});
         QSignalSpy finished(&updater, &Updater::checkFinished);
-        updater.checkForUpdates();
+        updater.start(); // checks at once
         EXPECT_TRUE(updater.checking());
         ASSERT_TRUE(waitFor([&] { return finished.count() == 1; }));
         EXPECT_FALSE(updater.checking());
