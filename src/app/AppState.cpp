@@ -5,6 +5,7 @@
 #include "app/TranscriberSpeechEngine.h"
 #include "core/QuaroPaths.h"
 
+#include <QDesktopServices>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,6 +39,21 @@ AppStateParts completed(AppStateParts parts)
     return parts;
 }
 
+// Automatic mode's three keys, kept with the rest of the user's choices.
+class AutoModeKeys final : public AutoModePreferences {
+public:
+    explicit AutoModeKeys(Preferences& preferences) : m_preferences(preferences) {}
+    bool enabled() const override { return m_preferences.autoEnabled(); }
+    void setEnabled(bool on) override { m_preferences.setAutoEnabled(on); }
+    int intervalMinutes() const override { return m_preferences.autoInterval(); }
+    void setIntervalMinutes(int minutes) override { m_preferences.setAutoInterval(minutes); }
+    std::optional<QDateTime> lastRun() const override { return m_preferences.autoLastRun(); }
+    void setLastRun(const QDateTime& when) override { m_preferences.setAutoLastRun(when); }
+
+private:
+    Preferences& m_preferences;
+};
+
 } // namespace
 
 Result<std::unique_ptr<AppState>, DatabaseError> AppState::create(AppStateParts parts)
@@ -60,6 +76,7 @@ AppState::AppState(QuaroStore store, AppStateParts parts)
     m_inbox.reload();
     m_inbox.ensureSelectedDestino();
     wire();
+    wireConnections(parts);
 }
 
 AppState::~AppState() = default;
@@ -103,6 +120,27 @@ void AppState::wire()
     m_reloadTimer.setInterval(reloadIntervalMs);
     connect(&m_reloadTimer, &QTimer::timeout, &m_inbox, &InboxState::reload);
     m_reloadTimer.start();
+}
+
+void AppState::wireConnections(AppStateParts& parts)
+{
+    AutoModeConfig autoConfig = parts.autoMode.value_or(AutoModeConfig::standard());
+    if (!parts.autoMode && parts.database)
+        autoConfig.supportDirectory = QString::fromStdString(parts.database->parent_path().string());
+    m_autoMode = std::make_unique<AutoMode>(m_store, std::make_unique<AutoModeKeys>(*m_preferences),
+                                            std::move(autoConfig));
+    // Whatever the run resolved shows at once, not at the next poll.
+    connect(m_autoMode.get(), &AutoMode::finished, &m_inbox, &InboxState::reload);
+
+    m_connector = std::make_unique<ClaudeConnector>(parts.connector.value_or(ClaudeConnectorConfig::standard()));
+    // AI clients must be able to start the server shipped beside us.
+    m_connector->ensureHelperExecutable();
+    const auto shareClaude = [this] { m_connector->setClaudePath(m_autoMode->claudePath()); };
+    connect(m_autoMode.get(), &AutoMode::claudePathChanged, m_connector.get(), shareClaude);
+
+    m_updater = std::make_unique<Updater>(parts.updater.value_or(UpdaterConfig::build()));
+    m_updater->openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    m_updater->start();
 }
 
 void AppState::setHotKeyWorks(bool works)

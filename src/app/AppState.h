@@ -6,6 +6,9 @@
 #include "app/InboxState.h"
 #include "app/Preferences.h"
 #include "app/SpeechEngine.h"
+#include "connect/AutoMode.h"
+#include "connect/ClaudeConnector.h"
+#include "connect/Updater.h"
 #include "core/DatabaseError.h"
 #include "core/QuaroStore.h"
 #include "core/Result.h"
@@ -31,6 +34,11 @@ struct AppStateParts {
     std::optional<std::filesystem::path> database;       // default: the user's quaro.sqlite
     std::optional<std::filesystem::path> audioDirectory; // default: the user's Audio folder
     CaptureTiming timing;
+    // The AI connections; default: the user's own (automatic mode keeps its
+    // configuration beside the database).
+    std::optional<AutoModeConfig> autoMode;
+    std::optional<ClaudeConnectorConfig> connector;
+    std::optional<UpdaterConfig> updater;
 };
 
 // The application's state, the one object the interface watches: the store,
@@ -43,6 +51,9 @@ class AppState : public QObject {
     Q_PROPERTY(quaro::InboxState* inbox READ inbox CONSTANT)
     Q_PROPERTY(quaro::CaptureFlow* capture READ capture CONSTANT)
     Q_PROPERTY(bool hotKeyWorks READ hotKeyWorks NOTIFY hotKeyWorksChanged)
+    Q_PROPERTY(quaro::AutoMode* autoMode READ autoMode CONSTANT)
+    Q_PROPERTY(quaro::ClaudeConnector* connector READ connector CONSTANT)
+    Q_PROPERTY(quaro::Updater* updater READ updater CONSTANT)
 public:
     // Opens the inbox (creating or upgrading it); fails when it cannot.
     static Result<std::unique_ptr<AppState>, DatabaseError> create(AppStateParts parts = {});
@@ -53,6 +64,9 @@ public:
     CaptureFlow* capture() { return &m_capture; }
     CloudLink& cloud() { return *m_cloud; }
     QuaroStore& store() { return m_store; }
+    AutoMode* autoMode() { return m_autoMode.get(); }
+    ClaudeConnector* connector() { return m_connector.get(); }
+    Updater* updater() { return m_updater.get(); }
 
     // Whether the global hot key could be had (the tray and settings say so
     // when not).
@@ -79,6 +93,7 @@ private:
     AppState(QuaroStore store, AppStateParts parts);
     CaptureHooks captureHooks();
     void wire();
+    void wireConnections(AppStateParts& parts);
 
     QuaroStore m_store;
     std::unique_ptr<Preferences> m_preferences;
@@ -88,6 +103,9 @@ private:
     InboxState m_inbox;
     CaptureFlow m_capture;
     QTimer m_reloadTimer;
+    std::unique_ptr<AutoMode> m_autoMode;
+    std::unique_ptr<ClaudeConnector> m_connector;
+    std::unique_ptr<Updater> m_updater;
     bool m_hotKeyWorks = true;
 };
 

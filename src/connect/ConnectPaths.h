@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Where the AI connections find and keep their files, by the XDG base
+// directory rules (a relative or empty variable is ignored). Computed afresh
+// on every call; nothing is created here.
+namespace quaro::ConnectPaths {
+
+QString home();
+// $XDG_CONFIG_HOME, default ~/.config
+QString configHome();
+// $XDG_STATE_HOME/Quaro/logs, default ~/.local/state/Quaro/logs
+QString logDirectory();
+// quaro-mcp, installed beside the running executable.
+QString serverPath();
+
+} // namespace quaro::ConnectPaths

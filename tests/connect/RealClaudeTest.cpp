@@ -1,0 +1,128 @@
+// The real `claude` command-line client (pinned in package.json, installed
+// by scripts/setup.d/connect.sh) on an isolated home without a login. Its
+// traffic goes to a closed loopback proxy: nothing leaves the machine.
+#include "ConnectTestSupport.h"
+
+#include "connect/AutoMode.h"
+#include "connect/ClaudeConnector.h"
+#include "core/QuaroPaths.h"
+#include "core/QuaroStore.h"
+#include "core/Uuid.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+
+namespace quaro {
+namespace {
+
+using testing::PrivateHome;
+using testing::waitFor;
+
+const QString realClaude = QStringLiteral(QUARO_CLAUDE_CLI);
+
+class RealClaudeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo(realClaude).isExecutable())
+            GTEST_SKIP() << "the claude client is not installed: run scripts/setup.d/connect.sh";
+        for (const char* name : {"CLAUDE_CODE_DISABLE_NONESSENTIAL_TRAFFIC", "DISABLE_AUTOUPDATER",
+                                 "DISABLE_TELEMETRY", "DISABLE_ERROR_REPORTING"})
+            qputenv(name, "1");
+        for (const char* name : {"HTTPS_PROXY", "HTTP_PROXY", "https_proxy", "http_proxy"})
+            qputenv(name, "http://127.0.0.1:9");
+        qunsetenv("NO_PROXY");
+        qunsetenv("no_proxy");
+        qunsetenv("ANTHROPIC_API_KEY");
+        // The server at a path with a blank and an apostrophe.
+        server = home.path(QStringLiteral("Quaro App/quaro-mcp"));
+        QDir().mkpath(QFileInfo(server).path());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUARO_MCP), server));
+    }
+
+    QString mcpList() const
+    {
+        QProcess list;
+        list.start(realClaude, {QStringLiteral("mcp"), QStringLiteral("list")});
+        list.waitForFinished(120000);
+        return QString::fromUtf8(list.readAllStandardOutput() + list.readAllStandardError());
+    }
+
+    PrivateHome home;
+    QString server;
+};
+
+TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
+{
+    auto store = QuaroStore::open(QuaroPaths::databaseURL());
+    ASSERT_TRUE(store);
+    Recado recado;
+    recado.id = makeUUID();
+    recado.transcript = recado.title = "uma fala";
+    ASSERT_TRUE(store->insert(recado));
+    ASSERT_TRUE(QFile::link(realClaude, home.path(QStringLiteral(".local/bin/claude"))) ||
+                (QDir().mkpath(home.path(QStringLiteral(".local/bin"))) &&
+                 QFile::link(realClaude, home.path(QStringLiteral(".local/bin/claude")))));
+
+    struct Preferences final : AutoModePreferences {
+        bool enabled() const override { return false; }
+        void setEnabled(bool) override {}
+        int intervalMinutes() const override { return 60; }
+        void setIntervalMinutes(int) override {}
+        std::optional<QDateTime> lastRun() const override { return std::nullopt; }
+        void setLastRun(const QDateTime&) override {}
+    };
+    AutoModeConfig config;
+    config.serverPath = server;
+    config.supportDirectory = QString::fromStdString(QuaroPaths::supportDirectory().string());
+    config.logDirectory = home.path(QStringLiteral("logs"));
+    config.home = home.home;
+    config.systemPaths = {};
+    config.runTimeout = std::chrono::seconds(120);
+    AutoMode mode(*store, std::make_unique<Preferences>(), config);
+    ASSERT_TRUE(waitFor([&] { return mode.lookedForClaude(); }));
+    QSignalSpy finished(&mode, &AutoMode::finished);
+    mode.runNow();
+    ASSERT_TRUE(waitFor([&] { return finished.count() == 1; }, 150000));
+    EXPECT_EQ(mode.lastSummary(),
+              QStringLiteral("O Claude Code pediu login. Abra o Terminal, rode \"claude\" e entre na sua conta."));
+    const QByteArray log = PrivateHome::read(mode.logPath());
+    EXPECT_FALSE(log.contains("(saída 0)")) << log.constData();
+    auto after = store->recado(recado.id);
+    ASSERT_TRUE(after && after->has_value());
+    EXPECT_EQ((*after)->status, RecadoStatus::pendente);
+}
+
+TEST_F(RealClaudeTest, TheShownCommandAndTheOfferedRunBothConnect)
+{
+    ClaudeConnectorConfig config;
+    config.serverPath = server;
+    ClaudeConnector connector(config);
+
+    // The copyable text, pasted into a shell whose PATH has `claude`.
+    QProcess shell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"), QFileInfo(realClaude).path() + QLatin1Char(':') + env.value("PATH"));
+    shell.setProcessEnvironment(env);
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), connector.claudeCodeCommand()});
+    ASSERT_TRUE(shell.waitForFinished(120000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAll().constData();
+    const QString listed = mcpList();
+    EXPECT_TRUE(listed.contains(QStringLiteral("quaro: ") + server)) << listed.toStdString();
+    EXPECT_TRUE(listed.contains(QStringLiteral("✔ Connected"))) << listed.toStdString();
+
+    // The offered run, in a fresh home.
+    PrivateHome other;
+    connector.setClaudePath(realClaude);
+    QSignalSpy adding(&connector, &ClaudeConnector::claudeCodeAddingChanged);
+    connector.addToClaudeCode();
+    EXPECT_TRUE(connector.claudeCodeAdding());
+    ASSERT_TRUE(waitFor([&] { return !connector.claudeCodeAdding(); }, 150000));
+    EXPECT_EQ(connector.claudeCodeMessage(), QStringLiteral("Pronto. O Claude Code já conhece o Quaro."));
+    const QString again = mcpList();
+    EXPECT_TRUE(again.contains(QStringLiteral("quaro: ") + server) && again.contains(QStringLiteral("✔ Connected")))
+        << again.toStdString();
+}
+
+} // namespace
+} // namespace quaro
