@@ -3,7 +3,6 @@
 #include "app/AppLog.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPalette>
@@ -41,7 +40,6 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
     if (primary)
         m_state->recoverInterrupted();
 
-    makeServerExecutable();
     configureNudge();
     serve();
 
@@ -71,19 +69,6 @@ void AppDelegate::applyLightAppearance()
     // Quaro is drawn for a light appearance whatever the desktop's theme.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());
-}
-
-void AppDelegate::makeServerExecutable()
-{
-    // AI clients start quaro-mcp from beside this executable; an unpacked or
-    // copied installation may have lost its execute bit.
-    const QString server = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quaro-mcp"));
-    QFile file(server);
-    if (!file.exists())
-        return;
-    const auto exec = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    if ((file.permissions() & QFileDevice::ExeOwner) == 0)
-        file.setPermissions(file.permissions() | exec);
 }
 
 void AppDelegate::configureNudge()

@@ -42,7 +42,6 @@ public:
 
 private:
     void applyLightAppearance();
-    void makeServerExecutable();
     void configureNudge();
     void serve();
     void registerHotKey();
