@@ -1,0 +1,43 @@
+// quaro-nuvem: wires the storage, the request handler and the HTTP server.
+#include "nuvem/HttpServer.h"
+#include "nuvem/NuvemOptions.h"
+#include "nuvem/RequestHandler.h"
+#include "nuvem/ServerLog.h"
+#include "nuvem/SqliteStorage.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace quaro::nuvem;
+
+int main(int argc, char** argv)
+{
+    auto options = NuvemOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
+        std::fprintf(stderr, "quaro-nuvem: %s\n%s", options.error().c_str(), NuvemOptions::usage());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(NuvemOptions::usage(), stdout);
+        return 0;
+    }
+
+    auto storage = SqliteStorage::open(options->database);
+    if (!storage) {
+        serverLog("não abri o banco " + options->database + ": " + storage.error().description());
+        return 1;
+    }
+    RequestHandler handler(**storage, options->limits);
+    options->server.stopOnSignals = true;
+    HttpServer server(handler, options->server);
+    auto port = server.start();
+    if (!port) {
+        serverLog(port.error());
+        return 1;
+    }
+    serverLog("escutando em " + options->server.address + ":" + std::to_string(*port));
+    server.wait();
+    serverLog("parado");
+    return 0;
+}
