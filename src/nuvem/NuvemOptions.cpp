@@ -43,7 +43,9 @@ const char* NuvemOptions::usage()
            "\n"
            "  --listen ENDEREÇO:PORTA  onde escutar (padrão 127.0.0.1:8080; só HTTP simples,\n"
            "                           ponha um proxy com TLS na frente fora do computador)\n"
-           "  --database CAMINHO       arquivo SQLite das contas (padrão quaro-nuvem.sqlite)\n"
+           "  --database CAMINHO|URL   arquivo SQLite das contas (padrão quaro-nuvem.sqlite), ou um\n"
+           "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
+           "                           (várias instâncias podem usar o mesmo banco)\n"
            "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
            "  --max-body BYTES         tamanho máximo do corpo de um pedido (padrão 8388608)\n"
            "  --timeout SEGUNDOS       prazo para um pedido chegar inteiro e para a resposta sair (padrão 30)\n"
@@ -51,6 +53,12 @@ const char* NuvemOptions::usage()
            "                           recusar com 429 (padrão 30)\n"
            "  --quiet                  sem uma linha de registro por pedido\n"
            "  --help                   mostra esta ajuda\n";
+}
+
+bool NuvemOptions::usesPostgres() const
+{
+    return database.rfind("postgres://", 0) == 0 || database.rfind("postgresql://", 0) == 0 ||
+           database.find('=') != std::string::npos;
 }
 
 Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::string>& arguments)

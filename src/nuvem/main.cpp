@@ -1,6 +1,7 @@
 // quaro-nuvem: wires the storage, the request handler and the HTTP server.
 #include "nuvem/HttpServer.h"
 #include "nuvem/NuvemOptions.h"
+#include "nuvem/PgStorage.h"
 #include "nuvem/RequestHandler.h"
 #include "nuvem/ServerLog.h"
 #include "nuvem/SqliteStorage.h"
@@ -23,12 +24,24 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    auto storage = SqliteStorage::open(options->database);
-    if (!storage) {
-        serverLog("não abri o banco " + options->database + ": " + storage.error().description());
-        return 1;
+    std::unique_ptr<AccountStorage> storage;
+    if (options->usesPostgres()) {
+        // The connection text may hold a password: it is never logged.
+        auto opened = PgStorage::open(options->database, options->server.threads);
+        if (!opened) {
+            serverLog("não abri o PostgreSQL: " + opened.error().description());
+            return 1;
+        }
+        storage = std::move(opened).value();
+    } else {
+        auto opened = SqliteStorage::open(options->database);
+        if (!opened) {
+            serverLog("não abri o banco " + options->database + ": " + opened.error().description());
+            return 1;
+        }
+        storage = std::move(opened).value();
     }
-    RequestHandler handler(**storage, options->limits);
+    RequestHandler handler(*storage, options->limits);
     options->server.stopOnSignals = true;
     HttpServer server(handler, options->server);
     auto port = server.start();

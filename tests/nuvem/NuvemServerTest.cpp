@@ -1,6 +1,8 @@
 #include "LoopbackClient.h"
+#include "PgCluster.h"
 
 #include "nuvem/HttpServer.h"
+#include "nuvem/PgStorage.h"
 #include "nuvem/RequestHandler.h"
 #include "nuvem/SqliteStorage.h"
 
@@ -9,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace quaro::nuvem {
 namespace {
@@ -32,17 +35,28 @@ json destinoUpload(const std::string& id, const std::string& name)
     return {{"id", id}, {"nome", name}, {"instrucao", "Faça " + name}, {"cor", "#112233"}, {"ordem", 0}};
 }
 
-// A quaro-nuvem on a loopback port over a fresh SQLite file.
-class NuvemServerTest : public ::testing::Test {
+// A quaro-nuvem on a loopback port over a fresh SQLite file, or over a
+// fresh database of a private PostgreSQL server: every case runs on both.
+class NuvemServerTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "quaro-nuvem-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_dir = pattern;
-        auto storage = SqliteStorage::open(m_dir / "nuvem.sqlite");
-        ASSERT_TRUE(storage) << storage.error().description();
-        m_storage = std::move(storage).value();
+        if (GetParam() == "postgres") {
+            test::PgCluster* cluster = test::PgCluster::instance();
+            if (!cluster)
+                GTEST_SKIP() << "sem PostgreSQL 15 (ou sem root para iniciá-lo)";
+            m_conninfo = cluster->freshDatabase();
+            auto storage = PgStorage::open(m_conninfo, 2);
+            ASSERT_TRUE(storage) << storage.error().description();
+            m_storage = std::move(storage).value();
+        } else {
+            auto storage = SqliteStorage::open(m_dir / "nuvem.sqlite");
+            ASSERT_TRUE(storage) << storage.error().description();
+            m_storage = std::move(storage).value();
+        }
         m_handler.emplace(*m_storage, RequestHandler::Limits{3, std::chrono::seconds(600)});
         HttpServer::Options options;
         options.port = 0;
@@ -94,13 +108,14 @@ protected:
     }
 
     std::filesystem::path m_dir;
-    std::unique_ptr<SqliteStorage> m_storage;
+    std::string m_conninfo;
+    std::unique_ptr<AccountStorage> m_storage;
     std::optional<RequestHandler> m_handler;
     std::optional<HttpServer> m_server;
     std::uint16_t m_port = 0;
 };
 
-TEST_F(NuvemServerTest, RemoteClaimComesBackUntilAcknowledged)
+TEST_P(NuvemServerTest, RemoteClaimComesBackUntilAcknowledged)
 {
     json first = syncOk({{"destinos", {destinoUpload("D1", "Tavlo")}},
                          {"recados", {recadoUpload("R1", 100), recadoUpload("R2", 200)}},
@@ -135,7 +150,7 @@ TEST_F(NuvemServerTest, RemoteClaimComesBackUntilAcknowledged)
     EXPECT_EQ(syncOk({{"cursor", 1e12}})["recados"].size(), 1u);
 }
 
-TEST_F(NuvemServerTest, LastWriterWinsPerRecado)
+TEST_P(NuvemServerTest, LastWriterWinsPerRecado)
 {
     syncOk({{"recados", {recadoUpload("R1", 100)}}});
     ASSERT_FALSE(tool("recado_resolve", {{"id", "R1"}, {"resultado", "feito"}, {"cliente", "GPT"}}).is_null());
@@ -162,7 +177,7 @@ TEST_F(NuvemServerTest, LastWriterWinsPerRecado)
     EXPECT_EQ(reply["recados"][0]["pego_por"], "IA");
 }
 
-TEST_F(NuvemServerTest, DestinosReplacedAndDeletionsApplied)
+TEST_P(NuvemServerTest, DestinosReplacedAndDeletionsApplied)
 {
     syncOk({{"destinos", {destinoUpload("D1", "Tavlo"), destinoUpload("D2", "Casa")}},
             {"recados", {recadoUpload("R1", 100), recadoUpload("R2", 200)}}});
@@ -177,7 +192,7 @@ TEST_F(NuvemServerTest, DestinosReplacedAndDeletionsApplied)
     EXPECT_FALSE(tool("recado_get", {{"id", "R1"}}).is_null());
 }
 
-TEST_F(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
+TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
 {
     const std::string other = "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ_";
     syncOk({{"recados", {recadoUpload("R1", 100)}}});
@@ -195,7 +210,7 @@ TEST_F(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
     EXPECT_EQ(rpc("tools/list", json::object(), "", other).status, 200);
 }
 
-TEST_F(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
+TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
 {
     struct Case {
         const char* name;
@@ -228,7 +243,7 @@ TEST_F(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
     EXPECT_EQ(rpc("tools/list", json::object()).status, 401);
 }
 
-TEST_F(NuvemServerTest, McpTransportRules)
+TEST_P(NuvemServerTest, McpTransportRules)
 {
     syncOk({{"cursor", 0}});
     const std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", "application/json"}};
@@ -244,7 +259,7 @@ TEST_F(NuvemServerTest, McpTransportRules)
     EXPECT_EQ(RequestHandler::clientName("qzz"), std::nullopt);
 }
 
-TEST_F(NuvemServerTest, RepeatedBadLinksAreThrottled)
+TEST_P(NuvemServerTest, RepeatedBadLinksAreThrottled)
 {
     const std::string wrong = "wrongwrongwrongwrongwrongwrongwrongwrongwro";
     for (int i = 0; i < 3; ++i)
@@ -253,6 +268,45 @@ TEST_F(NuvemServerTest, RepeatedBadLinksAreThrottled)
     // Even a good link waits out the window from that address.
     EXPECT_EQ(sync({{"cursor", 0}}).status, 429);
 }
+
+// Two instances on one PostgreSQL database serve one account as one.
+TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
+{
+    if (GetParam() != "postgres")
+        GTEST_SKIP() << "só o PostgreSQL serve várias instâncias";
+    auto second = PgStorage::open(m_conninfo, 2);
+    ASSERT_TRUE(second) << second.error().description();
+    RequestHandler handler(**second, RequestHandler::Limits{});
+    HttpServer::Options options;
+    options.port = 0;
+    options.logRequests = false;
+    HttpServer server(handler, options);
+    auto port = server.start();
+    ASSERT_TRUE(port) << port.error();
+
+    syncOk({{"recados", {recadoUpload("R1", 100), recadoUpload("R2", 100)}}});
+    // Claims through the other instance, one after the other and at once.
+    const json claim{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/call"},
+                     {"params", {{"name", "recado_claim"}, {"arguments", {{"id", "R1"}}}}}};
+    std::vector<std::thread> claims;
+    for (int i = 0; i < 4; ++i)
+        claims.emplace_back([&] { test::request(*port, "POST", "/mcp/" + secret, claim.dump()); });
+    for (std::thread& t : claims)
+        t.join();
+    ASSERT_FALSE(tool("recado_resolve", {{"id", "R2"}, {"resultado", "ok"}}).is_null());
+
+    const json reply = syncOk({{"cursor", 0}});
+    EXPECT_EQ(reply["cursor"], 5);
+    ASSERT_EQ(reply["recados"].size(), 2u);
+    EXPECT_EQ(reply["recados"][0]["id"], "R1");
+    EXPECT_EQ(reply["recados"][1]["id"], "R2");
+    const Reply viaSecond = test::request(*port, "POST", "/api/sync", json{{"cursor", 5}}.dump(),
+                                          {{"Authorization", "Bearer " + secret}});
+    EXPECT_EQ(json::parse(viaSecond.body)["recados"].size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerTest, ::testing::Values("sqlite", "postgres"),
+                         [](const auto& info) { return info.param; });
 
 } // namespace
 } // namespace quaro::nuvem
