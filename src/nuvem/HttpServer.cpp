@@ -7,11 +7,15 @@
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/signal_set.hpp>
+#include <boost/asio/ssl.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 
 #include <cstdio>
+#include <optional>
+#include <type_traits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -26,29 +30,52 @@ using tcp = asio::ip::tcp;
 
 constexpr std::size_t headerLimit = 16 * 1024;
 
-class Session : public std::enable_shared_from_this<Session> {
+using TlsStream = beast::ssl_stream<beast::tcp_stream>;
+
+// One connection, on plain TCP (Stream = beast::tcp_stream) or TLS.
+template <typename Stream>
+class Session : public std::enable_shared_from_this<Session<Stream>> {
 public:
-    Session(tcp::socket socket, RequestHandler& handler, const HttpServer::Options& options)
-        : m_stream(std::move(socket)), m_handler(handler), m_options(options)
+    static constexpr bool isTls = std::is_same_v<Stream, TlsStream>;
+
+    template <typename... Layers>
+    Session(RequestHandler& handler, const HttpServer::Options& options, tcp::socket socket, Layers&... layers)
+        : m_stream(std::move(socket), layers...), m_handler(handler), m_options(options)
     {
         beast::error_code error;
-        const auto endpoint = m_stream.socket().remote_endpoint(error);
+        const auto endpoint = lowest().socket().remote_endpoint(error);
         if (!error)
             m_peer = endpoint.address().to_string();
     }
 
-    void start() { asio::dispatch(m_stream.get_executor(), [self = shared_from_this()] { self->read(); }); }
+    void start()
+    {
+        asio::dispatch(m_stream.get_executor(), [self = this->shared_from_this()] {
+            if constexpr (isTls) {
+                self->lowest().expires_after(self->m_options.timeout);
+                self->m_stream.async_handshake(asio::ssl::stream_base::server, [self](beast::error_code error) {
+                    if (error)
+                        return self->close();
+                    self->read();
+                });
+            } else {
+                self->read();
+            }
+        });
+    }
 
 private:
+    beast::tcp_stream& lowest() { return beast::get_lowest_layer(m_stream); }
+
     void read()
     {
         m_parser.emplace();
         m_parser->header_limit(headerLimit);
         m_parser->body_limit(m_options.maxBody);
         // The whole request, head and body, must arrive within the time-out.
-        m_stream.expires_after(m_options.timeout);
+        lowest().expires_after(m_options.timeout);
         http::async_read(m_stream, m_buffer, *m_parser,
-                         [self = shared_from_this()](beast::error_code error, std::size_t) { self->onRead(error); });
+                         [self = this->shared_from_this()](beast::error_code error, std::size_t) { self->onRead(error); });
     }
 
     void onRead(beast::error_code error)
@@ -93,9 +120,9 @@ private:
         if (method != "HEAD")
             reply->body() = response.body;
         reply->prepare_payload();
-        m_stream.expires_after(m_options.timeout);
+        lowest().expires_after(m_options.timeout);
         http::async_write(m_stream, *reply,
-                          [self = shared_from_this(), reply, keepAlive](beast::error_code error, std::size_t) {
+                          [self = this->shared_from_this(), reply, keepAlive](beast::error_code error, std::size_t) {
                               if (error || !keepAlive)
                                   return self->close();
                               self->read();
@@ -104,17 +131,27 @@ private:
 
     void close()
     {
-        beast::error_code ignored;
-        m_stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
-        m_stream.close();
+        if constexpr (isTls) {
+            if (!m_closing) {
+                // The TLS goodbye, within the same time-out; the socket goes either way.
+                m_closing = true;
+                lowest().expires_after(m_options.timeout);
+                return m_stream.async_shutdown([self = this->shared_from_this()](beast::error_code) { self->close(); });
+            }
+        } else {
+            beast::error_code ignored;
+            lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
+        }
+        lowest().close();
     }
 
-    beast::tcp_stream m_stream;
+    Stream m_stream;
     beast::flat_buffer m_buffer;
     std::optional<http::request_parser<http::string_body>> m_parser;
     RequestHandler& m_handler;
     const HttpServer::Options& m_options;
     std::string m_peer;
+    bool m_closing = false;
 };
 
 } // namespace
@@ -122,8 +159,23 @@ private:
 struct HttpServer::Impl {
     Impl(RequestHandler& handler, Options options)
         : handler(handler), options(std::move(options)), io(static_cast<int>(this->options.threads)),
-          acceptor(asio::make_strand(io)), signals(io)
+          acceptor(asio::make_strand(io)), signals(io), tls(asio::ssl::context::tls_server)
     {
+    }
+
+    std::optional<std::string> loadCertificate()
+    {
+        beast::error_code error;
+        tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                        asio::ssl::context::no_tlsv1_1 | asio::ssl::context::single_dh_use);
+        tls.use_certificate_chain_file(options.certificateFile, error);
+        if (error)
+            return "não li o certificado " + options.certificateFile + ": " + error.message();
+        tls.use_private_key_file(options.keyFile, asio::ssl::context::pem, error);
+        if (error)
+            return "não li a chave " + options.keyFile + ": " + error.message();
+        return std::nullopt;
     }
 
     void accept()
@@ -131,8 +183,10 @@ struct HttpServer::Impl {
         acceptor.async_accept(asio::make_strand(io), [this](beast::error_code error, tcp::socket socket) {
             if (error == asio::error::operation_aborted)
                 return;
-            if (!error)
-                std::make_shared<Session>(std::move(socket), handler, options)->start();
+            if (!error && usesTls)
+                std::make_shared<Session<TlsStream>>(handler, options, std::move(socket), tls)->start();
+            else if (!error)
+                std::make_shared<Session<beast::tcp_stream>>(handler, options, std::move(socket))->start();
             accept();
         });
     }
@@ -142,6 +196,8 @@ struct HttpServer::Impl {
     asio::io_context io;
     tcp::acceptor acceptor;
     asio::signal_set signals;
+    asio::ssl::context tls;
+    bool usesTls = false;
     std::vector<std::thread> threads;
     std::mutex joinLock;
 };
@@ -160,6 +216,13 @@ HttpServer::~HttpServer()
 Result<std::uint16_t, std::string> HttpServer::start()
 {
     Impl& impl = *m_impl;
+    if (!impl.options.certificateFile.empty() || !impl.options.keyFile.empty()) {
+        if (impl.options.certificateFile.empty() || impl.options.keyFile.empty())
+            return Failure{std::string("TLS precisa do certificado e da chave")};
+        if (auto failed = impl.loadCertificate())
+            return Failure{*failed};
+        impl.usesTls = true;
+    }
     beast::error_code error;
     const auto address = asio::ip::make_address(impl.options.address, error);
     if (error)

@@ -12,7 +12,7 @@ namespace quaro::nuvem {
 
 class RequestHandler;
 
-// HTTP/1.1 on a pool of threads, handing every request to the handler.
+// HTTP/1.1, plain or over TLS, on a pool of threads, handing every request to the handler.
 // Keeps connections alive; a request whose head or body does not arrive
 // within `timeout`, or whose body is larger than `maxBody`, ends its
 // connection (with 413 for the size). Start, then stop from any thread;
@@ -27,6 +27,9 @@ public:
         std::chrono::seconds timeout{30};
         bool logRequests = true;   // one line per request: method, route, status, time
         bool stopOnSignals = false; // SIGINT and SIGTERM stop the server
+        // PEM files; with both set every connection speaks TLS (1.2 or later).
+        std::string certificateFile;
+        std::string keyFile;
     };
 
     HttpServer(RequestHandler& handler, Options options);

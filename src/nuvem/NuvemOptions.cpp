@@ -41,8 +41,9 @@ const char* NuvemOptions::usage()
     return "uso: quaro-nuvem [opções]\n"
            "O servidor da nuvem do Quaro: sincronização dos recados e MCP remoto pelo link pessoal.\n"
            "\n"
-           "  --listen ENDEREÇO:PORTA  onde escutar (padrão 127.0.0.1:8080; só HTTP simples,\n"
-           "                           ponha um proxy com TLS na frente fora do computador)\n"
+           "  --listen ENDEREÇO:PORTA  onde escutar (padrão 127.0.0.1:8080)\n"
+           "  --tls-cert ARQUIVO       certificado (cadeia PEM); com --tls-key, só HTTPS\n"
+           "  --tls-key ARQUIVO        chave privada PEM do certificado\n"
            "  --database CAMINHO|URL   arquivo SQLite das contas (padrão quaro-nuvem.sqlite), ou um\n"
            "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
            "                           (várias instâncias podem usar o mesmo banco)\n"
@@ -82,6 +83,10 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             ok = listenAddress(value, options.server);
         else if (name == "--database")
             options.database = value, ok = !value.empty();
+        else if (name == "--tls-cert")
+            options.server.certificateFile = value;
+        else if (name == "--tls-key")
+            options.server.keyFile = value;
         else if (name == "--threads")
             ok = number<unsigned>(value, options.server.threads, 1, 64);
         else if (name == "--max-body")
@@ -97,6 +102,8 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
         if (!ok)
             return Failure{"valor inválido para " + name + ": " + value};
     }
+    if (options.server.certificateFile.empty() != options.server.keyFile.empty())
+        return Failure{std::string("--tls-cert e --tls-key andam juntos")};
     return options;
 }
 
