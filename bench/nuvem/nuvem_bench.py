@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Load on a quaro-nuvem over loopback: syncs (200 accounts, 20 recados each)
 and remote inbox_list calls per second, p99 latency, and the server's peak
-resident memory. Usage: nuvem_bench.py QUARO_NUVEM [SECONDS]. Needs wrk."""
+resident memory. Usage: nuvem_bench.py QUARO_NUVEM [SECONDS] [DATABASE].
+DATABASE defaults to a fresh SQLite file; a PostgreSQL connection text
+(say "host=/tmp/pg port=54329 user=quaro dbname=bench") measures that
+storage instead. Needs wrk."""
 import os
 import re
 import shutil
@@ -35,7 +38,9 @@ def peak_rss_mib(pid):
 def main():
     server, seconds = sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 10
     folder = tempfile.mkdtemp(prefix="quaro-nuvem-bench-")
-    child = subprocess.Popen([server, "--listen", "127.0.0.1:0", "--database", os.path.join(folder, "nuvem.sqlite"),
+    database = sys.argv[3] if len(sys.argv) > 3 else os.path.join(folder, "nuvem.sqlite")
+    print("armazenamento:", "PostgreSQL" if "=" in database or database.startswith("postgres") else "SQLite")
+    child = subprocess.Popen([server, "--listen", "127.0.0.1:0", "--database", database,
                               "--threads", "2", "--quiet"], stderr=subprocess.PIPE, text=True)
     try:
         line = child.stderr.readline()

@@ -158,8 +158,8 @@ private:
 
 struct HttpServer::Impl {
     Impl(RequestHandler& handler, Options options)
-        : handler(handler), options(std::move(options)), io(static_cast<int>(this->options.threads)),
-          acceptor(asio::make_strand(io)), signals(io), tls(asio::ssl::context::tls_server)
+        : handler(handler), options(std::move(options)), tls(asio::ssl::context::tls_server),
+          io(static_cast<int>(this->options.threads)), acceptor(asio::make_strand(io)), signals(io)
     {
     }
 
@@ -193,11 +193,12 @@ struct HttpServer::Impl {
 
     RequestHandler& handler;
     Options options;
+    // Before the io context: sessions still queued there go with it.
+    asio::ssl::context tls;
+    bool usesTls = false;
     asio::io_context io;
     tcp::acceptor acceptor;
     asio::signal_set signals;
-    asio::ssl::context tls;
-    bool usesTls = false;
     std::vector<std::thread> threads;
     std::mutex joinLock;
 };

@@ -93,6 +93,15 @@ Result<PgConnection, DatabaseError> PgConnection::open(const std::string& connin
 
 PgConnection::~PgConnection() = default;
 
+void PgConnection::reconnectIfBroken()
+{
+    if (m_connection && PQstatus(m_connection.get()) == CONNECTION_BAD) {
+        PQreset(m_connection.get());
+        if (PQstatus(m_connection.get()) == CONNECTION_OK)
+            (void)execute("SET client_min_messages = warning");
+    }
+}
+
 Result<void, DatabaseError> PgConnection::execute(const std::string& sql)
 {
     PgResult result(PQexec(m_connection.get(), sql.c_str()));

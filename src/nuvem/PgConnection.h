@@ -27,6 +27,10 @@ public:
     PgConnection& operator=(PgConnection&&) noexcept = default;
     ~PgConnection();
 
+    // After the server went away (a restart, a fail-over), connects again;
+    // what was running then has failed and is not repeated.
+    void reconnectIfBroken();
+
     Result<void, DatabaseError> execute(const std::string& sql);
     // The number of rows the statement changed.
     Result<std::int64_t, DatabaseError> run(std::string_view sql, const std::vector<SQLValue>& parameters = {});

@@ -4,6 +4,9 @@
 #include "core/RecadoStatus.h"
 #include "nuvem/PgToolStore.h"
 
+#include <unordered_set>
+#include <utility>
+
 namespace quaro::nuvem {
 namespace {
 
@@ -35,11 +38,14 @@ SELECT pg_advisory_unlock(7007);
 
 // The same rule as the embedded storage: content follows the desktop, the
 // status fields only when the upload is newer, withdrawing a remote change.
-constexpr const char* upsertRecado =
+// Rows go in batches, one round trip each: a sync of a few dozen recados
+// otherwise spends its time waiting on the network, not the server.
+constexpr std::size_t rowsPerBatch = 64;
+constexpr const char* insertRecados =
     "INSERT INTO recado AS r (account_id, id, created_at, duration, title, transcript, destino_id, language, "
-    "status, claimed_by, claimed_at, result, resolved_at, updated_at) "
-    "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14) "
-    "ON CONFLICT (account_id, id) DO UPDATE SET created_at = excluded.created_at, duration = excluded.duration, "
+    "status, claimed_by, claimed_at, result, resolved_at, updated_at) VALUES ";
+constexpr const char* onConflict =
+    " ON CONFLICT (account_id, id) DO UPDATE SET created_at = excluded.created_at, duration = excluded.duration, "
     "title = excluded.title, transcript = excluded.transcript, destino_id = excluded.destino_id, "
     "language = excluded.language, "
     "status = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.status ELSE r.status END, "
@@ -49,6 +55,52 @@ constexpr const char* upsertRecado =
     "resolved_at = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.resolved_at ELSE r.resolved_at END, "
     "remote_seq = CASE WHEN excluded.updated_at > r.updated_at THEN 0 ELSE r.remote_seq END, "
     "updated_at = GREATEST(excluded.updated_at, r.updated_at)";
+
+// Upserts the recados in order. A batch never holds one id twice (the
+// statement could not update a row twice): a repeated id starts a new batch,
+// so the later copy is applied after the earlier, as one by one.
+Result<void, DatabaseError> upsertRecados(PgConnection& db, std::int64_t account, const std::vector<RecadoCopy>& copies)
+{
+    std::string sql;
+    std::vector<SQLValue> parameters;
+    std::unordered_set<std::string> ids;
+    const auto flush = [&]() -> Result<void, DatabaseError> {
+        if (parameters.empty())
+            return {};
+        auto saved = db.run(sql + onConflict, parameters);
+        sql.clear();
+        parameters.clear();
+        ids.clear();
+        if (!saved)
+            return Failure{saved.error()};
+        return {};
+    };
+    for (const RecadoCopy& copy : copies) {
+        const Recado& r = copy.recado;
+        if (ids.size() == rowsPerBatch || ids.count(r.id) > 0) {
+            if (auto flushed = flush(); !flushed)
+                return flushed;
+        }
+        ids.insert(r.id);
+        // Names the parameter just added.
+        const auto p = [&](const char* cast = "") { return "$" + std::to_string(parameters.size()) + cast; };
+        sql += sql.empty() ? insertRecados : ", ";
+        sql += "(";
+        parameters.emplace_back(account);
+        sql += p("::bigint") + ", ";
+        const std::vector<std::pair<SQLValue, const char*>> row{
+            {r.id, ""}, {r.createdAt, "::float8"}, {r.duration, "::float8"}, {r.title, ""}, {r.transcript, ""},
+            {SQLValue::from(r.destinoID), ""}, {SQLValue::from(r.language), ""}, {rawValue(r.status), ""},
+            {SQLValue::from(r.claimedBy), ""}, {SQLValue::from(r.claimedAt), "::float8"},
+            {SQLValue::from(r.result), ""}, {SQLValue::from(r.resolvedAt), "::float8"}, {copy.updatedAt, "::float8"}};
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            parameters.push_back(row[i].first);
+            sql += p(row[i].second);
+            sql += i + 1 < row.size() ? ", " : ")";
+        }
+    }
+    return flush();
+}
 
 } // namespace
 
@@ -82,6 +134,7 @@ PgStorage::Lease PgStorage::lease()
 
 PgStorage::Lease::~Lease()
 {
+    m_connection.reconnectIfBroken();
     {
         std::lock_guard guard(m_storage.m_lock);
         m_storage.m_idle.push_back(std::move(m_connection));
@@ -144,16 +197,8 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
         if (!saved)
             return Failure{saved.error()};
     }
-    for (const RecadoCopy& copy : request.recados) {
-        const Recado& r = copy.recado;
-        auto saved = db.run(upsertRecado,
-                            {account, r.id, r.createdAt, r.duration, r.title, r.transcript,
-                             SQLValue::from(r.destinoID), SQLValue::from(r.language), rawValue(r.status),
-                             SQLValue::from(r.claimedBy), SQLValue::from(r.claimedAt), SQLValue::from(r.result),
-                             SQLValue::from(r.resolvedAt), copy.updatedAt});
-        if (!saved)
-            return Failure{saved.error()};
-    }
+    if (auto saved = upsertRecados(db, account, request.recados); !saved)
+        return Failure{saved.error()};
     for (const std::string& id : request.apagados) {
         if (auto deleted = db.run("DELETE FROM recado WHERE account_id = $1 AND id = $2", {account, id}); !deleted)
             return Failure{deleted.error()};

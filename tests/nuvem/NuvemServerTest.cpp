@@ -152,6 +152,11 @@ TEST_P(NuvemServerTest, RemoteClaimComesBackUntilAcknowledged)
 
 TEST_P(NuvemServerTest, LastWriterWinsPerRecado)
 {
+    // One request may carry a recado twice: applied in order.
+    syncOk({{"recados", {recadoUpload("R5", 120, "resolvido"), recadoUpload("R5", 100, "pego", "Outro")}}});
+    EXPECT_EQ(tool("recado_get", {{"id", "R5"}})["status"], "resolvido");
+    EXPECT_EQ(tool("recado_get", {{"id", "R5"}})["titulo"], "Outro");
+
     syncOk({{"recados", {recadoUpload("R1", 100)}}});
     ASSERT_FALSE(tool("recado_resolve", {{"id", "R1"}, {"resultado", "feito"}, {"cliente", "GPT"}}).is_null());
 
