@@ -14,6 +14,7 @@
 #include <boost/beast/ssl.hpp>
 
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <type_traits>
 #include <mutex>
@@ -94,7 +95,13 @@ private:
                             std::string(message["Mcp-Session-Id"]),
                             std::move(message.body()),
                             m_peer};
-        HttpResponse response = m_handler.handle(request);
+        HttpResponse response;
+        try {
+            response = m_handler.handle(request);
+        } catch (const std::exception&) {
+            // Out of memory, most likely: this request fails, the server stays.
+            response = HttpResponse{.status = 500, .body = R"({"erro":"Erro no servidor do Quaro."})", .route = "?"};
+        }
         if (m_options.logRequests) {
             const auto micros =
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
