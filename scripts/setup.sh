@@ -13,6 +13,10 @@ packages=(
   qt6-base-dev qt6-multimedia-dev
   # speech
   libpocketsphinx-dev pocketsphinx-en-us pocketsphinx-testdata libcurl4-openssl-dev libssl-dev openssl
+  # the cloud endpoint quaro-nuvem (Boost.Beast/Asio headers, SHA-256 from libssl-dev) and its load generator
+  libboost-dev wrk
+  # quaro-nuvem on PostgreSQL for many instances: libpq, and a server the tests start themselves
+  libpq-dev postgresql-15
   # test tools: fixtures, a sound server without a sound card, the MCP client
   ffmpeg opus-tools espeak-ng sox libsox-fmt-all pulseaudio pulseaudio-utils
   python3 sqlite3 curl ca-certificates time

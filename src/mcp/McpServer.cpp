@@ -3,6 +3,7 @@
 #include "core/Utf8.h"
 #include "mcp/JsonRpcRequest.h"
 #include "mcp/Log.h"
+#include "mcp/QuaroToolStore.h"
 #include "mcp/RecadoJson.h"
 #include "mcp/ToolCatalogue.h"
 
@@ -39,9 +40,17 @@ struct McpServer::Reply {
 };
 
 McpServer::McpServer(QuaroStore& store)
-    : m_store(store)
+    : m_ownTools(std::make_unique<QuaroToolStore>(store))
+    , m_tools(*m_ownTools)
 {
 }
+
+McpServer::McpServer(ToolStore& tools)
+    : m_tools(tools)
+{
+}
+
+McpServer::~McpServer() = default;
 
 std::optional<std::string> McpServer::handleLine(std::string_view line)
 {
@@ -110,7 +119,7 @@ McpServer::Reply McpServer::dispatch(const std::string& method, const json& para
         static const json noArguments = json::object();
         const auto arguments = params.find("arguments");
         const json& args = arguments != params.end() && arguments->is_object() ? *arguments : noArguments;
-        return {callTool(name->get_ref<const std::string&>(), args, m_store, m_clientName)};
+        return {callTool(name->get_ref<const std::string&>(), args, m_tools, m_clientName)};
     }
     if (method == "resources/list")
         return {R"({"resources":[]})"};

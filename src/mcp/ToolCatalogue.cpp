@@ -1,6 +1,7 @@
 #include "mcp/ToolCatalogue.h"
 
 #include "core/RecadoStatus.h"
+#include "mcp/QuaroToolStore.h"
 #include "mcp/RecadoJson.h"
 
 #include <algorithm>
@@ -256,7 +257,7 @@ json toolDescriptors()
     return descriptors;
 }
 
-std::string callTool(std::string_view name, const json& arguments, QuaroStore& store,
+std::string callTool(std::string_view name, const json& arguments, ToolStore& store,
                      const std::optional<std::string>& clientName)
 {
     // Read first, whatever the tool: a broken database shows as such even
@@ -275,6 +276,13 @@ std::string callTool(std::string_view name, const json& arguments, QuaroStore& s
     if (!outcome)
         return toolError("Erro no Quaro: " + outcome.error().description());
     return std::move(outcome).value();
+}
+
+std::string callTool(std::string_view name, const json& arguments, QuaroStore& store,
+                     const std::optional<std::string>& clientName)
+{
+    QuaroToolStore tools(store);
+    return callTool(name, arguments, tools, clientName);
 }
 
 } // namespace quaro::mcp

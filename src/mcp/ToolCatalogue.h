@@ -4,6 +4,7 @@
 #include "core/Destino.h"
 #include "core/QuaroStore.h"
 #include "core/Result.h"
+#include "mcp/ToolStore.h"
 
 #include <nlohmann/json.hpp>
 
@@ -14,11 +15,11 @@
 
 namespace quaro::mcp {
 
-// What a tool handler gets: the store, the call's arguments (always an
+// What a tool handler gets: the inbox, the call's arguments (always an
 // object), the client name from `initialize`, and the destinos read at the
 // start of the call.
 struct ToolCall {
-    QuaroStore& store;
+    ToolStore& store;
     const nlohmann::json& arguments;
     const std::optional<std::string>& clientName;
     const std::vector<Destino>& destinos;
@@ -45,7 +46,10 @@ nlohmann::json toolDescriptors();
 // Runs the named tool and gives its result object as compact JSON. Never
 // fails: unknown tools, bad arguments and store failures come back as a tool
 // result with isError true.
+std::string callTool(std::string_view name, const nlohmann::json& arguments, ToolStore& store,
+                     const std::optional<std::string>& clientName);
+// The same over the local inbox.
 std::string callTool(std::string_view name, const nlohmann::json& arguments, QuaroStore& store,
-                        const std::optional<std::string>& clientName);
+                     const std::optional<std::string>& clientName);
 
 } // namespace quaro::mcp

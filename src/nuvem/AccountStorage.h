@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/DatabaseError.h"
+#include "core/Result.h"
+#include "mcp/ToolStore.h"
+#include "nuvem/SecretHash.h"
+#include "nuvem/SyncMessage.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace quaro::nuvem {
+
+// Where the server keeps every account's copy of the inbox. Implementations
+// are safe to call from any thread and make each operation atomic.
+//
+// The rules of the copy:
+// - an unknown secret on sync creates its account (that is how a desktop
+//   switches cloud mode on);
+// - a sync's destinos replace the account's list; its deleted ids go away;
+// - an uploaded recado always brings its content (title, transcript,
+//   destino, language, duration); its status fields win only when its
+//   `atualizado_em` is later than the copy's (last writer wins per recado);
+// - a claim or resolution made through the remote tools stamps the recado
+//   later than what it overwrote and numbers it with the account's change
+//   counter; a sync returns every change numbered above the desktop's cursor,
+//   so each change comes back until the desktop acknowledges it, and a
+//   desktop upload that wins over a change withdraws it.
+class AccountStorage {
+public:
+    virtual ~AccountStorage() = default;
+
+    // Applies one sync in one transaction and tells what to send back.
+    virtual Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) = 0;
+    // Removes the account and everything in it. False when there was none.
+    virtual Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) = 0;
+    // The account's number, absent when the secret belongs to none.
+    virtual Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) = 0;
+    // The remote tools' view of one account.
+    virtual std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) = 0;
+};
+
+} // namespace quaro::nuvem

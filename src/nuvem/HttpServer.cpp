@@ -1,0 +1,275 @@
+// The only translation unit that sees Boost.Beast and Asio: they are heavy
+// to compile, so everything else speaks HttpRequest and HttpResponse.
+#include "nuvem/HttpServer.h"
+
+#include "nuvem/RequestHandler.h"
+#include "nuvem/ServerLog.h"
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <type_traits>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace quaro::nuvem {
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+constexpr std::size_t headerLimit = 16 * 1024;
+
+using TlsStream = beast::ssl_stream<beast::tcp_stream>;
+
+// One connection, on plain TCP (Stream = beast::tcp_stream) or TLS.
+template <typename Stream>
+class Session : public std::enable_shared_from_this<Session<Stream>> {
+public:
+    static constexpr bool isTls = std::is_same_v<Stream, TlsStream>;
+
+    template <typename... Layers>
+    Session(RequestHandler& handler, const HttpServer::Options& options, tcp::socket socket, Layers&... layers)
+        : m_stream(std::move(socket), layers...), m_handler(handler), m_options(options)
+    {
+        beast::error_code error;
+        const auto endpoint = lowest().socket().remote_endpoint(error);
+        if (!error)
+            m_peer = endpoint.address().to_string();
+    }
+
+    void start()
+    {
+        asio::dispatch(m_stream.get_executor(), [self = this->shared_from_this()] {
+            if constexpr (isTls) {
+                self->lowest().expires_after(self->m_options.timeout);
+                self->m_stream.async_handshake(asio::ssl::stream_base::server, [self](beast::error_code error) {
+                    if (error)
+                        return self->close();
+                    self->read();
+                });
+            } else {
+                self->read();
+            }
+        });
+    }
+
+private:
+    beast::tcp_stream& lowest() { return beast::get_lowest_layer(m_stream); }
+
+    void read()
+    {
+        m_parser.emplace();
+        m_parser->header_limit(headerLimit);
+        m_parser->body_limit(m_options.maxBody);
+        // The whole request, head and body, must arrive within the time-out.
+        lowest().expires_after(m_options.timeout);
+        http::async_read(m_stream, m_buffer, *m_parser,
+                         [self = this->shared_from_this()](beast::error_code error, std::size_t) { self->onRead(error); });
+    }
+
+    void onRead(beast::error_code error)
+    {
+        if (error == http::error::body_limit) {
+            HttpResponse tooLarge{.status = 413, .body = R"({"erro":"Pedido grande demais."})", .route = "?"};
+            return write(tooLarge, false, "?");
+        }
+        if (error)
+            return close();
+        const auto started = std::chrono::steady_clock::now();
+        auto& message = m_parser->get();
+        HttpRequest request{std::string(message.method_string()),
+                            std::string(message.target()),
+                            std::string(message[http::field::authorization]),
+                            std::string(message["Mcp-Session-Id"]),
+                            std::move(message.body()),
+                            m_peer};
+        HttpResponse response;
+        try {
+            response = m_handler.handle(request);
+        } catch (const std::exception&) {
+            // Out of memory, most likely: this request fails, the server stays.
+            response = HttpResponse{.status = 500, .body = R"({"erro":"Erro no servidor do Quaro."})", .route = "?"};
+        }
+        if (m_options.logRequests) {
+            const auto micros =
+                std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+            char line[160];
+            std::snprintf(line, sizeof line, "pedido metodo=%s rota=%s status=%d ms=%.2f", request.method.c_str(),
+                          response.route.c_str(), response.status, static_cast<double>(micros.count()) / 1000.0);
+            serverLog(line);
+        }
+        write(response, message.keep_alive(), request.method);
+    }
+
+    void write(const HttpResponse& response, bool keepAlive, const std::string& method)
+    {
+        auto reply = std::make_shared<http::response<http::string_body>>();
+        reply->version(11);
+        reply->result(static_cast<unsigned>(response.status));
+        reply->set(http::field::server, "quaro-nuvem");
+        if (response.status != 204 && response.status != 202)
+            reply->set(http::field::content_type, response.contentType);
+        for (const auto& [name, value] : response.headers)
+            reply->set(name, value);
+        reply->keep_alive(keepAlive);
+        if (method != "HEAD")
+            reply->body() = response.body;
+        reply->prepare_payload();
+        lowest().expires_after(m_options.timeout);
+        http::async_write(m_stream, *reply,
+                          [self = this->shared_from_this(), reply, keepAlive](beast::error_code error, std::size_t) {
+                              if (error || !keepAlive)
+                                  return self->close();
+                              self->read();
+                          });
+    }
+
+    void close()
+    {
+        if constexpr (isTls) {
+            if (!m_closing) {
+                // The TLS goodbye, within the same time-out; the socket goes either way.
+                m_closing = true;
+                lowest().expires_after(m_options.timeout);
+                return m_stream.async_shutdown([self = this->shared_from_this()](beast::error_code) { self->close(); });
+            }
+        } else {
+            beast::error_code ignored;
+            lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
+        }
+        lowest().close();
+    }
+
+    Stream m_stream;
+    beast::flat_buffer m_buffer;
+    std::optional<http::request_parser<http::string_body>> m_parser;
+    RequestHandler& m_handler;
+    const HttpServer::Options& m_options;
+    std::string m_peer;
+    bool m_closing = false;
+};
+
+} // namespace
+
+struct HttpServer::Impl {
+    Impl(RequestHandler& handler, Options options)
+        : handler(handler), options(std::move(options)), tls(asio::ssl::context::tls_server),
+          io(static_cast<int>(this->options.threads)), acceptor(asio::make_strand(io)), signals(io)
+    {
+    }
+
+    std::optional<std::string> loadCertificate()
+    {
+        beast::error_code error;
+        tls.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                        asio::ssl::context::no_tlsv1_1 | asio::ssl::context::single_dh_use);
+        tls.use_certificate_chain_file(options.certificateFile, error);
+        if (error)
+            return "não li o certificado " + options.certificateFile + ": " + error.message();
+        tls.use_private_key_file(options.keyFile, asio::ssl::context::pem, error);
+        if (error)
+            return "não li a chave " + options.keyFile + ": " + error.message();
+        return std::nullopt;
+    }
+
+    void accept()
+    {
+        acceptor.async_accept(asio::make_strand(io), [this](beast::error_code error, tcp::socket socket) {
+            if (error == asio::error::operation_aborted)
+                return;
+            if (!error && usesTls)
+                std::make_shared<Session<TlsStream>>(handler, options, std::move(socket), tls)->start();
+            else if (!error)
+                std::make_shared<Session<beast::tcp_stream>>(handler, options, std::move(socket))->start();
+            accept();
+        });
+    }
+
+    RequestHandler& handler;
+    Options options;
+    // Before the io context: sessions still queued there go with it.
+    asio::ssl::context tls;
+    bool usesTls = false;
+    asio::io_context io;
+    tcp::acceptor acceptor;
+    asio::signal_set signals;
+    std::vector<std::thread> threads;
+    std::mutex joinLock;
+};
+
+HttpServer::HttpServer(RequestHandler& handler, Options options)
+    : m_impl(std::make_unique<Impl>(handler, std::move(options)))
+{
+}
+
+HttpServer::~HttpServer()
+{
+    stop();
+    wait();
+}
+
+Result<std::uint16_t, std::string> HttpServer::start()
+{
+    Impl& impl = *m_impl;
+    if (!impl.options.certificateFile.empty() || !impl.options.keyFile.empty()) {
+        if (impl.options.certificateFile.empty() || impl.options.keyFile.empty())
+            return Failure{std::string("TLS precisa do certificado e da chave")};
+        if (auto failed = impl.loadCertificate())
+            return Failure{*failed};
+        impl.usesTls = true;
+    }
+    beast::error_code error;
+    const auto address = asio::ip::make_address(impl.options.address, error);
+    if (error)
+        return Failure{"endereço inválido: " + impl.options.address};
+    const tcp::endpoint endpoint(address, impl.options.port);
+    impl.acceptor.open(endpoint.protocol(), error);
+    if (!error)
+        impl.acceptor.set_option(asio::socket_base::reuse_address(true), error);
+    if (!error)
+        impl.acceptor.bind(endpoint, error);
+    if (!error)
+        impl.acceptor.listen(asio::socket_base::max_listen_connections, error);
+    if (error)
+        return Failure{"não consegui escutar em " + impl.options.address + ": " + error.message()};
+    const std::uint16_t port = impl.acceptor.local_endpoint().port();
+
+    if (impl.options.stopOnSignals) {
+        impl.signals.add(SIGINT);
+        impl.signals.add(SIGTERM);
+        impl.signals.async_wait([this](beast::error_code, int) { stop(); });
+    }
+    impl.accept();
+    for (unsigned i = 0; i < std::max(1u, impl.options.threads); ++i)
+        impl.threads.emplace_back([&impl] { impl.io.run(); });
+    return port;
+}
+
+void HttpServer::wait()
+{
+    std::lock_guard guard(m_impl->joinLock);
+    for (std::thread& thread : m_impl->threads) {
+        if (thread.joinable() && thread.get_id() != std::this_thread::get_id())
+            thread.join();
+    }
+}
+
+void HttpServer::stop()
+{
+    m_impl->io.stop();
+}
+
+} // namespace quaro::nuvem

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/Result.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quaro::nuvem {
+
+class RequestHandler;
+
+// HTTP/1.1, plain or over TLS, on a pool of threads, handing every request to the handler.
+// Keeps connections alive; a request whose head or body does not arrive
+// within `timeout`, or whose body is larger than `maxBody`, ends its
+// connection (with 413 for the size). Start, then stop from any thread;
+// the destructor stops.
+class HttpServer {
+public:
+    struct Options {
+        std::string address = "127.0.0.1";
+        std::uint16_t port = 8080; // 0 picks a free one
+        unsigned threads = 2;
+        std::size_t maxBody = 8 * 1024 * 1024;
+        std::chrono::seconds timeout{30};
+        bool logRequests = true;   // one line per request: method, route, status, time
+        bool stopOnSignals = false; // SIGINT and SIGTERM stop the server
+        // PEM files; with both set every connection speaks TLS (1.2 or later).
+        std::string certificateFile;
+        std::string keyFile;
+    };
+
+    HttpServer(RequestHandler& handler, Options options);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Binds and starts the threads. Gives the port it listens on.
+    Result<std::uint16_t, std::string> start();
+    // Blocks until the server stopped (by stop() or a signal).
+    void wait();
+    void stop();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace quaro::nuvem

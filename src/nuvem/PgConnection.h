@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/DatabaseError.h"
+#include "core/Result.h"
+#include "core/SQLValue.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct pg_conn;
+
+namespace quaro::nuvem {
+
+// One libpq connection, move-only, closed when it goes away. Statements take
+// positional parameters ($1, $2, ...) as SQLValues and give rows whose
+// columns are typed like SQLite's: float8 as real, int2/4/8 as integer,
+// NULL as null, everything else as text. One thread at a time.
+class PgConnection {
+public:
+    // `conninfo` is a libpq connection string or URL.
+    static Result<PgConnection, DatabaseError> open(const std::string& conninfo);
+
+    PgConnection(PgConnection&&) noexcept = default;
+    PgConnection& operator=(PgConnection&&) noexcept = default;
+    ~PgConnection();
+
+    // After the server went away (a restart, a fail-over), connects again;
+    // what was running then has failed and is not repeated.
+    void reconnectIfBroken();
+
+    Result<void, DatabaseError> execute(const std::string& sql);
+    // The number of rows the statement changed.
+    Result<std::int64_t, DatabaseError> run(std::string_view sql, const std::vector<SQLValue>& parameters = {});
+    Result<std::vector<SQLRow>, DatabaseError> query(std::string_view sql,
+                                                     const std::vector<SQLValue>& parameters = {});
+
+private:
+    struct Closer {
+        void operator()(pg_conn* connection) const;
+    };
+    explicit PgConnection(pg_conn* connection) : m_connection(connection) {}
+
+    std::unique_ptr<pg_conn, Closer> m_connection;
+};
+
+} // namespace quaro::nuvem

@@ -1,0 +1,234 @@
+#include "nuvem/PgStorage.h"
+
+#include "core/QuaroStore.h"
+#include "core/RecadoStatus.h"
+#include "nuvem/PgToolStore.h"
+
+#include <unordered_set>
+#include <utility>
+
+namespace quaro::nuvem {
+namespace {
+
+// Created under an advisory lock: instances starting together on an empty
+// database would otherwise race on the catalogue.
+constexpr const char* schema = R"(
+SELECT pg_advisory_lock(7007);
+CREATE TABLE IF NOT EXISTS account(
+  id BIGSERIAL PRIMARY KEY,
+  secret_sha256 TEXT NOT NULL UNIQUE,
+  created_at DOUBLE PRECISION NOT NULL,
+  seq BIGINT NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS destino(
+  account_id BIGINT NOT NULL REFERENCES account(id) ON DELETE CASCADE,
+  id TEXT NOT NULL, name TEXT NOT NULL, instruction TEXT NOT NULL, color TEXT NOT NULL, sort BIGINT NOT NULL,
+  PRIMARY KEY(account_id, id));
+CREATE TABLE IF NOT EXISTS recado(
+  account_id BIGINT NOT NULL REFERENCES account(id) ON DELETE CASCADE,
+  id TEXT NOT NULL, created_at DOUBLE PRECISION NOT NULL, duration DOUBLE PRECISION NOT NULL,
+  title TEXT NOT NULL, transcript TEXT NOT NULL, destino_id TEXT, language TEXT,
+  status TEXT NOT NULL, claimed_by TEXT, claimed_at DOUBLE PRECISION, result TEXT, resolved_at DOUBLE PRECISION,
+  updated_at DOUBLE PRECISION NOT NULL,
+  remote_seq BIGINT NOT NULL DEFAULT 0,
+  PRIMARY KEY(account_id, id));
+CREATE INDEX IF NOT EXISTS recado_by_created ON recado(account_id, created_at);
+CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WHERE remote_seq > 0;
+SELECT pg_advisory_unlock(7007);
+)";
+
+// The same rule as the embedded storage: content follows the desktop, the
+// status fields only when the upload is newer, withdrawing a remote change.
+// Rows go in batches, one round trip each: a sync of a few dozen recados
+// otherwise spends its time waiting on the network, not the server.
+constexpr std::size_t rowsPerBatch = 64;
+constexpr const char* insertRecados =
+    "INSERT INTO recado AS r (account_id, id, created_at, duration, title, transcript, destino_id, language, "
+    "status, claimed_by, claimed_at, result, resolved_at, updated_at) VALUES ";
+constexpr const char* onConflict =
+    " ON CONFLICT (account_id, id) DO UPDATE SET created_at = excluded.created_at, duration = excluded.duration, "
+    "title = excluded.title, transcript = excluded.transcript, destino_id = excluded.destino_id, "
+    "language = excluded.language, "
+    "status = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.status ELSE r.status END, "
+    "claimed_by = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.claimed_by ELSE r.claimed_by END, "
+    "claimed_at = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.claimed_at ELSE r.claimed_at END, "
+    "result = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.result ELSE r.result END, "
+    "resolved_at = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.resolved_at ELSE r.resolved_at END, "
+    "remote_seq = CASE WHEN excluded.updated_at > r.updated_at THEN 0 ELSE r.remote_seq END, "
+    "updated_at = GREATEST(excluded.updated_at, r.updated_at)";
+
+// Upserts the recados in order. A batch never holds one id twice (the
+// statement could not update a row twice): a repeated id starts a new batch,
+// so the later copy is applied after the earlier, as one by one.
+Result<void, DatabaseError> upsertRecados(PgConnection& db, std::int64_t account, const std::vector<RecadoCopy>& copies)
+{
+    std::string sql;
+    std::vector<SQLValue> parameters;
+    std::unordered_set<std::string> ids;
+    const auto flush = [&]() -> Result<void, DatabaseError> {
+        if (parameters.empty())
+            return {};
+        auto saved = db.run(sql + onConflict, parameters);
+        sql.clear();
+        parameters.clear();
+        ids.clear();
+        if (!saved)
+            return Failure{saved.error()};
+        return {};
+    };
+    for (const RecadoCopy& copy : copies) {
+        const Recado& r = copy.recado;
+        if (ids.size() == rowsPerBatch || ids.count(r.id) > 0) {
+            if (auto flushed = flush(); !flushed)
+                return flushed;
+        }
+        ids.insert(r.id);
+        // Names the parameter just added.
+        const auto p = [&](const char* cast = "") { return "$" + std::to_string(parameters.size()) + cast; };
+        sql += sql.empty() ? insertRecados : ", ";
+        sql += "(";
+        parameters.emplace_back(account);
+        sql += p("::bigint") + ", ";
+        const std::vector<std::pair<SQLValue, const char*>> row{
+            {r.id, ""}, {r.createdAt, "::float8"}, {r.duration, "::float8"}, {r.title, ""}, {r.transcript, ""},
+            {SQLValue::from(r.destinoID), ""}, {SQLValue::from(r.language), ""}, {rawValue(r.status), ""},
+            {SQLValue::from(r.claimedBy), ""}, {SQLValue::from(r.claimedAt), "::float8"},
+            {SQLValue::from(r.result), ""}, {SQLValue::from(r.resolvedAt), "::float8"}, {copy.updatedAt, "::float8"}};
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            parameters.push_back(row[i].first);
+            sql += p(row[i].second);
+            sql += i + 1 < row.size() ? ", " : ")";
+        }
+    }
+    return flush();
+}
+
+} // namespace
+
+Result<std::unique_ptr<PgStorage>, DatabaseError> PgStorage::open(const std::string& conninfo, unsigned connections)
+{
+    std::unique_ptr<PgStorage> storage(new PgStorage());
+    for (unsigned i = 0; i < std::max(1u, connections); ++i) {
+        auto connection = PgConnection::open(conninfo);
+        if (!connection)
+            return Failure{connection.error()};
+        // Notices of "already exists" are noise in the server's log.
+        if (auto quiet = connection->execute("SET client_min_messages = warning"); !quiet)
+            return Failure{quiet.error()};
+        if (i == 0) {
+            if (auto created = connection->execute(schema); !created)
+                return Failure{created.error()};
+        }
+        storage->m_idle.push_back(std::move(connection).value());
+    }
+    return storage;
+}
+
+PgStorage::Lease PgStorage::lease()
+{
+    std::unique_lock guard(m_lock);
+    m_returned.wait(guard, [this] { return !m_idle.empty(); });
+    PgConnection connection = std::move(m_idle.back());
+    m_idle.pop_back();
+    return Lease(*this, std::move(connection));
+}
+
+PgStorage::Lease::~Lease()
+{
+    m_connection.reconnectIfBroken();
+    {
+        std::lock_guard guard(m_storage.m_lock);
+        m_storage.m_idle.push_back(std::move(m_connection));
+    }
+    m_storage.m_returned.notify_one();
+}
+
+Result<std::optional<std::int64_t>, DatabaseError> PgStorage::account(const SecretHash& secret)
+{
+    Lease db = lease();
+    auto rows = db->query("SELECT id, secret_sha256 FROM account WHERE secret_sha256 = $1", {secret.hex()});
+    if (!rows)
+        return Failure{rows.error()};
+    if (rows->empty() || !secret.matches(rows->front().string("secret_sha256").value_or("")))
+        return std::optional<std::int64_t>();
+    return rows->front().integer("id");
+}
+
+Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const SyncRequest& request)
+{
+    Lease db = lease();
+    if (auto begun = db->execute("BEGIN"); !begun)
+        return Failure{begun.error()};
+    auto reply = applySync(*db, secret, request);
+    if (!reply) {
+        (void)db->execute("ROLLBACK");
+        return reply;
+    }
+    if (auto committed = db->execute("COMMIT"); !committed) {
+        (void)db->execute("ROLLBACK");
+        return Failure{committed.error()};
+    }
+    return reply;
+}
+
+Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const SecretHash& secret,
+                                                      const SyncRequest& request)
+{
+    auto created = db.run("INSERT INTO account(secret_sha256, created_at) VALUES ($1, $2) "
+                          "ON CONFLICT (secret_sha256) DO NOTHING",
+                          {secret.hex(), currentTimestamp()});
+    if (!created)
+        return Failure{created.error()};
+    auto found = db.query("SELECT id, seq, secret_sha256 FROM account WHERE secret_sha256 = $1 FOR UPDATE",
+                          {secret.hex()});
+    if (!found)
+        return Failure{found.error()};
+    if (found->empty() || !secret.matches(found->front().string("secret_sha256").value_or("")))
+        return Failure{DatabaseError::query("conta não encontrada")};
+    const std::int64_t account = found->front().integer("id").value_or(0);
+
+    if (auto cleared = db.run("DELETE FROM destino WHERE account_id = $1", {account}); !cleared)
+        return Failure{cleared.error()};
+    for (const Destino& d : request.destinos) {
+        auto saved = db.run("INSERT INTO destino(account_id, id, name, instruction, color, sort) "
+                            "VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (account_id, id) DO UPDATE SET "
+                            "name = excluded.name, instruction = excluded.instruction, color = excluded.color, "
+                            "sort = excluded.sort",
+                            {account, d.id, d.name, d.instruction, d.colorHex, d.sort});
+        if (!saved)
+            return Failure{saved.error()};
+    }
+    if (auto saved = upsertRecados(db, account, request.recados); !saved)
+        return Failure{saved.error()};
+    for (const std::string& id : request.apagados) {
+        if (auto deleted = db.run("DELETE FROM recado WHERE account_id = $1 AND id = $2", {account, id}); !deleted)
+            return Failure{deleted.error()};
+    }
+
+    SyncReply reply;
+    reply.cursor = found->front().integer("seq").value_or(0);
+    // A cursor from beyond this account's history gets every change again.
+    const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;
+    auto changes = db.query("SELECT * FROM recado WHERE account_id = $1 AND remote_seq > $2 ORDER BY remote_seq",
+                            {account, since});
+    if (!changes)
+        return Failure{changes.error()};
+    for (const SQLRow& row : *changes)
+        reply.changes.push_back({QuaroStore::recado(row), row.real("updated_at").value_or(0)});
+    return reply;
+}
+
+Result<bool, DatabaseError> PgStorage::deleteAccount(const SecretHash& secret)
+{
+    Lease db = lease();
+    auto deleted = db->run("DELETE FROM account WHERE secret_sha256 = $1", {secret.hex()});
+    if (!deleted)
+        return Failure{deleted.error()};
+    return *deleted > 0;
+}
+
+std::unique_ptr<mcp::ToolStore> PgStorage::tools(std::int64_t account)
+{
+    return std::make_unique<PgToolStore>(*this, account);
+}
+
+} // namespace quaro::nuvem

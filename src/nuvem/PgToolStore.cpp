@@ -1,0 +1,132 @@
+#include "nuvem/PgToolStore.h"
+
+#include "core/QuaroStore.h"
+#include "core/QuaroText.h"
+#include "nuvem/PgStorage.h"
+
+namespace quaro::nuvem {
+
+Result<std::vector<Destino>, DatabaseError> PgToolStore::destinos()
+{
+    auto db = m_storage.lease();
+    auto rows = db->query("SELECT * FROM destino WHERE account_id = $1 ORDER BY sort, name", {m_account});
+    if (!rows)
+        return Failure{rows.error()};
+    std::vector<Destino> list;
+    list.reserve(rows->size());
+    for (const SQLRow& row : *rows)
+        list.push_back(QuaroStore::destino(row));
+    return list;
+}
+
+Result<std::vector<Recado>, DatabaseError> PgToolStore::recados(std::optional<RecadoStatus> status,
+                                                                const std::optional<std::string>& destinoID,
+                                                                const std::optional<std::string>& search,
+                                                                std::int64_t limit)
+{
+    std::string sql = "SELECT * FROM recado WHERE account_id = $1";
+    std::vector<SQLValue> parameters{m_account};
+    const auto next = [&] { return "$" + std::to_string(parameters.size() + 1); };
+    if (status) {
+        sql += " AND status = " + next();
+        parameters.emplace_back(rawValue(*status));
+    }
+    if (destinoID) {
+        sql += " AND destino_id = " + next();
+        parameters.emplace_back(*destinoID);
+    }
+    // As on the desktop: a blank search is none; LIKE there ignores the
+    // case of ASCII letters, hence ILIKE.
+    if (search && !QuaroText::trimmingWhitespace(*search).empty()) {
+        const std::string p = next();
+        sql += " AND (transcript ILIKE " + p + " OR title ILIKE " + p + " OR COALESCE(result, '') ILIKE " + p + ")";
+        parameters.emplace_back("%" + *search + "%");
+    }
+    sql += " ORDER BY created_at DESC LIMIT " + next();
+    parameters.emplace_back(limit);
+
+    auto db = m_storage.lease();
+    auto rows = db->query(sql, parameters);
+    if (!rows)
+        return Failure{rows.error()};
+    std::vector<Recado> list;
+    list.reserve(rows->size());
+    for (const SQLRow& row : *rows)
+        list.push_back(QuaroStore::recado(row));
+    return list;
+}
+
+Result<std::optional<Recado>, DatabaseError> PgToolStore::readRecado(PgConnection& db, const std::string& id)
+{
+    auto rows = db.query("SELECT * FROM recado WHERE account_id = $1 AND id = $2", {m_account, id});
+    if (!rows)
+        return Failure{rows.error()};
+    if (rows->empty())
+        return std::optional<Recado>();
+    return std::optional<Recado>(QuaroStore::recado(rows->front()));
+}
+
+Result<std::optional<Recado>, DatabaseError> PgToolStore::recado(const std::string& id)
+{
+    auto db = m_storage.lease();
+    return readRecado(*db, id);
+}
+
+Result<std::optional<Recado>, DatabaseError> PgToolStore::change(const std::string& id, const char* update,
+                                                                 std::vector<SQLValue> parameters)
+{
+    auto db = m_storage.lease();
+    if (auto begun = db->execute("BEGIN"); !begun)
+        return Failure{begun.error()};
+    const auto rollback = [&](const DatabaseError& error) -> Result<std::optional<Recado>, DatabaseError> {
+        (void)db->execute("ROLLBACK");
+        return Failure{error};
+    };
+    auto seq = db->query("UPDATE account SET seq = seq + 1 WHERE id = $1 RETURNING seq", {m_account});
+    if (!seq)
+        return rollback(seq.error());
+    if (seq->empty()) {
+        (void)db->execute("ROLLBACK");
+        return std::optional<Recado>();
+    }
+    parameters.insert(parameters.begin(), {seq->front().integer("seq").value_or(0), m_account, id});
+    auto changed = db->run(update, parameters);
+    if (!changed)
+        return rollback(changed.error());
+    if (*changed == 0) {
+        (void)db->execute("ROLLBACK");
+        return std::optional<Recado>();
+    }
+    auto updated = readRecado(*db, id);
+    if (!updated)
+        return rollback(updated.error());
+    if (auto committed = db->execute("COMMIT"); !committed)
+        return rollback(committed.error());
+    return updated;
+}
+
+Result<std::optional<Recado>, DatabaseError> PgToolStore::claim(const std::string& id, const std::string& by)
+{
+    const Timestamp now = currentTimestamp();
+    // Stamped at least a millisecond after what it overwrites (see the
+    // embedded storage).
+    return change(id,
+                  "UPDATE recado SET status = 'pego', claimed_by = $4, claimed_at = $5, "
+                  "updated_at = GREATEST($5, updated_at + 0.001), remote_seq = $1 "
+                  "WHERE account_id = $2 AND id = $3 AND status IN ('pendente', 'pego')",
+                  {by, now});
+}
+
+Result<std::optional<Recado>, DatabaseError> PgToolStore::resolve(const std::string& id, const std::string& result,
+                                                                  const std::optional<std::string>& by)
+{
+    const Timestamp now = currentTimestamp();
+    return change(id,
+                  "UPDATE recado SET status = 'resolvido', result = $4, resolved_at = $5, "
+                  "claimed_by = COALESCE($6, claimed_by), claimed_at = COALESCE(claimed_at, $5), "
+                  "updated_at = GREATEST($5, updated_at + 0.001), remote_seq = $1 "
+                  "WHERE account_id = $2 AND id = $3 AND status IN ('pendente', 'pego', 'resolvido')",
+                  {result, now, SQLValue::from(by)});
+}
+
+} // namespace quaro::nuvem

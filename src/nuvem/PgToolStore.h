@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/SQLValue.h"
+#include "mcp/ToolStore.h"
+
+#include <cstdint>
+
+namespace quaro::nuvem {
+
+class PgConnection;
+class PgStorage;
+
+// One account's copy in PostgreSQL, as the remote tools see it: the same
+// rules as the embedded storage's SqliteToolStore. A remote change locks the
+// account row while it takes its number. Lives for one request.
+class PgToolStore final : public mcp::ToolStore {
+public:
+    PgToolStore(PgStorage& storage, std::int64_t account) : m_storage(storage), m_account(account) {}
+
+    Result<std::vector<Destino>, DatabaseError> destinos() override;
+    Result<std::vector<Recado>, DatabaseError> recados(std::optional<RecadoStatus> status,
+                                                       const std::optional<std::string>& destinoID,
+                                                       const std::optional<std::string>& search,
+                                                       std::int64_t limit) override;
+    Result<std::optional<Recado>, DatabaseError> recado(const std::string& id) override;
+    Result<std::optional<Recado>, DatabaseError> claim(const std::string& id, const std::string& by) override;
+    Result<std::optional<Recado>, DatabaseError> resolve(const std::string& id, const std::string& result,
+                                                         const std::optional<std::string>& by) override;
+
+private:
+    Result<std::optional<Recado>, DatabaseError> readRecado(PgConnection& db, const std::string& id);
+    // `update` takes the change's number as $1, the account as $2 and the
+    // id as $3, then `parameters` from $4.
+    Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const char* update,
+                                                        std::vector<SQLValue> parameters);
+
+    PgStorage& m_storage;
+    std::int64_t m_account;
+};
+
+} // namespace quaro::nuvem

@@ -1,0 +1,199 @@
+#include "nuvem/RequestHandler.h"
+
+#include "mcp/McpServer.h"
+#include "nuvem/ServerLog.h"
+#include "nuvem/SyncMessage.h"
+
+#include <nlohmann/json.hpp>
+
+namespace quaro::nuvem {
+namespace {
+
+using json = nlohmann::json;
+
+constexpr std::string_view mcpPrefix = "/mcp/";
+constexpr std::size_t longestClientName = 256;
+
+HttpResponse jsonResponse(int status, std::string body, std::string route)
+{
+    HttpResponse response;
+    response.status = status;
+    response.body = std::move(body);
+    response.route = std::move(route);
+    return response;
+}
+
+HttpResponse erro(int status, std::string_view message, std::string route)
+{
+    return jsonResponse(status, errorJson(message), std::move(route));
+}
+
+HttpResponse rpcError(int status, int code, std::string_view message)
+{
+    const json body{{"jsonrpc", "2.0"}, {"id", nullptr}, {"error", {{"code", code}, {"message", message}}}};
+    return jsonResponse(status, body.dump(), "/mcp/…");
+}
+
+HttpResponse notAllowed(std::string allow, std::string route)
+{
+    HttpResponse response = erro(405, "Método não permitido.", std::move(route));
+    response.headers.emplace_back("Allow", std::move(allow));
+    return response;
+}
+
+HttpResponse storageFailure(const DatabaseError& error, std::string route)
+{
+    serverLog("armazenamento: " + error.description());
+    return erro(500, "Erro no servidor do Quaro.", std::move(route));
+}
+
+} // namespace
+
+RequestHandler::RequestHandler(AccountStorage& storage, Limits limits)
+    : m_storage(storage)
+    , m_throttle(limits.failedAuthPerWindow, limits.failedAuthWindow)
+{
+}
+
+HttpResponse RequestHandler::handle(const HttpRequest& request)
+{
+    const std::string path = request.target.substr(0, request.target.find('?'));
+    if (path == "/healthz") {
+        if (request.method != "GET" && request.method != "HEAD")
+            return notAllowed("GET, HEAD", path);
+        return jsonResponse(200, R"({"ok":true})", path);
+    }
+    if (path == "/api/sync")
+        return request.method == "POST" ? sync(request) : notAllowed("POST", path);
+    if (path == "/api/account")
+        return request.method == "DELETE" ? deleteAccount(request) : notAllowed("DELETE", path);
+    if (path.compare(0, mcpPrefix.size(), mcpPrefix) == 0) {
+        if (request.method != "POST")
+            return notAllowed("POST", "/mcp/…");
+        return mcp(request, path.substr(mcpPrefix.size()));
+    }
+    return erro(404, "Não encontrado.", "outro");
+}
+
+std::optional<std::string> RequestHandler::bearer(const HttpRequest& request, HttpResponse& refusal)
+{
+    constexpr std::string_view scheme = "Bearer ";
+    if (!m_throttle.allows(request.peer)) {
+        refusal = erro(429, "Tentativas demais com links inválidos. Espere um minuto.", refusal.route);
+        return std::nullopt;
+    }
+    const std::string& header = request.authorization;
+    if (header.compare(0, scheme.size(), scheme) == 0 && isPlausibleSecret(std::string_view(header).substr(scheme.size())))
+        return header.substr(scheme.size());
+    m_throttle.recordFailure(request.peer);
+    refusal = erro(401, "O link do Quaro é inválido.", refusal.route);
+    return std::nullopt;
+}
+
+HttpResponse RequestHandler::sync(const HttpRequest& request)
+{
+    HttpResponse refusal{.route = "/api/sync"};
+    const auto secret = bearer(request, refusal);
+    if (!secret)
+        return refusal;
+    auto parsed = parseSyncRequest(request.body);
+    if (!parsed)
+        return erro(400, parsed.error(), "/api/sync");
+    auto reply = m_storage.sync(SecretHash::of(*secret), *parsed);
+    if (!reply)
+        return storageFailure(reply.error(), "/api/sync");
+    return jsonResponse(200, syncReplyJson(*reply), "/api/sync");
+}
+
+HttpResponse RequestHandler::deleteAccount(const HttpRequest& request)
+{
+    HttpResponse refusal{.route = "/api/account"};
+    const auto secret = bearer(request, refusal);
+    if (!secret)
+        return refusal;
+    auto deleted = m_storage.deleteAccount(SecretHash::of(*secret));
+    if (!deleted)
+        return storageFailure(deleted.error(), "/api/account");
+    if (!*deleted)
+        return erro(404, "Não há cópia na nuvem para este link.", "/api/account");
+    return jsonResponse(204, {}, "/api/account");
+}
+
+HttpResponse RequestHandler::mcp(const HttpRequest& request, const std::string& secret)
+{
+    if (!m_throttle.allows(request.peer))
+        return rpcError(429, -32001, "Tentativas demais com links inválidos. Espere um minuto.");
+    std::optional<std::int64_t> account;
+    if (isPlausibleSecret(secret)) {
+        auto found = m_storage.account(SecretHash::of(secret));
+        if (!found) {
+            serverLog("armazenamento: " + found.error().description());
+            return rpcError(500, -32603, "Erro no servidor do Quaro.");
+        }
+        account = *found;
+    }
+    if (!account) {
+        m_throttle.recordFailure(request.peer);
+        return rpcError(401, -32001, "Este link do Quaro não vale mais. Copie o link de novo nos Ajustes do Quaro.");
+    }
+
+    const json message = json::parse(request.body, nullptr, false);
+    if (message.is_discarded())
+        return rpcError(400, -32700, "JSON inválido.");
+    if (!message.is_object())
+        return rpcError(400, -32600, "Mande uma mensagem JSON-RPC por pedido.");
+    // Notifications and replies get no answer but an acknowledgement.
+    if (!message.contains("method") || !message.contains("id") || message["id"].is_null())
+        return jsonResponse(202, {}, "/mcp/…");
+
+    auto tools = m_storage.tools(*account);
+    mcp::McpServer server(*tools);
+    server.setClientName(clientName(request.sessionId));
+    std::optional<std::string> reply = server.handleLine(request.body);
+    if (!reply)
+        return rpcError(400, -32600, "Mensagem JSON-RPC inválida.");
+    HttpResponse response = jsonResponse(200, std::move(*reply), "/mcp/…");
+    if (message["method"] == "initialize")
+        response.headers.emplace_back("Mcp-Session-Id", sessionId(server.clientName()));
+    return response;
+}
+
+std::string RequestHandler::sessionId(const std::optional<std::string>& clientName)
+{
+    // Visible ASCII only, as the transport asks: "n" for no name, else "q"
+    // and the name's bytes in hexadecimal.
+    if (!clientName || clientName->size() > longestClientName)
+        return "n";
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string id = "q";
+    for (const unsigned char byte : *clientName) {
+        id += digits[byte >> 4];
+        id += digits[byte & 0x0F];
+    }
+    return id;
+}
+
+std::optional<std::string> RequestHandler::clientName(const std::string& sessionId)
+{
+    if (sessionId.empty() || sessionId[0] != 'q' || sessionId.size() % 2 == 0 ||
+        sessionId.size() > 1 + 2 * longestClientName)
+        return std::nullopt;
+    const auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string name;
+    for (std::size_t i = 1; i + 1 < sessionId.size(); i += 2) {
+        const int high = nibble(sessionId[i]);
+        const int low = nibble(sessionId[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        name += static_cast<char>(high * 16 + low);
+    }
+    return name;
+}
+
+} // namespace quaro::nuvem

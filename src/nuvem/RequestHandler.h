@@ -1,0 +1,50 @@
+#pragma once
+
+#include "nuvem/AccountStorage.h"
+#include "nuvem/AuthThrottle.h"
+#include "nuvem/HttpExchange.h"
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace quaro::nuvem {
+
+// Answers one HTTP request, whatever the transport: routes, authentication,
+// the sync protocol and the remote MCP endpoint. Any thread may call.
+//
+//   GET  /healthz           200 {"ok": true}
+//   POST /api/sync          Bearer secret; applies the sync, creating the account
+//   DELETE /api/account     Bearer secret; 204, or 404 when there is no account
+//   POST /mcp/<secret>      MCP over HTTP, one JSON reply per request; 401 with
+//                           a JSON-RPC error for a secret without an account
+//   GET|DELETE /mcp/<secret> 405: no event stream is offered
+class RequestHandler {
+public:
+    struct Limits {
+        std::size_t failedAuthPerWindow = 30;
+        std::chrono::seconds failedAuthWindow{60};
+    };
+
+    RequestHandler(AccountStorage& storage, Limits limits);
+
+    HttpResponse handle(const HttpRequest& request);
+
+    // The client name travels in the session id the MCP endpoint hands out
+    // at initialize, so that any instance can serve the next request.
+    static std::string sessionId(const std::optional<std::string>& clientName);
+    static std::optional<std::string> clientName(const std::string& sessionId);
+
+private:
+    HttpResponse sync(const HttpRequest& request);
+    HttpResponse deleteAccount(const HttpRequest& request);
+    HttpResponse mcp(const HttpRequest& request, const std::string& secret);
+    // The secret of "Bearer <secret>", or a response refusing the request.
+    std::optional<std::string> bearer(const HttpRequest& request, HttpResponse& refusal);
+
+    AccountStorage& m_storage;
+    AuthThrottle m_throttle;
+};
+
+} // namespace quaro::nuvem

@@ -1,0 +1,134 @@
+#include "nuvem/SqliteToolStore.h"
+
+#include "core/QuaroStore.h"
+#include "core/QuaroText.h"
+#include "nuvem/SqliteStorage.h"
+
+#include <mutex>
+
+namespace quaro::nuvem {
+
+Result<std::vector<Destino>, DatabaseError> SqliteToolStore::destinos()
+{
+    std::lock_guard guard(m_storage.lock());
+    auto rows = m_storage.database().query("SELECT * FROM destino WHERE account_id = ? ORDER BY sort, name",
+                                           {m_account});
+    if (!rows)
+        return Failure{rows.error()};
+    std::vector<Destino> list;
+    list.reserve(rows->size());
+    for (const SQLRow& row : *rows)
+        list.push_back(QuaroStore::destino(row));
+    return list;
+}
+
+Result<std::vector<Recado>, DatabaseError> SqliteToolStore::recados(std::optional<RecadoStatus> status,
+                                                                    const std::optional<std::string>& destinoID,
+                                                                    const std::optional<std::string>& search,
+                                                                    std::int64_t limit)
+{
+    std::string sql = "SELECT * FROM recado WHERE account_id = ?";
+    std::vector<SQLValue> parameters{m_account};
+    if (status) {
+        sql += " AND status = ?";
+        parameters.emplace_back(rawValue(*status));
+    }
+    if (destinoID) {
+        sql += " AND destino_id = ?";
+        parameters.emplace_back(*destinoID);
+    }
+    // As on the desktop: a blank search is none, LIKE's wildcards stay.
+    if (search && !QuaroText::trimmingWhitespace(*search).empty()) {
+        sql += " AND (transcript LIKE ? OR title LIKE ? OR IFNULL(result, '') LIKE ?)";
+        for (int column = 0; column < 3; ++column)
+            parameters.emplace_back("%" + *search + "%");
+    }
+    sql += " ORDER BY created_at DESC LIMIT ?";
+    parameters.emplace_back(limit);
+
+    std::lock_guard guard(m_storage.lock());
+    auto rows = m_storage.database().query(sql, parameters);
+    if (!rows)
+        return Failure{rows.error()};
+    std::vector<Recado> list;
+    list.reserve(rows->size());
+    for (const SQLRow& row : *rows)
+        list.push_back(QuaroStore::recado(row));
+    return list;
+}
+
+Result<std::optional<Recado>, DatabaseError> SqliteToolStore::readRecado(const std::string& id)
+{
+    auto rows = m_storage.database().query("SELECT * FROM recado WHERE account_id = ? AND id = ?", {m_account, id});
+    if (!rows)
+        return Failure{rows.error()};
+    if (rows->empty())
+        return std::optional<Recado>();
+    return std::optional<Recado>(QuaroStore::recado(rows->front()));
+}
+
+Result<std::optional<Recado>, DatabaseError> SqliteToolStore::recado(const std::string& id)
+{
+    std::lock_guard guard(m_storage.lock());
+    return readRecado(id);
+}
+
+Result<std::optional<Recado>, DatabaseError> SqliteToolStore::change(const std::string& id, const char* update,
+                                                                     std::vector<SQLValue> parameters)
+{
+    Database& db = m_storage.database();
+    std::lock_guard guard(m_storage.lock());
+    if (auto begun = db.execute("BEGIN IMMEDIATE"); !begun)
+        return Failure{begun.error()};
+    const auto rollback = [&](const DatabaseError& error) -> Result<std::optional<Recado>, DatabaseError> {
+        (void)db.execute("ROLLBACK");
+        return Failure{error};
+    };
+    auto counted = db.run("UPDATE account SET seq = seq + 1 WHERE id = ?", {m_account});
+    if (!counted)
+        return rollback(counted.error());
+    parameters.emplace_back(m_account);
+    parameters.emplace_back(id);
+    auto changed = db.run(update, parameters);
+    if (!changed)
+        return rollback(changed.error());
+    if (*changed == 0) {
+        (void)db.execute("ROLLBACK");
+        return std::optional<Recado>();
+    }
+    auto updated = readRecado(id);
+    if (!updated)
+        return rollback(updated.error());
+    if (auto committed = db.execute("COMMIT"); !committed)
+        return rollback(committed.error());
+    return updated;
+}
+
+// The change is stamped at least a millisecond after what it overwrites, so
+// that it wins on the desktop even when this server's clock runs behind.
+#define QUARO_REMOTE_STAMP                                                                                         \
+    "updated_at = MAX(?, updated_at + 0.001), remote_seq = (SELECT seq FROM account WHERE id = recado.account_id) "
+
+Result<std::optional<Recado>, DatabaseError> SqliteToolStore::claim(const std::string& id, const std::string& by)
+{
+    const Timestamp now = currentTimestamp();
+    return change(id,
+                  "UPDATE recado SET status = 'pego', claimed_by = ?, claimed_at = ?, " QUARO_REMOTE_STAMP
+                  "WHERE account_id = ? AND id = ? AND status IN ('pendente', 'pego')",
+                  {by, now, now});
+}
+
+Result<std::optional<Recado>, DatabaseError> SqliteToolStore::resolve(const std::string& id, const std::string& result,
+                                                                      const std::optional<std::string>& by)
+{
+    const Timestamp now = currentTimestamp();
+    return change(id,
+                  "UPDATE recado SET status = 'resolvido', result = ?, resolved_at = ?, "
+                  "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?), " QUARO_REMOTE_STAMP
+                  "WHERE account_id = ? AND id = ? AND status IN ('pendente', 'pego', 'resolvido')",
+                  {result, now, SQLValue::from(by), now, now});
+}
+
+#undef QUARO_REMOTE_STAMP
+
+} // namespace quaro::nuvem

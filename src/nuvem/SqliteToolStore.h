@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/SQLValue.h"
+#include "mcp/ToolStore.h"
+
+#include <cstdint>
+
+namespace quaro::nuvem {
+
+class SqliteStorage;
+
+// One account's copy, as the remote tools see it. Claims and resolutions
+// are remote changes: stamped later than what they overwrite and numbered
+// with the account's change counter, so the next sync returns them. Lives
+// for one request; shares the storage's connection and lock.
+class SqliteToolStore final : public mcp::ToolStore {
+public:
+    SqliteToolStore(SqliteStorage& storage, std::int64_t account) : m_storage(storage), m_account(account) {}
+
+    Result<std::vector<Destino>, DatabaseError> destinos() override;
+    Result<std::vector<Recado>, DatabaseError> recados(std::optional<RecadoStatus> status,
+                                                       const std::optional<std::string>& destinoID,
+                                                       const std::optional<std::string>& search,
+                                                       std::int64_t limit) override;
+    Result<std::optional<Recado>, DatabaseError> recado(const std::string& id) override;
+    Result<std::optional<Recado>, DatabaseError> claim(const std::string& id, const std::string& by) override;
+    Result<std::optional<Recado>, DatabaseError> resolve(const std::string& id, const std::string& result,
+                                                         const std::optional<std::string>& by) override;
+
+private:
+    Result<std::optional<Recado>, DatabaseError> readRecado(const std::string& id);
+    // Runs `update` (whose last two parameters are the account and the id)
+    // as a numbered remote change, in one transaction.
+    Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const char* update,
+                                                        std::vector<SQLValue> parameters);
+
+    SqliteStorage& m_storage;
+    std::int64_t m_account;
+};
+
+} // namespace quaro::nuvem

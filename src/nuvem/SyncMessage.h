@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/Destino.h"
+#include "core/Recado.h"
+#include "core/Result.h"
+#include "core/Timestamp.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quaro::nuvem {
+
+// A recado as the desktop uploads it, or as the server returns a change:
+// the record plus the time of its last status change.
+struct RecadoCopy {
+    Recado recado;
+    Timestamp updatedAt = 0;
+};
+
+// The body of POST /api/sync.
+struct SyncRequest {
+    std::vector<Destino> destinos;
+    std::vector<RecadoCopy> recados;
+    std::vector<std::string> apagados;
+    std::int64_t cursor = 0; // what the desktop has applied; 0 for everything
+};
+
+// What a sync answers: the account's cursor and the remote changes the
+// desktop has not acknowledged yet.
+struct SyncReply {
+    std::int64_t cursor = 0;
+    std::vector<RecadoCopy> changes;
+};
+
+// Reads a sync body. Fails with a short Portuguese sentence that names the
+// first thing wrong; nothing of a refused body is applied.
+Result<SyncRequest, std::string> parseSyncRequest(std::string_view body);
+
+// {"cursor": n, "recados": [{id, status, atualizado_em, pego_por, pego_em,
+// resultado, resolvido_em}, ...]}, optional keys only when set.
+std::string syncReplyJson(const SyncReply& reply);
+
+// {"erro": message}
+std::string errorJson(std::string_view message);
+
+} // namespace quaro::nuvem

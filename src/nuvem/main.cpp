@@ -1,0 +1,56 @@
+// quaro-nuvem: wires the storage, the request handler and the HTTP server.
+#include "nuvem/HttpServer.h"
+#include "nuvem/NuvemOptions.h"
+#include "nuvem/PgStorage.h"
+#include "nuvem/RequestHandler.h"
+#include "nuvem/ServerLog.h"
+#include "nuvem/SqliteStorage.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace quaro::nuvem;
+
+int main(int argc, char** argv)
+{
+    auto options = NuvemOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
+        std::fprintf(stderr, "quaro-nuvem: %s\n%s", options.error().c_str(), NuvemOptions::usage());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(NuvemOptions::usage(), stdout);
+        return 0;
+    }
+
+    std::unique_ptr<AccountStorage> storage;
+    if (options->usesPostgres()) {
+        // The connection text may hold a password: it is never logged.
+        auto opened = PgStorage::open(options->database, options->server.threads);
+        if (!opened) {
+            serverLog("não abri o PostgreSQL: " + opened.error().description());
+            return 1;
+        }
+        storage = std::move(opened).value();
+    } else {
+        auto opened = SqliteStorage::open(options->database);
+        if (!opened) {
+            serverLog("não abri o banco " + options->database + ": " + opened.error().description());
+            return 1;
+        }
+        storage = std::move(opened).value();
+    }
+    RequestHandler handler(*storage, options->limits);
+    options->server.stopOnSignals = true;
+    HttpServer server(handler, options->server);
+    auto port = server.start();
+    if (!port) {
+        serverLog(port.error());
+        return 1;
+    }
+    serverLog("escutando em " + options->server.address + ":" + std::to_string(*port));
+    server.wait();
+    serverLog("parado");
+    return 0;
+}

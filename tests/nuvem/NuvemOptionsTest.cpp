@@ -1,0 +1,42 @@
+#include "nuvem/NuvemOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace quaro::nuvem {
+namespace {
+
+TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
+{
+    auto options = NuvemOptions::parse({"--listen", "[::1]:9000", "--database", "postgresql://q@db/quaro", "--threads",
+                                        "4", "--max-body", "2048", "--timeout", "5", "--auth-failures", "7",
+                                        "--tls-cert", "c.pem", "--tls-key", "k.pem", "--quiet"});
+    ASSERT_TRUE(options) << options.error();
+    EXPECT_EQ(options->server.address, "::1");
+    EXPECT_EQ(options->server.port, 9000);
+    EXPECT_TRUE(options->usesPostgres());
+    EXPECT_EQ(options->server.threads, 4u);
+    EXPECT_EQ(options->server.maxBody, 2048u);
+    EXPECT_EQ(options->server.timeout, std::chrono::seconds(5));
+    EXPECT_EQ(options->limits.failedAuthPerWindow, 7u);
+    EXPECT_EQ(options->server.keyFile, "k.pem");
+    EXPECT_FALSE(options->server.logRequests);
+
+    auto defaults = NuvemOptions::parse({});
+    ASSERT_TRUE(defaults);
+    EXPECT_EQ(defaults->server.address, "127.0.0.1"); // loopback unless told otherwise
+    EXPECT_FALSE(defaults->usesPostgres());
+
+    const std::vector<std::vector<std::string>> refused{
+        {"--listen", "8080"},   {"--listen", "h:99999"}, {"--threads", "0"},  {"--max-body", "1k"},
+        {"--timeout"},          {"--bogus", "1"},        {"--tls-cert", "c.pem"},
+    };
+    for (const auto& arguments : refused)
+        EXPECT_FALSE(NuvemOptions::parse(arguments)) << arguments.front();
+    // Every option is in the help text.
+    for (const char* name : {"--listen", "--tls-cert", "--tls-key", "--database", "--threads", "--max-body",
+                             "--timeout", "--auth-failures", "--quiet", "--help"})
+        EXPECT_NE(std::string(NuvemOptions::usage()).find(name), std::string::npos) << name;
+}
+
+} // namespace
+} // namespace quaro::nuvem

@@ -1,0 +1,317 @@
+#include "LoopbackClient.h"
+#include "PgCluster.h"
+
+#include "nuvem/HttpServer.h"
+#include "nuvem/PgStorage.h"
+#include "nuvem/RequestHandler.h"
+#include "nuvem/SqliteStorage.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace quaro::nuvem {
+namespace {
+
+using json = nlohmann::json;
+using test::Reply;
+
+const std::string secret = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJ0123456";
+
+json recadoUpload(const std::string& id, double updatedAt, const std::string& status = "pendente",
+                  const std::string& title = "Título")
+{
+    return {{"id", id},          {"criado_em", updatedAt}, {"duracao", 2.5},          {"titulo", title},
+            {"transcricao", "texto " + id}, {"destino_id", "D1"},     {"idioma", nullptr},      {"status", status},
+            {"pego_por", nullptr}, {"pego_em", nullptr},       {"resultado", nullptr},   {"resolvido_em", nullptr},
+            {"atualizado_em", updatedAt}};
+}
+
+json destinoUpload(const std::string& id, const std::string& name)
+{
+    return {{"id", id}, {"nome", name}, {"instrucao", "Faça " + name}, {"cor", "#112233"}, {"ordem", 0}};
+}
+
+// A quaro-nuvem on a loopback port over a fresh SQLite file, or over a
+// fresh database of a private PostgreSQL server: every case runs on both.
+class NuvemServerTest : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-nuvem-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        if (GetParam() == "postgres") {
+            test::PgCluster* cluster = test::PgCluster::instance();
+            if (!cluster)
+                GTEST_SKIP() << "sem PostgreSQL 15 (ou sem root para iniciá-lo)";
+            m_conninfo = cluster->freshDatabase();
+            auto storage = PgStorage::open(m_conninfo, 2);
+            ASSERT_TRUE(storage) << storage.error().description();
+            m_storage = std::move(storage).value();
+        } else {
+            auto storage = SqliteStorage::open(m_dir / "nuvem.sqlite");
+            ASSERT_TRUE(storage) << storage.error().description();
+            m_storage = std::move(storage).value();
+        }
+        m_handler.emplace(*m_storage, RequestHandler::Limits{3, std::chrono::seconds(600)});
+        HttpServer::Options options;
+        options.port = 0;
+        options.maxBody = 64 * 1024;
+        options.logRequests = false;
+        m_server.emplace(*m_handler, options);
+        auto port = m_server->start();
+        ASSERT_TRUE(port) << port.error();
+        m_port = *port;
+    }
+    void TearDown() override
+    {
+        m_server.reset();
+        m_handler.reset();
+        m_storage.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+
+    Reply sync(const json& body, const std::string& key = secret)
+    {
+        return test::request(m_port, "POST", "/api/sync", body.dump(),
+                             {{"Authorization", "Bearer " + key}, {"Content-Type", "application/json"}});
+    }
+    json syncOk(const json& body)
+    {
+        const Reply reply = sync(body);
+        EXPECT_EQ(reply.status, 200) << reply.body;
+        return json::parse(reply.body, nullptr, false);
+    }
+    Reply rpc(const std::string& method, const json& params, const std::string& session = "",
+              const std::string& key = secret)
+    {
+        std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", "application/json"},
+                                                                 {"Accept", "application/json, text/event-stream"}};
+        if (!session.empty())
+            headers.emplace_back("Mcp-Session-Id", session);
+        const json message{{"jsonrpc", "2.0"}, {"id", 7}, {"method", method}, {"params", params}};
+        return test::request(m_port, "POST", "/mcp/" + key, message.dump(), headers);
+    }
+    // The tool's text result, parsed; null when the call failed.
+    json tool(const std::string& name, const json& arguments, const std::string& session = "")
+    {
+        const Reply reply = rpc("tools/call", {{"name", name}, {"arguments", arguments}}, session);
+        const json result = json::parse(reply.body, nullptr, false)["result"];
+        if (result.is_null() || result["isError"] == true)
+            return nullptr;
+        return json::parse(result["content"][0]["text"].get<std::string>());
+    }
+
+    std::filesystem::path m_dir;
+    std::string m_conninfo;
+    std::unique_ptr<AccountStorage> m_storage;
+    std::optional<RequestHandler> m_handler;
+    std::optional<HttpServer> m_server;
+    std::uint16_t m_port = 0;
+};
+
+TEST_P(NuvemServerTest, RemoteClaimComesBackUntilAcknowledged)
+{
+    json first = syncOk({{"destinos", {destinoUpload("D1", "Tavlo")}},
+                         {"recados", {recadoUpload("R1", 100), recadoUpload("R2", 200)}},
+                         {"apagados", json::array()},
+                         {"cursor", 0}});
+    EXPECT_EQ(first, json::parse(R"({"cursor":0,"recados":[]})"));
+
+    const Reply init = rpc("initialize", {{"protocolVersion", "2025-06-18"}, {"clientInfo", {{"name", "Claude"}}}});
+    ASSERT_EQ(init.status, 200);
+    const std::string session = init.headers.at("mcp-session-id");
+    EXPECT_EQ(json::parse(rpc("tools/list", json::object(), session).body)["result"]["tools"].size(), 6u);
+
+    const json claimed = tool("recado_claim", {{"id", "R1"}}, session);
+    ASSERT_FALSE(claimed.is_null());
+    EXPECT_EQ(claimed["pego_por"], "Claude");
+    EXPECT_EQ(claimed["destino"]["nome"], "Tavlo");
+    EXPECT_EQ(tool("inbox_list", json::object())["total"], 1);
+
+    json changes = syncOk({{"cursor", 0}});
+    ASSERT_EQ(changes["recados"].size(), 1u);
+    EXPECT_EQ(changes["recados"][0]["id"], "R1");
+    EXPECT_EQ(changes["recados"][0]["status"], "pego");
+    EXPECT_EQ(changes["recados"][0]["pego_por"], "Claude");
+    EXPECT_GT(changes["recados"][0]["atualizado_em"].get<double>(), 100);
+    EXPECT_FALSE(changes["recados"][0].contains("resultado"));
+
+    // Until the desktop sends the new cursor the change keeps coming.
+    EXPECT_EQ(syncOk({{"cursor", 0}})["recados"].size(), 1u);
+    const json acknowledged = syncOk({{"cursor", changes["cursor"]}});
+    EXPECT_TRUE(acknowledged["recados"].empty());
+    // A cursor from another history gets everything again.
+    EXPECT_EQ(syncOk({{"cursor", 1e12}})["recados"].size(), 1u);
+}
+
+TEST_P(NuvemServerTest, LastWriterWinsPerRecado)
+{
+    // One request may carry a recado twice: applied in order.
+    syncOk({{"recados", {recadoUpload("R5", 120, "resolvido"), recadoUpload("R5", 100, "pego", "Outro")}}});
+    EXPECT_EQ(tool("recado_get", {{"id", "R5"}})["status"], "resolvido");
+    EXPECT_EQ(tool("recado_get", {{"id", "R5"}})["titulo"], "Outro");
+
+    syncOk({{"recados", {recadoUpload("R1", 100)}}});
+    ASSERT_FALSE(tool("recado_resolve", {{"id", "R1"}, {"resultado", "feito"}, {"cliente", "GPT"}}).is_null());
+
+    // An older desktop status loses, its content still lands, and the
+    // remote change is returned, not echoed back as a conflict.
+    json reply = syncOk({{"recados", {recadoUpload("R1", 150, "pendente", "Novo título")}}});
+    ASSERT_EQ(reply["recados"].size(), 1u);
+    EXPECT_EQ(reply["recados"][0]["status"], "resolvido");
+    EXPECT_EQ(reply["recados"][0]["resultado"], "feito");
+    json stored = tool("recado_get", {{"id", "R1"}});
+    EXPECT_EQ(stored["titulo"], "Novo título");
+    EXPECT_EQ(stored["status"], "resolvido");
+
+    // A newer desktop change wins and withdraws the remote one.
+    reply = syncOk({{"recados", {recadoUpload("R1", 4e9, "pendente")}}});
+    EXPECT_TRUE(reply["recados"].empty());
+    EXPECT_EQ(tool("recado_get", {{"id", "R1"}})["status"], "pendente");
+    // And a later remote change stamps past it even with this clock behind.
+    ASSERT_FALSE(tool("recado_claim", {{"id", "R1"}}).is_null());
+    reply = syncOk({{"cursor", 0}});
+    ASSERT_EQ(reply["recados"].size(), 1u);
+    EXPECT_GT(reply["recados"][0]["atualizado_em"].get<double>(), 4e9);
+    EXPECT_EQ(reply["recados"][0]["pego_por"], "IA");
+}
+
+TEST_P(NuvemServerTest, DestinosReplacedAndDeletionsApplied)
+{
+    syncOk({{"destinos", {destinoUpload("D1", "Tavlo"), destinoUpload("D2", "Casa")}},
+            {"recados", {recadoUpload("R1", 100), recadoUpload("R2", 200)}}});
+    syncOk({{"destinos", {destinoUpload("D3", "Obra")}}, {"apagados", {"R1", "desconhecido"}}});
+    EXPECT_EQ(tool("destinos_list", json::object()),
+              json::parse(R"({"destinos":[{"instrucao":"Faça Obra","nome":"Obra"}]})"));
+    EXPECT_TRUE(tool("recado_get", {{"id", "R1"}}).is_null());
+    const json r2 = tool("recado_get", {{"id", "R2"}});
+    EXPECT_TRUE(r2["destino"].is_null()); // its destino went with the old list
+    // Uploaded again after a deletion, a recado is back.
+    syncOk({{"recados", {recadoUpload("R1", 300)}}});
+    EXPECT_FALSE(tool("recado_get", {{"id", "R1"}}).is_null());
+}
+
+TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
+{
+    const std::string other = "ZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZZ_";
+    syncOk({{"recados", {recadoUpload("R1", 100)}}});
+    ASSERT_EQ(sync({{"recados", {recadoUpload("R9", 100)}}}, other).status, 200);
+    EXPECT_TRUE(tool("recado_get", {{"id", "R9"}}).is_null());
+
+    const auto del = [&](const std::string& key) {
+        return test::request(m_port, "DELETE", "/api/account", "", {{"Authorization", "Bearer " + key}}).status;
+    };
+    EXPECT_EQ(del(secret), 204);
+    EXPECT_EQ(del(secret), 404);
+    const Reply revoked = rpc("tools/list", json::object());
+    EXPECT_EQ(revoked.status, 401);
+    EXPECT_EQ(json::parse(revoked.body)["error"]["code"], -32001);
+    EXPECT_EQ(rpc("tools/list", json::object(), "", other).status, 200);
+}
+
+TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
+{
+    struct Case {
+        const char* name;
+        std::string method, path, body;
+        std::vector<std::pair<std::string, std::string>> headers;
+        int status;
+    };
+    const auto bearer = std::vector<std::pair<std::string, std::string>>{{"Authorization", "Bearer " + secret}};
+    const json badSecond = {{"recados", {recadoUpload("R1", 1), recadoUpload("R2", 1, "perdido")}}};
+    const std::vector<Case> cases{
+        {"truncated json", "POST", "/api/sync", "{\"cursor\":", bearer, 400},
+        {"not an object", "POST", "/api/sync", "[1]", bearer, 400},
+        {"wrong type", "POST", "/api/sync", R"({"recados":[{"id":1}]})", bearer, 400},
+        {"one bad recado", "POST", "/api/sync", badSecond.dump(), bearer, 400},
+        {"no bearer", "POST", "/api/sync", "{}", {}, 401},
+        {"basic scheme", "POST", "/api/sync", "{}", {{"Authorization", "Basic " + secret}}, 401},
+        {"get sync", "GET", "/api/sync", "", bearer, 405},
+        {"mcp stream", "GET", "/mcp/" + secret, "", {}, 405},
+        {"unknown path", "GET", "/x", "", {}, 404},
+        {"too large", "POST", "/api/sync", std::string(70 * 1024, ' '), bearer, 413},
+    };
+    for (const Case& c : cases) {
+        const Reply reply = test::request(m_port, c.method, c.path, c.body, c.headers);
+        EXPECT_EQ(reply.status, c.status) << c.name;
+        if (c.status != 413 && c.status != 405) {
+            EXPECT_TRUE(json::parse(reply.body, nullptr, false).contains("erro")) << c.name << ": " << reply.body;
+        }
+    }
+    // Nothing of the refused body was applied: no account was even created.
+    EXPECT_EQ(rpc("tools/list", json::object()).status, 401);
+}
+
+TEST_P(NuvemServerTest, McpTransportRules)
+{
+    syncOk({{"cursor", 0}});
+    const std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", "application/json"}};
+    const auto post = [&](const std::string& body) { return test::request(m_port, "POST", "/mcp/" + secret, body, headers); };
+    EXPECT_EQ(post(R"({"jsonrpc":"2.0","method":"notifications/initialized"})").status, 202);
+    const Reply parseError = post("{oops");
+    EXPECT_EQ(parseError.status, 400);
+    EXPECT_EQ(json::parse(parseError.body)["error"]["code"], -32700);
+    // Without a session the claimer is "IA"; a name given in initialize
+    // travels in the session id.
+    EXPECT_EQ(RequestHandler::clientName(RequestHandler::sessionId(std::string("Clá ude"))), "Clá ude");
+    EXPECT_EQ(RequestHandler::clientName(RequestHandler::sessionId(std::nullopt)), std::nullopt);
+    EXPECT_EQ(RequestHandler::clientName("qzz"), std::nullopt);
+}
+
+TEST_P(NuvemServerTest, RepeatedBadLinksAreThrottled)
+{
+    const std::string wrong = "wrongwrongwrongwrongwrongwrongwrongwrongwro";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(rpc("tools/list", json::object(), "", wrong).status, 401);
+    EXPECT_EQ(rpc("tools/list", json::object(), "", wrong).status, 429);
+    // Even a good link waits out the window from that address.
+    EXPECT_EQ(sync({{"cursor", 0}}).status, 429);
+}
+
+// Two instances on one PostgreSQL database serve one account as one.
+TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
+{
+    if (GetParam() != "postgres")
+        GTEST_SKIP() << "só o PostgreSQL serve várias instâncias";
+    auto second = PgStorage::open(m_conninfo, 2);
+    ASSERT_TRUE(second) << second.error().description();
+    RequestHandler handler(**second, RequestHandler::Limits{});
+    HttpServer::Options options;
+    options.port = 0;
+    options.logRequests = false;
+    HttpServer server(handler, options);
+    auto port = server.start();
+    ASSERT_TRUE(port) << port.error();
+
+    syncOk({{"recados", {recadoUpload("R1", 100), recadoUpload("R2", 100)}}});
+    // Claims through the other instance, one after the other and at once.
+    const json claim{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/call"},
+                     {"params", {{"name", "recado_claim"}, {"arguments", {{"id", "R1"}}}}}};
+    std::vector<std::thread> claims;
+    for (int i = 0; i < 4; ++i)
+        claims.emplace_back([&] { test::request(*port, "POST", "/mcp/" + secret, claim.dump()); });
+    for (std::thread& t : claims)
+        t.join();
+    ASSERT_FALSE(tool("recado_resolve", {{"id", "R2"}, {"resultado", "ok"}}).is_null());
+
+    const json reply = syncOk({{"cursor", 0}});
+    EXPECT_EQ(reply["cursor"], 5);
+    ASSERT_EQ(reply["recados"].size(), 2u);
+    EXPECT_EQ(reply["recados"][0]["id"], "R1");
+    EXPECT_EQ(reply["recados"][1]["id"], "R2");
+    const Reply viaSecond = test::request(*port, "POST", "/api/sync", json{{"cursor", 5}}.dump(),
+                                          {{"Authorization", "Bearer " + secret}});
+    EXPECT_EQ(json::parse(viaSecond.body)["recados"].size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerTest, ::testing::Values("sqlite", "postgres"),
+                         [](const auto& info) { return info.param; });
+
+} // namespace
+} // namespace quaro::nuvem
