@@ -161,15 +161,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {"recording", "paused", "recording", "idle"}, {}, 0, false},
         PhaseCase{"UnderSixTenthsFilesNothing", [](CaptureFlowTest& t) { t.record(0.59); }, {"recording", "idle"}, {}, 0,
                   false},
-        PhaseCase{"SentShowsTheSelectedDestino", [](CaptureFlowTest& t) { t.record(0.6); },
-                  {"recording", "sent:Tavlo"}, {2400}, 1, true},
-        PhaseCase{"SentWithoutDestinoShowsCaixa",
+        PhaseCase{"ToggledTwiceIsSent",
                   [](CaptureFlowTest& t) {
-                      t.select(std::nullopt);
+                      t.device.secondsValue = 0.6;
                       t.flow->toggleRecording();
                       t.flow->toggleRecording();
                   },
-                  {"recording", "sent:Caixa"}, {2400}, 1, true},
+                  {"recording", "sent:Tavlo"}, {2400}, 1, true},
         PhaseCase{"StartFails",
                   [](CaptureFlowTest& t) {
                       t.device.startError = RecorderError::noMicrophone();

@@ -115,8 +115,6 @@ TEST(RecadoListModel, RolesShowTheRecadoAsTheInterfaceNeedsIt)
     r.claimedBy = "claude-ai";
     model.setRecados({r}, {});
     const QModelIndex row = model.index(0);
-    const auto names = model.roleNames();
-    EXPECT_EQ(names.value(RecadoListModel::StatusLabelRole), QByteArray("statusLabel"));
     EXPECT_EQ(row.data(RecadoListModel::StatusRole).toString(), QStringLiteral("pego"));
     EXPECT_EQ(row.data(RecadoListModel::StatusLabelRole).toString(), QStringLiteral("Pego pela IA"));
     EXPECT_EQ(row.data(RecadoListModel::DurationTextRole).toString(), QStringLiteral("1:05"));
