@@ -505,10 +505,3 @@ TEST_F(CaptureFlowTest, MicrophonesFollowTheDevices)
     flow->switchMicrophone("mic-a"); // nothing to hand it to
     EXPECT_EQ(device.calls, (std::vector<std::string>{"start:mic-b", "switch:default", "stop"}));
 }
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

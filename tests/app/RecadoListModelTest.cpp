@@ -28,14 +28,6 @@ std::vector<Recado> recados(std::initializer_list<const char*> ids)
     return list;
 }
 
-QStringList ids(const RecadoListModel& model)
-{
-    QStringList out;
-    for (int row = 0; row < model.rowCount(); ++row)
-        out << model.index(row).data(RecadoListModel::IdRole).toString();
-    return out;
-}
-
 struct Signals {
     explicit Signals(RecadoListModel& model)
         : inserted(&model, &QAbstractItemModel::rowsInserted), removed(&model, &QAbstractItemModel::rowsRemoved),

@@ -5,6 +5,7 @@
 #include "app/CloudLink.h"
 #include "app/LaunchAtLogin.h"
 #include "app/Preferences.h"
+#include "app/RecadoListModel.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "support/QtSupport.h"
@@ -41,6 +42,15 @@ T take(Result<T, E> result)
 }
 
 inline QuaroStore openStore() { return take(QuaroStore::open(QuaroPaths::databaseURL())); }
+
+// The ids a recado list shows, top to bottom.
+inline QStringList ids(const RecadoListModel& model)
+{
+    QStringList out;
+    for (int row = 0; row < model.rowCount(); ++row)
+        out << model.index(row).data(RecadoListModel::IdRole).toString();
+    return out;
+}
 
 // Cloud mode switched on, counting the syncs asked for.
 class CountingCloudLink final : public CloudLink {
