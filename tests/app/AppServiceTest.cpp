@@ -1,12 +1,14 @@
 // The single-instance rule over the private session bus: the test process is
 // the running application; the helper program SecondLaunch is a later
 // `quaro` launch.
-#include "PlatformTest.h"
+#include "support/QtSupport.h"
 
 #include "app/AppService.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -27,7 +29,7 @@ Launch run(const QString& program, const QStringList& arguments, const QString& 
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
     process.start(program, arguments);
-    const bool ended = waitUntil([&] { return process.state() == QProcess::NotRunning; });
+    const bool ended = waitFor([&] { return process.state() == QProcess::NotRunning; });
     EXPECT_TRUE(ended) << program.toStdString();
     if (!ended)
         process.kill();
@@ -77,7 +79,7 @@ TEST_F(AppServiceTest, SecondLaunchHandsItsRequestToTheRunningInstance)
         calls.clear();
         const Launch second = launch(row.arguments, folder.path());
         EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
-        EXPECT_TRUE(waitUntil([&] { return !calls.isEmpty(); }));
+        EXPECT_TRUE(waitFor([&] { return !calls.isEmpty(); }));
         EXPECT_EQ(calls, QStringList{row.call});
     }
 

@@ -1,6 +1,6 @@
 // The desktop-portal hot key against the fake portal of tests/support on
 // the private session bus: the calls it makes, and the activations it hears.
-#include "PlatformTest.h"
+#include "support/QtSupport.h"
 
 #include "app/HotKeyPortal.h"
 
@@ -10,6 +10,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -21,7 +24,7 @@ public:
     bool start()
     {
         m_process.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(QUARO_TEST_SUPPORT_DIR "/fake_portal.py")});
-        return waitUntil([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; })
+        return waitFor([&] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; })
             && m_process.readLine().trimmed() == "ready";
     }
     void activate(const QString& shortcut) { m_control.call(QStringLiteral("Activate"), shortcut); }
@@ -79,7 +82,7 @@ TEST(HotKeyPortalTest, BindsTheShortcutInASessionOfItsOwnAndHearsOnlyIt)
     fake.activateIn(session + QStringLiteral("x"), shortcut[QLatin1String("id")].toString());
     fake.activate(QStringLiteral("outro"));
     fake.activate(shortcut[QLatin1String("id")].toString());
-    ASSERT_TRUE(waitUntil([&] { return presses > 0; }));
+    ASSERT_TRUE(waitFor([&] { return presses > 0; }));
     EXPECT_EQ(presses, 1);
 
     // A new combination closes the old session first; a declined one leaves none.

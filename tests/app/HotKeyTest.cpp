@@ -1,9 +1,12 @@
 // The X11 hot key on a private Xvfb display, pressed with xdotool (XTEST),
 // with a second X client standing in for another application.
-#include "PlatformTest.h"
+#include "support/QtSupport.h"
 
 #include "app/HotKey.h"
 
+#include <QProcess>
+
+#include <gtest/gtest.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 
@@ -14,6 +17,9 @@ using namespace quaro;
 using namespace quaro::testing;
 
 namespace {
+
+// Types on the private display as the user would (XTEST).
+bool xdotool(const QStringList& arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0; }
 
 class HotKeyTest : public ::testing::Test {
 protected:
@@ -27,7 +33,7 @@ protected:
             ASSERT_TRUE(xdotool({QStringLiteral("key"), key}));
         const int before = presses;
         ASSERT_TRUE(xdotool({QStringLiteral("key"), probe}));
-        ASSERT_TRUE(waitUntil([&] { return presses > before; }));
+        ASSERT_TRUE(waitFor([&] { return presses > before; }));
     }
 
     HotKey hotKey;
@@ -78,7 +84,7 @@ TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
 
     // Held past the auto-repeat delay: X repeats the key, the hot key fires once.
     ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("alt+space")}));
-    ASSERT_TRUE(waitUntil([&] { return presses == 4; }));
+    ASSERT_TRUE(waitFor([&] { return presses == 4; }));
     ASSERT_TRUE(xdotool({QStringLiteral("sleep"), QStringLiteral("1.5"), QStringLiteral("keyup"), QStringLiteral("alt+space")}));
     pressThenProbe({}, QStringLiteral("alt+space"));
     EXPECT_EQ(presses, 5);

@@ -36,7 +36,7 @@ TEST(LaunchAtLogin, ExecLineNamesTheExecutableWhateverItsCharacters)
 TEST(LaunchAtLogin, EnabledExactlyWhileTheEntryRunsThisExecutable)
 {
     TestHome home;
-    const QString entry = home.path(QStringLiteral("autostart/quaro.desktop"));
+    const QString entry = home.configPath("autostart/quaro.desktop");
     ASSERT_EQ(LaunchAtLogin::defaultEntryPath(), entry);
     LaunchAtLogin login(QStringLiteral("/opt/Quaro App/quaro"), entry);
     EXPECT_FALSE(login.isEnabled());
@@ -58,7 +58,6 @@ TEST(LaunchAtLogin, PreferenceReadsTheEntryAndLeavesItAloneWhenUnchanged)
     TestHome home;
     const QString exe = QStringLiteral("/opt/quaro/bin/quaro");
     const QString entry = LaunchAtLogin::defaultEntryPath();
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(entry).absolutePath()));
     const QByteArray handWritten = "# mine\n[Desktop Entry]\nType=Application\nExec = /opt/quaro/bin/quaro %U\n";
     ASSERT_TRUE(writeAll(entry, handWritten));
 
@@ -79,7 +78,7 @@ TEST(LaunchAtLogin, PreferenceReadsTheEntryAndLeavesItAloneWhenUnchanged)
 TEST(LaunchAtLogin, FailureKeepsTheAssignedValue)
 {
     TestHome home;
-    ASSERT_TRUE(writeAll(home.path(QStringLiteral("autostart")), "not a folder"));
+    ASSERT_TRUE(writeAll(home.configPath("autostart"), "not a folder"));
     const auto prefs = home.preferences();
     QSignalSpy changed(prefs.get(), &Preferences::launchAtLoginChanged);
     prefs->setLaunchAtLogin(true);

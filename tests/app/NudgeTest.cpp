@@ -1,7 +1,7 @@
 // The recado notification against the fake notification server of
 // tests/support on the private session bus: what reaches the server, and
 // what each answer of the user does.
-#include "PlatformTest.h"
+#include "support/QtSupport.h"
 
 #include "app/Nudge.h"
 
@@ -18,6 +18,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUrlQuery>
+
+#include <gtest/gtest.h>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -37,7 +39,7 @@ public:
     }
     QJsonObject waitForCall(int index)
     {
-        waitUntil([&] { return calls().size() > m_base + index; });
+        waitFor([&] { return calls().size() > m_base + index; });
         return calls().at(m_base + index).toObject();
     }
     void click(uint notification, const QString& action) { m_control.call(QStringLiteral("InvokeAction"), notification, action); }
@@ -48,14 +50,6 @@ private:
                              QStringLiteral("app.quaro.test.Notifications")};
     int m_base;
 };
-
-void writeFile(const QString& path, const QByteArray& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
 
 class NudgeTest : public ::testing::Test {
 protected:
@@ -71,9 +65,9 @@ protected:
     QString applications() const { return home.filePath(QStringLiteral("applications")); }
     void installClaude(const QString& fileName, const QByteArray& extra = {})
     {
-        writeFile(applications() + QLatin1Char('/') + fileName,
-                  "[Desktop Entry]\nType=Application\nName=Claude\nExec=/bin/sh -c \"echo started > '"
-                      + home.filePath(QStringLiteral("started")).toUtf8() + "'\" %U\n" + extra);
+        ASSERT_TRUE(writeAll(applications() + QLatin1Char('/') + fileName,
+                             "[Desktop Entry]\nType=Application\nName=Claude\nExec=/bin/sh -c \"echo started > '"
+                                 + home.filePath(QStringLiteral("started")).toUtf8() + "'\" %U\n" + extra));
     }
     static Recado recado(const std::string& id, const std::string& title)
     {
@@ -138,13 +132,13 @@ TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
     // click is on ours; signals arrive in order.
     server.click(id + 100, QStringLiteral("quaro.chatgpt"));
     server.click(id, QStringLiteral("default"));
-    ASSERT_TRUE(waitUntil([&] { return inboxOpened > 0; }));
+    ASSERT_TRUE(waitFor([&] { return inboxOpened > 0; }));
     EXPECT_EQ(inboxOpened, 1);
     EXPECT_TRUE(opened.isEmpty());
 
     server.click(id, QStringLiteral("quaro.chatgpt"));
     server.click(id, QStringLiteral("quaro.claude-web"));
-    ASSERT_TRUE(waitUntil([&] { return opened.size() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return opened.size() == 2; }));
     EXPECT_EQ(opened[0].toString(QUrl::FullyEncoded).section(QLatin1Char('?'), 0, 0), QStringLiteral("https://chat.example/"));
     EXPECT_EQ(opened[1].toString(QUrl::FullyEncoded).section(QLatin1Char('?'), 0, 0), QStringLiteral("https://claude.example/new"));
     for (const QUrl& url : opened) {
@@ -156,8 +150,8 @@ TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
     }
 
     server.click(id, QStringLiteral("quaro.claude"));
-    ASSERT_TRUE(waitUntil([&] { return QGuiApplication::clipboard()->text() == prompt; }));
-    EXPECT_TRUE(waitUntil([&] { return QFile::exists(home.filePath(QStringLiteral("started"))); }));
+    ASSERT_TRUE(waitFor([&] { return QGuiApplication::clipboard()->text() == prompt; }));
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(home.filePath(QStringLiteral("started"))); }));
 
     // Closed: forgotten. A later notification proves the click was read.
     server.close(id);
@@ -165,7 +159,7 @@ TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
     nudge.recadoReady(recado("B", "y"), std::nullopt);
     const auto next = static_cast<uint>(server.waitForCall(1)["id"].toInt());
     server.click(next, QStringLiteral("default"));
-    ASSERT_TRUE(waitUntil([&] { return inboxOpened > 1; }));
+    ASSERT_TRUE(waitFor([&] { return inboxOpened > 1; }));
     EXPECT_EQ(inboxOpened, 2);
     EXPECT_EQ(opened.size(), 2);
 }
@@ -214,16 +208,16 @@ TEST(ClaudeDesktopEntryTest, FoundByFileNameOrWindowClass)
     };
     for (const auto& row : rows) {
         QTemporaryDir folder;
-        writeFile(folder.filePath(QString::fromLatin1(row.file)), "[Desktop Entry]\nName=Claude\n" + row.entry);
+        ASSERT_TRUE(writeAll(folder.filePath(QString::fromLatin1(row.file)), "[Desktop Entry]\nName=Claude\n" + row.entry));
         const auto entry = ClaudeDesktopEntry::find({folder.path()});
         EXPECT_EQ(entry.has_value(), row.found) << row.file << " " << row.entry.toStdString();
     }
 
     QTemporaryDir user, system;
-    writeFile(user.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\nHidden=true\n");
-    writeFile(system.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\n");
-    writeFile(system.filePath(QStringLiteral("x/claude-desktop.desktop")),
-              "[Desktop Entry]\nType=Application\nExec=\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% %F\n");
+    ASSERT_TRUE(writeAll(user.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\nHidden=true\n"));
+    ASSERT_TRUE(writeAll(system.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\n"));
+    ASSERT_TRUE(writeAll(system.filePath(QStringLiteral("x/claude-desktop.desktop")),
+                         "[Desktop Entry]\nType=Application\nExec=\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% %F\n"));
     const auto entry = ClaudeDesktopEntry::find({user.path(), system.path()});
     ASSERT_TRUE(entry.has_value()); // the user's hidden claude.desktop masks the system's
     EXPECT_EQ(entry->id(), QStringLiteral("x-claude-desktop.desktop"));

@@ -9,27 +9,6 @@ using namespace quaro::testing;
 
 namespace {
 
-TEST(Preferences, FreshInstallReadsTheDefaults)
-{
-    TestHome home;
-    const auto prefs = home.preferences();
-    EXPECT_EQ(prefs->selectedMicID(), QString());
-    EXPECT_EQ(prefs->selectedDestinoID(), QString());
-    EXPECT_FALSE(prefs->alwaysShowWidget());
-    EXPECT_TRUE(prefs->showInDock());
-    EXPECT_EQ(prefs->hotKeyPreset(), HotKeyPreset::optionSpace);
-    EXPECT_EQ(prefs->hotKeyLabel(), QStringLiteral("Alt Espaço"));
-    EXPECT_EQ(prefs->languageID(), QStringLiteral("pt-BR"));
-    EXPECT_TRUE(prefs->keepAudio());
-    EXPECT_TRUE(prefs->nudgeEnabled());
-    EXPECT_FALSE(prefs->onboardingDone());
-    EXPECT_FALSE(prefs->launchAtLogin());
-    EXPECT_EQ(prefs->settingsTab(), QStringLiteral("geral"));
-    EXPECT_FALSE(prefs->autoEnabled());
-    EXPECT_EQ(prefs->autoInterval(), 60);
-    EXPECT_FALSE(prefs->autoLastRun());
-}
-
 TEST(Preferences, EveryChoiceSurvivesARestart)
 {
     TestHome home;
@@ -73,34 +52,40 @@ TEST(Preferences, EveryChoiceSurvivesARestart)
     EXPECT_EQ(home.preferences()->selectedMicID(), QString());
 }
 
-// Values edited by hand or left by other programs: anything that is not
-// exactly a boolean, a number or a known preset reads as the default.
-TEST(Preferences, UnreadableValuesGiveTheDefaults)
+// A fresh install reads the defaults; so do values edited by hand or left by
+// other programs: anything that is not exactly a boolean, a number or a known
+// preset.
+TEST(Preferences, FreshOrUnreadableValuesGiveTheDefaults)
 {
-    TestHome home;
-    ASSERT_TRUE(QDir().mkpath(home.path(QStringLiteral("Quaro"))));
-    ASSERT_TRUE(writeAll(home.settingsFile(), "[General]\n"
-                                              "hotKey=foo\n"
-                                              "showInDock=0\n"
-                                              "keepAudio=yes\n"
-                                              "nudgeEnabled=\n"
-                                              "alwaysShowWidget=TRUE\n"
-                                              "onboardingDone=1, 2\n"
-                                              "languageID=\n"
-                                              "autoEnabled=on\n"
-                                              "autoInterval=sixty\n"
-                                              "autoLastRun=yesterday\n"));
-    const auto prefs = home.preferences();
-    EXPECT_EQ(prefs->hotKeyPreset(), HotKeyPreset::optionSpace);
-    EXPECT_TRUE(prefs->showInDock());
-    EXPECT_TRUE(prefs->keepAudio());
-    EXPECT_TRUE(prefs->nudgeEnabled());
-    EXPECT_FALSE(prefs->alwaysShowWidget());
-    EXPECT_FALSE(prefs->onboardingDone());
-    EXPECT_EQ(prefs->languageID(), QStringLiteral("pt-BR"));
-    EXPECT_FALSE(prefs->autoEnabled());
-    EXPECT_EQ(prefs->autoInterval(), 60);
-    EXPECT_FALSE(prefs->autoLastRun());
+    TestHome fresh, edited;
+    ASSERT_TRUE(writeAll(edited.settingsFile(), "[General]\n"
+                                                "hotKey=foo\n"
+                                                "showInDock=0\n"
+                                                "keepAudio=yes\n"
+                                                "nudgeEnabled=\n"
+                                                "alwaysShowWidget=TRUE\n"
+                                                "onboardingDone=1, 2\n"
+                                                "languageID=\n"
+                                                "autoEnabled=on\n"
+                                                "autoInterval=sixty\n"
+                                                "autoLastRun=yesterday\n"));
+    for (const auto& prefs : {fresh.preferences(), edited.preferences()}) {
+        EXPECT_EQ(prefs->selectedMicID(), QString());
+        EXPECT_EQ(prefs->selectedDestinoID(), QString());
+        EXPECT_EQ(prefs->hotKeyPreset(), HotKeyPreset::optionSpace);
+        EXPECT_EQ(prefs->hotKeyLabel(), QStringLiteral("Alt Espaço"));
+        EXPECT_TRUE(prefs->showInDock());
+        EXPECT_TRUE(prefs->keepAudio());
+        EXPECT_TRUE(prefs->nudgeEnabled());
+        EXPECT_FALSE(prefs->alwaysShowWidget());
+        EXPECT_FALSE(prefs->onboardingDone());
+        EXPECT_FALSE(prefs->launchAtLogin());
+        EXPECT_EQ(prefs->languageID(), QStringLiteral("pt-BR"));
+        EXPECT_EQ(prefs->settingsTab(), QStringLiteral("geral"));
+        EXPECT_FALSE(prefs->autoEnabled());
+        EXPECT_EQ(prefs->autoInterval(), 60);
+        EXPECT_FALSE(prefs->autoLastRun());
+    }
 }
 
 // An assignment is stored before anyone hears of it; the same value, or a

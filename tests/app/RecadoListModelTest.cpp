@@ -28,14 +28,6 @@ std::vector<Recado> recados(std::initializer_list<const char*> ids)
     return list;
 }
 
-QStringList ids(const RecadoListModel& model)
-{
-    QStringList out;
-    for (int row = 0; row < model.rowCount(); ++row)
-        out << model.index(row).data(RecadoListModel::IdRole).toString();
-    return out;
-}
-
 struct Signals {
     explicit Signals(RecadoListModel& model)
         : inserted(&model, &QAbstractItemModel::rowsInserted), removed(&model, &QAbstractItemModel::rowsRemoved),
@@ -115,8 +107,6 @@ TEST(RecadoListModel, RolesShowTheRecadoAsTheInterfaceNeedsIt)
     r.claimedBy = "claude-ai";
     model.setRecados({r}, {});
     const QModelIndex row = model.index(0);
-    const auto names = model.roleNames();
-    EXPECT_EQ(names.value(RecadoListModel::StatusLabelRole), QByteArray("statusLabel"));
     EXPECT_EQ(row.data(RecadoListModel::StatusRole).toString(), QStringLiteral("pego"));
     EXPECT_EQ(row.data(RecadoListModel::StatusLabelRole).toString(), QStringLiteral("Pego pela IA"));
     EXPECT_EQ(row.data(RecadoListModel::DurationTextRole).toString(), QStringLiteral("1:05"));

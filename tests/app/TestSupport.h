@@ -3,31 +3,11 @@
 // Drives the asynchronous recorder from a test: its completions arrive
 // through the Qt event loop of the thread that created it.
 #include "media/Fixtures.h"
+#include "support/QtSupport.h"
 
 #include "app/Recorder.h"
 
-#include <QCoreApplication>
-#include <QThread>
-
-#include <chrono>
-#include <functional>
-#include <thread>
-
 namespace quaro::testing {
-
-inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-inline bool onMainThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
 
 // Starts and waits for the completion; the error, if any.
 inline std::optional<RecorderError> start(Recorder& recorder, std::optional<std::string> microphone,

@@ -69,28 +69,15 @@ export function destinoIds(db) {
   return ids;
 }
 
-// Inserts a recado; every column may be overridden. Returns its id.
+// Inserts a recado; every column may be given, the others are NULL or the
+// table's default. Returns its id.
 export function insertRecado(db, fields = {}) {
   const row = {
-    id: randomUUID().toUpperCase(),
-    created_at: 1750255387,
-    duration: 3,
-    audio_path: null,
-    transcript: 'uma fala',
-    title: 'Uma fala',
-    destino_id: null,
-    status: 'pendente',
-    claimed_by: null,
-    claimed_at: null,
-    result: null,
-    resolved_at: null,
-    language: null,
-    ...fields,
+    id: randomUUID().toUpperCase(), created_at: 1750255387, duration: 3, transcript: 'uma fala', title: 'Uma fala',
+    status: 'pendente', ...fields,
   };
-  db.prepare(`INSERT INTO recado(id, created_at, duration, audio_path, transcript, title, destino_id, status,
-                claimed_by, claimed_at, result, resolved_at, language)
-              VALUES (@id, @created_at, @duration, @audio_path, @transcript, @title, @destino_id, @status,
-                @claimed_by, @claimed_at, @result, @resolved_at, @language)`).run(row);
+  const columns = Object.keys(row);
+  db.prepare(`INSERT INTO recado(${columns.join(', ')}) VALUES (${columns.map((c) => `@${c}`).join(', ')})`).run(row);
   return row.id;
 }
 

@@ -90,11 +90,10 @@ test('recado_resolve: result stored whole, resolver rules, resolving again, refu
   row = recadoRow(db, fresh);
   assert.ok(Math.abs(row.claimed_at - row.resolved_at) < 1);
 
-  assert.equal((await call(client, 'recado_resolve', { resultado: 'x' })).text, 'Falta o id.');
-  assert.equal((await call(client, 'recado_resolve', {})).text, 'Falta o id.');
-  assert.equal((await call(client, 'recado_resolve', { id: fresh })).text, 'Falta o resultado.');
-  assert.equal((await call(client, 'recado_resolve', { id: fresh, resultado: '' })).text, 'Falta o resultado.');
-  assert.equal((await call(client, 'recado_resolve', { id: fresh, resultado: 5 })).text, 'Falta o resultado.');
+  for (const [args, text] of [[{ resultado: 'x' }, 'Falta o id.'], [{ id: fresh }, 'Falta o resultado.'],
+    [{ id: fresh, resultado: '' }, 'Falta o resultado.'], [{ id: fresh, resultado: 5 }, 'Falta o resultado.']]) {
+    assert.equal((await call(client, 'recado_resolve', args)).text, text);
+  }
   for (const status of ['transcrevendo', 'falhou']) {
     const other = insertRecado(db, { status });
     assert.equal((await call(client, 'recado_resolve', { id: other, resultado: 'x' })).text, resolveRefused(other));
@@ -115,17 +114,11 @@ test('without a client name: claims by "IA", resolutions keep the earlier claime
     tool(1, 'recado_claim', { id: a }),
     tool(2, 'recado_resolve', { id: b, resultado: 'feito' }),
     rpc(3, 'initialize', { clientInfo: { name: 'Claude Code' } }),
-    rpc(4, 'initialize', { protocolVersion: '2025-06-18' }), // no clientInfo: the name stays
-    tool(5, 'recado_claim', { id: c }),
-    rpc(6, 'initialize', { clientInfo: { version: '1' } }), // a clientInfo without name clears it
-    tool(7, 'recado_claim', { id: c }),
+    tool(4, 'recado_claim', { id: c }),
   ].join('\n') + '\n';
   const replies = replyLines((await runRaw(home, input)).stdout).map((l) => JSON.parse(l));
-  assert.equal(replies.length, 7);
-  assert.equal(JSON.parse(replies[0].result.content[0].text).pego_por, 'IA');
-  assert.equal(JSON.parse(replies[1].result.content[0].text).pego_por, 'Cursor');
-  assert.equal(JSON.parse(replies[4].result.content[0].text).pego_por, 'Claude Code');
-  assert.equal(JSON.parse(replies[6].result.content[0].text).pego_por, 'IA');
+  const claimers = replies.filter((r) => r.id !== 3).map((r) => JSON.parse(r.result.content[0].text).pego_por);
+  assert.deepEqual(claimers, ['IA', 'Cursor', 'Claude Code']);
   assert.equal(recadoRow(db, b).claimed_by, 'Cursor');
 });
 

@@ -3,9 +3,7 @@
 #include "Fixtures.h"
 
 #include "media/AacWriter.h"
-
-#include <csignal>
-#include <sys/resource.h>
+#include "support/FileSizeLimit.h"
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -19,21 +17,17 @@ TEST(AacWriterTest, FailuresNameTheFileAndAFullDiskShowsWithinSecondsNotOnlyAtCl
 
     auto writer = AacWriter::create(dir / "b.m4a");
     ASSERT_TRUE(writer.ok()) << writer.error().description;
-    // A file-size limit stands in for a full disk.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit small = previous;
-    small.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::vector<float> noise(48000);
     for (std::size_t i = 0; i < noise.size(); ++i)
         noise[i] = float((i * 7919) % 2000) / 1000.0f - 1.0f;
     int failedAt = -1;
-    for (int second = 0; second < 10 && failedAt < 0; ++second)
-        if (!writer.value()->write(noise.data(), noise.size()).ok())
-            failedAt = second;
-    setrlimit(RLIMIT_FSIZE, &previous);
+    {
+        FileSizeLimit fullDisk(16 * 1024);
+        ASSERT_TRUE(fullDisk.ok());
+        for (int second = 0; second < 10 && failedAt < 0; ++second)
+            if (!writer.value()->write(noise.data(), noise.size()).ok())
+                failedAt = second;
+    }
     EXPECT_GE(failedAt, 0);
     EXPECT_LE(failedAt, 4);
     EXPECT_FALSE(writer.value()->close().ok());

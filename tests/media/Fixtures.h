@@ -1,10 +1,11 @@
 #pragma once
 
-// Helpers shared by the media tests: a private temporary folder per test and
-// audio fixtures made on the spot with the command-line tools (ffmpeg, sox,
-// opusenc, espeak-ng), so no binary file lives in the repository.
+// Helpers shared by the media tests: audio fixtures made on the spot with the
+// command-line tools (ffmpeg, sox, opusenc, espeak-ng), so no binary file
+// lives in the repository. Temporary folders come from tests/support.
 
 #include "media/Log.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,34 +18,10 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace quaro::testing {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-media-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp");
-        m_path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 inline std::string quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 

@@ -1,0 +1,59 @@
+// quaro-mcp as a process: how it ends, what reaches stderr, and what only raw
+// bytes can show. The line rules themselves (framing, ids, CRLF, lines that
+// are not requests) are tables in the unit tests of tests/mcp.
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { test } from 'node:test';
+
+import { privateHome, replyLines, rpc, runRaw, strayStderr } from './helpers.mjs';
+
+test('a raw session: ids as spelled, bad bytes, unknown methods, protocol versions, exit 0 at EOF', async (t) => {
+  const home = privateHome(t);
+  const input = Buffer.concat([
+    Buffer.from([
+      '{"jsonrpc":"2.0","id": 1.50 ,"method":"ping"}\r',
+      rpc(2, 'resources/read'),
+      '{"jsonrpc":"2.0","id":3,"method":7}',
+      rpc(4, 'tools/call', { name: 3 }),
+      rpc(5, 'initialize', { protocolVersion: '1999-01-01' }),
+      rpc(6, 'initialize', { protocolVersion: 20250618 }),
+      '{"jsonrpc":"2.0","method":"notifications/initialized"}',
+      '{"jsonrpc":"2.0","id":"a',
+    ].join('\n')),
+    Buffer.from([0xff, 0xc3]),
+    Buffer.from('","method":"ping"}'), // no line feed before EOF
+  ]);
+  const run = await runRaw(home, input);
+  assert.equal(run.code, 0);
+  assert.deepEqual(strayStderr(run.stderr), []);
+  const lines = replyLines(run.stdout);
+  assert.equal(lines[0], '{"jsonrpc":"2.0","id":1.50,"result":{}}');
+  const replies = lines.map((l) => JSON.parse(l));
+  assert.deepEqual(replies[1].error, { code: -32601, message: 'Método não suportado: resources/read' });
+  assert.deepEqual(replies[2].error, { code: -32601, message: 'Método não suportado: ' });
+  assert.deepEqual(replies[3].error, { code: -32602, message: 'Falta o nome da ferramenta' });
+  assert.equal(replies[4].result.protocolVersion, '1999-01-01');
+  assert.equal(replies[5].result.protocolVersion, '2025-06-18');
+  assert.deepEqual(replies[6], { jsonrpc: '2.0', id: 'a\uFFFD\uFFFD', result: {} });
+  assert.equal(replies.length, 7);
+});
+
+test('an inbox that cannot be opened: exit 1, one log line, nothing on stdout, the file left as it was', async (t) => {
+  const home = privateHome(t);
+  const file = path.join(home.dir, 'plain-file');
+  fs.writeFileSync(file, 'not a folder');
+  const noFolder = await runRaw(home, rpc(1, 'ping') + '\n', { env: { ...home.env, XDG_DATA_HOME: path.join(file, 'data') } });
+  assert.equal(noFolder.code, 1);
+  assert.equal(noFolder.stdout.length, 0);
+  assert.match(noFolder.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Não abri o banco: .+\n$/);
+
+  fs.mkdirSync(path.dirname(home.databasePath), { recursive: true });
+  const garbage = Buffer.alloc(8192, 0x5a);
+  fs.writeFileSync(home.databasePath, garbage);
+  const notDatabase = await runRaw(home, rpc(1, 'ping') + '\n');
+  assert.equal(notDatabase.code, 1);
+  assert.equal(notDatabase.stdout.length, 0);
+  assert.match(notDatabase.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Erro no banco: file is not a database\n$/);
+  assert.deepEqual(fs.readFileSync(home.databasePath), garbage);
+});
