@@ -18,13 +18,14 @@ from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
 
 QUARO, QUARO_MCP, GLYPH_TOOL, OUT = sys.argv[1:5]
 
+# Oldest first: the panel shows the last three.
 RECADOS = [
-    ("pendente", "Revisar as metas do trimestre com o time de produto e atualizar o roadmap público"),
+    ("transcrevendo", "Transcrevendo…"),
+    ("falhou", ""),
+    ("pendente", "Lembrete: ligar para o João às 15h"),
     ("pego", "Ideia: integração com calendário"),
     ("resolvido", "Corrigir acentuação nos títulos — ação, opção, têm"),
-    ("falhou", ""),
-    ("transcrevendo", "Transcrevendo…"),
-    ("pendente", "Lembrete: ligar para o João às 15h"),
+    ("pendente", "Revisar as metas do trimestre com o time de produto e atualizar o roadmap público"),
 ]
 
 
@@ -59,11 +60,17 @@ class Shots:
 
     def grab(self, name, geometry, pad=0):
         _, x, y, w, h = geometry
-        time.sleep(0.4)  # let the frame settle after the last change
         path = os.path.join(OUT, name + ".png")
-        subprocess.check_call(["import", "-silent", "-window", "root", "-crop",
-                               "%dx%d+%d+%d" % (w + 2 * pad, h + 2 * pad, max(0, x - pad), max(0, y - pad)),
-                               "+repage", path], env=self.desk.env)
+        # A window's first frame can take a moment: grab until it is drawn.
+        for _ in range(20):
+            time.sleep(0.4)
+            subprocess.check_call(["import", "-silent", "-window", "root", "-crop",
+                                   "%dx%d+%d+%d" % (w + 2 * pad, h + 2 * pad, max(0, x - pad), max(0, y - pad)),
+                                   "+repage", path], env=self.desk.env)
+            mean = subprocess.run(["convert", path, "-format", "%[fx:mean]", "info:"], capture_output=True,
+                                  text=True).stdout
+            if float(mean or 0) > 0.1:
+                break
         print("screenshots:", path)
 
     def click_tray(self):
@@ -87,14 +94,14 @@ def seed(desk):
         db.execute("INSERT INTO recado (id, created_at, duration, transcript, title, destino_id, status) "
                    "VALUES (?, ?, ?, ?, ?, ?, ?)",
                    (str(uuid.uuid4()).upper(), now - 60 * (len(RECADOS) - i), 12 + i, title, title,
-                    destinos[i % len(destinos)] if i != 3 else None, status))
+                    destinos[i % len(destinos)] if status != "falhou" else None, status))
     db.commit()
     db.close()
 
 
 def glyphs():
     for scale in (1, 2):
-        subprocess.check_call([GLYPH_TOOL, OUT, str(scale)])
+        subprocess.check_call([GLYPH_TOOL, OUT, str(scale)], env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
 
 
 def main():
@@ -103,13 +110,13 @@ def main():
     try:
         shots = Shots(desk)
         wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key")
-        shots.grab("tray-idle", shots.tray_icon(), pad=4)
+        shots.grab("tray-idle", shots.tray_icon(), pad=2)
         shots.grab("panel-empty", shots.open_panel())
         shots.close_panel()
 
         seed(desk)
         wait_for(lambda: len(desk.state()["recent"]) >= 3, "the seeded recados")
-        shots.grab("tray-pending", shots.tray_icon(), pad=4)
+        shots.grab("tray-pending", shots.tray_icon(), pad=2)
         shots.grab("panel-with-recados", shots.open_panel())
         shots.close_panel()
 
@@ -119,7 +126,7 @@ def main():
         wait_for(lambda: desk.state()["phase"] == "recording", "recording")
         time.sleep(1.5)
         shots.grab("widget-recording", shots.widget(), pad=8)
-        shots.grab("tray-recording", shots.tray_icon(), pad=4)
+        shots.grab("tray-recording", shots.tray_icon(), pad=2)
         shots.grab("panel-recording", shots.open_panel())
         shots.close_panel()
         desk.quaro.TogglePause()
@@ -131,6 +138,14 @@ def main():
         wait_for(lambda: desk.state()["phase"] == "sent", "sent")
         shots.grab("widget-sent", shots.widget(), pad=8)
         wait_for(lambda: desk.state()["phase"] == "idle", "idle again")
+
+        # Every microphone unplugged: the next recording cannot start.
+        for module in ("module-pipe-source", "module-null-sink"):
+            subprocess.call(["pactl", "unload-module", module], env=desk.env)
+        time.sleep(1)
+        desk.quaro.Toggle()
+        wait_for(lambda: desk.state()["phase"] == "failed", "the failure")
+        shots.grab("widget-failed", shots.widget(), pad=8)
     except BaseException:
         sys.stderr.write("--- quaro's log\n" + desk.app_log())
         raise

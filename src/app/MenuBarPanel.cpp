@@ -54,7 +54,9 @@ void MenuBarPanel::open(const QRect& anchor)
     QScreen* screen = QGuiApplication::screenAt(target.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
+    // The content may have grown while the panel was closed.
     const QSize wanted = rootObject() ? QSize(int(rootObject()->width()), int(rootObject()->height())) : size();
+    resize(wanted);
     if (screen)
         setPosition(placement(target, wanted, screen->availableGeometry()));
     show();

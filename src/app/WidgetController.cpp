@@ -5,6 +5,7 @@
 #include "app/MicrophoneChoice.h"
 
 #include <QGuiApplication>
+#include <QQuickItem>
 #include <QQuickView>
 #include <QRegularExpression>
 #include <QScreen>
@@ -73,6 +74,9 @@ void WidgetController::update()
 {
     const bool show = shouldShow();
     if (show && !m_view->isVisible()) {
+        // The content changed with the phase while the window was hidden.
+        if (QQuickItem* root = m_view->rootObject())
+            m_view->resize(int(root->width()), int(root->height()));
         place();
         // Shown without activation: the flags keep the keyboard where it was.
         m_view->show();
