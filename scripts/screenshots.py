@@ -146,6 +146,14 @@ def main():
         desk.quaro.Toggle()
         wait_for(lambda: desk.state()["phase"] == "failed", "the failure")
         shots.grab("widget-failed", shots.widget(), pad=8)
+        wait_for(lambda: desk.state()["phase"] == "idle", "idle after the failure")
+
+        # "Mostrar widget sempre" from the tray's context menu: the idle balloon.
+        icon = shots.tray_icon()
+        desk.key("mousemove", "--window", icon[0], "5", "5", "click", "3")
+        time.sleep(1)
+        desk.key("key", "Down", "Down", "Down", "Down", "Down", "Return")
+        shots.grab("widget-idle-kept", shots.widget(), pad=8)
     except BaseException:
         sys.stderr.write("--- quaro's log\n" + desk.app_log())
         raise

@@ -82,7 +82,11 @@ void WidgetController::update()
         m_view->show();
         m_view->raise();
     } else if (!show && m_view->isVisible()) {
-        m_saveTimer.stop();
+        // A drag that ended just before the widget hides still counts.
+        if (m_saveTimer.isActive()) {
+            m_saveTimer.stop();
+            savePosition();
+        }
         m_view->hide();
     }
 }
