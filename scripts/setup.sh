@@ -22,8 +22,12 @@ packages=(
   python3 sqlite3 curl ca-certificates time
   # the application: tray, global hot key (X11), D-Bus
   libxcb1-dev libxcb-keysyms1-dev
+  # the desktop interface: Qt Quick, its controls, layouts, shapes and Quick Test
+  qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qml6-module-qtquick-templates qml6-module-qttest
   # application tests: a display, a private session bus, a tray, a notification server
   xvfb xauth xdotool x11-utils dbus python3-dbus python3-gi trayer imagemagick fonts-dejavu-core
+  # the interface tests: a program holding the keyboard, and a window manager that hands it out
+  xterm openbox
 )
 
 sudo_cmd=()

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppLog.h"
+#include "app/BrandFonts.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -22,6 +23,7 @@ AppDelegate::~AppDelegate() = default;
 bool AppDelegate::start(bool primary, const QStringList& openedFiles)
 {
     m_pendingFiles = openedFiles;
+    BrandFonts::registerFonts();
     applyLightAppearance();
 
     auto state = AppState::create();
@@ -48,6 +50,7 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
     connect(m_tray.get(), &TrayIcon::openInboxRequested, this, &AppDelegate::openInbox);
     connect(m_tray.get(), &TrayIcon::openSettingsRequested, this, &AppDelegate::openSettings);
     connect(m_tray.get(), &TrayIcon::quitRequested, this, &AppDelegate::quit);
+    createViews();
 
     m_hotKey.onPress = [this] { toggleRecording(); };
     // Registered on the first turn of the event loop, and again whenever the
@@ -85,9 +88,24 @@ void AppDelegate::serve()
     m_service.onToggle = [this] { toggleRecording(); };
     m_service.onStopAndSend = [this] { m_state->capture()->stopAndSend(); };
     m_service.onDiscard = [this] { m_state->capture()->discard(); };
+    m_service.onTogglePause = [this] { m_state->capture()->togglePause(); };
     m_service.onShow = [this] { openInbox(); };
     m_service.onImport = [this](const QStringList& files) { openFiles(files); };
     m_service.stateProvider = [this] { return m_state->snapshot(); };
+}
+
+void AppDelegate::createViews()
+{
+    m_qml = std::make_unique<QQmlEngine>();
+    // Where the statically linked interface module lives.
+    m_qml->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    m_microphone = std::make_unique<MicrophoneChoice>(*m_state->capture()->microphones(), *m_state->preferences());
+    m_panel = std::make_unique<MenuBarPanel>(m_qml.get(), *m_state, m_actions, *m_microphone);
+    m_widget = std::make_unique<WidgetController>(m_qml.get(), *m_state, *m_microphone);
+    connect(m_tray.get(), &TrayIcon::panelRequested, m_panel.get(), &MenuBarPanel::toggle);
+    connect(&m_actions, &AppActions::openInbox, this, &AppDelegate::openInbox);
+    connect(&m_actions, &AppActions::openSettings, this, &AppDelegate::openSettings);
+    connect(&m_actions, &AppActions::quit, this, &AppDelegate::quit);
 }
 
 void AppDelegate::registerHotKey()

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "app/AppActions.h"
 #include "app/AppService.h"
 #include "app/AppState.h"
 #include "app/HotKey.h"
+#include "app/MenuBarPanel.h"
+#include "app/MicrophoneChoice.h"
 #include "app/Nudge.h"
 #include "app/TrayIcon.h"
+#include "app/WidgetController.h"
 
 #include <QObject>
+#include <QQmlEngine>
 #include <QStringList>
 
 #include <memory>
@@ -39,16 +44,26 @@ public:
     void quit();
 
     AppState* state() { return m_state.get(); }
+    MenuBarPanel* panel() { return m_panel.get(); }
+    WidgetController* widget() { return m_widget.get(); }
 
 private:
     void applyLightAppearance();
     void configureNudge();
     void serve();
     void registerHotKey();
+    void createViews();
 
     AppService& m_service;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<TrayIcon> m_tray;
+    AppActions m_actions;
+    // The views share one QML engine; they go before it, and before the
+    // state they show.
+    std::unique_ptr<QQmlEngine> m_qml;
+    std::unique_ptr<MicrophoneChoice> m_microphone;
+    std::unique_ptr<MenuBarPanel> m_panel;
+    std::unique_ptr<WidgetController> m_widget;
     HotKey m_hotKey;
     Nudge m_nudge;
     QStringList m_pendingFiles;

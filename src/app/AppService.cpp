@@ -43,6 +43,7 @@ public slots:
     void Toggle() { later(&m_service, m_service.onToggle); }
     void StopAndSend() { later(&m_service, m_service.onStopAndSend); }
     void Discard() { later(&m_service, m_service.onDiscard); }
+    void TogglePause() { later(&m_service, m_service.onTogglePause); }
     void Show() { later(&m_service, m_service.onShow); }
     void Import(const QStringList& files)
     {

@@ -15,7 +15,8 @@ namespace quaro {
 // launches hand their request to it (AppServiceClient) and leave.
 //
 // Bus name, object path and interface: app.quaro.Quaro, /app/quaro/Quaro,
-// app.quaro.Quaro; methods Toggle, StopAndSend, Discard, Import(as), Show and
+// app.quaro.Quaro; methods Toggle, StopAndSend, Discard, TogglePause,
+// Import(as), Show and
 // State() -> s (a compact JSON text of the application's state, for tests
 // and scripts). Main thread only; every handler runs on a later turn of the
 // event loop than the call, which is answered at once.
@@ -40,6 +41,7 @@ public:
     std::function<void()> onToggle;
     std::function<void()> onStopAndSend;
     std::function<void()> onDiscard;
+    std::function<void()> onTogglePause;
     std::function<void()> onShow;
     std::function<void(const QStringList& files)> onImport; // absolute paths
     // Answers State(); "{}" while unset.

@@ -231,6 +231,15 @@ void CaptureFlow::discard()
     setPhase(Phase::idle());
 }
 
+void CaptureFlow::dismissMessage()
+{
+    // Moving the token on cancels the message's own hide, which would
+    // otherwise come later and clear whatever is shown by then.
+    ++m_hideToken;
+    if (!isCapturing())
+        setPhase(Phase::idle());
+}
+
 void CaptureFlow::toggleRecording()
 {
     if (isCapturing())

@@ -77,6 +77,9 @@ public:
     Q_INVOKABLE void stopAndSend();
     Q_INVOKABLE void togglePause();
     Q_INVOKABLE void discard();
+    // The user closes a message (sent, failed, no permission) before its
+    // time: back to idle unless a capture is running.
+    Q_INVOKABLE void dismissMessage();
     // The hot key's rule: stop and send while capturing, else start.
     Q_INVOKABLE void toggleRecording();
     Q_INVOKABLE void importAudio(const QList<QUrl>& urls);

@@ -5,7 +5,6 @@
 #include "app/Glyph.h"
 
 #include <QActionGroup>
-#include <QCursor>
 #include <QDateTime>
 #include <QIcon>
 #include <QPixmap>
@@ -35,11 +34,11 @@ TrayIcon::TrayIcon(AppState& state, QObject* parent) : QObject(parent), m_state(
         m_state.inbox()->reload();
         rebuildMenu();
     });
-    // A click on the icon opens the same menu; double clicks arrive as a
-    // click first and need nothing more.
+    // A click on the icon opens the panel; double clicks arrive as a click
+    // first and need nothing more. The right button keeps the menu.
     connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
-            m_menu.popup(QCursor::pos());
+            emit panelRequested(m_icon.geometry());
     });
 
     CaptureFlow* capture = m_state.capture();

@@ -11,10 +11,11 @@ namespace quaro {
 class AppState;
 
 // The tray icon and its menu: the drawn glyph (idle, pending, and animated
-// while recording) and the quick actions — record or stop, open the inbox,
-// microphone and destino choices, the widget switch, settings, quit. The
-// menu is rebuilt from the state whenever it is about to show and whenever
-// what it shows changes. Main thread only; the state outlives it.
+// while recording); a click asks for the panel, and the context menu keeps
+// the quick actions — record or stop, open the inbox, microphone and destino
+// choices, the widget switch, settings, quit. The menu is rebuilt from the
+// state whenever it is about to show and whenever what it shows changes.
+// Main thread only; the state outlives it.
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +26,9 @@ public:
     void tellHotKeyUnavailable(const QString& why);
 
 signals:
+    // The icon was clicked; `anchor` is its place on screen, empty when the
+    // tray does not tell.
+    void panelRequested(const QRect& anchor);
     void toggleRecordingRequested();
     void openInboxRequested();
     void openSettingsRequested();

@@ -7,8 +7,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
+
+// The interface's QML module is linked in statically.
+Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
 
 int main(int argc, char** argv)
 {

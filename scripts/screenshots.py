@@ -1,0 +1,165 @@
+#!/usr/bin/python3
+"""Renders the real `quaro` windows on a private desktop (Xvfb, its own
+session bus, a tray, PulseAudio with a pipe microphone) over a seeded
+temporary inbox, and writes one PNG per view into OUT, named after what it
+shows. Driven like a user: a click on the tray icon, the hot key, the
+application's bus service.
+
+Usage: screenshots.py QUARO QUARO_MCP GLYPH_TOOL OUT
+"""
+import os
+import subprocess
+import sys
+import time
+import uuid
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
+
+QUARO, QUARO_MCP, GLYPH_TOOL, OUT = sys.argv[1:5]
+
+# Oldest first: the panel shows the last three.
+RECADOS = [
+    ("transcrevendo", "Transcrevendo…"),
+    ("falhou", ""),
+    ("pendente", "Lembrete: ligar para o João às 15h"),
+    ("pego", "Ideia: integração com calendário"),
+    ("resolvido", "Corrigir acentuação nos títulos — ação, opção, têm"),
+    ("pendente", "Revisar as metas do trimestre com o time de produto e atualizar o roadmap público"),
+]
+
+
+class Shots:
+    def __init__(self, desk):
+        self.desk = desk
+        os.makedirs(OUT, exist_ok=True)
+
+    def windows(self):
+        """Visible top-level windows of quaro: (id, x, y, width, height)."""
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", "quaro"],
+                             env=self.desk.env, capture_output=True, text=True).stdout.split()
+        found = []
+        for wid in out:
+            geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.desk.env,
+                                 capture_output=True, text=True).stdout
+            values = dict(line.split("=", 1) for line in geo.split() if "=" in line)
+            found.append((wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])))
+        return found
+
+    def window(self, which):
+        return wait_for(lambda: next((w for w in self.windows() if which(w)), None), "a window", timeout=20)
+
+    def panel(self):
+        return self.window(lambda w: w[3] == 360)
+
+    def widget(self):
+        return self.window(lambda w: w[3] not in (360,) and w[3] > 40 and w[4] > 40)
+
+    def tray_icon(self):
+        return self.window(lambda w: w[3] <= 40 and w[4] <= 40)
+
+    def grab(self, name, geometry, pad=0):
+        _, x, y, w, h = geometry
+        path = os.path.join(OUT, name + ".png")
+        # A window's first frame can take a moment: grab until it is drawn.
+        for _ in range(20):
+            time.sleep(0.4)
+            subprocess.check_call(["import", "-silent", "-window", "root", "-crop",
+                                   "%dx%d+%d+%d" % (w + 2 * pad, h + 2 * pad, max(0, x - pad), max(0, y - pad)),
+                                   "+repage", path], env=self.desk.env)
+            mean = subprocess.run(["convert", path, "-format", "%[fx:mean]", "info:"], capture_output=True,
+                                  text=True).stdout
+            if float(mean or 0) > 0.1:
+                break
+        print("screenshots:", path)
+
+    def click_tray(self):
+        wid = self.tray_icon()[0]
+        self.desk.key("mousemove", "--window", wid, "5", "5", "click", "1")
+
+    def open_panel(self):
+        self.click_tray()
+        return self.panel()
+
+    def close_panel(self):
+        self.desk.key("key", "Escape")
+        wait_for(lambda: not any(w[3] == 360 for w in self.windows()), "the panel to close", timeout=20)
+
+
+def seed(desk):
+    db = desk.database()
+    destinos = [row[0] for row in db.execute("SELECT id FROM destino ORDER BY sort")]
+    now = time.time()
+    for i, (status, title) in enumerate(RECADOS):
+        db.execute("INSERT INTO recado (id, created_at, duration, transcript, title, destino_id, status) "
+                   "VALUES (?, ?, ?, ?, ?, ?, ?)",
+                   (str(uuid.uuid4()).upper(), now - 60 * (len(RECADOS) - i), 12 + i, title, title,
+                    destinos[i % len(destinos)] if status != "falhou" else None, status))
+    db.commit()
+    db.close()
+
+
+def glyphs():
+    for scale in (1, 2):
+        subprocess.check_call([GLYPH_TOOL, OUT, str(scale)], env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+
+
+def main():
+    glyphs()
+    desk = QuaroDesktop(QUARO, QUARO_MCP, language="pt-BR")
+    try:
+        shots = Shots(desk)
+        wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key")
+        shots.grab("tray-idle", shots.tray_icon(), pad=2)
+        shots.grab("panel-empty", shots.open_panel())
+        shots.close_panel()
+
+        seed(desk)
+        wait_for(lambda: len(desk.state()["recent"]) >= 3, "the seeded recados")
+        shots.grab("tray-pending", shots.tray_icon(), pad=2)
+        shots.grab("panel-with-recados", shots.open_panel())
+        shots.close_panel()
+
+        with open(SPEECH, "rb") as f:
+            desk.microphone.say(f.read())
+        desk.quaro.Toggle()
+        wait_for(lambda: desk.state()["phase"] == "recording", "recording")
+        time.sleep(1.5)
+        shots.grab("widget-recording", shots.widget(), pad=8)
+        shots.grab("tray-recording", shots.tray_icon(), pad=2)
+        shots.grab("panel-recording", shots.open_panel())
+        shots.close_panel()
+        desk.quaro.TogglePause()
+        wait_for(lambda: desk.state()["phase"] == "paused", "paused")
+        shots.grab("widget-paused", shots.widget(), pad=8)
+        desk.quaro.TogglePause()
+        wait_for(lambda: desk.state()["phase"] == "recording", "recording again")
+        desk.quaro.Toggle()
+        wait_for(lambda: desk.state()["phase"] == "sent", "sent")
+        shots.grab("widget-sent", shots.widget(), pad=8)
+        wait_for(lambda: desk.state()["phase"] == "idle", "idle again")
+
+        # Every microphone unplugged: the next recording cannot start.
+        for module in ("module-pipe-source", "module-null-sink"):
+            subprocess.call(["pactl", "unload-module", module], env=desk.env)
+        time.sleep(1)
+        desk.quaro.Toggle()
+        wait_for(lambda: desk.state()["phase"] == "failed", "the failure")
+        shots.grab("widget-failed", shots.widget(), pad=8)
+        wait_for(lambda: desk.state()["phase"] == "idle", "idle after the failure")
+
+        # "Mostrar widget sempre" from the tray's context menu: the idle balloon.
+        icon = shots.tray_icon()
+        desk.key("mousemove", "--window", icon[0], "5", "5", "click", "3")
+        time.sleep(1)
+        desk.key("key", "Down", "Down", "Down", "Down", "Down", "Return")
+        shots.grab("widget-idle-kept", shots.widget(), pad=8)
+    except BaseException:
+        sys.stderr.write("--- quaro's log\n" + desk.app_log())
+        raise
+    finally:
+        desk.stop()
+
+
+if __name__ == "__main__":
+    main()

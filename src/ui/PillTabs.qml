@@ -1,0 +1,47 @@
+import QtQuick
+import Quaro.Ui
+import QtQuick.Templates as T
+
+// A row of pill-shaped tabs; pressing one sets `selection` to its value.
+// `items`: a list of { value, title, symbol }.
+Row {
+    id: tabs
+    property var items: []
+    property var selection
+    spacing: 6
+
+    Accessible.role: Accessible.PageTabList
+
+    Repeater {
+        model: tabs.items
+        delegate: T.Button {
+            id: tab
+            required property var modelData
+            readonly property bool selected: modelData.value === tabs.selection
+            implicitHeight: 30
+            implicitWidth: label.implicitWidth + 24
+            focusPolicy: Qt.StrongFocus
+            Accessible.role: Accessible.PageTab
+            Accessible.name: modelData.title
+            Accessible.checked: selected
+            onClicked: tabs.selection = modelData.value
+
+            background: Rectangle {
+                radius: height / 2
+                color: tab.selected ? Qt.rgba(Brand.primary.r, Brand.primary.g, Brand.primary.b, 0.45)
+                                    : Qt.rgba(1, 1, 1, tab.hovered ? 0.7 : 0.5)
+                border.width: tab.visualFocus ? 2 : 1
+                border.color: tab.visualFocus ? Brand.ink : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.15)
+            }
+            contentItem: Text {
+                id: label
+                text: tab.modelData.title
+                color: Brand.ink
+                font.pixelSize: 13
+                font.weight: tab.selected ? Font.DemiBold : Font.Normal
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+            }
+        }
+    }
+}

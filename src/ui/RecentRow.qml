@@ -1,0 +1,29 @@
+import QtQuick
+import Quaro.Ui
+import QtQuick.Layouts
+
+// One recent recado in the panel: its destino's dot, its title, its status.
+RowLayout {
+    id: row
+    required property string title
+    required property string status
+    required property string destinoID
+    required property string destinoColor
+    spacing: 8
+
+    DestinoDot {
+        size: 12
+        color: row.destinoID ? Brand.color(row.destinoColor) : Brand.support
+    }
+    Text {
+        Layout.fillWidth: true
+        text: row.title || "Recado"
+        elide: Text.ElideRight
+        maximumLineCount: 1
+        color: Brand.ink
+        font.pixelSize: 13
+    }
+    StatusTag {
+        status: row.status
+    }
+}

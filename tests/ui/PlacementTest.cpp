@@ -1,0 +1,87 @@
+// Where the panel and the widget open, how the widget's place is stored,
+// and the microphone choice both of them show.
+#include "app/MenuBarPanel.h"
+#include "app/MicrophoneChoice.h"
+#include "app/MicrophoneListModel.h"
+#include "app/StateTestSupport.h"
+#include "app/WidgetController.h"
+
+#include <gtest/gtest.h>
+
+namespace quaro::testing {
+namespace {
+
+const QRect screen(0, 0, 1280, 800);
+const QSize panel(360, 480);
+
+TEST(MenuBarPanelPlacement, KeepsThePanelOnScreen)
+{
+    struct Case {
+        const char* what;
+        QRect anchor;
+        QPoint expected;
+    } cases[] = {
+        {"centred under an icon in a top bar", QRect(600, 0, 24, 24), QPoint(431, 28)},
+        {"pushed right at the left edge", QRect(2, 0, 24, 24), QPoint(0, 28)},
+        {"pushed left at the right edge", QRect(1270, 4, 8, 8), QPoint(920, 16)},
+        {"above an icon in a bottom bar", QRect(600, 776, 24, 24), QPoint(431, 292)},
+        {"at the cursor, too low for below, too high for above", QRect(640, 400, 1, 1), QPoint(460, 0)},
+    };
+    for (const Case& c : cases) {
+        const QPoint at = MenuBarPanel::placement(c.anchor, panel, screen);
+        EXPECT_TRUE(screen.contains(QRect(at, panel))) << c.what;
+        EXPECT_EQ(at, c.expected) << c.what;
+    }
+}
+
+TEST(WidgetPlacement, SavedOriginOnlyWhileOnAScreen)
+{
+    const QSize size(440, 100);
+    const QList<QRect> screens{screen, QRect(1280, 0, 1920, 1080)};
+    EXPECT_EQ(WidgetController::placement(QPoint(1500, 300), size, screens, screen), QPoint(1500, 300));
+    // The second monitor is gone: back to the top centre of the primary one.
+    EXPECT_EQ(WidgetController::placement(QPoint(1500, 300), size, {screen}, screen), QPoint(420, 12));
+    EXPECT_EQ(WidgetController::placement(std::nullopt, size, screens, screen), QPoint(420, 12));
+}
+
+TEST(WidgetPlacement, OriginTextRoundTrips)
+{
+    EXPECT_EQ(WidgetController::writeOrigin(QPoint(-40, 12)), QStringLiteral("{-40, 12}"));
+    EXPECT_EQ(WidgetController::readOrigin(QStringLiteral("{-40, 12}")), QPoint(-40, 12));
+    EXPECT_EQ(WidgetController::readOrigin(QStringLiteral("{10.6, 3}")), QPoint(11, 3));
+    for (const char* bad : {"", "10, 3", "{x, y}", "{1}", "{1, 2, 3}"})
+        EXPECT_FALSE(WidgetController::readOrigin(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(MicrophoneChoice, FollowsTheSystemOrAFixedDevice)
+{
+    TestHome home;
+    auto preferences = home.preferences();
+    MicrophoneListModel microphones;
+    microphones.setMicrophones({{"usb-1", "Microfone USB Alfa"}, {"headset-2", "Headset Beta"}});
+    MicrophoneChoice choice(microphones, *preferences);
+
+    EXPECT_TRUE(choice.followsSystem());
+    EXPECT_EQ(choice.optionIndex(), 0);
+    EXPECT_EQ(choice.options().size(), 3);
+    EXPECT_EQ(choice.options().front().toMap().value(QStringLiteral("name")).toString(), QStringLiteral("Padrão do sistema"));
+
+    choice.choose(QStringLiteral("headset-2"));
+    EXPECT_EQ(preferences->selectedMicID(), QStringLiteral("headset-2"));
+    EXPECT_EQ(choice.optionIndex(), 2);
+    EXPECT_EQ(choice.shortName(), QStringLiteral("Headset"));
+
+    // Following the system again, then fixing the device in use.
+    choice.setFollowsSystem(true);
+    EXPECT_TRUE(preferences->selectedMicID().isEmpty());
+    choice.setFollowsSystem(false);
+    EXPECT_EQ(preferences->selectedMicID(), QStringLiteral("usb-1"));
+
+    // A chosen device that is unplugged checks no entry.
+    choice.choose(QStringLiteral("gone"));
+    EXPECT_EQ(choice.optionIndex(), -1);
+    EXPECT_EQ(choice.selectedID(), QStringLiteral("usb-1"));
+}
+
+} // namespace
+} // namespace quaro::testing

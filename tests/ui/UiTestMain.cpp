@@ -1,0 +1,118 @@
+// Qt Quick Test of the interface: each QML test file gets a fresh inbox in a
+// private folder, a real AppState over it (with a scripted microphone and
+// speech engine), the panel's actions and the microphone choice, as the
+// context properties `testApp`, `testActions`, `testMicrophone`, and a
+// `fixture` that seeds recados and steers the hardware edge.
+#include "app/AppActions.h"
+#include "app/AppState.h"
+#include "app/MicrophoneChoice.h"
+#include "app/CaptureFakes.h"
+#include "app/StateTestSupport.h"
+#include "core/RecadoStatus.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QUuid>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest>
+
+#include <ctime>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
+
+namespace quaro::testing {
+
+// One inbox per QML file.
+class UiFixture : public QObject {
+    Q_OBJECT
+public:
+    UiFixture()
+    {
+        auto device = std::make_unique<FakeCaptureDevice>();
+        m_device = device.get();
+        AppStateParts parts;
+        parts.preferences = m_home.preferences();
+        parts.device = std::move(device);
+        parts.speech = std::make_unique<ScriptedSpeechEngine>();
+        parts.database = m_home.path(QStringLiteral("quaro.sqlite")).toStdString();
+        parts.audioDirectory = m_home.path(QStringLiteral("Audio")).toStdString();
+        // Messages stay until a test dismisses them.
+        parts.timing.schedule = [](int, std::function<void()>) {};
+        m_state = take(AppState::create(std::move(parts)));
+        m_microphone = std::make_unique<MicrophoneChoice>(*m_state->capture()->microphones(),
+                                                          *m_state->preferences());
+        connect(&m_actions, &AppActions::openInbox, this, [this] { m_calls << QStringLiteral("openInbox"); });
+        connect(&m_actions, &AppActions::openSettings, this, [this] { m_calls << QStringLiteral("openSettings"); });
+        connect(&m_actions, &AppActions::closeMenu, this, [this] { m_calls << QStringLiteral("closeMenu"); });
+        connect(&m_actions, &AppActions::quit, this, [this] { m_calls << QStringLiteral("quit"); });
+    }
+
+    void expose(QQmlContext* context)
+    {
+        context->setContextProperty(QStringLiteral("testApp"), m_state.get());
+        context->setContextProperty(QStringLiteral("testActions"), &m_actions);
+        context->setContextProperty(QStringLiteral("testMicrophone"), m_microphone.get());
+        context->setContextProperty(QStringLiteral("fixture"), this);
+    }
+
+    // Files a recado straight into the store, as another process would.
+    Q_INVOKABLE void addRecado(const QString& title, const QString& status, int destinoRow)
+    {
+        Recado recado;
+        recado.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
+        recado.createdAt = double(std::time(nullptr)) + m_added++;
+        recado.title = title.toStdString();
+        recado.transcript = recado.title;
+        recado.status = recadoStatus(status.toStdString()).value_or(RecadoStatus::pendente);
+        const auto destinos = m_state->inbox()->destinoList();
+        if (destinoRow >= 0 && destinoRow < int(destinos.size()))
+            recado.destinoID = destinos[std::size_t(destinoRow)].id;
+        if (auto inserted = m_state->store().insert(recado); !inserted.ok())
+            qFatal("could not file a recado: %s", inserted.error().description().c_str());
+    }
+    Q_INVOKABLE void reload() { m_state->inbox()->reload(); }
+    // The actions the panel asked for, in order.
+    Q_INVOKABLE QStringList calls() const { return m_calls; }
+    Q_INVOKABLE void failNextStart() { m_device->startError = RecorderError::noMicrophone(); }
+    Q_INVOKABLE void denyMicrophone() { m_device->access = MicrophonePermission::denied; }
+    Q_INVOKABLE void allowMicrophone() { m_device->access = MicrophonePermission::authorised; }
+    Q_INVOKABLE QStringList deviceCalls() const
+    {
+        QStringList calls;
+        for (const std::string& call : m_device->calls)
+            calls << QString::fromStdString(call);
+        return calls;
+    }
+
+private:
+    TestHome m_home;
+    FakeCaptureDevice* m_device = nullptr;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<MicrophoneChoice> m_microphone;
+    AppActions m_actions;
+    QStringList m_calls;
+    int m_added = 0;
+};
+
+class UiSetup : public QObject {
+    Q_OBJECT
+public slots:
+    void qmlEngineAvailable(QQmlEngine* engine)
+    {
+        engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
+        m_fixture.reset();
+        m_fixture = std::make_unique<UiFixture>();
+        m_fixture->expose(engine->rootContext());
+    }
+    void cleanupTestCase() { m_fixture.reset(); }
+
+private:
+    std::unique_ptr<UiFixture> m_fixture;
+};
+
+} // namespace quaro::testing
+
+QUICK_TEST_MAIN_WITH_SETUP(quaro_ui, quaro::testing::UiSetup)
+
+#include "UiTestMain.moc"

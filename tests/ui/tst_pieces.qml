@@ -1,0 +1,84 @@
+import QtQuick
+import QtTest
+import Quaro.Ui
+
+TestCase {
+    id: test
+    name: "Pieces"
+    width: 400
+    height: 300
+    visible: true
+    when: windowShown
+
+    Component { id: tagComponent; StatusTag {} }
+    Component { id: tabsComponent; PillTabs {} }
+    Component { id: wordmarkComponent; Wordmark {} }
+
+    function test_color_data() {
+        return [
+            { tag: "one leading #", hex: "#1F7A45", expected: "#1f7a45" },
+            { tag: "no #", hex: "1F7A45", expected: "#1f7a45" },
+            { tag: "several on both ends", hex: "##1F7A45###", expected: "#1f7a45" },
+            { tag: "empty", hex: "", expected: "#ff6a1c" },
+            { tag: "only #", hex: "###", expected: "#ff6a1c" },
+            { tag: "not hexadecimal", hex: "#GGHHII", expected: "#ff6a1c" },
+            { tag: "a sign is not a digit", hex: "+1F7A45", expected: "#ff6a1c" },
+            { tag: "above 32 bits", hex: "1FFFFFFFFF", expected: "#ff6a1c" },
+            { tag: "bits above 24 ignored", hex: "FF1F7A45", expected: "#1f7a45" },
+            { tag: "short form not expanded", hex: "#FFF", expected: "#000fff" },
+        ]
+    }
+    function test_color(data) {
+        compare(Brand.color(data.hex).toString(), data.expected)
+    }
+
+    function test_formatDuration_data() {
+        return [
+            { tag: "zero", seconds: 0, expected: "0:00" },
+            { tag: "rounded down", seconds: 59.9, expected: "0:59" },
+            { tag: "negative", seconds: -3, expected: "0:00" },
+            { tag: "a minute", seconds: 65, expected: "1:05" },
+            { tag: "past an hour", seconds: 3725, expected: "62:05" },
+        ]
+    }
+    function test_formatDuration(data) {
+        compare(Brand.formatDuration(data.seconds), data.expected)
+    }
+
+    function test_statusTag_data() {
+        return [
+            { tag: "transcrevendo", text: "Transcrevendo" },
+            { tag: "pendente", text: "Pendente" },
+            { tag: "pego", text: "Pego pela IA" },
+            { tag: "resolvido", text: "Resolvido" },
+            { tag: "falhou", text: "Falhou" },
+        ]
+    }
+    function test_statusTag(data) {
+        const tag = createTemporaryObject(tagComponent, test, { status: data.tag })
+        compare(tag.text, data.text)
+        verify(tag.implicitWidth > 0)
+    }
+
+    function test_pillTabs_selects_the_pressed_tab() {
+        const tabs = createTemporaryObject(tabsComponent, test, {
+            items: [{ value: "geral", title: "Geral" }, { value: "destinos", title: "Destinos" }],
+            selection: "geral"
+        })
+        waitForRendering(tabs)
+        let second = null
+        for (let i = 0; i < tabs.children.length; ++i) {
+            if (tabs.children[i].modelData && tabs.children[i].modelData.value === "destinos")
+                second = tabs.children[i]
+        }
+        verify(second)
+        mouseClick(second)
+        compare(tabs.selection, "destinos")
+    }
+
+    function test_wordmark_names_quaro() {
+        const mark = createTemporaryObject(wordmarkComponent, test, { size: 40 })
+        compare(mark.children[0].text, "quaro")
+        verify(mark.implicitHeight >= 40 * 0.9)
+    }
+}
