@@ -35,8 +35,8 @@ public:
         parts.preferences = m_home.preferences();
         parts.device = std::move(device);
         parts.speech = std::make_unique<ScriptedSpeechEngine>();
-        parts.database = m_home.path(QStringLiteral("quaro.sqlite")).toStdString();
-        parts.audioDirectory = m_home.path(QStringLiteral("Audio")).toStdString();
+        parts.database = m_home.path() / "quaro.sqlite";
+        parts.audioDirectory = m_home.path() / "Audio";
         // Messages stay until a test dismisses them.
         parts.timing.schedule = [](int, std::function<void()>) {};
         m_state = take(AppState::create(std::move(parts)));
