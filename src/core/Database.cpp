@@ -1,5 +1,6 @@
 #include "core/Database.h"
 
+#include "core/UniqueFd.h"
 #include "core/Utf8.h"
 
 #include <algorithm>
@@ -72,14 +73,13 @@ bool isFileName(const std::filesystem::path& path)
 // they are ours.
 void makePrivate(const std::string& path, bool create)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), privateFileMode);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), privateFileMode));
+    if (!fd)
         return;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
         (info.st_mode & 07777) != privateFileMode)
-        ::fchmod(fd, privateFileMode);
-    ::close(fd);
+        ::fchmod(fd.get(), privateFileMode);
 }
 
 } // namespace
@@ -116,10 +116,8 @@ Result<Database, DatabaseError> Database::open(const std::filesystem::path& path
     sqlite3_busy_timeout(raw, busyTimeoutMilliseconds);
 
     Database db(std::move(connection));
-    if (auto done = db.switchToWriteAheadLog(); !done)
-        return Failure{done.error()};
-    if (auto done = db.execute("PRAGMA foreign_keys=ON;"); !done)
-        return Failure{done.error()};
+    QUARO_TRY(db.switchToWriteAheadLog());
+    QUARO_TRY(db.execute("PRAGMA foreign_keys=ON;"));
     if (onDisk) {
         makePrivate(path.native() + "-wal", false);
         makePrivate(path.native() + "-shm", false);
@@ -193,9 +191,7 @@ Result<sqlite3_stmt*, DatabaseError> Database::Connection::cached(std::string_vi
 Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string_view sql,
                                                                      const std::vector<SQLValue>& parameters)
 {
-    auto found = cached(sql);
-    if (!found)
-        return Failure{found.error()};
+    QUARO_TRY_LET(found, cached(sql));
     CachedStatement statement(found.value());
     sqlite3_stmt* raw = statement.get();
     if (!raw)
@@ -227,9 +223,7 @@ Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string
 Result<std::int64_t, DatabaseError> Database::run(std::string_view sql, const std::vector<SQLValue>& parameters)
 {
     std::lock_guard lock(m_connection->queue);
-    auto statement = m_connection->prepare(sql, parameters);
-    if (!statement)
-        return Failure{statement.error()};
+    QUARO_TRY_LET(statement, m_connection->prepare(sql, parameters));
     if (!statement.value())
         return std::int64_t{0};
     const int rc = sqlite3_step(statement.value().get());
@@ -242,9 +236,7 @@ Result<std::vector<SQLRow>, DatabaseError> Database::query(std::string_view sql,
                                                            const std::vector<SQLValue>& parameters)
 {
     std::lock_guard lock(m_connection->queue);
-    auto prepared = m_connection->prepare(sql, parameters);
-    if (!prepared)
-        return Failure{prepared.error()};
+    QUARO_TRY_LET(prepared, m_connection->prepare(sql, parameters));
     std::vector<SQLRow> rows;
     sqlite3_stmt* statement = prepared.value().get();
     if (!statement)

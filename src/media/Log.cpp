@@ -1,8 +1,8 @@
 #include "media/Log.h"
 
+#include "core/StderrLog.h"
 #include "media/FFmpegPtr.h"
 
-#include <cstdio>
 #include <mutex>
 
 namespace quaro::media {
@@ -22,7 +22,7 @@ void logLine(const std::string& line)
         handler()(line);
         return;
     }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    logToStderr(line);
 }
 
 void setLogHandler(std::function<void(const std::string&)> h)
