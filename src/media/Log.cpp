@@ -1,7 +1,6 @@
 #include "media/Log.h"
 
 #include "core/StderrLog.h"
-#include "media/FFmpegPtr.h"
 
 #include <mutex>
 
@@ -29,12 +28,6 @@ void setLogHandler(std::function<void(const std::string&)> h)
 {
     std::lock_guard lock(g_mutex);
     handler() = std::move(h);
-}
-
-void quietFFmpegLog()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
 }
 
 } // namespace quaro::media
