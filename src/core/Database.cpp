@@ -30,6 +30,20 @@ struct StatementFinalizer {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
+// Runs `sql` on the connection; on failure, SQLite's message (its own buffer
+// freed on every path) or "desconhecido" when it gave none.
+struct ExecOutcome {
+    int code;
+    std::string message;
+};
+ExecOutcome exec(sqlite3* connection, const char* sql)
+{
+    char* raw = nullptr;
+    const int code = sqlite3_exec(connection, sql, nullptr, nullptr, &raw);
+    const std::unique_ptr<char, decltype(&sqlite3_free)> error(raw, &sqlite3_free);
+    return {code, code == SQLITE_OK ? std::string() : std::string(error ? error.get() : "desconhecido")};
+}
+
 // Prepared statements are kept per connection, keyed by their SQL text: the
 // store's statements are a few dozen fixed texts, and preparing one costs
 // more than running it on a small inbox. Past this many the cache starts
@@ -134,19 +148,15 @@ Result<void, DatabaseError> Database::switchToWriteAheadLog()
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(busyTimeoutMilliseconds);
     for (;;) {
-        int rc;
-        std::string message;
+        ExecOutcome outcome{};
         {
             std::lock_guard lock(m_connection->queue);
-            char* error = nullptr;
-            rc = sqlite3_exec(m_connection->handle.get(), "PRAGMA journal_mode=WAL;", nullptr, nullptr, &error);
-            message = error ? error : "desconhecido";
-            sqlite3_free(error);
+            outcome = exec(m_connection->handle.get(), "PRAGMA journal_mode=WAL;");
         }
-        if (rc == SQLITE_OK)
+        if (outcome.code == SQLITE_OK)
             return {};
-        if ((rc & 0xFF) != SQLITE_BUSY || steady_clock::now() >= deadline)
-            return Failure{DatabaseError::query(std::move(message))};
+        if ((outcome.code & 0xFF) != SQLITE_BUSY || steady_clock::now() >= deadline)
+            return Failure{DatabaseError::query(std::move(outcome.message))};
         std::this_thread::sleep_for(milliseconds(2));
     }
 }
@@ -154,14 +164,9 @@ Result<void, DatabaseError> Database::switchToWriteAheadLog()
 Result<void, DatabaseError> Database::execute(const std::string& sql)
 {
     std::lock_guard lock(m_connection->queue);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(m_connection->handle.get(), sql.c_str(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        std::string message = error ? error : "desconhecido";
-        sqlite3_free(error);
-        return Failure{DatabaseError::query(std::move(message))};
-    }
-    sqlite3_free(error);
+    ExecOutcome outcome = exec(m_connection->handle.get(), sql.c_str());
+    if (outcome.code != SQLITE_OK)
+        return Failure{DatabaseError::query(std::move(outcome.message))};
     return {};
 }
 
