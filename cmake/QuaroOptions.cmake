@@ -1,8 +1,28 @@
 # Warnings and sanitizers shared by every Quaro target. Third-party code built
 # in the tree does not call quaro_target_defaults and keeps its own flags.
 
+#
+# quaro_target_defaults(<target> [STRICT]): STRICT targets also warn about
+# shadowed names and implicit narrowing or sign changes, and with QUARO_WERROR
+# (on in the CI builds of scripts/test.sh) any warning of theirs fails the build.
+option(QUARO_WERROR "Treat warnings of STRICT targets as errors" OFF)
+# With QUARO_REQUIRE_TOOLS (or CI=true in the environment) a test program the
+# suite cannot register or run for want of a tool is a configuration error,
+# not a quiet gap.
+option(QUARO_REQUIRE_TOOLS "Fail instead of leaving out tests whose tools are missing" OFF)
+if(DEFINED ENV{CI} AND "$ENV{CI}" STREQUAL "true")
+  set(QUARO_REQUIRE_TOOLS ON)
+endif()
+
 function(quaro_target_defaults target)
+  cmake_parse_arguments(D "STRICT" "" "" ${ARGN})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  if(D_STRICT)
+    target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wsign-conversion)
+    if(QUARO_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
 endfunction()
 
 if(QUARO_SANITIZE)
@@ -18,6 +38,18 @@ if(QUARO_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
+# quaro_export_headers(<target> <area>) lets the target and whoever links it
+# include "<area>/Header.h", and nothing else from src/: a library that
+# includes another's headers must link it, so the layering between the
+# engines is checked by the compiler. The folder holds one link, <area>, to
+# src/<area>.
+function(quaro_export_headers target area)
+  set(dir ${PROJECT_BINARY_DIR}/include/${area})
+  file(MAKE_DIRECTORY ${dir})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${area} ${dir}/${area} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${dir})
+endfunction()
+
 # quaro_fuzz_target(name SOURCES... LIBS...) builds a libFuzzer target and
 # registers a bounded run of it with ctest (label "fuzz").
 function(quaro_fuzz_target name)
@@ -28,7 +60,7 @@ function(quaro_fuzz_target name)
   add_executable(${name} ${F_SOURCES})
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  quaro_target_defaults(${name})
+  quaro_target_defaults(${name} STRICT)
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
   file(MAKE_DIRECTORY ${corpus})
   add_test(NAME fuzz.${name}
@@ -36,12 +68,12 @@ function(quaro_fuzz_target name)
   set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 600)
 endfunction()
 
-# quaro_gtest(<area> <program> SOURCES ... LIBS ... [OWN_MAIN] [PROPERTIES ...])
+# quaro_gtest(<area> <program> SOURCES ... LIBS ... [OWN_MAIN] [STRICT] [PROPERTIES ...])
 # builds one GoogleTest program and lists each of its cases in ctest as
 # "<area>.<Suite>.<Case>", labelled <area>. OWN_MAIN is for programs that
 # bring their own main() (an event loop, say).
 function(quaro_gtest area program)
-  cmake_parse_arguments(T "OWN_MAIN" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN;STRICT" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   set(target ${area}_${program})
   add_executable(${target} ${T_SOURCES})
   if(T_OWN_MAIN)
@@ -49,7 +81,11 @@ function(quaro_gtest area program)
   else()
     target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
   endif()
-  quaro_target_defaults(${target})
+  if(T_STRICT)
+    quaro_target_defaults(${target} STRICT)
+  else()
+    quaro_target_defaults(${target})
+  endif()
   gtest_discover_tests(${target} TEST_PREFIX "${area}." DISCOVERY_TIMEOUT 60
                        PROPERTIES LABELS ${area} ${T_PROPERTIES})
 endfunction()

@@ -77,8 +77,8 @@ public:
         rusage usage{};
         wait4(m_pid, &status, 0, &usage);
         m_pid = -1;
-        m_cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+        m_cpuMs = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
         return m_cpuMs;
     }
 
@@ -282,7 +282,8 @@ int main(int argc, char** argv)
                     percentile(s.times, 0.5) - pingMedian);
     }
     std::printf("  targets: default inbox_list minus ping <= 0.1 ms; todos/100 round trip <= 2 ms\n");
-    std::printf("peak RSS of the server (VmHWM): %.2f MiB   (target <= 8 MiB)\n", peakKiB / 1024.0);
+    std::printf("peak RSS of the server (VmHWM): %.2f MiB   (target <= 8 MiB)\n",
+                static_cast<double>(peakKiB) / 1024.0);
 
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);

@@ -163,7 +163,8 @@ int main()
     }
     std::printf("primary path on %.0f s (96 decoded tokens): %.2f s, RTF %.3f\n", duration, full,
                 full / duration);
-    std::printf("peak memory (VmHWM) after whisper: %.1f MiB   [target <= 500 MiB]\n", peakKiB() / 1024.0);
+    std::printf("peak memory (VmHWM) after whisper: %.1f MiB   [target <= 500 MiB]\n",
+                static_cast<double>(peakKiB()) / 1024.0);
     model.reset();
 
     const auto forward = quaro::testing::goForwardSamples();

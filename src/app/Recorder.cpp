@@ -14,7 +14,7 @@ Recorder::Recorder(QObject* parent) : QObject(parent)
 
     // The worker never outlives this object (the destructor drains it), and
     // Qt drops calls still queued for an object that is gone.
-    m_worker = new RecorderWorker([this](const UnexpectedStop& stopped) {
+    m_worker = std::make_unique<RecorderWorker>([this](const UnexpectedStop& stopped) {
         QMetaObject::invokeMethod(
             this,
             [this, stopped] {
@@ -31,17 +31,18 @@ Recorder::Recorder(QObject* parent) : QObject(parent)
 
 Recorder::~Recorder()
 {
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->shutdown(); },
+    QMetaObject::invokeMethod(m_worker.get(), [worker = m_worker.get()] { worker->shutdown(); },
                               Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
-    delete m_worker;
+    // Only now, with its thread finished, may the worker go.
+    m_worker.reset();
 }
 
 template <typename F>
 void Recorder::post(F&& work)
 {
-    QMetaObject::invokeMethod(m_worker, std::forward<F>(work), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_worker.get(), std::forward<F>(work), Qt::QueuedConnection);
 }
 
 std::vector<Microphone> Recorder::microphones()

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ private:
     void post(F&& work);
 
     QThread m_thread;
-    RecorderWorker* m_worker = nullptr;
+    std::unique_ptr<RecorderWorker> m_worker;
 };
 
 } // namespace quaro

@@ -1,5 +1,6 @@
 #include "core/Database.h"
 
+#include "core/UniqueFd.h"
 #include "core/Utf8.h"
 
 #include <algorithm>
@@ -28,6 +29,20 @@ struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// Runs `sql` on the connection; on failure, SQLite's message (its own buffer
+// freed on every path) or "desconhecido" when it gave none.
+struct ExecOutcome {
+    int code;
+    std::string message;
+};
+ExecOutcome exec(sqlite3* connection, const char* sql)
+{
+    char* raw = nullptr;
+    const int code = sqlite3_exec(connection, sql, nullptr, nullptr, &raw);
+    const std::unique_ptr<char, decltype(&sqlite3_free)> error(raw, &sqlite3_free);
+    return {code, code == SQLITE_OK ? std::string() : std::string(error ? error.get() : "desconhecido")};
+}
 
 // Prepared statements are kept per connection, keyed by their SQL text: the
 // store's statements are a few dozen fixed texts, and preparing one costs
@@ -72,14 +87,13 @@ bool isFileName(const std::filesystem::path& path)
 // they are ours.
 void makePrivate(const std::string& path, bool create)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), privateFileMode);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), privateFileMode));
+    if (!fd)
         return;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
         (info.st_mode & 07777) != privateFileMode)
-        ::fchmod(fd, privateFileMode);
-    ::close(fd);
+        ::fchmod(fd.get(), privateFileMode);
 }
 
 } // namespace
@@ -116,10 +130,8 @@ Result<Database, DatabaseError> Database::open(const std::filesystem::path& path
     sqlite3_busy_timeout(raw, busyTimeoutMilliseconds);
 
     Database db(std::move(connection));
-    if (auto done = db.switchToWriteAheadLog(); !done)
-        return Failure{done.error()};
-    if (auto done = db.execute("PRAGMA foreign_keys=ON;"); !done)
-        return Failure{done.error()};
+    QUARO_TRY(db.switchToWriteAheadLog());
+    QUARO_TRY(db.execute("PRAGMA foreign_keys=ON;"));
     if (onDisk) {
         makePrivate(path.native() + "-wal", false);
         makePrivate(path.native() + "-shm", false);
@@ -136,19 +148,15 @@ Result<void, DatabaseError> Database::switchToWriteAheadLog()
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(busyTimeoutMilliseconds);
     for (;;) {
-        int rc;
-        std::string message;
+        ExecOutcome outcome{};
         {
             std::lock_guard lock(m_connection->queue);
-            char* error = nullptr;
-            rc = sqlite3_exec(m_connection->handle.get(), "PRAGMA journal_mode=WAL;", nullptr, nullptr, &error);
-            message = error ? error : "desconhecido";
-            sqlite3_free(error);
+            outcome = exec(m_connection->handle.get(), "PRAGMA journal_mode=WAL;");
         }
-        if (rc == SQLITE_OK)
+        if (outcome.code == SQLITE_OK)
             return {};
-        if ((rc & 0xFF) != SQLITE_BUSY || steady_clock::now() >= deadline)
-            return Failure{DatabaseError::query(std::move(message))};
+        if ((outcome.code & 0xFF) != SQLITE_BUSY || steady_clock::now() >= deadline)
+            return Failure{DatabaseError::query(std::move(outcome.message))};
         std::this_thread::sleep_for(milliseconds(2));
     }
 }
@@ -156,14 +164,9 @@ Result<void, DatabaseError> Database::switchToWriteAheadLog()
 Result<void, DatabaseError> Database::execute(const std::string& sql)
 {
     std::lock_guard lock(m_connection->queue);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(m_connection->handle.get(), sql.c_str(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        std::string message = error ? error : "desconhecido";
-        sqlite3_free(error);
-        return Failure{DatabaseError::query(std::move(message))};
-    }
-    sqlite3_free(error);
+    ExecOutcome outcome = exec(m_connection->handle.get(), sql.c_str());
+    if (outcome.code != SQLITE_OK)
+        return Failure{DatabaseError::query(std::move(outcome.message))};
     return {};
 }
 
@@ -193,9 +196,7 @@ Result<sqlite3_stmt*, DatabaseError> Database::Connection::cached(std::string_vi
 Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string_view sql,
                                                                      const std::vector<SQLValue>& parameters)
 {
-    auto found = cached(sql);
-    if (!found)
-        return Failure{found.error()};
+    QUARO_TRY_LET(found, cached(sql));
     CachedStatement statement(found.value());
     sqlite3_stmt* raw = statement.get();
     if (!raw)
@@ -227,9 +228,7 @@ Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string
 Result<std::int64_t, DatabaseError> Database::run(std::string_view sql, const std::vector<SQLValue>& parameters)
 {
     std::lock_guard lock(m_connection->queue);
-    auto statement = m_connection->prepare(sql, parameters);
-    if (!statement)
-        return Failure{statement.error()};
+    QUARO_TRY_LET(statement, m_connection->prepare(sql, parameters));
     if (!statement.value())
         return std::int64_t{0};
     const int rc = sqlite3_step(statement.value().get());
@@ -242,9 +241,7 @@ Result<std::vector<SQLRow>, DatabaseError> Database::query(std::string_view sql,
                                                            const std::vector<SQLValue>& parameters)
 {
     std::lock_guard lock(m_connection->queue);
-    auto prepared = m_connection->prepare(sql, parameters);
-    if (!prepared)
-        return Failure{prepared.error()};
+    QUARO_TRY_LET(prepared, m_connection->prepare(sql, parameters));
     std::vector<SQLRow> rows;
     sqlite3_stmt* statement = prepared.value().get();
     if (!statement)

@@ -26,6 +26,8 @@ fs::path homeDirectory()
     return "/";
 }
 
+} // namespace
+
 // XDG base directories: a relative XDG_DATA_HOME is invalid and ignored.
 fs::path dataHome()
 {
@@ -33,8 +35,6 @@ fs::path dataHome()
         return xdg;
     return homeDirectory() / ".local" / "share";
 }
-
-} // namespace
 
 void makePrivateDirectory(const fs::path& path)
 {

@@ -8,6 +8,8 @@
 // create is not reported: opening or writing inside it fails later instead.
 namespace quaro::QuaroPaths {
 
+// $XDG_DATA_HOME, or ~/.local/share; only looked up, never created.
+std::filesystem::path dataHome();
 std::filesystem::path supportDirectory();
 // supportDirectory()/Audio
 std::filesystem::path audioDirectory();

@@ -15,8 +15,7 @@ SQLValue text(RecadoStatus status)
 
 Result<void, DatabaseError> done(const Result<std::int64_t, DatabaseError>& changes)
 {
-    if (!changes)
-        return Failure{changes.error()};
+    QUARO_TRY(changes);
     return {};
 }
 
@@ -99,11 +98,9 @@ Result<void, DatabaseError> QuaroStore::setAudioPath(const std::string& id, cons
 
 Result<std::optional<Recado>, DatabaseError> QuaroStore::claim(const std::string& id, const std::string& by)
 {
-    auto changed = m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ? "
-                            "WHERE id = ? AND status IN ('pendente', 'pego')",
-                            {text(RecadoStatus::pego), by, currentTimestamp(), id});
-    if (!changed)
-        return Failure{changed.error()};
+    QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ? "
+                                    "WHERE id = ? AND status IN ('pendente', 'pego')",
+                                    {text(RecadoStatus::pego), by, currentTimestamp(), id}));
     if (changed.value() == 0)
         return std::nullopt;
     return recado(id);
@@ -113,12 +110,10 @@ Result<std::optional<Recado>, DatabaseError> QuaroStore::resolve(const std::stri
                                                                  const std::optional<std::string>& by)
 {
     const Timestamp now = currentTimestamp();
-    auto changed = m_db.run("UPDATE recado SET status = ?, result = ?, resolved_at = ?, "
-                            "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?) "
-                            "WHERE id = ? AND status IN ('pendente', 'pego', 'resolvido')",
-                            {text(RecadoStatus::resolvido), result, now, SQLValue::from(by), now, id});
-    if (!changed)
-        return Failure{changed.error()};
+    QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, result = ?, resolved_at = ?, "
+                                    "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?) "
+                                    "WHERE id = ? AND status IN ('pendente', 'pego', 'resolvido')",
+                                    {text(RecadoStatus::resolvido), result, now, SQLValue::from(by), now, id}));
     if (changed.value() == 0)
         return std::nullopt;
     return recado(id);
@@ -133,13 +128,10 @@ Result<void, DatabaseError> QuaroStore::reopen(const std::string& id)
 
 Result<void, DatabaseError> QuaroStore::deleteRecado(const std::string& id)
 {
-    auto existing = recado(id);
-    if (!existing)
-        return Failure{existing.error()};
+    QUARO_TRY_LET(existing, recado(id));
     // The row goes first: if the delete fails (the other process held the
     // file past the busy timeout), the recado stays whole, audio included.
-    if (auto deleted = done(m_db.run("DELETE FROM recado WHERE id = ?", {id})); !deleted)
-        return deleted;
+    QUARO_TRY(done(m_db.run("DELETE FROM recado WHERE id = ?", {id})));
     // A file already gone or not ours to remove does not matter any more.
     if (existing.value() && existing.value()->audioPath)
         ::unlink(existing.value()->audioPath->c_str());
@@ -148,9 +140,7 @@ Result<void, DatabaseError> QuaroStore::deleteRecado(const std::string& id)
 
 Result<std::optional<Recado>, DatabaseError> QuaroStore::recado(const std::string& id)
 {
-    auto rows = m_db.query("SELECT * FROM recado WHERE id = ?", {id});
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM recado WHERE id = ?", {id}));
     if (rows.value().empty())
         return std::nullopt;
     return std::optional<Recado>(recado(rows.value().front()));
@@ -182,9 +172,7 @@ Result<std::vector<Recado>, DatabaseError> QuaroStore::recados(std::optional<Rec
     }
     parameters.emplace_back(limit);
 
-    auto rows = m_db.query("SELECT * FROM recado " + where + " ORDER BY created_at DESC LIMIT ?", parameters);
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM recado " + where + " ORDER BY created_at DESC LIMIT ?", parameters));
     std::vector<Recado> list;
     list.reserve(rows.value().size());
     for (const SQLRow& row : rows.value())
@@ -194,9 +182,7 @@ Result<std::vector<Recado>, DatabaseError> QuaroStore::recados(std::optional<Rec
 
 Result<std::map<RecadoStatus, std::int64_t>, DatabaseError> QuaroStore::counts()
 {
-    auto rows = m_db.query("SELECT status, COUNT(*) AS n FROM recado GROUP BY status");
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT status, COUNT(*) AS n FROM recado GROUP BY status"));
     std::map<RecadoStatus, std::int64_t> counts;
     for (const SQLRow& row : rows.value()) {
         const auto raw = row.string("status");
@@ -211,9 +197,7 @@ Result<std::map<RecadoStatus, std::int64_t>, DatabaseError> QuaroStore::counts()
 
 Result<std::vector<Destino>, DatabaseError> QuaroStore::destinos()
 {
-    auto rows = m_db.query("SELECT * FROM destino ORDER BY sort, name");
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM destino ORDER BY sort, name"));
     std::vector<Destino> list;
     list.reserve(rows.value().size());
     for (const SQLRow& row : rows.value())
@@ -225,9 +209,7 @@ Result<std::optional<Destino>, DatabaseError> QuaroStore::destino(const std::opt
 {
     if (!id)
         return std::nullopt;
-    auto rows = m_db.query("SELECT * FROM destino WHERE id = ?", {*id});
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM destino WHERE id = ?", {*id}));
     if (rows.value().empty())
         return std::nullopt;
     return std::optional<Destino>(destino(rows.value().front()));
@@ -235,9 +217,7 @@ Result<std::optional<Destino>, DatabaseError> QuaroStore::destino(const std::opt
 
 Result<std::optional<Destino>, DatabaseError> QuaroStore::destinoNamed(const std::string& name)
 {
-    auto all = destinos();
-    if (!all)
-        return Failure{all.error()};
+    QUARO_TRY_LET(all, destinos());
     return destinoNamed(all.value(), name);
 }
 
@@ -263,8 +243,7 @@ Result<void, DatabaseError> QuaroStore::deleteDestino(const std::string& id)
 {
     // One transaction: a destino that cannot be deleted keeps its recados.
     // A savepoint nests inside a transaction the caller may have open.
-    if (auto begun = m_db.execute("SAVEPOINT delete_destino;"); !begun)
-        return begun;
+    QUARO_TRY(m_db.execute("SAVEPOINT delete_destino;"));
     auto outcome = [&]() -> Result<void, DatabaseError> {
         if (auto detached = done(m_db.run("UPDATE recado SET destino_id = NULL WHERE destino_id = ?", {id}));
             !detached)
@@ -282,9 +261,7 @@ Result<void, DatabaseError> QuaroStore::deleteDestino(const std::string& id)
 
 Result<std::optional<std::string>, DatabaseError> QuaroStore::meta(const std::string& key)
 {
-    auto rows = m_db.query("SELECT value FROM meta WHERE key = ?", {key});
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT value FROM meta WHERE key = ?", {key}));
     if (rows.value().empty())
         return std::nullopt;
     return rows.value().front().string("value");

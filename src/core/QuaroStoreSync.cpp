@@ -9,9 +9,7 @@ namespace quaro {
 
 Result<std::vector<PendingUpload>, DatabaseError> QuaroStore::pendingUploads(std::int64_t limit)
 {
-    auto rows = m_db.query("SELECT * FROM recado WHERE dirty > 0 ORDER BY created_at LIMIT ?", {limit});
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM recado WHERE dirty > 0 ORDER BY created_at LIMIT ?", {limit}));
     std::vector<PendingUpload> uploads;
     uploads.reserve(rows.value().size());
     for (const SQLRow& row : rows.value()) {
@@ -29,26 +27,21 @@ Result<void, DatabaseError> QuaroStore::markUploaded(const std::vector<std::pair
     // A recado that changed after it was read has moved past its version and
     // stays dirty, so it goes up again next time.
     for (const auto& [id, version] : uploaded) {
-        if (auto changed = m_db.run("UPDATE recado SET dirty = 0 WHERE id = ? AND dirty = ?", {id, version}); !changed)
-            return Failure{changed.error()};
+        QUARO_TRY(m_db.run("UPDATE recado SET dirty = 0 WHERE id = ? AND dirty = ?", {id, version}));
     }
     return {};
 }
 
 Result<void, DatabaseError> QuaroStore::markAllForUpload()
 {
-    if (auto changed = m_db.run("UPDATE recado SET dirty = dirty + 1"); !changed)
-        return Failure{changed.error()};
-    if (auto changed = m_db.run("DELETE FROM recado_apagado"); !changed)
-        return Failure{changed.error()};
+    QUARO_TRY(m_db.run("UPDATE recado SET dirty = dirty + 1"));
+    QUARO_TRY(m_db.run("DELETE FROM recado_apagado"));
     return {};
 }
 
 Result<std::vector<std::string>, DatabaseError> QuaroStore::pendingDeletions(std::int64_t limit)
 {
-    auto rows = m_db.query("SELECT id FROM recado_apagado ORDER BY deleted_at LIMIT ?", {limit});
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT id FROM recado_apagado ORDER BY deleted_at LIMIT ?", {limit}));
     std::vector<std::string> ids;
     ids.reserve(rows.value().size());
     for (const SQLRow& row : rows.value()) {
@@ -61,8 +54,7 @@ Result<std::vector<std::string>, DatabaseError> QuaroStore::pendingDeletions(std
 Result<void, DatabaseError> QuaroStore::clearDeletions(const std::vector<std::string>& ids)
 {
     for (const std::string& id : ids) {
-        if (auto changed = m_db.run("DELETE FROM recado_apagado WHERE id = ?", {id}); !changed)
-            return Failure{changed.error()};
+        QUARO_TRY(m_db.run("DELETE FROM recado_apagado WHERE id = ?", {id}));
     }
     return {};
 }
@@ -75,14 +67,12 @@ Result<bool, DatabaseError> QuaroStore::applyRemoteStatus(const std::string& id,
 {
     // Setting updated_at in the same statement keeps the status trigger
     // quiet: a change that came from the server is not sent back to it.
-    auto changed = m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ?, result = ?, "
-                            "resolved_at = ?, updated_at = ? "
-                            "WHERE id = ? AND status IN ('pendente', 'pego', 'resolvido') "
-                            "AND (updated_at IS NULL OR updated_at < ?)",
-                            {rawValue(status), SQLValue::from(claimedBy), SQLValue::from(claimedAt),
-                             SQLValue::from(result), SQLValue::from(resolvedAt), updatedAt, id, updatedAt});
-    if (!changed)
-        return Failure{changed.error()};
+    QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ?, result = ?, "
+                                    "resolved_at = ?, updated_at = ? "
+                                    "WHERE id = ? AND status IN ('pendente', 'pego', 'resolvido') "
+                                    "AND (updated_at IS NULL OR updated_at < ?)",
+                                    {rawValue(status), SQLValue::from(claimedBy), SQLValue::from(claimedAt),
+                                     SQLValue::from(result), SQLValue::from(resolvedAt), updatedAt, id, updatedAt}));
     return changed.value() > 0;
 }
 

@@ -33,6 +33,10 @@ icu::BreakIterator* characterIterator()
     return iterator.get();
 }
 
+struct UTextCloser {
+    void operator()(UText* text) const { utext_close(text); }
+};
+
 // Byte offsets of the character boundaries of `text`, from 0 to its size.
 // `limit` stops the walk after that many characters.
 std::vector<std::size_t> boundaries(std::string_view text, std::size_t limit = SIZE_MAX)
@@ -41,17 +45,17 @@ std::vector<std::size_t> boundaries(std::string_view text, std::size_t limit = S
     if (text.empty())
         return offsets;
     UErrorCode status = U_ZERO_ERROR;
-    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    const std::unique_ptr<UText, UTextCloser> utext(
+        utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
     icu::BreakIterator* iterator = characterIterator();
     if (iterator && U_SUCCESS(status)) {
-        iterator->setText(utext, status);
+        iterator->setText(utext.get(), status);
         if (U_SUCCESS(status)) {
             for (int32_t next = iterator->next(); next != icu::BreakIterator::DONE && offsets.size() <= limit;
                  next = iterator->next())
                 offsets.push_back(static_cast<std::size_t>(next));
         }
     }
-    utext_close(utext);
     if (offsets.size() == 1) {
         // No break iterator (ICU data missing): fall back to code points.
         for (std::size_t i = 1; i <= text.size() && offsets.size() <= limit; ++i) {

@@ -67,3 +67,22 @@ private:
 };
 
 } // namespace quaro
+
+// Early return for the common case of passing a failure up unchanged, so the
+// happy path reads straight down:
+//
+//     QUARO_TRY(m_db.run("DELETE FROM recado_apagado"));
+//     QUARO_TRY_LET(rows, m_db.query("SELECT ..."));   // `rows` is the Result
+//     return rows->size();
+//
+// Both work in any function whose Result has the same error type.
+#define QUARO_TRY(expression)                                                  \
+    do {                                                                       \
+        if (auto&& quaroTried = (expression); !quaroTried)                     \
+            return ::quaro::Failure{quaroTried.error()};                       \
+    } while (false)
+
+#define QUARO_TRY_LET(name, expression)                                        \
+    auto name = (expression);                                                  \
+    if (!name)                                                                 \
+        return ::quaro::Failure{name.error()}

@@ -102,31 +102,22 @@ constexpr DefaultDestino defaultDestinos[] = {
 
 Result<QuaroStore, DatabaseError> QuaroStore::open(const std::filesystem::path& path)
 {
-    auto db = Database::open(path);
-    if (!db)
-        return Failure{db.error()};
+    QUARO_TRY_LET(db, Database::open(path));
     QuaroStore store(std::move(db).value());
-    if (auto migrated = store.migrate(); !migrated)
-        return Failure{migrated.error()};
+    QUARO_TRY(store.migrate());
     return store;
 }
 
 Result<void, DatabaseError> QuaroStore::migrate()
 {
-    auto version = m_db.query("PRAGMA user_version");
-    if (!version)
-        return Failure{version.error()};
+    QUARO_TRY_LET(version, m_db.query("PRAGMA user_version"));
     if (!version.value().empty() && version.value().front().integer("user_version").value_or(0) >= schemaVersion)
         return {};
 
-    if (auto done = m_db.execute(baseSchema); !done)
-        return done;
-    if (auto done = migrateSync(); !done)
-        return done;
-    if (auto done = m_db.execute(listingIndex); !done)
-        return done;
-    if (auto done = seedOnce(); !done)
-        return done;
+    QUARO_TRY(m_db.execute(baseSchema));
+    QUARO_TRY(migrateSync());
+    QUARO_TRY(m_db.execute(listingIndex));
+    QUARO_TRY(seedOnce());
     // Set last, so that a migration cut short runs again in full.
     return m_db.execute("PRAGMA user_version = " + std::to_string(schemaVersion) + ";");
 }
@@ -135,29 +126,22 @@ Result<void, DatabaseError> QuaroStore::seedOnce()
 {
     // Seeding happens once per database: deleting every destino later does
     // not bring the defaults back, because the "seeded" key stays.
-    auto seeded = isSeeded();
-    if (!seeded)
-        return Failure{seeded.error()};
+    QUARO_TRY_LET(seeded, isSeeded());
     if (seeded.value())
         return {};
 
     // The check and the three inserts form one write transaction, so that
     // two processes opening a new inbox at the same moment seed it once.
-    if (auto done = m_db.execute("BEGIN IMMEDIATE;"); !done)
-        return done;
+    QUARO_TRY(m_db.execute("BEGIN IMMEDIATE;"));
     auto seed = [&]() -> Result<void, DatabaseError> {
-        auto again = isSeeded();
-        if (!again)
-            return Failure{again.error()};
+        QUARO_TRY_LET(again, isSeeded());
         if (again.value())
             return {};
         std::int64_t sort = 0;
         for (const DefaultDestino& d : defaultDestinos) {
-            if (auto saved = saveDestino(Destino{makeUUID(), d.name, d.instruction, d.colorHex, sort++}); !saved)
-                return saved;
+            QUARO_TRY(saveDestino(Destino{makeUUID(), d.name, d.instruction, d.colorHex, sort++}));
         }
-        if (auto marked = m_db.run("INSERT OR REPLACE INTO meta(key, value) VALUES ('seeded', '1')"); !marked)
-            return Failure{marked.error()};
+        QUARO_TRY(m_db.run("INSERT OR REPLACE INTO meta(key, value) VALUES ('seeded', '1')"));
         return {};
     };
     if (auto done = seed(); !done) {
@@ -173,17 +157,13 @@ Result<void, DatabaseError> QuaroStore::seedOnce()
 
 Result<bool, DatabaseError> QuaroStore::isSeeded()
 {
-    auto rows = m_db.query("SELECT value FROM meta WHERE key = 'seeded'");
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT value FROM meta WHERE key = 'seeded'"));
     return !rows.value().empty();
 }
 
 Result<void, DatabaseError> QuaroStore::migrateSync()
 {
-    auto columns = m_db.query("PRAGMA table_info(recado)");
-    if (!columns)
-        return Failure{columns.error()};
+    QUARO_TRY_LET(columns, m_db.query("PRAGMA table_info(recado)"));
     std::vector<std::string> names;
     for (const SQLRow& row : columns.value()) {
         if (auto name = row.string("name"))

@@ -35,9 +35,10 @@ int sequenceAt(std::string_view s, std::size_t i)
         return -1;
     }
     for (int k = 1; k < length; ++k) {
-        if (i + k >= s.size())
+        const std::size_t at = i + static_cast<std::size_t>(k);
+        if (at >= s.size())
             return -k;
-        const std::uint8_t b = byte(i + k);
+        const std::uint8_t b = byte(at);
         const bool fits = k == 1 ? (b >= low && b <= high) : (b >= 0x80 && b <= 0xBF);
         if (!fits)
             return -k;

@@ -1,8 +1,11 @@
 #include "core/Uuid.h"
 
+#include "core/Hex.h"
+
 #include <array>
 #include <cstdint>
 #include <random>
+#include <span>
 #include <sys/random.h>
 
 namespace quaro {
@@ -26,14 +29,16 @@ std::string makeUUID()
     bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40); // version 4
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
 
-    static constexpr char hex[] = "0123456789ABCDEF";
+    // 8-4-4-4-12 digits.
+    const std::span<const unsigned char> all(bytes.data(), bytes.size());
     std::string text;
     text.reserve(36);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10)
+    std::size_t at = 0;
+    for (const std::size_t group : {4u, 2u, 2u, 2u, 6u}) {
+        if (at > 0)
             text += '-';
-        text += hex[bytes[i] >> 4];
-        text += hex[bytes[i] & 0x0F];
+        text += hexEncode(all.subspan(at, group), HexCase::upper);
+        at += group;
     }
     return text;
 }

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace quaro::mcp {
 namespace {
@@ -44,43 +47,85 @@ private:
     const char** m_cursor;
 };
 
-// Builds the document like the library's own DOM parser and notes where the
-// value of the top-level "id" key starts.
-class RequestReader : public nlohmann::detail::json_sax_dom_parser<json> {
+// Builds the document from the parser's events (through the library's public
+// SAX interface) and notes where the value of the top-level "id" key starts.
+class RequestReader final : public nlohmann::json_sax<json> {
 public:
-    using Base = nlohmann::detail::json_sax_dom_parser<json>;
+    RequestReader(json& document, const char** cursor) : m_document(document), m_cursor(cursor) {}
 
-    RequestReader(json& root, const char** cursor) : Base(root, false), m_cursor(cursor) {}
+    bool null() override { return place(nullptr) != nullptr; }
+    bool boolean(bool value) override { return place(value) != nullptr; }
+    bool number_integer(number_integer_t value) override { return place(value) != nullptr; }
+    bool number_unsigned(number_unsigned_t value) override { return place(value) != nullptr; }
+    bool number_float(number_float_t value, const string_t&) override { return place(value) != nullptr; }
+    bool string(string_t& value) override { return place(std::move(value)) != nullptr; }
+    bool binary(binary_t& value) override { return place(json::binary(std::move(value))) != nullptr; }
 
-    bool start_object(std::size_t length) { return enter() && Base::start_object(length); }
-    bool end_object()
-    {
-        --m_depth;
-        return Base::end_object();
-    }
-    bool start_array(std::size_t length) { return enter() && Base::start_array(length); }
-    bool end_array()
-    {
-        --m_depth;
-        return Base::end_array();
-    }
-    bool key(std::string& name)
+    bool start_object(std::size_t) override { return enter(json::object()); }
+    bool end_object() override { return leave(); }
+    bool start_array(std::size_t) override { return enter(json::array()); }
+    bool end_array() override { return leave(); }
+
+    bool key(string_t& name) override
     {
         // The lexer stops right after the key's closing quote, so the cursor
         // is where the separator and the value follow.
-        if (m_depth == 1 && name == "id")
+        if (m_open.size() == 1 && name == "id")
             m_idKeyEnd = *m_cursor;
-        return Base::key(name);
+        m_key = std::move(name);
+        return true;
     }
 
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        m_errored = true;
+        return false;
+    }
+
+    bool errored() const { return m_errored; }
     const char* idKeyEnd() const { return m_idKeyEnd; }
 
 private:
-    bool enter() { return ++m_depth <= maxDepth; }
+    // Puts a value where the document is at: the root, the next element of
+    // the open array, or the open object's last key (a repeated key keeps
+    // its last value). Only the innermost open container ever grows, so the
+    // pointers to the open ones stay valid.
+    json* place(json value)
+    {
+        if (m_open.empty()) {
+            m_document = std::move(value);
+            return &m_document;
+        }
+        json& container = *m_open.back();
+        if (container.is_array()) {
+            container.push_back(std::move(value));
+            return &container.back();
+        }
+        json& slot = container[m_key];
+        slot = std::move(value);
+        return &slot;
+    }
 
+    bool enter(json container)
+    {
+        if (m_open.size() >= maxDepth)
+            return false;
+        m_open.push_back(place(std::move(container)));
+        return true;
+    }
+
+    bool leave()
+    {
+        m_open.pop_back();
+        return true;
+    }
+
+    json& m_document;
     const char** m_cursor;
+    std::vector<json*> m_open;
+    string_t m_key;
     const char* m_idKeyEnd = nullptr;
-    std::size_t m_depth = 0;
+    bool m_errored = false;
 };
 
 bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -117,7 +162,7 @@ std::optional<JsonRpcRequest> parseJsonRpcRequest(std::string_view text)
     RequestReader reader(request.message, &cursor);
     const bool parsed = json::sax_parse(TrackingIterator(begin, &cursor), TrackingIterator(end, &cursor), &reader,
                                         json::input_format_t::json, true);
-    if (!parsed || reader.is_errored() || !request.message.is_object())
+    if (!parsed || reader.errored() || !request.message.is_object())
         return std::nullopt;
 
     const auto id = request.message.find("id");

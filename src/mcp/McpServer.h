@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/QuaroStore.h"
+#include "core/Version.h"
 #include "mcp/ToolStore.h"
 
 #include <nlohmann/json.hpp>
@@ -17,7 +18,7 @@ namespace quaro::mcp {
 // from the store on every call. Not thread-safe; one line at a time.
 class McpServer {
 public:
-    static constexpr std::string_view version = "0.1.0";
+    static constexpr std::string_view version = quaro::version;
     static constexpr std::string_view defaultProtocolVersion = "2025-06-18";
 
     explicit McpServer(QuaroStore& store);

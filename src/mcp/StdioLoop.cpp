@@ -1,5 +1,6 @@
 #include "mcp/StdioLoop.h"
 
+#include "core/WriteAll.h"
 #include "mcp/McpServer.h"
 
 #include <cerrno>
@@ -11,21 +12,6 @@
 namespace quaro::mcp {
 namespace {
 
-// Writes everything or gives up quietly: a client that closed its end of the
-// pipe reads nothing more anyway, and the loop ends at its EOF.
-void writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 void answer(McpServer& server, std::string_view line, int output)
 {
     if (!line.empty() && line.back() == '\r')
@@ -35,7 +21,9 @@ void answer(McpServer& server, std::string_view line, int output)
         return;
     // Envelope and line feed in one write, so a reply is never seen half-way.
     reply->push_back('\n');
-    writeAll(output, *reply);
+    // A client that closed its end of the pipe reads nothing more anyway,
+    // and the loop ends at its EOF: a failed write is not worth reporting.
+    (void)writeAll(output, *reply);
 }
 
 } // namespace

@@ -110,9 +110,7 @@ ToolOutcome inboxList(const ToolCall& call)
         destinoID = found->id;
     }
 
-    auto recados = call.store.recados(filter, destinoID, std::nullopt, limitArgument(call.arguments));
-    if (!recados)
-        return Failure{recados.error()};
+    QUARO_TRY_LET(recados, call.store.recados(filter, destinoID, std::nullopt, limitArgument(call.arguments)));
     // The limit applies before this, so "todos" may show fewer than asked.
     if (everything)
         dropTranscribing(*recados);
@@ -124,9 +122,7 @@ ToolOutcome recadoGet(const ToolCall& call)
     const std::string* id = textArgument(call.arguments, "id");
     if (!id)
         return toolError("Falta o id.");
-    auto recado = call.store.recado(*id);
-    if (!recado)
-        return Failure{recado.error()};
+    QUARO_TRY_LET(recado, call.store.recado(*id));
     if (!*recado)
         return toolError("Recado " + *id + " não encontrado.");
     return oneRecado(**recado, call.destinos);
@@ -138,9 +134,7 @@ ToolOutcome recadoClaim(const ToolCall& call)
     if (!id)
         return toolError("Falta o id.");
     const std::string claimer = optionalText(call.arguments, "cliente").value_or(call.clientName.value_or("IA"));
-    auto claimed = call.store.claim(*id, claimer);
-    if (!claimed)
-        return Failure{claimed.error()};
+    QUARO_TRY_LET(claimed, call.store.claim(*id, claimer));
     if (!*claimed)
         return toolError("Não deu para pegar o recado " + *id + ": ele não existe ou ainda está sendo transcrito.");
     return oneRecado(**claimed, call.destinos);
@@ -158,9 +152,7 @@ ToolOutcome recadoResolve(const ToolCall& call)
     std::optional<std::string> resolver = optionalText(call.arguments, "cliente");
     if (!resolver)
         resolver = call.clientName;
-    auto resolved = call.store.resolve(*id, *result, resolver);
-    if (!resolved)
-        return Failure{resolved.error()};
+    QUARO_TRY_LET(resolved, call.store.resolve(*id, *result, resolver));
     if (!*resolved)
         return toolError("Não deu para resolver o recado " + *id +
                          ": ele não existe ou ainda está sendo transcrito.");
@@ -172,9 +164,7 @@ ToolOutcome search(const ToolCall& call)
     const std::string* query = textArgument(call.arguments, "consulta");
     if (!query || query->empty())
         return toolError("Falta a consulta.");
-    auto recados = call.store.recados(std::nullopt, std::nullopt, *query, limitArgument(call.arguments));
-    if (!recados)
-        return Failure{recados.error()};
+    QUARO_TRY_LET(recados, call.store.recados(std::nullopt, std::nullopt, *query, limitArgument(call.arguments)));
     dropTranscribing(*recados);
     return recadoList(*recados, call.destinos);
 }

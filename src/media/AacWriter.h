@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "media/AudioWriteError.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,11 +10,6 @@
 #include <string>
 
 namespace quaro {
-
-// A failure to create or write an audio file, with the text shown to the user.
-struct AudioWriteError {
-    std::string description;
-};
 
 // Writes Quaro's audio format: AAC-LC, 48 000 Hz, mono, 64 kbit/s, in an
 // MPEG-4 (.m4a) container, from 32-bit float mono samples. Shared by the

@@ -20,7 +20,7 @@ AudioConverter::AudioConverter(AudioConverter&&) noexcept = default;
 AudioConverter& AudioConverter::operator=(AudioConverter&&) noexcept = default;
 AudioConverter::~AudioConverter() = default;
 
-std::optional<AudioConverter> AudioConverter::make(const PcmFormat& source, int outputRate)
+Result<AudioConverter, std::string> AudioConverter::make(const PcmFormat& source, int outputRate)
 {
     AVSampleFormat format = AV_SAMPLE_FMT_NONE;
     switch (source.sampleType) {
@@ -31,12 +31,13 @@ std::optional<AudioConverter> AudioConverter::make(const PcmFormat& source, int 
     return makeForSampleFormat(format, source.channels, source.sampleRate, outputRate);
 }
 
-std::optional<AudioConverter> AudioConverter::makeForSampleFormat(int avSampleFormat, int channels, int sampleRate,
-                                                                  int outputRate)
+Result<AudioConverter, std::string> AudioConverter::makeForSampleFormat(int avSampleFormat, int channels,
+                                                                        int sampleRate, int outputRate)
 {
     if (channels < 1 || channels > 64 || sampleRate < 1 || sampleRate > 1'536'000 || outputRate < 1
         || outputRate > 1'536'000 || avSampleFormat < 0 || avSampleFormat >= AV_SAMPLE_FMT_NB)
-        return std::nullopt;
+        return Failure{"formato fora do alcance: " + std::to_string(channels) + " canais, " +
+                       std::to_string(sampleRate) + " Hz, formato de amostra " + std::to_string(avSampleFormat)};
 
     AVChannelLayout in{};
     av_channel_layout_default(&in, channels);
@@ -47,7 +48,7 @@ std::optional<AudioConverter> AudioConverter::makeForSampleFormat(int avSampleFo
     av_channel_layout_uninit(&in);
     SwrPtr swr(raw);
     if (rc < 0 || !swr)
-        return std::nullopt;
+        return Failure{"swr_alloc_set_opts2: " + (rc < 0 ? avErrorText(rc) : std::string("sem memória"))};
     // Keep the mix gains summing to one: stereo becomes the average of both
     // channels, and a loud multi-channel source cannot clip when mixed down.
     av_opt_set_double(swr.get(), "rematrix_maxval", 1.0, 0);
@@ -58,34 +59,35 @@ std::optional<AudioConverter> AudioConverter::makeForSampleFormat(int avSampleFo
     // output rates (the recogniser's) keep the default filter.
     if (outputRate == targetRate && sampleRate != outputRate)
         av_opt_set_int(swr.get(), "filter_size", 16, 0);
-    if (swr_init(swr.get()) < 0)
-        return std::nullopt;
+    if (rc = swr_init(swr.get()); rc < 0)
+        return Failure{"swr_init: " + avErrorText(rc)};
     auto state = std::make_unique<State>();
     state->swr = std::move(swr);
     return AudioConverter(std::move(state));
 }
 
-bool AudioConverter::convert(const std::uint8_t* const* planes, int frames, std::vector<float>& out)
+Result<void, std::string> AudioConverter::convert(const std::uint8_t* const* planes, int frames,
+                                                  std::vector<float>& out)
 {
     out.clear();
     if (frames < 0)
-        return false;
+        return Failure{"número de quadros negativo: " + std::to_string(frames)};
     const int capacity = swr_get_out_samples(m_state->swr.get(), frames);
     if (capacity < 0)
-        return false;
+        return Failure{"swr_get_out_samples: " + avErrorText(capacity)};
     out.resize(std::size_t(capacity) + 16);
     auto* target = reinterpret_cast<std::uint8_t*>(out.data());
     const int produced = swr_convert(m_state->swr.get(), &target, int(out.size()),
                                      const_cast<const std::uint8_t**>(planes), frames);
     if (produced < 0) {
         out.clear();
-        return false;
+        return Failure{"swr_convert: " + avErrorText(produced)};
     }
     out.resize(std::size_t(produced));
-    return true;
+    return {};
 }
 
-bool AudioConverter::flush(std::vector<float>& out)
+Result<void, std::string> AudioConverter::flush(std::vector<float>& out)
 {
     return convert(nullptr, 0, out);
 }

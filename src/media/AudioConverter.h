@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <cstdint>
 #include <memory>
-#include <optional>
+#include <string>
 #include <vector>
 
 namespace quaro {
@@ -22,15 +24,16 @@ struct PcmFormat {
 // Converts PCM of any layout to mono 32-bit float at a fixed rate (48 000 Hz
 // for Quaro's own files), mixing channels down by averaging. Keeps resampler
 // state between calls, so one converter serves one continuous stream. Not
-// thread-safe; move-only.
+// thread-safe; move-only. A failure comes back as the technical reason (for
+// the log); callers turn it into their own error.
 class AudioConverter {
 public:
     static constexpr int targetRate = 48000;
 
-    static std::optional<AudioConverter> make(const PcmFormat& source, int outputRate = targetRate);
+    static Result<AudioConverter, std::string> make(const PcmFormat& source, int outputRate = targetRate);
     // For decoded FFmpeg frames: `avSampleFormat` is an AVSampleFormat value.
-    static std::optional<AudioConverter> makeForSampleFormat(int avSampleFormat, int channels, int sampleRate,
-                                                             int outputRate = targetRate);
+    static Result<AudioConverter, std::string> makeForSampleFormat(int avSampleFormat, int channels, int sampleRate,
+                                                                   int outputRate = targetRate);
 
     AudioConverter(AudioConverter&&) noexcept;
     AudioConverter& operator=(AudioConverter&&) noexcept;
@@ -38,10 +41,10 @@ public:
 
     // Converts `frames` frames given as one pointer per channel plane (one
     // pointer for interleaved data). `out` receives the mono samples produced
-    // now (possibly none). False on a conversion error.
-    bool convert(const std::uint8_t* const* planes, int frames, std::vector<float>& out);
+    // now (possibly none).
+    Result<void, std::string> convert(const std::uint8_t* const* planes, int frames, std::vector<float>& out);
     // Drains the samples the resampler still holds (end of stream).
-    bool flush(std::vector<float>& out);
+    Result<void, std::string> flush(std::vector<float>& out);
 
 private:
     struct State;

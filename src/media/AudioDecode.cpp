@@ -2,6 +2,7 @@
 
 #include "media/AudioConverter.h"
 #include "media/FFmpegReader.h"
+#include "media/Log.h"
 #include "media/OggOpusDecoder.h"
 #include "media/PcmSink.h"
 
@@ -12,6 +13,13 @@ namespace quaro {
 
 namespace {
 
+// The converter's reason goes to the log and into the error's detail.
+Failure<AudioImportError> conversionFailure(const char* sentence, const std::string& reason)
+{
+    media::logLine("[Quaro] conversão: " + reason);
+    return Failure{AudioImportError::unsupported(sentence, reason)};
+}
+
 // Resamples the Ogg path's 48 kHz output for callers that want another rate.
 class ResamplingSink : public PcmSink {
 public:
@@ -21,14 +29,14 @@ public:
     Result<void, AudioImportError> write(const float* samples, std::size_t count) override
     {
         const auto* plane = reinterpret_cast<const std::uint8_t*>(samples);
-        if (!m_converter.convert(&plane, int(count), m_out))
-            return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
+        if (auto converted = m_converter.convert(&plane, int(count), m_out); !converted)
+            return conversionFailure(AudioImportError::conversionFailed, converted.error());
         return m_out.empty() ? Result<void, AudioImportError>{} : m_next.write(m_out.data(), m_out.size());
     }
     Result<void, AudioImportError> finish()
     {
-        if (!m_converter.flush(m_out))
-            return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
+        if (auto flushed = m_converter.flush(m_out); !flushed)
+            return conversionFailure(AudioImportError::conversionFailed, flushed.error());
         return m_out.empty() ? Result<void, AudioImportError>{} : m_next.write(m_out.data(), m_out.size());
     }
 
@@ -57,20 +65,23 @@ namespace media {
 
 Result<void, AudioImportError> decodeFile(const std::filesystem::path& source, int sampleRate, PcmSink& sink)
 {
-    if (auto reader = FFmpegReader::open(source))
-        return reader->decode(sampleRate, sink);
-    if (!startsWithOggS(source))
-        return Failure{AudioImportError::unreadable(source.filename().string())};
+    auto reader = FFmpegReader::open(source);
+    if (reader)
+        return reader.value()->decode(sampleRate, sink);
+    if (!startsWithOggS(source)) {
+        const std::string name = source.filename().string();
+        media::logLine("[Quaro] importação de " + name + ": " + reader.error());
+        return Failure{AudioImportError::unreadable(name, reader.error())};
+    }
     if (sampleRate == AudioConverter::targetRate)
         return convertOggOpus(source, sink);
 
     auto converter = AudioConverter::make(PcmFormat{SampleType::float32, AudioConverter::targetRate, 1, true},
                                           sampleRate);
     if (!converter)
-        return Failure{AudioImportError::unsupported(AudioImportError::cannotConvertFormat)};
-    ResamplingSink resampling(sink, std::move(*converter));
-    if (auto decoded = convertOggOpus(source, resampling); !decoded)
-        return decoded;
+        return conversionFailure(AudioImportError::cannotConvertFormat, converter.error());
+    ResamplingSink resampling(sink, std::move(converter).value());
+    QUARO_TRY(convertOggOpus(source, resampling));
     return resampling.finish();
 }
 

@@ -19,9 +19,9 @@ struct AudioImportError {
     std::string description;
     std::string detail;
 
-    static AudioImportError unreadable(const std::string& name)
+    static AudioImportError unreadable(const std::string& name, std::string detail = {})
     {
-        return {Kind::unreadable, "Não consegui abrir " + name + ".", {}};
+        return {Kind::unreadable, "Não consegui abrir " + name + ".", std::move(detail)};
     }
     static AudioImportError unsupported(std::string message, std::string detail = {})
     {

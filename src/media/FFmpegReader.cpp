@@ -2,6 +2,7 @@
 
 #include "media/AudioConverter.h"
 #include "media/FFmpegPtr.h"
+#include "media/Log.h"
 
 #include <optional>
 #include <vector>
@@ -24,7 +25,7 @@ struct FFmpegReader::State {
 FFmpegReader::FFmpegReader(std::unique_ptr<State> state) : m_state(std::move(state)) {}
 FFmpegReader::~FFmpegReader() = default;
 
-std::unique_ptr<FFmpegReader> FFmpegReader::open(const std::filesystem::path& path)
+Result<std::unique_ptr<FFmpegReader>, std::string> FFmpegReader::open(const std::filesystem::path& path)
 {
     quietFFmpegLog();
     auto state = std::make_unique<State>();
@@ -32,7 +33,7 @@ std::unique_ptr<FFmpegReader> FFmpegReader::open(const std::filesystem::path& pa
 
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
-        return nullptr;
+        return Failure{std::string("avformat_alloc_context: sem memória")};
     // Only local files, only the accepted containers: probing never wanders
     // into playlists, other protocols or other files.
     raw->format_whitelist = av_strdup(acceptedFormats);
@@ -42,23 +43,26 @@ std::unique_ptr<FFmpegReader> FFmpegReader::open(const std::filesystem::path& pa
     const std::string url = "file:" + path.string();
     int rc = avformat_open_input(&raw, url.c_str(), nullptr, &options);
     av_dict_free(&options);
-    if (rc < 0)
-        return nullptr; // avformat_open_input frees the context on failure
+    if (rc < 0) // avformat_open_input frees the context on failure
+        return Failure{"avformat_open_input: " + avErrorText(rc)};
     state->input.reset(raw);
 
-    if (avformat_find_stream_info(raw, nullptr) < 0)
-        return nullptr;
+    if (rc = avformat_find_stream_info(raw, nullptr); rc < 0)
+        return Failure{"avformat_find_stream_info: " + avErrorText(rc)};
     const AVCodec* codec = nullptr;
     state->streamIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (state->streamIndex < 0 || !codec)
-        return nullptr;
+        return Failure{"sem faixa de áudio decodificável: " +
+                       avErrorText(state->streamIndex < 0 ? state->streamIndex : AVERROR_DECODER_NOT_FOUND)};
     AVStream* stream = raw->streams[state->streamIndex];
     state->decoder.reset(avcodec_alloc_context3(codec));
-    if (!state->decoder || avcodec_parameters_to_context(state->decoder.get(), stream->codecpar) < 0)
-        return nullptr;
+    if (!state->decoder)
+        return Failure{std::string("avcodec_alloc_context3: sem memória")};
+    if (rc = avcodec_parameters_to_context(state->decoder.get(), stream->codecpar); rc < 0)
+        return Failure{"avcodec_parameters_to_context: " + avErrorText(rc)};
     state->decoder->pkt_timebase = stream->time_base;
-    if (avcodec_open2(state->decoder.get(), codec, nullptr) < 0)
-        return nullptr;
+    if (rc = avcodec_open2(state->decoder.get(), codec, nullptr); rc < 0)
+        return Failure{"avcodec_open2: " + avErrorText(rc)};
     return std::unique_ptr<FFmpegReader>(new FFmpegReader(std::move(state)));
 }
 
@@ -70,13 +74,19 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
     if (decoder->ch_layout.nb_channels < 1 || decoder->sample_rate <= 0)
         return Failure{AudioImportError::empty()};
 
-    if (auto begun = sink.begin(); !begun)
-        return begun;
+    QUARO_TRY(sink.begin());
 
-    std::optional<AudioConverter> converter = AudioConverter::makeForSampleFormat(
-        decoder->sample_fmt, decoder->ch_layout.nb_channels, decoder->sample_rate, sampleRate);
-    if (!converter)
-        return Failure{AudioImportError::unsupported(AudioImportError::cannotConvertFormat)};
+    // Conversion failures keep their reason in the error's detail and in the log.
+    auto conversionFailure = [&](const char* sentence, const std::string& reason) {
+        logLine("[Quaro] conversão de " + name + ": " + reason);
+        return Failure{AudioImportError::unsupported(sentence, reason)};
+    };
+
+    auto made = AudioConverter::makeForSampleFormat(decoder->sample_fmt, decoder->ch_layout.nb_channels,
+                                                    decoder->sample_rate, sampleRate);
+    if (!made)
+        return conversionFailure(AudioImportError::cannotConvertFormat, made.error());
+    std::optional<AudioConverter> converter(std::move(made).value());
     int converterFormat = decoder->sample_fmt;
     int converterChannels = decoder->ch_layout.nb_channels;
     int converterRate = decoder->sample_rate;
@@ -107,24 +117,23 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
                 || frame->sample_rate != converterRate) {
                 // The stream changed its layout midway: finish the old
                 // conversion, then start one for the new layout.
-                if (!converter->flush(out))
-                    return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
-                if (auto sent = deliver(); !sent)
-                    return sent;
-                converter = AudioConverter::makeForSampleFormat(frame->format, channels, frame->sample_rate,
+                if (auto flushed = converter->flush(out); !flushed)
+                    return conversionFailure(AudioImportError::conversionFailed, flushed.error());
+                QUARO_TRY(deliver());
+                auto next = AudioConverter::makeForSampleFormat(frame->format, channels, frame->sample_rate,
                                                                 sampleRate);
-                if (!converter)
-                    return Failure{AudioImportError::unsupported(AudioImportError::cannotConvertFormat)};
+                if (!next)
+                    return conversionFailure(AudioImportError::cannotConvertFormat, next.error());
+                converter.emplace(std::move(next).value());
                 converterFormat = frame->format;
                 converterChannels = channels;
                 converterRate = frame->sample_rate;
             }
-            const bool converted = converter->convert(frame->extended_data, frame->nb_samples, out);
+            auto converted = converter->convert(frame->extended_data, frame->nb_samples, out);
             av_frame_unref(frame.get());
             if (!converted)
-                return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
-            if (auto sent = deliver(); !sent)
-                return sent;
+                return conversionFailure(AudioImportError::conversionFailed, converted.error());
+            QUARO_TRY(deliver());
         }
     };
 
@@ -140,17 +149,15 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
             // A damaged packet is skipped, as players do; the rest still decodes.
             if (rc < 0 && rc != AVERROR_INVALIDDATA && rc != AVERROR(EAGAIN))
                 return Failure{AudioImportError::system("Não consegui ler " + name + ".", avErrorText(rc))};
-            if (auto drained = drain(); !drained)
-                return drained;
+            QUARO_TRY(drain());
         } else {
             av_packet_unref(packet.get());
         }
     }
     avcodec_send_packet(decoder, nullptr);
-    if (auto drained = drain(); !drained)
-        return drained;
-    if (!converter->flush(out))
-        return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
+    QUARO_TRY(drain());
+    if (auto flushed = converter->flush(out); !flushed)
+        return conversionFailure(AudioImportError::conversionFailed, flushed.error());
     return deliver();
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace quaro::media {
 
@@ -14,8 +15,9 @@ namespace quaro::media {
 // all, is refused at open so that Ogg files take Quaro's own reader.
 class FFmpegReader {
 public:
-    // Null when the file cannot be opened as one of those formats.
-    static std::unique_ptr<FFmpegReader> open(const std::filesystem::path& path);
+    // Fails, with FFmpeg's reason for the log, when the file cannot be opened
+    // as one of those formats.
+    static Result<std::unique_ptr<FFmpegReader>, std::string> open(const std::filesystem::path& path);
     ~FFmpegReader();
 
     // Decodes the whole stream, packet by packet, converting to mono float

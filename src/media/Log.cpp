@@ -1,8 +1,7 @@
 #include "media/Log.h"
 
-#include "media/FFmpegPtr.h"
+#include "core/StderrLog.h"
 
-#include <cstdio>
 #include <mutex>
 
 namespace quaro::media {
@@ -22,19 +21,13 @@ void logLine(const std::string& line)
         handler()(line);
         return;
     }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    logToStderr(line);
 }
 
 void setLogHandler(std::function<void(const std::string&)> h)
 {
     std::lock_guard lock(g_mutex);
     handler() = std::move(h);
-}
-
-void quietFFmpegLog()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
 }
 
 } // namespace quaro::media

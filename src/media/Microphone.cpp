@@ -18,8 +18,8 @@ std::size_t utf8Prefix(const std::string& text, std::size_t count)
 std::size_t utf8Length(const std::string& text)
 {
     std::size_t n = 0;
-    for (unsigned char c : text)
-        n += (c & 0xC0) != 0x80;
+    for (const char c : text)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
 } // namespace

@@ -1,18 +1,12 @@
 #pragma once
 
 #include "core/Result.h"
+#include "media/OggError.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace quaro {
-
-// The only failure of the Ogg container reader; it is logged, never shown.
-struct OggError {
-    enum class Kind { malformed };
-    Kind kind = Kind::malformed;
-    const char* description() const { return "Ogg malformado"; }
-};
 
 // Splits an Ogg file held in memory into the packets of its first logical
 // stream. Checksums, granule positions and page sequence numbers are not

@@ -33,9 +33,7 @@ void removeUnfinished(const std::filesystem::path& file)
 RecordingSinkFactory aacRecordingSinkFactory()
 {
     return [](const std::filesystem::path& path) -> Result<std::unique_ptr<RecordingSink>, AudioWriteError> {
-        auto writer = AacWriter::create(path);
-        if (!writer)
-            return Failure{writer.error()};
+        QUARO_TRY_LET(writer, AacWriter::create(path));
         return std::unique_ptr<RecordingSink>(new AacRecordingSink(std::move(writer.value())));
     };
 }
@@ -61,8 +59,7 @@ Result<void, RecorderError> RecorderCore::useMicrophone(const std::optional<std:
         return Failure{RecorderError::noMicrophone()};
     if (force == Force::no && m_inputID && *m_inputID == chosen->id)
         return {};
-    if (auto attached = m_session.attach(*chosen); !attached)
-        return attached;
+    QUARO_TRY(m_session.attach(*chosen));
     m_inputID = chosen->id;
     m_inputName = chosen->name;
     // The next buffer builds a converter for the new device's format.
@@ -176,7 +173,13 @@ std::optional<UnexpectedStop> RecorderCore::handleBuffer(const PcmBufferView& bu
     if (!m_converterSource || *m_converterSource != buffer.format) {
         // Remembered even when no converter can be made, so buffers of an
         // unusable format keep being dropped until the format changes.
-        m_converter = AudioConverter::make(buffer.format);
+        auto made = AudioConverter::make(buffer.format);
+        if (made) {
+            m_converter.emplace(std::move(made).value());
+        } else {
+            m_converter.reset();
+            media::logLine("[Quaro] gravação: formato do microfone sem conversão: " + made.error());
+        }
         m_converterSource = buffer.format;
     }
     if (!m_converter)

@@ -1,5 +1,7 @@
 #include "ModelCheck.h"
 
+#include "core/Hex.h"
+
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
@@ -91,18 +93,7 @@ std::optional<std::string> ModelCheck::sha1Of(const fs::path& file)
     unsigned int size = 0;
     if (!ok || !EVP_DigestFinal_ex(digest.get(), sum, &size))
         return std::nullopt;
-    return hex(sum, size);
-}
-
-std::string ModelCheck::hex(const unsigned char* bytes, unsigned int size)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned int i = 0; i < size; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 0xf];
-    }
-    return text;
+    return hexEncode(std::span<const unsigned char>(sum, size));
 }
 
 } // namespace quaro

@@ -30,8 +30,6 @@ public:
 
     // Lower-case hexadecimal SHA-1 of the file's contents; absent when unreadable.
     static std::optional<std::string> sha1Of(const std::filesystem::path& file);
-    // `bytes` in lower-case hexadecimal.
-    static std::string hex(const unsigned char* bytes, unsigned int size);
 
 private:
     std::optional<std::string> stamp() const;

@@ -1,7 +1,10 @@
 #include "ModelStore.h"
 
 #include "ModelCheck.h"
+#include "core/Hex.h"
 #include "core/QuaroPaths.h"
+#include "core/UniqueFd.h"
+#include "core/WriteAll.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +14,6 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,15 +57,9 @@ size_t onData(char* data, size_t size, size_t count, void* user)
         t.tooLarge = true;
         return 0;
     }
-    for (size_t done = 0; done < bytes;) {
-        const ssize_t n = ::write(t.fd, data + done, bytes - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            t.writeFailed = true;
-            return 0;
-        }
-        done += static_cast<size_t>(n);
+    if (!writeAll(t.fd, std::string_view(data, bytes))) {
+        t.writeFailed = true;
+        return 0;
     }
     EVP_DigestUpdate(t.digest, data, bytes);
     t.received += bytes;
@@ -92,34 +88,32 @@ void removeLeftovers(const fs::path& directory, const std::string& fileName)
     for (const auto& entry : fs::directory_iterator(directory, ec)) {
         if (entry.path().filename().string().rfind(prefix, 0) != 0)
             continue;
-        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0)
+        const UniqueFd fd(::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (!fd)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
             std::error_code ignored;
             fs::remove(entry.path(), ignored);
         }
-        ::close(fd);
     }
 }
 
 // A new temporary file for a download, locked for as long as the download
 // runs. The lock is checked to belong to the file still at that name: another
 // process clearing leftovers may have removed it between creation and lock.
-int createLockedPartial(std::string& path, const std::string& pattern)
+UniqueFd createLockedPartial(std::string& path, const std::string& pattern)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         path = pattern;
-        const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-        if (fd < 0)
-            return -1;
+        UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
+        if (!fd)
+            return {};
         struct stat held {}, named {};
-        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+        if (::flock(fd.get(), LOCK_EX) == 0 && ::fstat(fd.get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
             held.st_ino == named.st_ino && held.st_dev == named.st_dev)
             return fd;
-        ::close(fd);
     }
-    return -1;
+    return {};
 }
 
 } // namespace
@@ -138,18 +132,8 @@ ModelStore::ModelStore(fs::path directory) : m_directory(std::move(directory)) {
 
 fs::path ModelStore::defaultDirectory()
 {
-    fs::path data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') {
-        data = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (!home || !*home) {
-            const passwd* entry = getpwuid(getuid());
-            home = entry ? entry->pw_dir : "/";
-        }
-        data = fs::path(home) / ".local" / "share";
-    }
-    return data / "Quaro" / "Models";
+    // Beside the inbox, without creating anything yet.
+    return QuaroPaths::dataHome() / "Quaro" / "Models";
 }
 
 fs::path ModelStore::pathFor(const ModelSource& source) const
@@ -190,9 +174,7 @@ Result<fs::path, TranscriberError> ModelStore::ensure(const ModelSource& source,
         return Failure{TranscriberError::modelDownload("a pasta " + m_directory.string() + " não pôde ser criada")};
     removeLeftovers(m_directory, source.fileName);
 
-    auto done = download(source, target, progress, mine);
-    if (!done)
-        return Failure{done.error()};
+    QUARO_TRY(download(source, target, progress, mine));
     return target;
 }
 
@@ -202,16 +184,16 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     initCurl();
 
     std::string path;
-    const int fd = createLockedPartial(
+    UniqueFd fd = createLockedPartial(
         path, (m_directory / (source.fileName + std::string(kPartMarker) + "XXXXXX")).string());
-    if (fd < 0)
+    if (!fd)
         return Failure{TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string())};
     const fs::path partial = path;
 
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> digest(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     Transfer transfer;
-    transfer.fd = fd;
+    transfer.fd = fd.get();
     transfer.expected = source.size;
     transfer.digest = digest.get();
     transfer.progress = &progress;
@@ -219,7 +201,7 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     transfer.ticket = ticket;
 
     auto fail = [&](TranscriberError error) -> Result<void, TranscriberError> {
-        ::close(fd);
+        fd.reset();
         std::error_code ec;
         fs::remove(partial, ec);
         return Failure{std::move(error)};
@@ -269,16 +251,16 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     unsigned char sum[EVP_MAX_MD_SIZE];
     unsigned int sumSize = 0;
     EVP_DigestFinal_ex(digest.get(), sum, &sumSize);
-    if (ModelCheck::hex(sum, sumSize) != source.sha1)
+    if (hexEncode(std::span<const unsigned char>(sum, sumSize)) != source.sha1)
         return fail(TranscriberError::modelCorrupt("soma SHA-1 diferente"));
 
-    if (::fsync(fd) != 0)
+    if (::fsync(fd.get()) != 0)
         return fail(TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string()));
-    ::fchmod(fd, 0600);
+    ::fchmod(fd.get(), 0600);
     std::error_code ec;
     // Renamed while still locked, so no one clears it as a leftover first.
     fs::rename(partial, target, ec);
-    ::close(fd);
+    fd.reset();
     if (ec) {
         fs::remove(partial, ec);
         return Failure{TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string())};

@@ -27,7 +27,7 @@ public:
     // Whether the US English models are installed.
     bool available() const;
 
-    // Transcribes 16 kHz mono samples. Fails with `UnsupportedLanguage` for
+    // Transcribes 16 kHz mono samples. Fails with `unsupportedLanguage` for
     // any locale but en-US, and when the models are missing. The text is returned as the recognizer gives it.
     Result<std::string, TranscriberError> transcribe(std::span<const float> samples, std::string_view localeID) const;
 

@@ -1,9 +1,9 @@
 #include "Transcriber.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "WhisperLanguage.h"
+#include "core/StderrLog.h"
 
 namespace quaro {
 
@@ -66,8 +66,8 @@ Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string
     // that whisper does serve, its refusal would tell the user the language
     // cannot be transcribed here at all; whisper's own failure (a model that
     // could not be downloaded, say) is the true cause.
-    if (!legacy && legacy.error().kind == TranscriberError::Kind::UnsupportedLanguage &&
-        primary.error().kind != TranscriberError::Kind::UnsupportedLanguage)
+    if (!legacy && legacy.error().kind == TranscriberError::Kind::unsupportedLanguage &&
+        primary.error().kind != TranscriberError::Kind::unsupportedLanguage)
         return primary;
     return legacy;
 }
@@ -82,15 +82,11 @@ Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std
     if (!WhisperModel::cpuSupported())
         return Failure{WhisperModel::unsupportedCpuError()};
 
-    auto model = sharedModel();
-    if (!model)
-        return Failure{model.error()};
+    QUARO_TRY_LET(model, sharedModel());
     if (!(*model)->isMultilingual() && *language != "en")
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
 
-    auto samples = audio.samples();
-    if (!samples)
-        return Failure{samples.error()};
+    QUARO_TRY_LET(samples, audio.samples());
     return (*model)->transcribe(*samples, *language, m_config.whisper);
 }
 
@@ -100,9 +96,7 @@ Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& a
     // would refuse the locale before opening anything.
     if (!PocketSphinxRecognizer::serves(languageID) || !m_legacy.available())
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
-    auto samples = audio.samples();
-    if (!samples)
-        return Failure{samples.error()};
+    QUARO_TRY_LET(samples, audio.samples());
     return m_legacy.transcribe(*samples, languageID);
 }
 
@@ -116,12 +110,8 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel
     std::lock_guard lock(m_modelLock);
     if (m_model)
         return m_model;
-    auto path = m_store.ensure(m_config.model, m_config.downloadProgress, ticket);
-    if (!path)
-        return Failure{path.error()};
-    auto model = WhisperModel::load(*path);
-    if (!model)
-        return Failure{model.error()};
+    QUARO_TRY_LET(path, m_store.ensure(m_config.model, m_config.downloadProgress, ticket));
+    QUARO_TRY_LET(model, WhisperModel::load(*path));
     m_model = *model;
     ++m_modelLoads;
     return m_model;
@@ -138,7 +128,7 @@ void Transcriber::log(const std::string& line) const
         m_config.log(line);
         return;
     }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    logToStderr(line);
 }
 
 Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio, std::string_view languageID)

@@ -5,22 +5,22 @@ namespace quaro {
 std::string TranscriberError::description() const
 {
     switch (kind) {
-    case Kind::UnsupportedLanguage:
+    case Kind::unsupportedLanguage:
         return "O computador não transcreve " + detail + " no aparelho.";
-    case Kind::NotAuthorized:
+    case Kind::notAuthorized:
         return "O reconhecimento de fala não foi liberado.";
-    case Kind::ModelDownload:
+    case Kind::modelDownload:
         return "Não foi possível baixar o modelo de fala (" + detail + ").";
-    case Kind::ModelCorrupt:
+    case Kind::modelCorrupt:
         return "O modelo de fala baixado veio corrompido (" + detail + ").";
-    case Kind::DownloadCancelled:
+    case Kind::downloadCancelled:
         return "O download do modelo de fala foi cancelado.";
-    case Kind::ModelUnreadable:
+    case Kind::modelUnreadable:
         return "O modelo de fala não pôde ser carregado (" + detail + ").";
-    case Kind::Audio:
+    case Kind::audio:
         // The audio reader's own sentence passes through unchanged.
         return detail;
-    case Kind::Recognition:
+    case Kind::recognition:
         return "A transcrição falhou (" + detail + ").";
     }
     return detail;

@@ -84,14 +84,14 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> WhisperModel::load(const
     return std::shared_ptr<WhisperModel>(new WhisperModel(context));
 }
 
-WhisperModel::~WhisperModel()
+void WhisperModel::ContextDeleter::operator()(whisper_context* context) const
 {
-    whisper_free(m_context);
+    whisper_free(context);
 }
 
 bool WhisperModel::isMultilingual() const
 {
-    return whisper_is_multilingual(m_context) != 0;
+    return whisper_is_multilingual(m_context.get()) != 0;
 }
 
 Result<std::string, TranscriberError> WhisperModel::transcribe(std::span<const float> samples, std::string_view language,
@@ -104,7 +104,7 @@ Result<std::string, TranscriberError> WhisperModel::transcribe(std::span<const f
     if (samples.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return Failure{TranscriberError::recognition("áudio longo demais")};
 
-    std::unique_ptr<whisper_state, StateDeleter> state(whisper_init_state(m_context));
+    std::unique_ptr<whisper_state, StateDeleter> state(whisper_init_state(m_context.get()));
     if (!state)
         return Failure{TranscriberError::recognition("whisper não criou o estado de decodificação")};
 
@@ -123,7 +123,7 @@ Result<std::string, TranscriberError> WhisperModel::transcribe(std::span<const f
         params.temperature_inc = 0.0f;
     params.max_tokens = std::max(0, options.maxTokensPerWindow);
 
-    const int rc = whisper_full_with_state(m_context, state.get(), params, samples.data(),
+    const int rc = whisper_full_with_state(m_context.get(), state.get(), params, samples.data(),
                                            static_cast<int>(samples.size()));
     if (rc != 0)
         return Failure{TranscriberError::recognition("whisper terminou com o código " + std::to_string(rc))};

@@ -31,7 +31,7 @@ public:
 
     WhisperModel(const WhisperModel&) = delete;
     WhisperModel& operator=(const WhisperModel&) = delete;
-    ~WhisperModel();
+    ~WhisperModel() = default;
 
     bool isMultilingual() const;
 
@@ -47,9 +47,13 @@ public:
                                                      const WhisperOptions& options = {}) const;
 
 private:
+    struct ContextDeleter {
+        void operator()(whisper_context* context) const;
+    };
+
     explicit WhisperModel(whisper_context* context) : m_context(context) {}
 
-    whisper_context* m_context;
+    std::unique_ptr<whisper_context, ContextDeleter> m_context;
 };
 
 // True when no sample rises above the noise floor of 16-bit audio.

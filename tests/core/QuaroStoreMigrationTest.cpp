@@ -48,11 +48,11 @@ TEST_F(QuaroStoreMigrationTest, NewInboxIsSeededOnceWithThreeDestinos)
         {"Ideias soltas", "#F5788B"}, {"Tavlo", "#FF6A1C"}, {"Roadmap", "#FFAE56"}};
     ASSERT_EQ(seeded.size(), 3u);
     const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_TRUE(std::regex_match(seeded[i].id, uuid)) << seeded[i].id;
         EXPECT_EQ(seeded[i].name, expected[i].first);
         EXPECT_EQ(seeded[i].colorHex, expected[i].second);
-        EXPECT_EQ(seeded[i].sort, i);
+        EXPECT_EQ(seeded[i].sort, static_cast<std::int64_t>(i));
     }
 
     // Reopening changes nothing: same destinos, bookkeeping kept.

@@ -40,6 +40,18 @@ TEST(JsonRpcRequest, OtherIdsAreEchoedAsJson)
     EXPECT_EQ(idOf(R"({"id":{"b":1,"a":[2.5]}})"), R"({"a":[2.5],"b":1})");
 }
 
+TEST(JsonRpcRequest, BuildsTheSameDocumentAsTheLibrarysParser)
+{
+    // Containers inside arrays inside objects, a repeated key (the last one
+    // wins), every kind of scalar.
+    for (const char* line : {R"({"id":1,"params":{"a":[{"b":[1,{"c":2}],"d":[]},3,[[],[{}]]],"e":{}}})",
+                             R"({"id":"x","k":1,"k":[true,false,null,-7,18446744073709551615,0.5,"s"]})"}) {
+        auto request = parseJsonRpcRequest(line);
+        ASSERT_TRUE(request) << line;
+        EXPECT_EQ(request->message, nlohmann::json::parse(line)) << line;
+    }
+}
+
 TEST(JsonRpcRequest, NotificationsHaveNoId)
 {
     auto missing = parseJsonRpcRequest(R"({"method":"notifications/initialized"})");

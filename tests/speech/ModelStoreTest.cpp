@@ -86,10 +86,10 @@ TEST_F(ModelStoreTest, FailedDownloadsLeaveNoPartialModelBehind)
         const char* path;
         TranscriberError::Kind kind;
     };
-    for (const Case& c : {Case{"/cut", TranscriberError::Kind::ModelDownload},
-                          Case{"/corrupt", TranscriberError::Kind::ModelCorrupt},
-                          Case{"/larger", TranscriberError::Kind::ModelCorrupt},
-                          Case{"/missing", TranscriberError::Kind::ModelDownload}}) {
+    for (const Case& c : {Case{"/cut", TranscriberError::Kind::modelDownload},
+                          Case{"/corrupt", TranscriberError::Kind::modelCorrupt},
+                          Case{"/larger", TranscriberError::Kind::modelCorrupt},
+                          Case{"/missing", TranscriberError::Kind::modelDownload}}) {
         auto path = m_store.ensure(source(c.path));
         ASSERT_FALSE(path) << c.path;
         EXPECT_EQ(path.error().kind, c.kind) << c.path << ": " << path.error().description();
@@ -121,14 +121,14 @@ TEST_F(ModelStoreTest, CancellingStopsTheDownloadAndTheCallersWaitingForIt)
         }
     });
     ASSERT_FALSE(path);
-    EXPECT_EQ(path.error().kind, TranscriberError::Kind::DownloadCancelled);
+    EXPECT_EQ(path.error().kind, TranscriberError::Kind::downloadCancelled);
     EXPECT_EQ(path.error().description(), "O download do modelo de fala foi cancelado.");
     EXPECT_TRUE(quaro::testing::filesIn(m_dir.path() / "Models").empty());
 
     ASSERT_TRUE(waiter);
     auto behind = m_store.ensure(source("/model"), {}, *waiter);
     ASSERT_FALSE(behind);
-    EXPECT_EQ(behind.error().kind, TranscriberError::Kind::DownloadCancelled);
+    EXPECT_EQ(behind.error().kind, TranscriberError::Kind::downloadCancelled);
     EXPECT_EQ(m_server.requests(), 1) << "the waiter must not start the cancelled download again";
 
     // A later attempt starts afresh.

@@ -76,7 +76,7 @@ TEST(OnceGateTest, OnlyTheFirstFinalResultOrErrorResumesTheCaller)
     // A task that ends without a final result or error still resumes the caller.
     auto silent = awaitFinalResult([&](RecognitionHandler handler) { handler(&partial, nullptr); });
     ASSERT_FALSE(silent);
-    EXPECT_EQ(silent.error().kind, TranscriberError::Kind::Recognition);
+    EXPECT_EQ(silent.error().kind, TranscriberError::Kind::recognition);
 }
 
 TEST(OnceGateTest, ResultsFromAnotherThreadResumeTheCallerOnce)

@@ -168,7 +168,7 @@ TEST_F(TranscriberTest, UnreadableFilesFailInBothPathsWithTheReadersSentence)
     Transcriber transcriber(config("/model"));
     auto text = transcriber.transcribe(m_dir.path() / "nota.m4a", "en-US");
     ASSERT_FALSE(text);
-    EXPECT_EQ(text.error().kind, TranscriberError::Kind::Audio);
+    EXPECT_EQ(text.error().kind, TranscriberError::Kind::audio);
     EXPECT_EQ(text.error().description(), "Não consegui abrir nota.m4a.");
     EXPECT_EQ(log(), std::vector<std::string>{
                          "[Quaro] whisper falhou (Não consegui abrir nota.m4a.); tentando o reconhecedor antigo"});

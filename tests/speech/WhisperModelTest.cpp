@@ -59,7 +59,7 @@ TEST_F(WhisperModelTest, ACorruptModelFileIsReportedNotLoaded)
     std::ofstream(broken, std::ios::binary) << "this is not a whisper model";
     auto model = WhisperModel::load(broken);
     ASSERT_FALSE(model);
-    EXPECT_EQ(model.error().kind, TranscriberError::Kind::ModelUnreadable);
+    EXPECT_EQ(model.error().kind, TranscriberError::Kind::modelUnreadable);
     EXPECT_FALSE(WhisperModel::load(m_dir.path() / "missing.bin"));
 }
 

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace quaro {
+
+// The only failure of the Ogg container reader; it is logged, never shown.
+struct OggError {
+    enum class Kind { malformed };
+    Kind kind = Kind::malformed;
+    const char* description() const { return "Ogg malformado"; }
+};
+
+} // namespace quaro
