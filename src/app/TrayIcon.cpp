@@ -6,6 +6,7 @@
 
 #include <QActionGroup>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
 
@@ -72,10 +73,15 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::tellHotKeyUnavailable(const QString& why)
 {
-    m_hotKeyProblem = why;
+    // Under X11 a refused grab means another program holds the keys; a
+    // Wayland session without the portal's shortcuts offers none at all, and
+    // the user needs the desktop's own shortcut for `quaro --toggle`.
+    m_hotKeyProblem = QGuiApplication::platformName() == QLatin1String("xcb")
+        ? QStringLiteral("Outro app já usa esse atalho.")
+        : QStringLiteral("Esta sessão não oferece atalho global: associe quaro --toggle a um atalho do sistema.");
+    appLog(QStringLiteral("atalho"), why);
     rebuildMenu();
-    m_icon.showMessage(QStringLiteral("Quaro"), QStringLiteral("Outro app já usa esse atalho."),
-                       QSystemTrayIcon::Warning);
+    m_icon.showMessage(QStringLiteral("Quaro"), m_hotKeyProblem, QSystemTrayIcon::Warning);
 }
 
 void TrayIcon::rebuildMenu()
@@ -85,7 +91,8 @@ void TrayIcon::rebuildMenu()
     m_menu.addAction(capturing ? QStringLiteral("Parar e enviar") : QStringLiteral("Gravar recado"), this,
                      &TrayIcon::toggleRecordingRequested);
     if (!m_state.hotKeyWorks())
-        m_menu.addAction(QStringLiteral("Outro app já usa esse atalho."))->setEnabled(false);
+        m_menu.addAction(m_hotKeyProblem.isEmpty() ? QStringLiteral("Outro app já usa esse atalho.") : m_hotKeyProblem)
+            ->setEnabled(false);
     m_menu.addAction(QStringLiteral("Abrir caixa"), this, &TrayIcon::openInboxRequested);
     addMicrophoneMenu();
     addDestinoMenu();
