@@ -8,7 +8,6 @@
 #include <QDBusPendingReply>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QSettings>
 
 namespace quaro {
 
@@ -43,15 +42,6 @@ Nudge::Nudge(QDBusConnection bus, QObject* parent) : QObject(parent), m_bus(std:
                   SLOT(actionInvoked(uint, QString)));
     m_bus.connect(notifications, notificationsPath, notifications, QStringLiteral("NotificationClosed"), this,
                   SLOT(notificationClosed(uint, uint)));
-}
-
-bool Nudge::enabled(const QSettings& settings)
-{
-    const QVariant value = settings.value(QStringLiteral("nudgeEnabled"));
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    // The native settings file keeps booleans as text.
-    return value.toString() != QLatin1String("false");
 }
 
 QString Nudge::prompt(const QString& recadoID, const QString& title)

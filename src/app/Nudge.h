@@ -14,8 +14,6 @@
 #include <functional>
 #include <optional>
 
-class QSettings;
-
 namespace quaro {
 
 // The desktop notification that says a recado has been filed, with buttons
@@ -31,8 +29,6 @@ public:
 
     explicit Nudge(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
 
-    // The preference "nudgeEnabled": true unless it holds false.
-    static bool enabled(const QSettings& settings);
     // What the AI is asked to do with the recado.
     static QString prompt(const QString& recadoID, const QString& title);
 

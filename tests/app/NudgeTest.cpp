@@ -15,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QUrlQuery>
 
@@ -173,22 +172,6 @@ TEST_F(NudgeTest, WithoutServerNothingIsShownAndTheLogSaysSoOnce)
     QCoreApplication::processEvents();
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(QString::fromStdString(log).count(QStringLiteral("[Quaro] notificação:")), 1) << log;
-}
-
-TEST(NudgePreferenceTest, OnUnlessFalse)
-{
-    QTemporaryDir folder;
-    QSettings settings(folder.filePath(QStringLiteral("Quaro.conf")), QSettings::IniFormat);
-    EXPECT_TRUE(Nudge::enabled(settings));
-    const std::pair<QVariant, bool> rows[] = {{false, false}, {QStringLiteral("false"), false}, {true, true},
-                                              {QStringLiteral("true"), true}, {QStringLiteral("sim"), true}, {0, true}};
-    for (const auto& [value, expected] : rows) {
-        settings.setValue(QStringLiteral("nudgeEnabled"), value);
-        settings.sync();
-        QSettings reread(settings.fileName(), QSettings::IniFormat);
-        EXPECT_EQ(Nudge::enabled(reread), expected) << value.toString().toStdString();
-        EXPECT_EQ(Nudge::enabled(settings), expected) << value.toString().toStdString();
-    }
 }
 
 TEST(ClaudeDesktopEntryTest, FoundByFileNameOrWindowClass)
