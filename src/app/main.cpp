@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
@@ -16,6 +18,11 @@ Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
 
 int main(int argc, char** argv)
 {
+    // Quaro's windows are small and flat: the software renderer draws them
+    // without loading a GL driver, which would more than double the resident
+    // memory of an application that mostly waits in the tray.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quaro"));
     QApplication::setApplicationName(QStringLiteral("Quaro"));
