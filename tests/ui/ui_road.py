@@ -65,6 +65,7 @@ class Road(unittest.TestCase):
         wait_for(self.panel_open, "the panel to open from the tray")
         self.x("key", "Escape")
         wait_for(lambda: not self.panel_open(), "Esc to close the panel")
+        time.sleep(0.8)  # two clicks close together make a double click, which opens nothing
         self.click_tray()
         wait_for(self.panel_open, "the panel to open again")
         self.x("mousemove", "1100", "700", "click", "1")
