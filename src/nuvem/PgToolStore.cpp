@@ -1,7 +1,7 @@
 #include "nuvem/PgToolStore.h"
 
 #include "core/QuaroStore.h"
-#include "core/QuaroText.h"
+#include "nuvem/RecadoQuery.h"
 #include "nuvem/PgStorage.h"
 
 namespace quaro::nuvem {
@@ -12,11 +12,7 @@ Result<std::vector<Destino>, DatabaseError> PgToolStore::destinos()
     auto rows = db->query("SELECT * FROM destino WHERE account_id = $1 ORDER BY sort, name", {m_account});
     if (!rows)
         return Failure{rows.error()};
-    std::vector<Destino> list;
-    list.reserve(rows->size());
-    for (const SQLRow& row : *rows)
-        list.push_back(QuaroStore::destino(row));
-    return list;
+    return destinosFrom(*rows);
 }
 
 Result<std::vector<Recado>, DatabaseError> PgToolStore::recados(std::optional<RecadoStatus> status,
@@ -24,36 +20,12 @@ Result<std::vector<Recado>, DatabaseError> PgToolStore::recados(std::optional<Re
                                                                 const std::optional<std::string>& search,
                                                                 std::int64_t limit)
 {
-    std::string sql = "SELECT * FROM recado WHERE account_id = $1";
-    std::vector<SQLValue> parameters{m_account};
-    const auto next = [&] { return "$" + std::to_string(parameters.size() + 1); };
-    if (status) {
-        sql += " AND status = " + next();
-        parameters.emplace_back(rawValue(*status));
-    }
-    if (destinoID) {
-        sql += " AND destino_id = " + next();
-        parameters.emplace_back(*destinoID);
-    }
-    // As on the desktop: a blank search is none; LIKE there ignores the
-    // case of ASCII letters, hence ILIKE.
-    if (search && !QuaroText::trimmingWhitespace(*search).empty()) {
-        const std::string p = next();
-        sql += " AND (transcript ILIKE " + p + " OR title ILIKE " + p + " OR COALESCE(result, '') ILIKE " + p + ")";
-        parameters.emplace_back("%" + *search + "%");
-    }
-    sql += " ORDER BY created_at DESC LIMIT " + next();
-    parameters.emplace_back(limit);
-
+    const SqlQuery query = recadoListing(SqlDialect::postgres, m_account, status, destinoID, search, limit);
     auto db = m_storage.lease();
-    auto rows = db->query(sql, parameters);
+    auto rows = db->query(query.sql, query.parameters);
     if (!rows)
         return Failure{rows.error()};
-    std::vector<Recado> list;
-    list.reserve(rows->size());
-    for (const SQLRow& row : *rows)
-        list.push_back(QuaroStore::recado(row));
-    return list;
+    return recadosFrom(*rows);
 }
 
 Result<std::optional<Recado>, DatabaseError> PgToolStore::readRecado(PgConnection& db, const std::string& id)

@@ -1,7 +1,7 @@
 #include "nuvem/SqliteToolStore.h"
 
 #include "core/QuaroStore.h"
-#include "core/QuaroText.h"
+#include "nuvem/RecadoQuery.h"
 #include "nuvem/SqliteStorage.h"
 
 #include <mutex>
@@ -15,11 +15,7 @@ Result<std::vector<Destino>, DatabaseError> SqliteToolStore::destinos()
                                            {m_account});
     if (!rows)
         return Failure{rows.error()};
-    std::vector<Destino> list;
-    list.reserve(rows->size());
-    for (const SQLRow& row : *rows)
-        list.push_back(QuaroStore::destino(row));
-    return list;
+    return destinosFrom(*rows);
 }
 
 Result<std::vector<Recado>, DatabaseError> SqliteToolStore::recados(std::optional<RecadoStatus> status,
@@ -27,34 +23,12 @@ Result<std::vector<Recado>, DatabaseError> SqliteToolStore::recados(std::optiona
                                                                     const std::optional<std::string>& search,
                                                                     std::int64_t limit)
 {
-    std::string sql = "SELECT * FROM recado WHERE account_id = ?";
-    std::vector<SQLValue> parameters{m_account};
-    if (status) {
-        sql += " AND status = ?";
-        parameters.emplace_back(rawValue(*status));
-    }
-    if (destinoID) {
-        sql += " AND destino_id = ?";
-        parameters.emplace_back(*destinoID);
-    }
-    // As on the desktop: a blank search is none, LIKE's wildcards stay.
-    if (search && !QuaroText::trimmingWhitespace(*search).empty()) {
-        sql += " AND (transcript LIKE ? OR title LIKE ? OR IFNULL(result, '') LIKE ?)";
-        for (int column = 0; column < 3; ++column)
-            parameters.emplace_back("%" + *search + "%");
-    }
-    sql += " ORDER BY created_at DESC LIMIT ?";
-    parameters.emplace_back(limit);
-
+    const SqlQuery query = recadoListing(SqlDialect::sqlite, m_account, status, destinoID, search, limit);
     std::lock_guard guard(m_storage.lock());
-    auto rows = m_storage.database().query(sql, parameters);
+    auto rows = m_storage.database().query(query.sql, query.parameters);
     if (!rows)
         return Failure{rows.error()};
-    std::vector<Recado> list;
-    list.reserve(rows->size());
-    for (const SQLRow& row : *rows)
-        list.push_back(QuaroStore::recado(row));
-    return list;
+    return recadosFrom(*rows);
 }
 
 Result<std::optional<Recado>, DatabaseError> SqliteToolStore::readRecado(const std::string& id)
