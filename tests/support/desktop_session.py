@@ -34,6 +34,18 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 PR_SET_PDEATHSIG = 1
 
 
+def stop_processes(children):
+    """Terminates the children, newest first; kills any that linger."""
+    for child in reversed(children):
+        if child.poll() is None:
+            child.terminate()
+            try:
+                child.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                child.kill()
+                child.wait()
+
+
 def die_with_parent():
     ctypes.CDLL("libc.so.6", use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
@@ -109,14 +121,7 @@ class Session:
         return dict(self.env, dir=self.dir, pids=[c.pid for c in self.children])
 
     def stop(self):
-        for child in reversed(self.children):
-            if child.poll() is None:
-                child.terminate()
-                try:
-                    child.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    child.kill()
-                    child.wait()
+        stop_processes(self.children)
         self.children = []
         shutil.rmtree(self.dir, ignore_errors=True)
 

@@ -14,7 +14,7 @@ import tempfile
 import threading
 import time
 
-from desktop_session import Session
+from desktop_session import Session, stop_processes
 
 import dbus
 
@@ -151,14 +151,7 @@ class QuaroDesktop:
         subprocess.check_call(["pactl", "set-default-source", "vmic"], env=self.env)
 
     def stop(self):
-        for child in reversed(self.children):
-            if child.poll() is None:
-                child.terminate()
-                try:
-                    child.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    child.kill()
-                    child.wait()
+        stop_processes(self.children)
         self.children = []
         for stop in reversed(self.stops):
             stop()
