@@ -74,28 +74,38 @@ class Session:
 
     def _start_display(self):
         read_end, write_end = os.pipe()
-        log = open(os.path.join(self.dir, "xvfb.log"), "wb")
-        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                    pass_fds=(write_end,), stdout=log, stderr=log)
+        with open(os.path.join(self.dir, "xvfb.log"), "wb") as log:
+            self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                        pass_fds=(write_end,), stdout=log, stderr=log)
         os.close(write_end)
         with os.fdopen(read_end) as ready:
             number = ready.readline().strip()
         if not number:
-            raise RuntimeError("Xvfb did not start; see " + log.name)
+            raise RuntimeError("Xvfb did not start; see " + os.path.join(self.dir, "xvfb.log"))
         self.env["DISPLAY"] = ":" + number
 
     def _start_tray(self):
+        # trayer now and then dies on start-up when the machine is loaded (an X
+        # error while it claims the tray selection): start it again rather than
+        # fail the test that needed a tray.
         env = dict(os.environ, **self.env)
-        self._spawn(["trayer", "--edge", "top", "--align", "left", "--widthtype", "pixel", "--width", "200",
-                     "--height", "32", "--SetDockType", "false", "--SetPartialStrut", "false"],
-                    env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(200):
-            found = subprocess.run(["xdotool", "search", "--classname", "trayer"], env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if found.returncode == 0:
-                return
-            time.sleep(0.05)
-        raise RuntimeError("trayer did not start")
+        log_path = os.path.join(self.dir, "trayer.log")
+        for _ in range(3):
+            with open(log_path, "ab") as log:
+                tray = self._spawn(["trayer", "--edge", "top", "--align", "left", "--widthtype", "pixel",
+                                    "--width", "200", "--height", "32", "--SetDockType", "false",
+                                    "--SetPartialStrut", "false"], env=env, stdout=log, stderr=log)
+            deadline = time.monotonic() + 30
+            while time.monotonic() < deadline and tray.poll() is None:
+                found = subprocess.run(["xdotool", "search", "--classname", "trayer"], env=env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                if found.returncode == 0:
+                    return
+                time.sleep(0.05)
+            stop_processes([tray])
+            self.children.remove(tray)
+        with open(log_path, errors="replace") as log:
+            raise RuntimeError("trayer did not start:\n" + log.read()[-2000:])
 
     def _start_bus(self):
         socket = os.path.join(self.dir, "bus")
