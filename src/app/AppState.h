@@ -2,7 +2,7 @@
 
 #include "app/CaptureDevice.h"
 #include "app/CaptureFlow.h"
-#include "app/CloudLink.h"
+#include "connect/CloudLink.h"
 #include "app/InboxState.h"
 #include "app/Preferences.h"
 #include "app/SpeechEngine.h"
@@ -54,6 +54,7 @@ class AppState : public QObject {
     Q_PROPERTY(quaro::AutoMode* autoMode READ autoMode CONSTANT)
     Q_PROPERTY(quaro::ClaudeConnector* connector READ connector CONSTANT)
     Q_PROPERTY(quaro::Updater* updater READ updater CONSTANT)
+    Q_PROPERTY(quaro::CloudLink* cloud READ cloudLink CONSTANT)
 public:
     // Opens the inbox (creating or upgrading it); fails when it cannot.
     static Result<std::unique_ptr<AppState>, DatabaseError> create(AppStateParts parts = {});
@@ -63,6 +64,7 @@ public:
     InboxState* inbox() { return &m_inbox; }
     CaptureFlow* capture() { return &m_capture; }
     CloudLink& cloud() { return *m_cloud; }
+    CloudLink* cloudLink() { return m_cloud.get(); }
     QuaroStore& store() { return m_store; }
     AutoMode* autoMode() { return m_autoMode.get(); }
     ClaudeConnector* connector() { return m_connector.get(); }

@@ -1,7 +1,7 @@
 #include "app/InboxState.h"
 
 #include "app/AppLog.h"
-#include "app/CloudLink.h"
+#include "connect/CloudLink.h"
 #include "app/Preferences.h"
 #include "app/QtStrings.h"
 #include "core/QuaroStore.h"

@@ -2,7 +2,7 @@
 
 // Shared by the state tests: a private home per test, so the inbox, the
 // settings file and the autostart entry all live inside it.
-#include "app/CloudLink.h"
+#include "connect/CloudLink.h"
 #include "app/LaunchAtLogin.h"
 #include "app/Preferences.h"
 #include "app/RecadoListModel.h"

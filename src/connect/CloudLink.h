@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace quaro {
+
+// Cloud mode as the application and its settings see it: whether it is on,
+// how the last sync went, the personal link, the switches, and a way to push
+// local changes soon. The sync client implements it; while cloud mode does
+// not exist in a build, the state talks to a link that stays off. Main
+// thread only.
+class CloudLink : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool enabled READ enabled NOTIFY enabledChanged)
+    Q_PROPERTY(bool syncing READ syncing NOTIFY syncingChanged)
+    Q_PROPERTY(QDateTime lastSync READ lastSync NOTIFY lastSyncChanged)
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
+    Q_PROPERTY(QString mcpLink READ mcpLink NOTIFY linkChanged)
+    Q_PROPERTY(QString maskedLink READ maskedLink NOTIFY linkChanged)
+public:
+    using QObject::QObject;
+
+    virtual bool enabled() const = 0;
+    virtual bool syncing() const { return false; }
+    // Invalid until a sync succeeded.
+    virtual QDateTime lastSync() const { return {}; }
+    // Empty when the last sync succeeded.
+    virtual QString lastError() const { return {}; }
+    // Empty while there is no secret.
+    virtual QString mcpLink() const { return {}; }
+    virtual QString maskedLink() const { return {}; }
+
+    Q_INVOKABLE virtual void enable() {}
+    Q_INVOKABLE virtual void disable(bool deleteRemote) { (void)deleteRemote; }
+    Q_INVOKABLE virtual void rotateLink() {}
+    Q_INVOKABLE virtual void syncNow() {}
+
+    // Starts a sync now, or marks one to run as soon as the running one ends.
+    virtual void kick() = 0;
+
+    // Set by the state: called on the main thread after a sync brought
+    // changes made elsewhere into the inbox.
+    std::function<void()> onRemoteChange;
+
+signals:
+    void enabledChanged();
+    void syncingChanged();
+    void lastSyncChanged();
+    void lastErrorChanged();
+    void linkChanged();
+};
+
+// Cloud mode off: nothing to kick.
+class OfflineCloudLink final : public CloudLink {
+    Q_OBJECT
+public:
+    using CloudLink::CloudLink;
+    bool enabled() const override { return false; }
+    void kick() override {}
+};
+
+} // namespace quaro
