@@ -19,9 +19,7 @@ TEST(AppWiringTest, AutomaticRunEndsWithTheInboxReloaded)
 {
     PrivateHome home;
     const QString claude = home.path(QStringLiteral(".local/bin/claude"));
-    QDir().mkpath(QFileInfo(claude).path());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUARO_FAKE_CLAUDE), claude));
-    QFile::setPermissions(claude, QFile::permissions(claude) | QFile::ExeOwner);
+    testing::installFakeClaude(claude);
     qunsetenv("FAKE_CLAUDE");
 
     AppStateParts parts;

@@ -56,16 +56,9 @@ protected:
         ASSERT_TRUE(store->saveDestino(destino));
         destinoID = destino.id;
         claude = home.path(QStringLiteral(".local/bin/claude"));
-        installClaude(claude);
+        testing::installFakeClaude(claude);
         qputenv("FAKE_CLAUDE_RECORD", home.path(QStringLiteral("record.json")).toUtf8());
         qunsetenv("FAKE_CLAUDE");
-    }
-
-    void installClaude(const QString& path)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(QUARO_FAKE_CLAUDE), path));
-        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
     }
 
     std::string addPending(const std::string& transcript)
@@ -110,7 +103,7 @@ protected:
 
     QJsonObject record() const
     {
-        return QJsonDocument::fromJson(PrivateHome::read(home.path(QStringLiteral("record.json")))).object();
+        return QJsonDocument::fromJson(testing::readAll(home.path(QStringLiteral("record.json")))).object();
     }
 
     PrivateHome home;
@@ -156,13 +149,13 @@ TEST_F(AutoModeTest, ResolvesPendingRecadosAsClaudeCodeAutomatico)
     EXPECT_EQ(record()[QStringLiteral("destinos")].toArray(), (QJsonArray{destinoName, destinoName}));
     EXPECT_FALSE(QFile::exists(support + QStringLiteral("/pwned")));
 
-    EXPECT_EQ(PrivateHome::read(configPath),
+    EXPECT_EQ(testing::readAll(configPath),
               QByteArray(R"({"mcpServers":{"quaro":{"args":[],"command":")" QUARO_MCP R"("}}})"));
     EXPECT_EQ(testing::mode(configPath), 0600);
     ASSERT_TRUE(values.lastRun);
     EXPECT_EQ(mode->lastRun(), *values.lastRun);
 
-    const QByteArray log = PrivateHome::read(mode->logPath());
+    const QByteArray log = testing::readAll(mode->logPath());
     EXPECT_TRUE(log.startsWith("\n── ")) << log.constData();
     EXPECT_TRUE(log.contains("Z (saída 0)\nLendo a caixa do Quaro...\n")) << log.constData();
     EXPECT_EQ(testing::mode(mode->logPath()), 0600);
@@ -198,7 +191,7 @@ TEST_F(AutoModeTest, SummaryFollowsExitStatusAndOutput)
     qputenv("FAKE_CLAUDE", "exit:0:");
     runToEnd(*mode);
     EXPECT_EQ(mode->lastSummary(), QStringLiteral("Pronto."));
-    const QByteArray log = PrivateHome::read(mode->logPath());
+    const QByteArray log = testing::readAll(mode->logPath());
     EXPECT_EQ(log.count("\n── "), 2);
     EXPECT_TRUE(log.contains(" (saída 1)\nErro de AUTHenticação\n\n"));
 }
@@ -230,7 +223,7 @@ TEST_F(AutoModeTest, TimeoutKillsTheWholeGroupEvenWithAGrandchildOnThePipe)
     const qint64 grandchild = record()[QStringLiteral("grandchild")].toInteger();
     ASSERT_GT(grandchild, 0);
     EXPECT_TRUE(waitFor([&] { return processGone(grandchild); }));
-    const QByteArray log = PrivateHome::read(mode->logPath());
+    const QByteArray log = testing::readAll(mode->logPath());
     EXPECT_EQ(log.count("\n── "), 1);
     EXPECT_TRUE(log.contains("trabalhando"));
     EXPECT_FALSE(log.contains("(saída 0)"));
@@ -274,8 +267,8 @@ TEST_F(AutoModeTest, ChecksRunOnlyWhenOnDueAndPending)
     EXPECT_TRUE(mode->running());
     ASSERT_TRUE(waitFor([&] { return finished.count() == 2; }));
 
-    // Switching on with pending recados and no run yet starts one at once;
-    // switched off, only the button runs.
+    // Switched off, only the button runs. (Switching on with no run yet
+    // starts one at once: the application's wiring test walks that.)
     mode->setEnabled(false);
     EXPECT_FALSE(values.enabled);
     mode->scheduleCheck();
@@ -285,22 +278,11 @@ TEST_F(AutoModeTest, ChecksRunOnlyWhenOnDueAndPending)
     ASSERT_TRUE(waitFor([&] { return finished.count() == 3; }));
 }
 
-TEST_F(AutoModeTest, SwitchingOnWithNoRunYetStartsOneAtOnce)
-{
-    qputenv("FAKE_CLAUDE", "exit:0:ok");
-    addPending("uma fala");
-    auto mode = make(config());
-    mode->setEnabled(true);
-    EXPECT_TRUE(values.enabled);
-    EXPECT_TRUE(mode->running());
-    EXPECT_TRUE(waitFor([&] { return !mode->running(); }));
-}
-
 TEST_F(AutoModeTest, FindsClaudeThroughTheLoginShellAndSaysWhenItIsNowhere)
 {
     QFile::remove(claude);
     // Only on the login shell's PATH, after a start-up file that prints.
-    installClaude(home.path(QStringLiteral("ferramentas/claude")));
+    testing::installFakeClaude(home.path(QStringLiteral("ferramentas/claude")));
     home.write(QStringLiteral(".profile"), "echo 'Bem-vindo!'\nPATH=\"$HOME/ferramentas:$PATH\"\n");
     auto mode = make(config());
     EXPECT_EQ(mode->claudePath(), home.path(QStringLiteral("ferramentas/claude")));
@@ -355,8 +337,8 @@ TEST(AutoModeLogTest, RotatesPastItsLimitAndStaysPrivate)
     log.append(0, QString(80, QLatin1Char('a')), when);
     log.append(0, QStringLiteral("segunda"), when);
     log.append(1, QStringLiteral("terceira"), when);
-    const QByteArray current = PrivateHome::read(log.path());
-    const QByteArray older = PrivateHome::read(log.path() + QStringLiteral(".1"));
+    const QByteArray current = testing::readAll(log.path());
+    const QByteArray older = testing::readAll(log.path() + QStringLiteral(".1"));
     EXPECT_TRUE(older.contains("aaaa") && !older.contains("segunda"));
     EXPECT_EQ(current.count("\n── "), 2);
     EXPECT_TRUE(current.contains("segunda") && current.contains("terceira"));

@@ -94,15 +94,15 @@ TEST_F(ClaudeConnectorTest, ConnectingKeepsEverythingElseAndBacksUpOnce)
   },
   "zoom": 12345678901234567890
 })";
-    EXPECT_EQ(PrivateHome::read(desktopFile()), expected);
-    EXPECT_EQ(PrivateHome::read(backupFile()), original);
+    EXPECT_EQ(testing::readAll(desktopFile()), expected);
+    EXPECT_EQ(testing::readAll(backupFile()), original);
     EXPECT_EQ(testing::mode(desktopFile()), 0644);
     EXPECT_EQ(testing::mode(backupFile()), 0600);
 
     // Again: the same content, the first backup kept.
     ASSERT_TRUE(connector.connectDesktop());
-    EXPECT_EQ(PrivateHome::read(desktopFile()), expected);
-    EXPECT_EQ(PrivateHome::read(backupFile()), original);
+    EXPECT_EQ(testing::readAll(desktopFile()), expected);
+    EXPECT_EQ(testing::readAll(backupFile()), original);
 }
 
 TEST_F(ClaudeConnectorTest, AFileThatIsNotAJsonObjectIsLeftAlone)
@@ -112,7 +112,7 @@ TEST_F(ClaudeConnectorTest, AFileThatIsNotAJsonObjectIsLeftAlone)
         ClaudeConnector connector(config());
         EXPECT_FALSE(connector.connectDesktop());
         EXPECT_TRUE(connector.desktopMessage().startsWith(QStringLiteral("Não consegui editar a configuração do Claude: ")));
-        EXPECT_EQ(PrivateHome::read(desktopFile()), broken);
+        EXPECT_EQ(testing::readAll(desktopFile()), broken);
         EXPECT_FALSE(QFile::exists(backupFile()));
         EXPECT_EQ(connector.desktopStatusName(), QStringLiteral("notConnected"));
     }
@@ -124,7 +124,7 @@ TEST_F(ClaudeConnectorTest, WritesThroughASymbolicLinkAndCreatesWhatIsMissing)
     ClaudeConnector fresh(config());
     EXPECT_EQ(fresh.desktopStatusName(), QStringLiteral("notInstalled"));
     ASSERT_TRUE(fresh.connectDesktop());
-    EXPECT_EQ(nlohmann::json::parse(PrivateHome::read(desktopFile()).toStdString()),
+    EXPECT_EQ(nlohmann::json::parse(testing::readAll(desktopFile()).toStdString()),
               nlohmann::json::parse(R"({"mcpServers": {"quaro": {"args": [], "command": "/opt/Quaro/quaro-mcp"}}})"));
     EXPECT_FALSE(QFile::exists(backupFile()));
 
@@ -137,9 +137,9 @@ TEST_F(ClaudeConnectorTest, WritesThroughASymbolicLinkAndCreatesWhatIsMissing)
     ClaudeConnector linked(config());
     ASSERT_TRUE(linked.connectDesktop()) << linked.desktopMessage().toStdString();
     EXPECT_EQ(QFileInfo(desktopFile()).symLinkTarget(), target);
-    EXPECT_TRUE(PrivateHome::read(target).contains("/opt/Quaro/quaro-mcp"));
+    EXPECT_TRUE(testing::readAll(target).contains("/opt/Quaro/quaro-mcp"));
     EXPECT_EQ(testing::mode(target), 0640);
-    EXPECT_EQ(PrivateHome::read(backupFile()), QByteArray(R"({"mcpServers": {}})"));
+    EXPECT_EQ(testing::readAll(backupFile()), QByteArray(R"({"mcpServers": {}})"));
     EXPECT_EQ(linked.desktopStatusName(), QStringLiteral("connected"));
 }
 
@@ -150,7 +150,7 @@ TEST_F(ClaudeConnectorTest, CursorGetsTheSameEntry)
     EXPECT_EQ(connector.cursorStatusName(), QStringLiteral("notConnected"));
     ASSERT_TRUE(connector.connectCursor());
     EXPECT_EQ(connector.cursorStatusName(), QStringLiteral("connected"));
-    const auto written = nlohmann::json::parse(PrivateHome::read(home.path(QStringLiteral(".cursor/mcp.json"))).toStdString());
+    const auto written = nlohmann::json::parse(testing::readAll(home.path(QStringLiteral(".cursor/mcp.json"))).toStdString());
     EXPECT_EQ(written["mcpServers"]["outro"]["url"], "http://127.0.0.1:1/");
     EXPECT_TRUE(QFile::exists(home.path(QStringLiteral(".cursor/mcp.antes-do-quaro.json"))));
     EXPECT_EQ(connector.desktopStatusName(), QStringLiteral("notInstalled"));

@@ -1,33 +1,17 @@
 #pragma once
 
 // A private home per test: HOME (with an apostrophe in its name, as some
-// users' folders have) and the XDG folders inside a fresh temporary folder.
-#include <gtest/gtest.h>
+// users' folders have) and the XDG folders inside a fresh temporary folder,
+// put back when the test ends.
+#include "support/QtSupport.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <chrono>
-#include <functional>
-#include <thread>
-
 namespace quaro::testing {
-
-inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 60000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 // Permission bits of a file (symbolic links are followed), -1 when missing.
 inline int mode(const QString& path)
@@ -37,38 +21,30 @@ inline int mode(const QString& path)
 }
 
 class PrivateHome {
+    TempDir m_dir;
+
 public:
-    PrivateHome()
-    {
-        home = m_dir.path() + QStringLiteral("/casa d'Ávila");
-        QDir().mkpath(home);
-        qputenv("HOME", home.toUtf8());
-        qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
-        qputenv("XDG_STATE_HOME", (home + QStringLiteral("/.local/state")).toUtf8());
-        qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
-    }
+    const QString home = made(QString::fromStdString((m_dir / "casa d'Ávila").string()));
 
     QString path(const QString& relative) const { return home + QLatin1Char('/') + relative; }
-
-    void write(const QString& relative, const QByteArray& bytes) const
-    {
-        const QString file = path(relative);
-        QDir().mkpath(QFileInfo(file).path());
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        out.write(bytes);
-    }
-
-    static QByteArray read(const QString& file)
-    {
-        QFile in(file);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-    }
-
-    QString home;
+    void write(const QString& relative, const QByteArray& bytes) const { ASSERT_TRUE(writeAll(path(relative), bytes)); }
 
 private:
-    QTemporaryDir m_dir;
+    static QString made(const QString& folder) { return QDir().mkpath(folder) ? folder : QString(); }
+    ScopedEnv m_home{"HOME", home.toStdString()};
+    ScopedEnv m_data{"XDG_DATA_HOME", path(QStringLiteral(".local/share")).toStdString()};
+    ScopedEnv m_state{"XDG_STATE_HOME", path(QStringLiteral(".local/state")).toStdString()};
+    ScopedEnv m_config{"XDG_CONFIG_HOME", path(QStringLiteral(".config")).toStdString()};
 };
+
+#ifdef QUARO_FAKE_CLAUDE
+// The fake `claude` (fake_claude.py), executable at `path`.
+inline void installFakeClaude(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUARO_FAKE_CLAUDE), path));
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+}
+#endif
 
 } // namespace quaro::testing

@@ -86,7 +86,7 @@ TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
     ASSERT_TRUE(waitFor([&] { return finished.count() == 1; }, 150000));
     EXPECT_EQ(mode.lastSummary(),
               QStringLiteral("O Claude Code pediu login. Abra o Terminal, rode \"claude\" e entre na sua conta."));
-    const QByteArray log = PrivateHome::read(mode.logPath());
+    const QByteArray log = testing::readAll(mode.logPath());
     EXPECT_FALSE(log.contains("(saída 0)")) << log.constData();
     auto after = store->recado(recado.id);
     ASSERT_TRUE(after && after->has_value());

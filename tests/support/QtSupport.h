@@ -16,7 +16,7 @@ namespace quaro::testing {
 
 // Runs the event loop until the condition holds; false after a generous
 // deadline, never a timed assertion.
-inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
+inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 60000)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!condition()) {
