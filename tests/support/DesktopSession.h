@@ -20,15 +20,9 @@
 
 namespace quaro::testing {
 
-struct DesktopSessionOptions {
-    bool display = true;
-    bool notifications = true;
-    bool tray = false; // trayer, so that QSystemTrayIcon has a tray
-};
-
 class DesktopSession {
 public:
-    explicit DesktopSession(DesktopSessionOptions options = {})
+    DesktopSession()
     {
         int toChild[2], fromChild[2];
         if (pipe(toChild) != 0 || pipe(fromChild) != 0)
@@ -44,10 +38,7 @@ public:
             for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]})
                 close(fd);
             const std::string script = std::string(QUARO_TEST_SUPPORT_DIR) + "/desktop_session.py";
-            execl("/usr/bin/python3", "python3", script.c_str(), "--serve",
-                  options.display ? "--display" : "--no-display",
-                  options.notifications ? "--notifications" : "--no-notifications",
-                  options.tray ? "--tray" : "--no-tray", static_cast<char*>(nullptr));
+            execl("/usr/bin/python3", "python3", script.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         close(toChild[0]);
@@ -69,8 +60,6 @@ public:
     DesktopSession& operator=(const DesktopSession&) = delete;
 
     bool ok() const { return !m_description.isEmpty(); }
-    // "DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "QUARO_TEST_NOTIFICATIONS_LOG", "dir".
-    QString value(const char* key) const { return m_description.value(QLatin1String(key)).toString(); }
 
 private:
     void readDescription(int fd)
@@ -80,10 +69,8 @@ private:
         while (read(fd, &c, 1) == 1 && c != '\n')
             line.append(c);
         m_description = QJsonDocument::fromJson(line).object();
-        for (const char* key : {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "QUARO_TEST_NOTIFICATIONS_LOG"}) {
-            if (m_description.contains(QLatin1String(key)))
-                setenv(key, value(key).toUtf8().constData(), 1);
-        }
+        for (auto it = m_description.begin(); it != m_description.end(); ++it)
+            setenv(it.key().toUtf8().constData(), it.value().toString().toUtf8().constData(), 1);
     }
 
     pid_t m_pid = -1;

@@ -3,21 +3,13 @@
 a fake notification server on it, all in a fresh temporary folder and all
 stopped by the PIDs this script started.
 
-Two ways to use it:
-
-  desktop_session.py [options] -- COMMAND [ARG...]
-      runs COMMAND with DISPLAY, DBUS_SESSION_BUS_ADDRESS and
-      QUARO_TEST_NOTIFICATIONS_LOG set, then tears everything down and exits
-      with COMMAND's status.
-
-  desktop_session.py [options] --serve
+  desktop_session.py
       prints one JSON line {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
-      "QUARO_TEST_NOTIFICATIONS_LOG", "dir", "pids"} once everything is up,
-      then keeps it running until its standard input closes (or SIGTERM).
+      "QUARO_TEST_NOTIFICATIONS_LOG"} once everything is up, then keeps it
+      running until its standard input closes (or SIGTERM).
 
-Options: --no-display (no Xvfb), --no-notifications (bus without a
-notification server), --tray (a system tray, trayer, on the display, for
-QSystemTrayIcon). The fake server's control interface is described in
+From Python, Session(tray=True) adds a system tray (trayer) for
+QSystemTrayIcon. The fake server's control interface is described in
 fake_notifications.py. Every child dies with this script (PR_SET_PDEATHSIG).
 """
 import ctypes
@@ -44,6 +36,8 @@ def stop_processes(children):
             except subprocess.TimeoutExpired:
                 child.kill()
                 child.wait()
+        if child.stdout:
+            child.stdout.close()
 
 
 def die_with_parent():
@@ -51,18 +45,16 @@ def die_with_parent():
 
 
 class Session:
-    def __init__(self, display=True, notifications=True, tray=False):
+    def __init__(self, tray=False):
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
         self.env = {}
         try:
-            if display:
-                self._start_display()
-                if tray:
-                    self._start_tray()
+            self._start_display()
+            if tray:
+                self._start_tray()
             self._start_bus()
-            if notifications:
-                self._start_notifications()
+            self._start_notifications()
         except BaseException:
             self.stop()
             raise
@@ -127,29 +119,17 @@ class Session:
             raise RuntimeError("the fake notification server did not start")
         self.env["QUARO_TEST_NOTIFICATIONS_LOG"] = log_path
 
-    def description(self):
-        return dict(self.env, dir=self.dir, pids=[c.pid for c in self.children])
-
     def stop(self):
         stop_processes(self.children)
         self.children = []
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
-def main(argv):
-    display = "--no-display" not in argv
-    notifications = "--no-notifications" not in argv
-    tray = "--tray" in argv
-    command = argv[argv.index("--") + 1:] if "--" in argv else None
-    if not command and "--serve" not in argv:
-        sys.stderr.write(__doc__)
-        return 2
+def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    session = Session(display=display, notifications=notifications, tray=tray)
+    session = Session()
     try:
-        if command:
-            return subprocess.call(command, env=dict(os.environ, **session.env))
-        print(json.dumps(session.description()), flush=True)
+        print(json.dumps(session.env), flush=True)
         sys.stdin.read()
         return 0
     finally:
@@ -157,4 +137,4 @@ def main(argv):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    sys.exit(main())
