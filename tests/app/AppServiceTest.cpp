@@ -84,18 +84,17 @@ TEST_F(AppServiceTest, SecondLaunchHandsItsRequestToTheRunningInstance)
     }
 
     // Scripts and tests read the state; other processes may only name whole paths.
-    const QStringList dbusSend = {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                  QStringLiteral("--dest=app.quaro.Quaro"), QStringLiteral("/app/quaro/Quaro")};
-    const Launch state = run(QStringLiteral("dbus-send"), dbusSend + QStringList{QStringLiteral("app.quaro.Quaro.State")});
-    EXPECT_TRUE(state.output.contains(QStringLiteral("{\"phase\":\"idle\",\"pendentes\":2}"))) << state.output.toStdString();
+    const auto dbusSend = [](const QStringList& call) {
+        return run("dbus-send", QStringList{"--session", "--print-reply", "--dest=app.quaro.Quaro", "/app/quaro/Quaro"} + call);
+    };
+    const Launch state = dbusSend({"app.quaro.Quaro.State"});
+    EXPECT_TRUE(state.output.contains("{\"phase\":\"idle\",\"pendentes\":2}")) << state.output.toStdString();
     calls.clear();
-    const Launch relative = run(QStringLiteral("dbus-send"),
-                                dbusSend + QStringList{QStringLiteral("app.quaro.Quaro.Import"), QStringLiteral("array:string:nota.ogg")});
-    EXPECT_NE(relative.exitCode, 0);
-    EXPECT_TRUE(relative.errors.contains(QStringLiteral("InvalidArgs"))) << relative.errors.toStdString();
-    const Launch none = run(QStringLiteral("dbus-send"),
-                            dbusSend + QStringList{QStringLiteral("app.quaro.Quaro.Import"), QStringLiteral("array:string:")});
-    EXPECT_NE(none.exitCode, 0);
+    for (const char* files : {"array:string:nota.ogg", "array:string:"}) {
+        const Launch refused = dbusSend({"app.quaro.Quaro.Import", files});
+        EXPECT_NE(refused.exitCode, 0);
+        EXPECT_TRUE(refused.errors.contains("InvalidArgs")) << refused.errors.toStdString();
+    }
     QCoreApplication::processEvents();
     EXPECT_TRUE(calls.isEmpty());
 }

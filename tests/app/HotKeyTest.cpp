@@ -81,13 +81,8 @@ TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
         ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(lock)}));
     }
     EXPECT_EQ(presses, 3);
-
-    // Held past the auto-repeat delay: X repeats the key, the hot key fires once.
-    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("alt+space")}));
-    ASSERT_TRUE(waitFor([&] { return presses == 4; }));
-    ASSERT_TRUE(xdotool({QStringLiteral("sleep"), QStringLiteral("1.5"), QStringLiteral("keyup"), QStringLiteral("alt+space")}));
-    pressThenProbe({}, QStringLiteral("alt+space"));
-    EXPECT_EQ(presses, 5);
+    // A key held past the auto-repeat delay fires once: the application's
+    // end-to-end road holds it.
 }
 
 TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
