@@ -5,12 +5,11 @@
 #include "nuvem/PgStorage.h"
 #include "nuvem/RequestHandler.h"
 #include "nuvem/SqliteStorage.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
 
 namespace quaro::nuvem {
@@ -41,9 +40,6 @@ class NuvemServerTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-nuvem-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
         if (GetParam() == "postgres") {
             test::PgCluster* cluster = test::PgCluster::instance();
             if (!cluster)
@@ -67,15 +63,6 @@ protected:
         ASSERT_TRUE(port) << port.error();
         m_port = *port;
     }
-    void TearDown() override
-    {
-        m_server.reset();
-        m_handler.reset();
-        m_storage.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
     Reply sync(const json& body, const std::string& key = secret)
     {
         return test::request(m_port, "POST", "/api/sync", body.dump(),
@@ -107,7 +94,7 @@ protected:
         return json::parse(result["content"][0]["text"].get<std::string>());
     }
 
-    std::filesystem::path m_dir;
+    testing::TempDir m_dir; // outlives the server and its storage
     std::string m_conninfo;
     std::unique_ptr<AccountStorage> m_storage;
     std::optional<RequestHandler> m_handler;

@@ -3,12 +3,12 @@
 #include "nuvem/HttpServer.h"
 #include "nuvem/RequestHandler.h"
 #include "nuvem/SqliteStorage.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace quaro::nuvem {
 namespace {
@@ -28,9 +28,7 @@ std::string output(const std::string& command)
 // With a certificate and key, the server speaks only HTTPS.
 TEST(NuvemTlsTest, ServesHttpsWithTheGivenCertificate)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quaro-nuvem-tls-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path dir = pattern;
+    const testing::TempDir dir;
     const std::string cert = (dir / "cert.pem").string(), key = (dir / "key.pem").string();
     ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " + key +
                            " -out " + cert + " >/dev/null 2>&1").c_str()),
@@ -55,8 +53,6 @@ TEST(NuvemTlsTest, ServesHttpsWithTheGivenCertificate)
     options.keyFile = (dir / "missing.pem").string();
     HttpServer broken(handler, options);
     EXPECT_FALSE(broken.start());
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
 }
 
 } // namespace
