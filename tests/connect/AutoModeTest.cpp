@@ -21,27 +21,9 @@ namespace quaro {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::MemoryPreferences;
 using testing::PrivateHome;
 using testing::waitFor;
-
-class MemoryPreferences final : public AutoModePreferences {
-public:
-    struct Values {
-        bool enabled = false;
-        int interval = 60;
-        std::optional<QDateTime> lastRun;
-    };
-    explicit MemoryPreferences(Values& values) : m_values(values) {}
-    bool enabled() const override { return m_values.enabled; }
-    void setEnabled(bool on) override { m_values.enabled = on; }
-    int intervalMinutes() const override { return m_values.interval; }
-    void setIntervalMinutes(int minutes) override { m_values.interval = minutes; }
-    std::optional<QDateTime> lastRun() const override { return m_values.lastRun; }
-    void setLastRun(const QDateTime& when) override { m_values.lastRun = when; }
-
-private:
-    Values& m_values;
-};
 
 const QString destinoName = QStringLiteral("Projeto $(touch pwned) \"aspas\" `eco` 'x'");
 

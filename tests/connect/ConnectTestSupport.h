@@ -3,6 +3,7 @@
 // A private home per test: HOME (with an apostrophe in its name, as some
 // users' folders have) and the XDG folders inside a fresh temporary folder,
 // put back when the test ends.
+#include "connect/AutoMode.h"
 #include "support/QtSupport.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -35,6 +36,26 @@ private:
     ScopedEnv m_data{"XDG_DATA_HOME", path(QStringLiteral(".local/share")).toStdString()};
     ScopedEnv m_state{"XDG_STATE_HOME", path(QStringLiteral(".local/state")).toStdString()};
     ScopedEnv m_config{"XDG_CONFIG_HOME", path(QStringLiteral(".config")).toStdString()};
+};
+
+// Automatic mode's preferences in `values`, which the test reads.
+class MemoryPreferences final : public AutoModePreferences {
+public:
+    struct Values {
+        bool enabled = false;
+        int interval = 60;
+        std::optional<QDateTime> lastRun;
+    };
+    explicit MemoryPreferences(Values& values) : m_values(values) {}
+    bool enabled() const override { return m_values.enabled; }
+    void setEnabled(bool on) override { m_values.enabled = on; }
+    int intervalMinutes() const override { return m_values.interval; }
+    void setIntervalMinutes(int minutes) override { m_values.interval = minutes; }
+    std::optional<QDateTime> lastRun() const override { return m_values.lastRun; }
+    void setLastRun(const QDateTime& when) override { m_values.lastRun = when; }
+
+private:
+    Values& m_values;
 };
 
 #ifdef QUARO_FAKE_CLAUDE

@@ -64,14 +64,6 @@ TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
                 (QDir().mkpath(home.path(QStringLiteral(".local/bin"))) &&
                  QFile::link(realClaude, home.path(QStringLiteral(".local/bin/claude")))));
 
-    struct Preferences final : AutoModePreferences {
-        bool enabled() const override { return false; }
-        void setEnabled(bool) override {}
-        int intervalMinutes() const override { return 60; }
-        void setIntervalMinutes(int) override {}
-        std::optional<QDateTime> lastRun() const override { return std::nullopt; }
-        void setLastRun(const QDateTime&) override {}
-    };
     AutoModeConfig config;
     config.serverPath = server;
     config.supportDirectory = QString::fromStdString(QuaroPaths::supportDirectory().string());
@@ -79,7 +71,8 @@ TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
     config.home = home.home;
     config.systemPaths = {};
     config.runTimeout = std::chrono::seconds(120);
-    AutoMode mode(*store, std::make_unique<Preferences>(), config);
+    testing::MemoryPreferences::Values values;
+    AutoMode mode(*store, std::make_unique<testing::MemoryPreferences>(values), config);
     ASSERT_TRUE(waitFor([&] { return mode.lookedForClaude(); }));
     QSignalSpy finished(&mode, &AutoMode::finished);
     mode.runNow();
