@@ -24,22 +24,6 @@ PATH = "/org/freedesktop/Notifications"
 CONTROL = "app.quaro.test.Notifications"
 
 
-def plain(value):
-    """D-Bus values as JSON-friendly Python values."""
-    if isinstance(value, (dbus.Boolean, bool)):
-        return bool(value)
-    if isinstance(value, (dbus.Byte, dbus.Int16, dbus.Int32, dbus.Int64,
-                          dbus.UInt16, dbus.UInt32, dbus.UInt64, int)):
-        return int(value)
-    if isinstance(value, (dbus.Double, float)):
-        return float(value)
-    if isinstance(value, (dbus.Dictionary, dict)):
-        return {str(k): plain(v) for k, v in value.items()}
-    if isinstance(value, (dbus.Array, dbus.Struct, list, tuple)):
-        return [plain(v) for v in value]
-    return str(value)
-
-
 class Server(dbus.service.Object):
     def __init__(self, bus, log_path):
         super().__init__(bus, PATH)
@@ -51,9 +35,10 @@ class Server(dbus.service.Object):
     def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout):
         nid = int(replaces_id) or self.next_id
         self.next_id = max(self.next_id, nid) + 1
-        call = {"id": nid, "app_name": plain(app_name), "replaces_id": int(replaces_id),
-                "app_icon": plain(app_icon), "summary": plain(summary), "body": plain(body),
-                "actions": plain(actions), "hints": plain(hints), "expire_timeout": int(expire_timeout)}
+        # D-Bus values are subclasses of Python's own: JSON takes them as they are.
+        call = {"id": nid, "app_name": app_name, "replaces_id": int(replaces_id), "app_icon": app_icon,
+                "summary": summary, "body": body, "actions": actions, "hints": hints,
+                "expire_timeout": int(expire_timeout)}
         self.calls.append(call)
         with open(self.log_path, "a", encoding="utf-8") as log:
             log.write(json.dumps(call, ensure_ascii=False) + "\n")
