@@ -3,12 +3,12 @@
 #include "TestSupport.h"
 
 #include "media/AudioDecode.h"
+#include "support/FileSizeLimit.h"
 
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -217,17 +217,12 @@ TEST(QtRecorderTest, ReportsARecordingThatStoppedBecauseTheFileCouldNotBeWritten
 
     // A file-size limit stands in for a full disk: writes past 16 KiB fail.
     // It is set once the sound server's shared memory is in place.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limited = previous;
-    limited.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     {
+        const FileSizeLimit fullDisk(16 * 1024);
+        ASSERT_TRUE(fullDisk.ok());
         Feeder feeder("vmic", readBytes(out / "tone.raw"), 32000);
         EXPECT_TRUE(waitFor([&] { return stoppedFile.has_value(); })) << recorder.seconds();
     }
-    setrlimit(RLIMIT_FSIZE, &previous);
     ASSERT_TRUE(stoppedFile);
     EXPECT_EQ(*stoppedFile, out / "REC.m4a");
     ASSERT_TRUE(stoppedError);

@@ -123,22 +123,6 @@ TEST_F(AudioImportTest, OggOpusMatchesReferenceDecoderWithPreSkipLongerThanFirst
     EXPECT_LT(worst, 1e-4);
 }
 
-TEST_F(AudioImportTest, ReadsAudioPacketsSpanningPages)
-{
-    const auto span = dir / "span.opus";
-    ASSERT_TRUE(sh("ffmpeg -nostdin -y -i " + quote(makeTone(dir, "st.wav", 2.0, 48000, 2))
-                   + " -c:a libopus -b:a 256k -vbr off -frame_duration 60 -page_duration 5000000 " + quote(span)));
-    // Some page must continue a packet for the case to be real.
-    const auto file = readBytes(span);
-    bool continued = false;
-    for (std::size_t p = 0; p + 27 <= file.size(); p += oggPageLength(file, p))
-        continued = continued || (file[p + 5] & 1);
-    ASSERT_TRUE(continued);
-    auto result = AudioImport::importFile(span, "SPAN", audio);
-    ASSERT_TRUE(result.ok()) << result.error().description();
-    EXPECT_NEAR(result->duration, 2.0, 0.07);
-}
-
 TEST_F(AudioImportTest, VoiceNoteLayoutsDecodeAlikeAndOutputGainApplies)
 {
     const auto file = voiceNote();

@@ -10,23 +10,15 @@ using namespace quaro;
 
 namespace {
 
-TEST(PocketSphinxRecognizerTest, RecognizesTheGoForwardRecordingInUsEnglish)
+TEST(PocketSphinxRecognizerTest, RecognizesTheGoForwardRecordingAndServesOnlyUsEnglish)
 {
     const PocketSphinxRecognizer recognizer;
     auto text = recognizer.transcribe(quaro::testing::goForwardSamples(), "en-US");
     ASSERT_TRUE(text) << text.error().description();
     EXPECT_EQ(*text, "go forward ten meters");
-}
-
-TEST(PocketSphinxRecognizerTest, ServesOnlyUsEnglish)
-{
-    const PocketSphinxRecognizer recognizer;
-    const auto samples = quaro::testing::tone(0.5);
-    for (const char* locale : {"pt-BR", "pt-PT", "es-ES", "en-GB", ""}) {
-        auto text = recognizer.transcribe(samples, locale);
-        ASSERT_FALSE(text) << locale;
-        EXPECT_EQ(text.error().description(), std::string("O computador não transcreve ") + locale + " no aparelho.");
-    }
+    for (const char* locale : {"pt-BR", "en-GB", ""})
+        EXPECT_EQ(recognizer.transcribe(quaro::testing::tone(0.5), locale).error().description(),
+                  std::string("O computador não transcreve ") + locale + " no aparelho.");
 }
 
 TEST(PocketSphinxRecognizerTest, SilenceIsAnEmptyTranscriptAndMissingModelsRefuseTheLanguage)
