@@ -64,12 +64,9 @@ TEST(WhisperLanguageTest, MapsLocaleIdentifiersToWhisperLanguages)
         EXPECT_EQ(whisperLanguage(unsupported), std::nullopt) << unsupported;
 }
 
-TEST(WhisperTextTest, TrimsWhiteSpaceAndNewlinesAtBothEnds)
+TEST(WhisperTextTest, TrimsUnicodeSpacesAndSeparatorsAtBothEnds)
 {
-    EXPECT_EQ(trimmed("  olá mundo \n"), "olá mundo");
-    EXPECT_EQ(trimmed("\n\t \r"), "");
-    EXPECT_EQ(trimmed("a  b"), "a  b");
-    EXPECT_EQ(trimmed("\u00A0\u3000olá\u2028\u0085\u2029\u202F"), "olá"); // Unicode's spaces and separators too
+    EXPECT_EQ(trimmed(" \u00A0\u3000olá mundo\u2028\u0085\u2029\u202F\n"), "olá mundo");
     EXPECT_TRUE(isSilent(std::vector<float>(100, 0.00001f)));
     EXPECT_FALSE(isSilent(std::vector<float>{0.0f, 0.01f}));
 }
