@@ -131,7 +131,7 @@ void CaptureFlow::recordingStarted(const Capture& capture, const Result<void, Re
     }
     m_current.reset();
     removeFile(capture.file);
-    fail(QString::fromStdString(started.error().description));
+    fail(QString::fromStdString(started.error().description()));
 }
 
 void CaptureFlow::togglePause()
@@ -179,7 +179,7 @@ void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const
 {
     if (!stopped) {
         if (m_shownID == capture.id && !isCapturing())
-            fail(QString::fromStdString(stopped.error().description));
+            fail(QString::fromStdString(stopped.error().description()));
         if (m_lastSentID == capture.id)
             setLastTranscriptionDone(true);
         return;
@@ -257,7 +257,7 @@ void CaptureFlow::handleUnexpectedStop(const std::filesystem::path& file, const 
     stopMeter();
     m_current.reset();
     removeFile(file);
-    fail(error ? QString::fromStdString(error->description) : QString::fromUtf8(stoppedByItself));
+    fail(error ? QString::fromStdString(error->description()) : QString::fromUtf8(stoppedByItself));
 }
 
 void CaptureFlow::fail(const QString& message)

@@ -68,7 +68,7 @@ void ImportFlow::fileImported(const std::filesystem::path& source, const std::st
                               Batch& batch)
 {
     if (!imported) {
-        batch.errors.push_back(QString::fromStdString(imported.error().description));
+        batch.errors.push_back(QString::fromStdString(imported.error().description()));
         return;
     }
     Recado recado;

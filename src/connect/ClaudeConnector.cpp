@@ -86,7 +86,7 @@ bool ClaudeConnector::connectDesktop()
     refresh();
     setText(m_desktopMessage,
             done ? QStringLiteral("Pronto. Feche e abra o Claude Desktop para ele ver o Quaro.")
-                 : QStringLiteral("Não consegui editar a configuração do Claude: ") + done.error().description,
+                 : QStringLiteral("Não consegui editar a configuração do Claude: ") + done.error().description(),
             &ClaudeConnector::desktopMessageChanged);
     return done.ok();
 }
@@ -97,7 +97,7 @@ bool ClaudeConnector::connectCursor()
     refresh();
     setText(m_cursorMessage,
             done ? QStringLiteral("Pronto. Feche e abra o Cursor para ele ver o Quaro.")
-                 : QStringLiteral("Não consegui editar a configuração do Cursor: ") + done.error().description,
+                 : QStringLiteral("Não consegui editar a configuração do Cursor: ") + done.error().description(),
             &ClaudeConnector::cursorMessageChanged);
     return done.ok();
 }

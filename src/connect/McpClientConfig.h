@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <utility>
+
 namespace quaro {
 
 // How an AI client's configuration stands towards this copy's quaro-mcp.
@@ -22,8 +24,15 @@ struct DesktopStatus {
 
 // Why a configuration could not be edited; the sentence follows the
 // caller's "Não consegui editar a configuração do …: ".
-struct ConnectorError {
-    QString description;
+class ConnectorError {
+public:
+    ConnectorError() = default;
+    explicit ConnectorError(QString description) : m_description(std::move(description)) {}
+
+    QString description() const { return m_description; }
+
+private:
+    QString m_description;
 };
 
 // One MCP client's JSON configuration file holding `mcpServers` (Claude

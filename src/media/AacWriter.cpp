@@ -42,7 +42,7 @@ AacWriter::~AacWriter()
 
 AudioWriteError AacWriter::failure(const std::string& detail) const
 {
-    return {"Não consegui gravar o arquivo de áudio " + m_path.filename().string() + " (" + detail + ")."};
+    return AudioWriteError{"Não consegui gravar o arquivo de áudio " + m_path.filename().string() + " (" + detail + ")."};
 }
 
 Result<std::unique_ptr<AacWriter>, AudioWriteError> AacWriter::create(const std::filesystem::path& path)

@@ -22,7 +22,7 @@ public:
     {
         auto created = AacWriter::create(m_destination);
         if (!created)
-            return Failure{AudioImportError::system(created.error().description)};
+            return Failure{AudioImportError::system(created.error().description())};
         m_writer = std::move(created.value());
         return {};
     }
@@ -34,7 +34,7 @@ public:
             return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
         auto written = m_writer->write(samples, count);
         if (!written)
-            return Failure{AudioImportError::system(written.error().description)};
+            return Failure{AudioImportError::system(written.error().description())};
         return {};
     }
     Result<void, AudioImportError> close()
@@ -43,7 +43,7 @@ public:
             return {};
         auto closed = m_writer->close();
         if (!closed)
-            return Failure{AudioImportError::system(closed.error().description)};
+            return Failure{AudioImportError::system(closed.error().description())};
         return {};
     }
     std::int64_t frames() const { return m_writer ? m_writer->frames() : 0; }

@@ -5,9 +5,10 @@
 
 namespace quaro {
 
-// Why an audio file could not be imported or decoded. `description` is the
+// Why an audio file could not be imported or decoded. `description()` is the
 // sentence shown to the user; `detail` carries technical context for logs.
-struct AudioImportError {
+class AudioImportError {
+public:
     enum class Kind {
         unreadable,  // "Não consegui abrir <name>."
         unsupported, // one of the conversion sentences below
@@ -15,8 +16,9 @@ struct AudioImportError {
         system,      // a file-system or codec failure, shown by its own text
     };
 
+    AudioImportError() = default;
+
     Kind kind = Kind::system;
-    std::string description;
     std::string detail;
 
     static AudioImportError unreadable(const std::string& name, std::string detail = {})
@@ -33,11 +35,21 @@ struct AudioImportError {
         return {Kind::system, std::move(message), std::move(detail)};
     }
 
+    std::string description() const { return m_description; }
+
     static constexpr const char* cannotConvertFormat = "Não consegui converter este formato de áudio.";
     static constexpr const char* cannotPrepareConversion = "Não consegui preparar a conversão do áudio.";
     static constexpr const char* conversionFailed = "A conversão do áudio falhou.";
     static constexpr const char* whatsAppUnreadable =
         "Não consegui ler este áudio do WhatsApp. Exporte como .m4a e tente de novo.";
+
+private:
+    AudioImportError(Kind what, std::string sentence, std::string why)
+        : kind(what), detail(std::move(why)), m_description(std::move(sentence))
+    {
+    }
+
+    std::string m_description;
 };
 
 } // namespace quaro

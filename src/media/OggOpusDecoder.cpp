@@ -74,7 +74,7 @@ Result<void, OggPathError> decodeOggOpus(const std::filesystem::path& path, PcmS
         return Failure{OggPathError{false, std::string("Opus: ") + opus_strerror(rc)}};
 
     if (auto begun = sink.begin(); !begun)
-        return Failure{OggPathError{false, begun.error().description}};
+        return Failure{OggPathError{false, begun.error().description()}};
 
     const float gain = head->outputGain != 0 ? float(std::pow(10.0, head->outputGain / 5120.0)) : 1.0f;
     int skip = head->preSkip;
@@ -100,7 +100,7 @@ Result<void, OggPathError> decodeOggOpus(const std::filesystem::path& path, PcmS
             mono[std::size_t(i)] = sum * scale;
         }
         if (auto written = sink.write(mono.data(), std::size_t(kept)); !written)
-            return Failure{OggPathError{false, written.error().description}};
+            return Failure{OggPathError{false, written.error().description()}};
     }
     return {};
 }

@@ -97,7 +97,7 @@ Result<void, RecorderError> RecorderCore::start(const std::optional<std::string>
         return fail(RecorderError::noMicrophone());
     auto sink = m_sinks(file);
     if (!sink)
-        return fail(RecorderError::system(sink.error().description));
+        return fail(RecorderError::system(sink.error().description()));
 
     m_file = std::move(sink.value());
     m_fileURL = file;
@@ -130,7 +130,7 @@ Result<std::filesystem::path, RecorderError> RecorderCore::stop()
     // recording, not a success.
     if (!closed) {
         removeUnfinished(location);
-        return Failure{RecorderError::system(closed.error().description)};
+        return Failure{RecorderError::system(closed.error().description())};
     }
     return location;
 }
@@ -151,7 +151,7 @@ void RecorderCore::switchMicrophone(const std::optional<std::string>& id)
     auto used = useMicrophone(id, Force::no);
     if (used)
         return;
-    media::logLine("[Quaro] troca de microfone: " + used.error().description);
+    media::logLine("[Quaro] troca de microfone: " + used.error().description());
     (void)useMicrophone(std::nullopt, Force::yes);
 }
 
@@ -197,7 +197,7 @@ std::optional<UnexpectedStop> RecorderCore::handleBuffer(const PcmBufferView& bu
         return std::nullopt;
     }
 
-    UnexpectedStop stopped{m_fileURL.value_or(std::filesystem::path{}), RecorderError::system(written.error().description)};
+    UnexpectedStop stopped{m_fileURL.value_or(std::filesystem::path{}), RecorderError::system(written.error().description())};
     const bool known = m_fileURL.has_value();
     (void)closeFile();
     if (m_session.isRunning())

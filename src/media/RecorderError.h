@@ -5,21 +5,34 @@
 
 namespace quaro {
 
-// Why the recorder could not do what was asked; `description` is shown to
-// the user. Platform failures (device, file) keep their own text.
+// Why the recorder could not do what was asked; `description()` is shown to
+// the user. `detail` holds the microphone's name for `cannotUseMicrophone`
+// and, for `system`, the platform's own sentence (device, file), shown as is.
 struct RecorderError {
     enum class Kind { noMicrophone, notRecording, cannotUseMicrophone, system };
 
     Kind kind = Kind::system;
-    std::string description;
+    std::string detail;
 
-    static RecorderError noMicrophone() { return {Kind::noMicrophone, "Nenhum microfone encontrado."}; }
-    static RecorderError notRecording() { return {Kind::notRecording, "Nada estava sendo gravado."}; }
-    static RecorderError cannotUseMicrophone(const std::string& name)
-    {
-        return {Kind::cannotUseMicrophone, "Não consegui usar o microfone " + name + "."};
-    }
+    static RecorderError noMicrophone() { return {Kind::noMicrophone, {}}; }
+    static RecorderError notRecording() { return {Kind::notRecording, {}}; }
+    static RecorderError cannotUseMicrophone(std::string name) { return {Kind::cannotUseMicrophone, std::move(name)}; }
     static RecorderError system(std::string text) { return {Kind::system, std::move(text)}; }
+
+    std::string description() const
+    {
+        switch (kind) {
+        case Kind::noMicrophone:
+            return "Nenhum microfone encontrado.";
+        case Kind::notRecording:
+            return "Nada estava sendo gravado.";
+        case Kind::cannotUseMicrophone:
+            return "Não consegui usar o microfone " + detail + ".";
+        case Kind::system:
+            break;
+        }
+        return detail;
+    }
 };
 
 } // namespace quaro

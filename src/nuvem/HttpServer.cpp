@@ -164,8 +164,8 @@ private:
 } // namespace
 
 struct HttpServer::Impl {
-    Impl(RequestHandler& handler, Options options)
-        : handler(handler), options(std::move(options)), tls(asio::ssl::context::tls_server),
+    Impl(RequestHandler& requestHandler, Options serverOptions)
+        : handler(requestHandler), options(std::move(serverOptions)), tls(asio::ssl::context::tls_server),
           io(static_cast<int>(this->options.threads)), acceptor(asio::make_strand(io)), signals(io)
     {
     }

@@ -1,5 +1,6 @@
 #include "nuvem/RequestHandler.h"
 
+#include "core/Hex.h"
 #include "mcp/McpServer.h"
 #include "nuvem/ServerLog.h"
 #include "nuvem/SyncMessage.h"
@@ -164,13 +165,8 @@ std::string RequestHandler::sessionId(const std::optional<std::string>& clientNa
     // and the name's bytes in hexadecimal.
     if (!clientName || clientName->size() > longestClientName)
         return "n";
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string id = "q";
-    for (const unsigned char byte : *clientName) {
-        id += digits[byte >> 4];
-        id += digits[byte & 0x0F];
-    }
-    return id;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(clientName->data());
+    return "q" + hexEncode({bytes, clientName->size()});
 }
 
 std::optional<std::string> RequestHandler::clientName(const std::string& sessionId)

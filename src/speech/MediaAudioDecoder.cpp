@@ -12,7 +12,7 @@ AudioDecoder mediaAudioDecoder()
             samples.insert(samples.end(), chunk, chunk + count);
         });
         if (!decoded)
-            return Failure{TranscriberError::audio(decoded.error().description)};
+            return Failure{TranscriberError::audio(decoded.error().description())};
         return samples;
     };
 }

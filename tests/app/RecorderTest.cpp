@@ -3,12 +3,12 @@
 #include "TestSupport.h"
 
 #include "media/AudioDecode.h"
+#include "support/FileSizeLimit.h"
 
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,7 +162,7 @@ TEST(QtRecorderTest, RecordsOneFileThroughSwitchAndUnplug)
     recorder.onUnexpectedStop = [&](fs::path, std::optional<RecorderError>) { unexpected = true; };
     // A microphone that is gone starts on the default one.
     const auto error = start(recorder, std::string("nao-existe"), out / "REC.m4a");
-    ASSERT_FALSE(error) << error->description;
+    ASSERT_FALSE(error) << error->description();
     float loudest = 0;
     {
         Feeder feeder("vmic", mono, 32000);
@@ -193,7 +193,7 @@ TEST(QtRecorderTest, RecordsOneFileThroughSwitchAndUnplug)
         ASSERT_TRUE(waitFor([&] { return feeder.done() && recorder.seconds() > unplugged + fed - 0.15; }));
     }
     const auto file = stop(recorder);
-    ASSERT_TRUE(file.ok()) << file.error().description;
+    ASSERT_TRUE(file.ok()) << file.error().description();
     EXPECT_EQ(file.value(), out / "REC.m4a");
     EXPECT_NEAR(decodedSeconds(file.value()), recorder.seconds(), 0.03);
     EXPECT_FALSE(unexpected);
@@ -213,28 +213,23 @@ TEST(QtRecorderTest, ReportsARecordingThatStoppedBecauseTheFileCouldNotBeWritten
         onMain = onMainThread();
     };
     const auto error = start(recorder, std::string("vmic"), out / "REC.m4a");
-    ASSERT_FALSE(error) << error->description;
+    ASSERT_FALSE(error) << error->description();
 
     // A file-size limit stands in for a full disk: writes past 16 KiB fail.
     // It is set once the sound server's shared memory is in place.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limited = previous;
-    limited.rlim_cur = 16 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     {
+        const FileSizeLimit fullDisk(16 * 1024);
+        ASSERT_TRUE(fullDisk.ok());
         Feeder feeder("vmic", readBytes(out / "tone.raw"), 32000);
         EXPECT_TRUE(waitFor([&] { return stoppedFile.has_value(); })) << recorder.seconds();
     }
-    setrlimit(RLIMIT_FSIZE, &previous);
     ASSERT_TRUE(stoppedFile);
     EXPECT_EQ(*stoppedFile, out / "REC.m4a");
     ASSERT_TRUE(stoppedError);
-    EXPECT_NE(stoppedError->description.find("REC.m4a"), std::string::npos) << stoppedError->description;
+    EXPECT_NE(stoppedError->description().find("REC.m4a"), std::string::npos) << stoppedError->description();
     EXPECT_TRUE(onMain);
     EXPECT_LT(recorder.seconds(), 11.0);
-    EXPECT_EQ(stop(recorder).error().description, "Nada estava sendo gravado.");
+    EXPECT_EQ(stop(recorder).error().description(), "Nada estava sendo gravado.");
 }
 
 int main(int argc, char** argv)

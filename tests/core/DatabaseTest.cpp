@@ -29,19 +29,13 @@ TEST_F(DatabaseTest, ValuesBindAndReadBackByColumnConvertingOnlyWhereSafe)
     EXPECT_EQ(take(m_db.query("SELECT ? AS a", {1, 2, 3})).at(0).integer("a"), 1);
 }
 
-TEST_F(DatabaseTest, TextWithNulCharactersIsStoredAndFoundWhole)
+TEST_F(DatabaseTest, TextIsStoredWholePastNulAndIllFormedUtf8IsRepairedOnRead)
 {
     check(m_db.execute("CREATE TABLE t (a TEXT);"));
     const std::string text("antes\0depois \xC3\xA9", 15);
     EXPECT_EQ(take(m_db.run("INSERT INTO t VALUES (?)", {text})), 1);
-    const auto rows = take(m_db.query("SELECT a, length(CAST(a AS BLOB)) AS n FROM t WHERE a = ?", {text}));
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].integer("n"), 15);
-    EXPECT_EQ(rows[0].string("a"), text);
-}
+    EXPECT_EQ(take(m_db.query("SELECT a FROM t WHERE a = ?", {text})).at(0).string("a"), text);
 
-TEST_F(DatabaseTest, IllFormedUtf8IsRepairedOnRead)
-{
     const auto row = take(m_db.query("SELECT CAST(X'41FF42C3' AS TEXT) AS a, CAST(X'EDA080' AS TEXT) AS s")).at(0);
     const std::string bad = "\xEF\xBF\xBD";
     EXPECT_EQ(row.string("a"), "A" + bad + "B" + bad);

@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include <atomic>
-#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -157,14 +156,6 @@ TEST_F(QuaroStoreMigrationTest, RowsWrittenByANewerVersionStillDecode)
     SQLRow destino;
     destino.set("color", nullptr);
     EXPECT_EQ(QuaroStore::destino(destino).colorHex, "#FF6A1C");
-}
-
-TEST_F(QuaroStoreMigrationTest, AFileThatIsNotADatabaseFailsAtTheFirstStatement)
-{
-    std::ofstream(file()) << "isto não é um banco de dados, só texto comprido o bastante para o cabeçalho";
-    auto garbage = QuaroStore::open(file());
-    ASSERT_FALSE(garbage.ok());
-    EXPECT_EQ(garbage.error().description(), "Erro no banco: file is not a database");
 }
 
 } // namespace

@@ -125,13 +125,4 @@ TEST_F(QuaroStoreTest, DestinosAreUpdatedByIdFoundByTrimmedFoldedNameAndDetached
     EXPECT_EQ(get("R").destinoID, std::nullopt);
 }
 
-TEST_F(QuaroStoreTest, MetaKeysAreReplacedAndRemoved)
-{
-    check(m_store.setMeta("nuvem.cursor", "1"));
-    check(m_store.setMeta("nuvem.cursor", "2"));
-    EXPECT_EQ(take(m_store.meta("nuvem.cursor")), "2");
-    check(m_store.setMeta("nuvem.cursor", std::nullopt));
-    EXPECT_EQ(take(m_store.meta("nuvem.cursor")), std::nullopt);
-}
-
 } // namespace

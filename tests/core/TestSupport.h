@@ -2,9 +2,9 @@
 
 #include "core/Database.h"
 #include "core/QuaroStore.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <stdexcept>
@@ -14,42 +14,8 @@
 
 namespace quaro::test {
 
-// A fresh private folder per test, removed afterwards.
-class TempDir {
-public:
-    TempDir() : m_path((std::filesystem::temp_directory_path() / "quaro-core-XXXXXX").string())
-    {
-        if (!mkdtemp(m_path.data()))
-            throw std::runtime_error("mkdtemp failed");
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return std::filesystem::path(m_path) / name; }
-
-private:
-    std::string m_path;
-};
-
-// Sets (or unsets) an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::optional<std::string>& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    }
-    ~ScopedEnv() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using quaro::testing::ScopedEnv;
+using quaro::testing::TempDir;
 
 inline mode_t permissions(const std::filesystem::path& path)
 {

@@ -3,11 +3,11 @@
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace quaro::mcp {
@@ -20,20 +20,10 @@ class McpServerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quaro-mcp-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
         auto opened = QuaroStore::open(m_dir / "quaro.sqlite");
         ASSERT_TRUE(opened) << opened.error().description();
         m_store.emplace(std::move(opened).value());
         m_server.emplace(*m_store);
-    }
-    void TearDown() override
-    {
-        m_server.reset();
-        m_store.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
     }
 
     std::string insert(RecadoStatus status, double createdAt)
@@ -63,7 +53,7 @@ protected:
                          .dump())["result"];
     }
 
-    std::filesystem::path m_dir;
+    testing::TempDir m_dir;
     std::optional<QuaroStore> m_store;
     std::optional<McpServer> m_server;
 };

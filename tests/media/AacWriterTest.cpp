@@ -13,10 +13,10 @@ TEST(AacWriterTest, FailuresNameTheFileAndAFullDiskShowsWithinSecondsNotOnlyAtCl
     TempDir dir;
     auto missing = AacWriter::create(dir / "no" / "such" / "a.m4a");
     ASSERT_FALSE(missing.ok());
-    EXPECT_NE(missing.error().description.find("a.m4a"), std::string::npos);
+    EXPECT_NE(missing.error().description().find("a.m4a"), std::string::npos);
 
     auto writer = AacWriter::create(dir / "b.m4a");
-    ASSERT_TRUE(writer.ok()) << writer.error().description;
+    ASSERT_TRUE(writer.ok()) << writer.error().description();
     std::vector<float> noise(48000);
     for (std::size_t i = 0; i < noise.size(); ++i)
         noise[i] = float((i * 7919) % 2000) / 1000.0f - 1.0f;

@@ -208,7 +208,7 @@ TEST_F(RecorderTest, PauseExcludesAudioAndStartingAgainClosesTheOpenFile)
     EXPECT_EQ(recorder.stop().value(), "/rec/b.m4a");
     EXPECT_FALSE(session.running);
     EXPECT_DOUBLE_EQ(recorder.seconds(), 0.2); // still readable after stop
-    EXPECT_EQ(recorder.stop().error().description, "Nada estava sendo gravado.");
+    EXPECT_EQ(recorder.stop().error().description(), "Nada estava sendo gravado.");
     mono48.feed(recorder, 0.1); // buffers arriving while idle go nowhere
     EXPECT_EQ(written.samples.size(), 36000u + 9600u);
 }
@@ -218,7 +218,7 @@ TEST_F(RecorderTest, StartFailuresLeaveNothingRecording)
     const auto refused = [&](const std::optional<std::string>& microphone, const std::string& text) {
         auto started = recorder.start(microphone, "/rec/a.m4a");
         ASSERT_FALSE(started.ok());
-        EXPECT_EQ(started.error().description, text);
+        EXPECT_EQ(started.error().description(), text);
         EXPECT_FALSE(recorder.isRecording());
         EXPECT_EQ(recorder.stop().error().kind, RecorderError::Kind::notRecording);
         session = FakeSession{};
@@ -248,7 +248,7 @@ TEST_F(RecorderTest, FilesOfAFailedStartOrAFailedCloseAreRemoved)
     ASSERT_TRUE(recorder.start(std::nullopt, file).ok());
     ASSERT_TRUE(fs::exists(file));
     written.failClose = true;
-    EXPECT_EQ(recorder.stop().error().description, "Disco cheio.");
+    EXPECT_EQ(recorder.stop().error().description(), "Disco cheio.");
     EXPECT_FALSE(fs::exists(file));
 }
 
@@ -304,7 +304,7 @@ TEST_F(RecorderTest, WriteFailureStopsTheRecordingAndReportsIt)
     ASSERT_TRUE(stop);
     EXPECT_EQ(stop->file, "/rec/a.m4a");
     ASSERT_TRUE(stop->error);
-    EXPECT_EQ(stop->error->description, "Disco cheio.");
+    EXPECT_EQ(stop->error->description(), "Disco cheio.");
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_FALSE(session.running);
 }

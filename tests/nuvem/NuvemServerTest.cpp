@@ -298,7 +298,7 @@ TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
 }
 
 INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerTest, ::testing::Values("sqlite", "postgres"),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& storage) { return storage.param; });
 
 } // namespace
 } // namespace quaro::nuvem

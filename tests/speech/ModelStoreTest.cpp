@@ -1,6 +1,5 @@
 #include "speech/ModelStore.h"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
@@ -11,6 +10,7 @@
 
 #include "LoopbackHttpServer.h"
 #include "SpeechTestSupport.h"
+#include "support/ScopedEnv.h"
 
 using namespace quaro;
 using quaro::testing::LoopbackHttpServer;
@@ -97,15 +97,10 @@ TEST_F(ModelStoreTest, FailedDownloadsLeaveNoPartialModelBehind)
     }
     EXPECT_EQ(m_store.ensure(source("/missing")).error().description(),
               "Não foi possível baixar o modelo de fala (HTTP 404).");
-}
 
-TEST_F(ModelStoreTest, ServerErrorThenACleanRetry)
-{
-    auto first = m_store.ensure(source("/flaky"));
-    ASSERT_FALSE(first);
-    EXPECT_EQ(first.error().description(), "Não foi possível baixar o modelo de fala (HTTP 500).");
-    EXPECT_TRUE(quaro::testing::filesIn(m_dir.path() / "Models").empty());
-
+    // A server error, then a clean retry.
+    EXPECT_EQ(m_store.ensure(source("/flaky")).error().description(),
+              "Não foi possível baixar o modelo de fala (HTTP 500).");
     auto second = m_store.ensure(source("/flaky"));
     ASSERT_TRUE(second) << second.error().description();
     EXPECT_EQ(quaro::testing::readFile(*second), m_model);
@@ -165,19 +160,23 @@ TEST_F(ModelStoreTest, AModelInPlaceIsCheckedOnceAndAgainAfterItChanges)
     EXPECT_EQ(m_server.requests(), 2);
 }
 
-TEST_F(ModelStoreTest, APartialFileStillLockedByItsDownloadIsLeftAlone)
+TEST_F(ModelStoreTest, LeftoversAndTruncatedModelsAreReplacedButALockedPartialFileIsLeftAlone)
 {
     const auto models = m_dir.path() / "Models";
     std::filesystem::create_directories(models);
     std::ofstream(models / "ggml-base.bin.part-live01") << "baixando";
     std::ofstream(models / "ggml-base.bin.part-dead01") << "morto";
+    std::ofstream(models / "ggml-base.bin") << "truncated";
+    std::ofstream(models / "other.bin") << "someone else's";
     const int held = ::open((models / "ggml-base.bin.part-live01").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0); // as another process's download holds it
 
-    ASSERT_TRUE(m_store.ensure(source("/model")));
-    EXPECT_EQ(quaro::testing::filesIn(models),
-              (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.part-live01", "ggml-base.bin.sha1"}));
+    auto path = m_store.ensure(source("/model"));
+    ASSERT_TRUE(path) << path.error().description();
+    EXPECT_EQ(quaro::testing::readFile(*path), m_model);
+    EXPECT_EQ(quaro::testing::filesIn(models), (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.part-live01",
+                                                                         "ggml-base.bin.sha1", "other.bin"}));
     ::close(held);
 }
 
@@ -195,42 +194,14 @@ TEST_F(ModelStoreTest, FoldersItCreatesAreTheOwnersOnly)
     }
 }
 
-TEST_F(ModelStoreTest, LeftoversOfAKilledDownloadAndTruncatedModelsAreReplaced)
+TEST(ModelStoreDirectoryTest, FollowsAnAbsoluteXdgDataHomeThenHome)
 {
-    const auto models = m_dir.path() / "Models";
-    std::filesystem::create_directories(models);
-    std::ofstream(models / "ggml-base.bin.part-abc123") << "half";
-    std::ofstream(models / "ggml-base.bin") << "truncated";
-    std::ofstream(models / "other.bin") << "someone else's";
-
-    auto path = m_store.ensure(source("/model"));
-    ASSERT_TRUE(path) << path.error().description();
-    EXPECT_EQ(quaro::testing::readFile(*path), m_model);
-    EXPECT_EQ(quaro::testing::filesIn(models),
-              (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.sha1", "other.bin"}));
-}
-
-TEST(ModelStoreDirectoryTest, FollowsXdgDataHomeThenHome)
-{
-    const std::string oldXdg = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("XDG_DATA_HOME", "/data/user", 1);
-    ::setenv("HOME", "/home/ana", 1);
-    EXPECT_EQ(ModelStore::defaultDirectory(), "/data/user/Quaro/Models");
-    ::setenv("XDG_DATA_HOME", "relative/ignored", 1);
-    EXPECT_EQ(ModelStore::defaultDirectory(), "/home/ana/.local/share/Quaro/Models");
-    ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(ModelStore::defaultDirectory(), "/home/ana/.local/share/Quaro/Models");
-    oldXdg.empty() ? ::unsetenv("XDG_DATA_HOME") : ::setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
-    oldHome.empty() ? ::unsetenv("HOME") : ::setenv("HOME", oldHome.c_str(), 1);
-}
-
-TEST(ModelStoreDefaultsTest, TheBaseModelComesOverHttps)
-{
-    const ModelSource base = ModelSource::whisperBase();
-    EXPECT_EQ(base.url.rfind("https://", 0), 0u);
-    EXPECT_EQ(base.fileName, "ggml-base.bin");
-    EXPECT_EQ(base.sha1.size(), 40u);
+    const quaro::testing::ScopedEnv home("HOME", "/home/ana");
+    for (const char* xdg : {"/data/user", "relative/ignored"}) {
+        const quaro::testing::ScopedEnv data("XDG_DATA_HOME", xdg);
+        EXPECT_EQ(ModelStore::defaultDirectory(), xdg[0] == '/' ? "/data/user/Quaro/Models"
+                                                                : "/home/ana/.local/share/Quaro/Models");
+    }
 }
 
 } // namespace

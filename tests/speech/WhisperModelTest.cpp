@@ -27,7 +27,7 @@ protected:
     std::filesystem::path m_path = quaro::testing::tinyRandomModel();
 };
 
-TEST_F(WhisperModelTest, LoadsARandomModelAndRunsInferenceInEachOfferedLanguage)
+TEST_F(WhisperModelTest, LoadsARandomModelAndRunsInferenceInEachOfferedLanguageSilenceGivingNothing)
 {
     auto model = WhisperModel::load(m_path);
     ASSERT_TRUE(model) << model.error().description();
@@ -41,16 +41,8 @@ TEST_F(WhisperModelTest, LoadsARandomModelAndRunsInferenceInEachOfferedLanguage)
         ASSERT_TRUE(text) << locale << ": " << text.error().description();
         EXPECT_EQ(*text, trimmed(*text)) << "segments must come back trimmed";
     }
-}
-
-TEST_F(WhisperModelTest, EmptyAndSilentAudioGiveAnEmptyTranscript)
-{
-    auto model = WhisperModel::load(m_path);
-    ASSERT_TRUE(model);
-    const std::vector<float> none;
-    const std::vector<float> silence(16000 * 3, 0.0f);
-    EXPECT_EQ((*model)->transcribe(none, "pt", kQuick).value(), "");
-    EXPECT_EQ((*model)->transcribe(silence, "pt", kQuick).value(), "");
+    EXPECT_EQ((*model)->transcribe(std::vector<float>{}, "pt", kQuick).value(), "");
+    EXPECT_EQ((*model)->transcribe(std::vector<float>(16000 * 3, 0.0f), "pt", kQuick).value(), "");
 }
 
 TEST_F(WhisperModelTest, ACorruptModelFileIsReportedNotLoaded)
@@ -65,10 +57,6 @@ TEST_F(WhisperModelTest, ACorruptModelFileIsReportedNotLoaded)
 
 TEST(WhisperLanguageTest, MapsLocaleIdentifiersToWhisperLanguages)
 {
-    EXPECT_EQ(whisperLanguage("pt-BR"), "pt");
-    EXPECT_EQ(whisperLanguage("pt-PT"), "pt");
-    EXPECT_EQ(whisperLanguage("en-US"), "en");
-    EXPECT_EQ(whisperLanguage("es-ES"), "es");
     EXPECT_EQ(whisperLanguage("PT_br"), "pt");
     EXPECT_EQ(whisperLanguage("fr"), "fr");
     EXPECT_EQ(whisperLanguage("zh-Hans-CN"), "zh");
@@ -76,12 +64,9 @@ TEST(WhisperLanguageTest, MapsLocaleIdentifiersToWhisperLanguages)
         EXPECT_EQ(whisperLanguage(unsupported), std::nullopt) << unsupported;
 }
 
-TEST(WhisperTextTest, TrimsWhiteSpaceAndNewlinesAtBothEnds)
+TEST(WhisperTextTest, TrimsUnicodeSpacesAndSeparatorsAtBothEnds)
 {
-    EXPECT_EQ(trimmed("  olá mundo \n"), "olá mundo");
-    EXPECT_EQ(trimmed("\n\t \r"), "");
-    EXPECT_EQ(trimmed("a  b"), "a  b");
-    EXPECT_EQ(trimmed("\u00A0\u3000olá\u2028\u0085\u2029\u202F"), "olá"); // Unicode's spaces and separators too
+    EXPECT_EQ(trimmed(" \u00A0\u3000olá mundo\u2028\u0085\u2029\u202F\n"), "olá mundo");
     EXPECT_TRUE(isSilent(std::vector<float>(100, 0.00001f)));
     EXPECT_FALSE(isSilent(std::vector<float>{0.0f, 0.01f}));
 }

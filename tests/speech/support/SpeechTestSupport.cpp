@@ -14,20 +14,6 @@
 
 namespace quaro::testing {
 
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "quaro-speech-XXXXXX").string();
-    if (::mkdtemp(pattern.data()))
-        m_path = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    if (!m_path.empty())
-        std::filesystem::remove_all(m_path, ec);
-}
-
 std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -71,31 +57,6 @@ std::vector<float> tone(double seconds)
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = 0.3f * static_cast<float>(std::sin(2 * M_PI * 440.0 * static_cast<double>(i) / 16000.0));
     return samples;
-}
-
-bool writeWav(const std::filesystem::path& path, const std::vector<float>& samples, int sampleRate)
-{
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(static_cast<std::uint32_t>(sampleRate));
-    u32(static_cast<std::uint32_t>(sampleRate) * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (float s : samples) {
-        const auto v = static_cast<std::int16_t>(std::lround(std::clamp(s, -1.0f, 1.0f) * 32767.0f));
-        u16(static_cast<std::uint16_t>(v));
-    }
-    return static_cast<bool>(out);
 }
 
 const std::filesystem::path& tinyRandomModel()
