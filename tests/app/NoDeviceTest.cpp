@@ -12,7 +12,7 @@ TEST(QtRecorderNoDeviceTest, NoSoundServerMeansNoMicrophone)
     Recorder recorder;
     const auto error = start(recorder, std::nullopt, out / "REC.m4a");
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->description, "Nenhum microfone encontrado.");
+    EXPECT_EQ(error->description(), "Nenhum microfone encontrado.");
     EXPECT_FALSE(std::filesystem::exists(out / "REC.m4a"));
 }
 
