@@ -18,6 +18,9 @@ T.Button {
     opacity: pressed ? 0.8 : 1
     focusPolicy: Qt.StrongFocus
     Accessible.name: text
+    // Enter activates a focused button as Space does.
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
 
     contentItem: Text {
         text: button.text
