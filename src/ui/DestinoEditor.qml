@@ -87,6 +87,12 @@ GlassCard {
         visible: editor.destinoID !== ""
         width: parent.width
         height: 140
+        background: Rectangle {
+            color: "white"
+            radius: 6
+            border.width: instructionField.activeFocus ? 2 : 1
+            border.color: instructionField.activeFocus ? Brand.ink : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.3)
+        }
         TextArea {
             id: instructionField
             objectName: "instructionField"

@@ -1,20 +1,24 @@
 import QtQuick
 import Quaro.Ui
-import QtQuick.Layouts
 
 // A settings row: a title, an optional detail line under it, and the
-// control (its children) on the right.
-RowLayout {
+// control (its children) on the right. The texts take the width the
+// control leaves and wrap in it.
+Item {
     id: row
     property string title: ""
     property string detail: ""
     default property alias control: trailing.data
     width: parent ? parent.width : implicitWidth
-    spacing: 12
+    implicitWidth: 400
+    implicitHeight: Math.max(texts.implicitHeight, trailing.implicitHeight)
 
     Column {
-        Layout.fillWidth: true
-        Layout.alignment: Qt.AlignVCenter
+        id: texts
+        anchors.left: parent.left
+        anchors.right: trailing.left
+        anchors.rightMargin: trailing.width > 0 ? 12 : 0
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 2
         Text {
             width: parent.width
@@ -35,7 +39,8 @@ RowLayout {
     }
     Row {
         id: trailing
-        Layout.alignment: Qt.AlignVCenter | Qt.AlignRight
+        anchors.right: parent.right
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 8
     }
 }

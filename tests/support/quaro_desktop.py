@@ -80,7 +80,8 @@ class Microphone:
 
 
 class QuaroDesktop:
-    def __init__(self, quaro, quaro_mcp, language="en-US"):
+    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True):
+        self.onboarding_done = onboarding_done
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
@@ -110,7 +111,8 @@ class QuaroDesktop:
             conf.write("autospawn=no\n")
         os.makedirs(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro"))
         with open(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf"), "w") as conf:
-            conf.write("[General]\nlanguageID=%s\nonboardingDone=true\n" % language)
+            conf.write("[General]\nlanguageID=%s\nonboardingDone=%s\n"
+                       % (language, "true" if self.onboarding_done else "false"))
 
         self._start_pulse(run)
         model = http.server.ThreadingHTTPServer(("127.0.0.1", 0), NotFound)
