@@ -2,13 +2,14 @@ import QtQuick
 import Quaro.Ui
 
 // A button that copies `copyText` through the desktop and reads "Copiado"
-// for a moment.
+// for a moment, or from then on when `staysCopied`.
 InkButtonStyle {
     id: button
     property string label: "Copiar"
     property string copyText: ""
     property var desktop: null
     property bool copied: false
+    property bool staysCopied: false
 
     fill: Brand.cream
     text: copied ? "Copiado" : label
@@ -17,7 +18,8 @@ InkButtonStyle {
         if (desktop)
             desktop.copyText(copyText)
         copied = true
-        reset.restart()
+        if (!staysCopied)
+            reset.restart()
     }
     Timer {
         id: reset

@@ -61,6 +61,7 @@ OnboardingStep {
         CopyButton {
             objectName: "copyCommand"
             label: "Copiar comando"
+            staysCopied: true
             copyText: step.connector.claudeCodeCommand
             desktop: step.desktop
         }

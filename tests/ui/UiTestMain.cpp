@@ -60,6 +60,20 @@ public:
     }
     void rotateLink() override { newSecret(); }
     void kick() override {}
+    bool syncing() const override { return m_syncing; }
+    QString lastError() const override { return m_lastError; }
+    QDateTime lastSync() const override { return m_lastSync; }
+
+    // What a sync in progress, a failed one or a finished one leaves.
+    Q_INVOKABLE void script(bool syncing, const QString& lastError, const QDateTime& lastSync)
+    {
+        m_syncing = syncing;
+        m_lastError = lastError;
+        m_lastSync = lastSync;
+        emit syncingChanged();
+        emit lastErrorChanged();
+        emit lastSyncChanged();
+    }
 
 private:
     void newSecret()
@@ -68,6 +82,9 @@ private:
         emit linkChanged();
     }
     bool m_enabled = false;
+    bool m_syncing = false;
+    QString m_lastError;
+    QDateTime m_lastSync;
     QString m_secret;
 };
 

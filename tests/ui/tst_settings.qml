@@ -225,6 +225,25 @@ TestCase {
         cloud.disable(true)
     }
 
+    function test_9b_cloud_status_line_data() {
+        const noon = new Date(2026, 0, 15, 12, 34)
+        return [
+            { tag: "syncing", syncing: true, error: "falhou", when: noon, expected: "Sincronizando…" },
+            { tag: "offline", syncing: false, error: "falhou", when: noon, expected: "Sem conexão" },
+            { tag: "synced", syncing: false, error: "", when: noon,
+              expected: "Ligado · " + Qt.formatTime(noon, Locale.ShortFormat) },
+            { tag: "never synced", syncing: false, error: "", when: new Date(NaN), expected: "Ligado" }
+        ]
+    }
+    function test_9b_cloud_status_line(data) {
+        const view = open("conexoes")
+        testApp.cloud.enable()
+        testApp.cloud.script(data.syncing, data.error, data.when)
+        compare(findChild(view, "cloudStatus").text, data.expected)
+        testApp.cloud.script(false, "", new Date(NaN))
+        testApp.cloud.disable(true)
+    }
+
     function test_10_automatic_intervals() {
         const view = open("conexoes")
         const picker = findChild(view, "autoInterval")
