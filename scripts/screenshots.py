@@ -120,6 +120,21 @@ def settings(shots):
     # The rest of Conexões: cloud mode and automatic mode.
     shots.desk.key("mousemove", "--window", window[0], "500", "400", "click", "--repeat", "10", "5")
     shots.grab("settings-conexoes-nuvem-automatico", window)
+    hot_key_conflict(shots, window)
+
+
+def hot_key_conflict(shots, window):
+    """Geral with a combination another program holds."""
+    holder = shots.desk.hold_ctrl_alt_space()
+    try:
+        shots.desk.key("mousemove", "--window", window[0], str(SETTINGS_TAB_X), str(SETTINGS_TAB_Y), "click", "1")
+        shots.desk.key("mousemove", "--window", window[0], "660", "130", "click", "1")
+        time.sleep(0.5)
+        shots.desk.key("key", "Down", "Return")
+        wait_for(lambda: not shots.desk.state()["hotKeyWorks"], "the conflict")
+        shots.grab("settings-geral-atalho-em-uso", window)
+    finally:
+        holder.kill()
 
 
 def onboarding():

@@ -2,7 +2,8 @@
 """The settings and onboarding windows of the real `quaro` on a private
 desktop: the first run opens the onboarding, whose last step stores that it
 was done and closes it; the settings open from the tray menu with their
-title and size, close on Esc, and reopen where they were left.
+title and size, close on Esc, reopen where they were left, and their hot-key
+picker meets a combination another program holds.
 
 Usage: windows_road.py QUARO QUARO_MCP
 """
@@ -99,6 +100,20 @@ class Windows(unittest.TestCase):
         self.assertEqual(self.preference("settingsWindow.geometry"), "40,30,820,640")
         window = self.open_settings()
         self.assertEqual(window[1:], (40, 30, 820, 640))
+
+        # The hot-key picker: a combination another program holds is
+        # refused; picking a free one again works.
+        holder = self.desk.hold_ctrl_alt_space()
+        self.addCleanup(holder.kill)
+        self.x("mousemove", "--window", window[0], "660", "130", "click", "1")
+        time.sleep(0.5)
+        self.x("key", "Down", "Return")
+        wait_for(lambda: not self.desk.state()["hotKeyWorks"], "the held combination to be refused")
+        self.assertEqual(self.preference("hotKey"), "controlOptionSpace")
+        self.x("mousemove", "--window", window[0], "660", "130", "click", "1")
+        time.sleep(0.5)
+        self.x("key", "Up", "Return")
+        wait_for(lambda: self.desk.state()["hotKeyWorks"], "the free combination to work again")
 
 
 if __name__ == "__main__":
