@@ -99,6 +99,60 @@ def seed(desk):
     db.close()
 
 
+SETTINGS_TABS = ["geral", "gravacao", "destinos", "conexoes"]
+# Where the settings window's tab list starts and how far apart its pills
+# are, in window coordinates.
+SETTINGS_TAB_X, SETTINGS_TAB_Y, SETTINGS_TAB_STEP = 100, 97, 36
+ONBOARDING_STEPS = ["boas-vindas", "microfone", "atalho", "conectar", "pronto"]
+
+
+def settings(shots):
+    """Each settings tab, opened from the tray menu's "Ajustes…"."""
+    icon = shots.tray_icon()
+    shots.desk.key("mousemove", "--window", icon[0], "5", "5", "click", "3")
+    time.sleep(1)
+    shots.desk.key("key", "Down", "Down", "Down", "Down", "Down", "Down", "Return")
+    window = shots.window(lambda w: w[3] == 820)
+    for i, tab in enumerate(SETTINGS_TABS):
+        shots.desk.key("mousemove", "--window", window[0], str(SETTINGS_TAB_X),
+                       str(SETTINGS_TAB_Y + i * SETTINGS_TAB_STEP), "click", "1")
+        shots.grab("settings-" + tab, window)
+    # The rest of Conexões: cloud mode and automatic mode.
+    shots.desk.key("mousemove", "--window", window[0], "500", "400", "click", "--repeat", "10", "5")
+    shots.grab("settings-conexoes-nuvem-automatico", window)
+    hot_key_conflict(shots, window)
+
+
+def hot_key_conflict(shots, window):
+    """Geral with a combination another program holds."""
+    holder = shots.desk.hold_ctrl_alt_space()
+    try:
+        shots.desk.key("mousemove", "--window", window[0], str(SETTINGS_TAB_X), str(SETTINGS_TAB_Y), "click", "1")
+        shots.desk.key("mousemove", "--window", window[0], "660", "130", "click", "1")
+        time.sleep(0.5)
+        shots.desk.key("key", "Down", "Return")
+        wait_for(lambda: not shots.desk.state()["hotKeyWorks"], "the conflict")
+        shots.grab("settings-geral-atalho-em-uso", window)
+    finally:
+        holder.kill()
+
+
+def onboarding():
+    """The first run's five steps, on a fresh desktop that has not seen them."""
+    desk = QuaroDesktop(QUARO, QUARO_MCP, language="pt-BR", onboarding_done=False)
+    try:
+        shots = Shots(desk)
+        window = shots.window(lambda w: w[3] == 620)
+        for i, step in enumerate(ONBOARDING_STEPS):
+            shots.grab("onboarding-%d-%s" % (i + 1, step), window)
+            desk.key("key", "--window", window[0], "Return")
+    except BaseException:
+        sys.stderr.write("--- quaro's log\n" + desk.app_log())
+        raise
+    finally:
+        desk.stop()
+
+
 def glyphs():
     for scale in (1, 2):
         subprocess.check_call([GLYPH_TOOL, OUT, str(scale)], env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
@@ -154,11 +208,13 @@ def main():
         time.sleep(1)
         desk.key("key", "Down", "Down", "Down", "Down", "Down", "Return")
         shots.grab("widget-idle-kept", shots.widget(), pad=8)
+        settings(shots)
     except BaseException:
         sys.stderr.write("--- quaro's log\n" + desk.app_log())
         raise
     finally:
         desk.stop()
+    onboarding()
 
 
 if __name__ == "__main__":

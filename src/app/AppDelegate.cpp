@@ -102,6 +102,7 @@ void AppDelegate::createViews()
     m_microphone = std::make_unique<MicrophoneChoice>(*m_state->capture()->microphones(), *m_state->preferences());
     m_panel = std::make_unique<MenuBarPanel>(m_qml.get(), *m_state, m_actions, *m_microphone);
     m_widget = std::make_unique<WidgetController>(m_qml.get(), *m_state, *m_microphone);
+    m_desktop = std::make_unique<DesktopBridge>(*m_state->capture());
     connect(m_tray.get(), &TrayIcon::panelRequested, m_panel.get(), &MenuBarPanel::toggle);
     connect(&m_actions, &AppActions::openInbox, this, &AppDelegate::openInbox);
     connect(&m_actions, &AppActions::openSettings, this, &AppDelegate::openSettings);
@@ -146,9 +147,25 @@ void AppDelegate::openInbox()
     appLog(QStringLiteral("janela"), QStringLiteral("caixa"));
 }
 
-void AppDelegate::openSettings() { appLog(QStringLiteral("janela"), QStringLiteral("ajustes")); }
+void AppDelegate::openSettings()
+{
+    if (!m_state)
+        return;
+    if (!m_settings)
+        m_settings = std::make_unique<SettingsWindow>(m_qml.get(), *m_state, *m_microphone, *m_desktop);
+    m_settings->present();
+}
 
-void AppDelegate::openOnboarding() { appLog(QStringLiteral("janela"), QStringLiteral("boas-vindas")); }
+void AppDelegate::openOnboarding()
+{
+    if (!m_state)
+        return;
+    if (!m_onboarding) {
+        m_onboarding = std::make_unique<OnboardingWindow>(m_qml.get(), *m_state, *m_microphone, *m_desktop);
+        m_onboarding->onFinish = [this] { openInbox(); };
+    }
+    m_onboarding->present();
+}
 
 void AppDelegate::quit()
 {

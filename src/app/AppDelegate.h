@@ -3,10 +3,13 @@
 #include "app/AppActions.h"
 #include "app/AppService.h"
 #include "app/AppState.h"
+#include "app/DesktopBridge.h"
 #include "app/HotKey.h"
 #include "app/MenuBarPanel.h"
 #include "app/MicrophoneChoice.h"
 #include "app/Nudge.h"
+#include "app/OnboardingWindow.h"
+#include "app/SettingsWindow.h"
 #include "app/TrayIcon.h"
 #include "app/WidgetController.h"
 
@@ -64,6 +67,10 @@ private:
     std::unique_ptr<MicrophoneChoice> m_microphone;
     std::unique_ptr<MenuBarPanel> m_panel;
     std::unique_ptr<WidgetController> m_widget;
+    std::unique_ptr<DesktopBridge> m_desktop;
+    // Created when first opened, kept when closed.
+    std::unique_ptr<SettingsWindow> m_settings;
+    std::unique_ptr<OnboardingWindow> m_onboarding;
     HotKey m_hotKey;
     Nudge m_nudge;
     QStringList m_pendingFiles;

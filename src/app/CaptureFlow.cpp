@@ -332,6 +332,28 @@ void CaptureFlow::transcribeAgain(const QString& id)
     m_transcription.transcribe({key, *recado.audioPath, recado.destinoID, now.languageID, now.keepAudio, {}});
 }
 
+QString CaptureFlow::microphonePermission() const
+{
+    switch (m_device.permission()) {
+    case MicrophonePermission::authorised:
+        return QStringLiteral("authorised");
+    case MicrophonePermission::undetermined:
+        return QStringLiteral("undetermined");
+    case MicrophonePermission::denied:
+        break;
+    }
+    return QStringLiteral("denied");
+}
+
+void CaptureFlow::requestMicrophonePermission()
+{
+    m_device.requestPermission([guard = QPointer<CaptureFlow>(this)](bool granted) {
+        if (guard)
+            emit guard->microphonePermissionAnswered(granted ? QStringLiteral("authorised")
+                                                             : guard->microphonePermission());
+    });
+}
+
 void CaptureFlow::refreshMicrophones()
 {
     m_microphones.setMicrophones(m_device.microphones());

@@ -86,6 +86,10 @@ public:
     void importFiles(const std::vector<std::filesystem::path>& files);
     Q_INVOKABLE void transcribeAgain(const QString& id);
     Q_INVOKABLE void refreshMicrophones();
+    // "authorised", "undetermined" or "denied", read from the device now.
+    Q_INVOKABLE QString microphonePermission() const;
+    // Asks the user once; the answer arrives in microphonePermissionAnswered.
+    Q_INVOKABLE void requestMicrophonePermission();
     // Hands a new microphone choice (absent: system default) to a recording
     // in progress.
     void switchMicrophone(std::optional<std::string> id);
@@ -98,6 +102,7 @@ signals:
     void levelChanged();
     void lastTranscriptionDoneChanged();
     void noticeChanged();
+    void microphonePermissionAnswered(const QString& permission);
 
 private:
     struct Capture {

@@ -3,6 +3,8 @@
 #include "app/AppLog.h"
 #include "app/QtStrings.h"
 
+#include <QVariantMap>
+
 #include <algorithm>
 #include <array>
 #include <type_traits>
@@ -179,6 +181,15 @@ void Preferences::setHotKeyPresetRaw(const QString& raw)
 }
 
 QString Preferences::hotKeyLabel() const { return toQString(label(m_hotKeyPreset)); }
+
+QVariantList Preferences::hotKeyPresetOptions() const
+{
+    QVariantList options;
+    for (HotKeyPreset preset : allHotKeyPresets)
+        options.append(QVariantMap{{QStringLiteral("value"), toQString(rawValue(preset))},
+                                   {QStringLiteral("label"), toQString(label(preset))}});
+    return options;
+}
 
 void Preferences::setLanguageID(const QString& id)
 {

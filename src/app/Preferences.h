@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSettings>
 #include <QString>
+#include <QVariantList>
 
 #include <memory>
 #include <optional>
@@ -60,6 +61,8 @@ public:
     QString hotKeyPresetRaw() const;
     void setHotKeyPresetRaw(const QString& raw);
     QString hotKeyLabel() const;
+    // Every preset for the pickers, in order: [{ value, label }].
+    Q_INVOKABLE QVariantList hotKeyPresetOptions() const;
 
     QString languageID() const { return m_languageID; }
     void setLanguageID(const QString& id);

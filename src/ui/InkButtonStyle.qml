@@ -15,9 +15,12 @@ T.Button {
     rightPadding: 14 + shadow
     topPadding: 6
     bottomPadding: 6 + shadow
-    opacity: pressed ? 0.8 : 1
+    opacity: !enabled ? 0.45 : pressed ? 0.8 : 1
     focusPolicy: Qt.StrongFocus
     Accessible.name: text
+    // Enter activates a focused button as Space does.
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
 
     contentItem: Text {
         text: button.text

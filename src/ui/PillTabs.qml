@@ -3,11 +3,15 @@ import Quaro.Ui
 import QtQuick.Templates as T
 
 // A row of pill-shaped tabs; pressing one sets `selection` to its value.
-// `items`: a list of { value, title, symbol }.
-Row {
+// `items`: a list of { value, title, symbol }. `vertical` stacks them in a
+// column of equal widths (a window's tab list).
+Grid {
     id: tabs
     property var items: []
     property var selection
+    property bool vertical: false
+    property real tabWidth: 0
+    columns: vertical ? 1 : Math.max(1, items.length)
     spacing: 6
 
     Accessible.role: Accessible.PageTabList
@@ -19,12 +23,15 @@ Row {
             required property var modelData
             readonly property bool selected: modelData.value === tabs.selection
             implicitHeight: 30
-            implicitWidth: label.implicitWidth + 24
+            implicitWidth: tabs.tabWidth > 0 ? tabs.tabWidth : label.implicitWidth + 24
+            leftPadding: tabs.vertical ? 14 : 0
             focusPolicy: Qt.StrongFocus
             Accessible.role: Accessible.PageTab
             Accessible.name: modelData.title
             Accessible.checked: selected
             onClicked: tabs.selection = modelData.value
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
 
             background: Rectangle {
                 radius: height / 2
@@ -39,7 +46,7 @@ Row {
                 color: Brand.ink
                 font.pixelSize: 13
                 font.weight: tab.selected ? Font.DemiBold : Font.Normal
-                horizontalAlignment: Text.AlignHCenter
+                horizontalAlignment: tabs.vertical ? Text.AlignLeft : Text.AlignHCenter
                 verticalAlignment: Text.AlignVCenter
             }
         }

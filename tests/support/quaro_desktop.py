@@ -79,8 +79,31 @@ class Microphone:
         self.thread.join(timeout=5)
 
 
+# Another program holding Ctrl+Alt+Space on the X server.
+HOLD_CTRL_ALT_SPACE = """
+import ctypes, time
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XGrabKey.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                       ctypes.c_int]
+x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+display = x.XOpenDisplay(None)
+root = x.XDefaultRootWindow(display)
+space = x.XKeysymToKeycode(display, 0x20)
+for extra in (0, 2, 16, 18):  # CapsLock and NumLock variants
+    x.XGrabKey(display, space, 4 | 8 | extra, root, 1, 1, 1)
+x.XSync(display, 0)
+time.sleep(600)
+"""
+
+
+
 class QuaroDesktop:
-    def __init__(self, quaro, quaro_mcp, language="en-US"):
+    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True):
+        self.onboarding_done = onboarding_done
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
@@ -110,7 +133,8 @@ class QuaroDesktop:
             conf.write("autospawn=no\n")
         os.makedirs(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro"))
         with open(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf"), "w") as conf:
-            conf.write("[General]\nlanguageID=%s\nonboardingDone=true\n" % language)
+            conf.write("[General]\nlanguageID=%s\nonboardingDone=%s\n"
+                       % (language, "true" if self.onboarding_done else "false"))
 
         self._start_pulse(run)
         model = http.server.ThreadingHTTPServer(("127.0.0.1", 0), NotFound)
@@ -136,6 +160,13 @@ class QuaroDesktop:
         kwargs.setdefault("stderr", subprocess.DEVNULL)
         child = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL, **kwargs)
         self.children.append(child)
+        return child
+
+    def hold_ctrl_alt_space(self):
+        """A child that holds Ctrl+Alt+Space, as another program would; quaro
+        cannot take that combination while it runs."""
+        child = self.spawn(["/usr/bin/python3", "-c", HOLD_CTRL_ALT_SPACE])
+        time.sleep(1)
         return child
 
     def _start_pulse(self, run):

@@ -1,15 +1,19 @@
 // Qt Quick Test of the interface: each QML test file gets a fresh inbox in a
 // private folder, a real AppState over it (with a scripted microphone and
 // speech engine), the panel's actions and the microphone choice, as the
-// context properties `testApp`, `testActions`, `testMicrophone`, and a
-// `fixture` that seeds recados and steers the hardware edge.
+// context properties `testApp`, `testActions`, `testMicrophone`,
+// `testDesktop`, and a `fixture` that seeds recados and steers the hardware
+// edge, the hot key's registration and the cloud link.
 #include "app/AppActions.h"
 #include "app/AppState.h"
+#include "app/DesktopBridge.h"
 #include "app/MicrophoneChoice.h"
 #include "app/CaptureFakes.h"
 #include "app/StateTestSupport.h"
 #include "core/RecadoStatus.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QUuid>
@@ -23,6 +27,67 @@ Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
 
 namespace quaro::testing {
 
+// Cloud mode as a sync client shows it, without a server: on and off, a
+// secret that changes when rotated or when switching on after a delete.
+class ScriptedCloudLink final : public CloudLink {
+    Q_OBJECT
+public:
+    using CloudLink::CloudLink;
+    bool enabled() const override { return m_enabled; }
+    QString mcpLink() const override
+    {
+        return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + m_secret;
+    }
+    QString maskedLink() const override
+    {
+        return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + m_secret.left(4) + QStringLiteral("••••••••");
+    }
+    void enable() override
+    {
+        if (m_secret.isEmpty())
+            newSecret();
+        m_enabled = true;
+        emit enabledChanged();
+    }
+    void disable(bool deleteRemote) override
+    {
+        m_enabled = false;
+        if (deleteRemote) {
+            m_secret.clear();
+            emit linkChanged();
+        }
+        emit enabledChanged();
+    }
+    void rotateLink() override { newSecret(); }
+    void kick() override {}
+    bool syncing() const override { return m_syncing; }
+    QString lastError() const override { return m_lastError; }
+    QDateTime lastSync() const override { return m_lastSync; }
+
+    // What a sync in progress, a failed one or a finished one leaves.
+    Q_INVOKABLE void script(bool syncing, const QString& lastError, const QDateTime& lastSync)
+    {
+        m_syncing = syncing;
+        m_lastError = lastError;
+        m_lastSync = lastSync;
+        emit syncingChanged();
+        emit lastErrorChanged();
+        emit lastSyncChanged();
+    }
+
+private:
+    void newSecret()
+    {
+        m_secret = QUuid::createUuid().toString(QUuid::Id128);
+        emit linkChanged();
+    }
+    bool m_enabled = false;
+    bool m_syncing = false;
+    QString m_lastError;
+    QDateTime m_lastSync;
+    QString m_secret;
+};
+
 // One inbox per QML file.
 class UiFixture : public QObject {
     Q_OBJECT
@@ -35,6 +100,7 @@ public:
         parts.preferences = m_home.preferences();
         parts.device = std::move(device);
         parts.speech = std::make_unique<ScriptedSpeechEngine>();
+        parts.cloud = std::make_unique<ScriptedCloudLink>();
         parts.database = m_home.path() / "quaro.sqlite";
         parts.audioDirectory = m_home.path() / "Audio";
         // Messages stay until a test dismisses them.
@@ -42,6 +108,7 @@ public:
         m_state = take(AppState::create(std::move(parts)));
         m_microphone = std::make_unique<MicrophoneChoice>(*m_state->capture()->microphones(),
                                                           *m_state->preferences());
+        m_desktop = std::make_unique<DesktopBridge>(*m_state->capture());
         connect(&m_actions, &AppActions::openInbox, this, [this] { m_calls << QStringLiteral("openInbox"); });
         connect(&m_actions, &AppActions::openSettings, this, [this] { m_calls << QStringLiteral("openSettings"); });
         connect(&m_actions, &AppActions::closeMenu, this, [this] { m_calls << QStringLiteral("closeMenu"); });
@@ -53,6 +120,7 @@ public:
         context->setContextProperty(QStringLiteral("testApp"), m_state.get());
         context->setContextProperty(QStringLiteral("testActions"), &m_actions);
         context->setContextProperty(QStringLiteral("testMicrophone"), m_microphone.get());
+        context->setContextProperty(QStringLiteral("testDesktop"), m_desktop.get());
         context->setContextProperty(QStringLiteral("fixture"), this);
     }
 
@@ -77,6 +145,10 @@ public:
     Q_INVOKABLE void failNextStart() { m_device->startError = RecorderError::noMicrophone(); }
     Q_INVOKABLE void denyMicrophone() { m_device->access = MicrophonePermission::denied; }
     Q_INVOKABLE void allowMicrophone() { m_device->access = MicrophonePermission::authorised; }
+    Q_INVOKABLE void askMicrophone() { m_device->access = MicrophonePermission::undetermined; }
+    // What the delegate reports after registering the hot key.
+    Q_INVOKABLE void setHotKeyWorks(bool works) { m_state->setHotKeyWorks(works); }
+    Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }
     Q_INVOKABLE QStringList deviceCalls() const
     {
         QStringList calls;
@@ -90,6 +162,7 @@ private:
     FakeCaptureDevice* m_device = nullptr;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MicrophoneChoice> m_microphone;
+    std::unique_ptr<DesktopBridge> m_desktop;
     AppActions m_actions;
     QStringList m_calls;
     int m_added = 0;

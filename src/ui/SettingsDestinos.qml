@@ -1,0 +1,118 @@
+import QtQuick
+import Quaro.Ui
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// Destinos: the list in store order, adding and deleting, and the editor of
+// the selected one.
+SettingsPage {
+    id: page
+    required property var app
+    readonly property var destinos: app.inbox.destinos
+    // View state: the destino being edited, by id ("" for none).
+    property string selectedID: ""
+
+    title: "Para onde vai"
+    subtitle: "Cada destino diz à IA o que fazer com os recados dele."
+
+    function rowOf(id) {
+        for (let i = 0; i < destinos.count; ++i) {
+            if (destinos.data(destinos.index(i, 0), Qt.UserRole + 1) === id)
+                return i
+        }
+        return -1
+    }
+    function selectFirst() {
+        selectedID = destinos.count > 0 ? destinos.data(destinos.index(0, 0), Qt.UserRole + 1) : ""
+    }
+    Component.onCompleted: selectFirst()
+    Connections {
+        target: page.destinos
+        // A destino deleted elsewhere takes the selection with it.
+        function onCountChanged() {
+            if (page.rowOf(page.selectedID) < 0)
+                page.selectFirst()
+        }
+    }
+
+    RowLayout {
+        width: parent.width
+        spacing: 16
+
+        GlassCard {
+            Layout.preferredWidth: 210
+            Layout.alignment: Qt.AlignTop
+            ListView {
+                id: list
+                objectName: "destinoList"
+                width: parent.width
+                height: Math.min(contentHeight, 300)
+                clip: true
+                model: page.destinos
+                keyNavigationEnabled: true
+                delegate: ItemDelegate {
+                    id: entry
+                    required property string id
+                    required property string name
+                    required property string colorHex
+                    width: ListView.view.width
+                    height: 34
+                    highlighted: id === page.selectedID
+                    Accessible.name: name
+                    onClicked: page.selectedID = id
+                    background: Rectangle {
+                        radius: 10
+                        color: entry.highlighted ? Qt.rgba(Brand.primary.r, Brand.primary.g, Brand.primary.b, 0.25)
+                                                 : entry.hovered ? Qt.rgba(1, 1, 1, 0.6) : "transparent"
+                        border.width: entry.visualFocus ? 2 : 0
+                        border.color: Brand.ink
+                    }
+                    contentItem: Row {
+                        spacing: 8
+                        DestinoDot {
+                            size: 14
+                            color: Brand.color(entry.colorHex)
+                            anchors.verticalCenter: parent.verticalCenter
+                        }
+                        Text {
+                            text: entry.name
+                            width: entry.width - 50
+                            elide: Text.ElideRight
+                            color: Brand.ink
+                            font.pixelSize: Brand.callout
+                            anchors.verticalCenter: parent.verticalCenter
+                        }
+                    }
+                }
+            }
+            Flow {
+                width: parent.width
+                spacing: 8
+                InkButtonStyle {
+                    objectName: "addDestino"
+                    text: "Novo destino"
+                    onClicked: page.selectedID = page.app.inbox.addDestino()
+                }
+                InkButtonStyle {
+                    objectName: "deleteDestino"
+                    fill: Brand.cream
+                    text: "Apagar destino"
+                    enabled: page.selectedID !== ""
+                    onClicked: {
+                        page.app.inbox.deleteDestino(page.selectedID)
+                        page.selectFirst()
+                    }
+                }
+            }
+        }
+
+        DestinoEditor {
+            objectName: "destinoEditor"
+            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignTop
+            inbox: page.app.inbox
+            destinoID: page.selectedID
+            row: page.rowOf(page.selectedID)
+        }
+    }
+}

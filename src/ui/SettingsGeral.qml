@@ -1,0 +1,94 @@
+import QtQuick
+import Quaro.Ui
+
+// Geral: the hot key, the widget, the tray-only switch, login, the version
+// and feedback.
+SettingsPage {
+    id: page
+    required property var app
+    property var desktop: null
+    readonly property var preferences: app.preferences
+    readonly property var updater: app.updater
+
+    title: "Do seu jeito"
+    subtitle: "Atalho, widget e como o Quaro aparece no computador."
+
+    GlassCard {
+        width: parent.width
+        SettingRow {
+            title: "Atalho para gravar"
+            detail: "Aperte em qualquer app. De novo para enviar."
+            InkPicker {
+                objectName: "hotKeyPicker"
+                Accessible.name: "Atalho"
+                options: page.preferences.hotKeyPresetOptions()
+                value: page.preferences.hotKeyPreset
+                onChosen: value => page.preferences.hotKeyPreset = value
+            }
+        }
+        WarningText {
+            objectName: "hotKeyWarning"
+            visible: !page.app.hotKeyWorks
+            text: "Outro app já usa esse atalho. Escolha outro."
+        }
+    }
+
+    GlassCard {
+        width: parent.width
+        SettingSwitch {
+            objectName: "alwaysShowWidget"
+            title: "Mostrar o widget sempre"
+            detail: "Fica recolhido num balão quando você não está gravando."
+            checked: page.preferences.alwaysShowWidget
+            onToggled: on => page.preferences.alwaysShowWidget = on
+        }
+        SettingSwitch {
+            objectName: "showInDock"
+            title: "Mostrar o Quaro no Dock"
+            detail: "Desligado, ele vive só na barra de menus."
+            checked: page.preferences.showInDock
+            onToggled: on => page.preferences.showInDock = on
+        }
+        SettingSwitch {
+            objectName: "launchAtLogin"
+            title: "Abrir ao iniciar a sessão"
+            checked: page.preferences.launchAtLogin
+            onToggled: on => page.preferences.launchAtLogin = on
+        }
+    }
+
+    GlassCard {
+        width: parent.width
+        SettingRow {
+            objectName: "versionRow"
+            title: "Versão " + page.updater.version
+            detail: page.updater.isAvailable ? "Versões novas chegam sozinhas. Um clique instala."
+                                             : "Cópia de desenvolvimento: atualize com scripts/build.sh."
+            InkButtonStyle {
+                objectName: "checkForUpdates"
+                visible: page.updater.isAvailable
+                enabled: !page.updater.checking
+                text: "Procurar agora"
+                onClicked: page.updater.checkForUpdates()
+            }
+        }
+        Text {
+            visible: text !== ""
+            width: parent.width
+            text: page.updater.checkMessage
+            color: Brand.inkSoft
+            font.pixelSize: Brand.caption
+            wrapMode: Text.WordWrap
+        }
+        SettingRow {
+            title: "Contar o que achou"
+            detail: "Leva 1 minuto e decide o que vem depois."
+            InkButtonStyle {
+                objectName: "sendFeedback"
+                fill: Brand.cream
+                text: "Enviar feedback"
+                onClicked: page.updater.sendFeedback()
+            }
+        }
+    }
+}

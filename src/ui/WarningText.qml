@@ -1,0 +1,11 @@
+import QtQuick
+import Quaro.Ui
+
+// A short warning line in the brand's error pink.
+Text {
+    width: parent ? parent.width : implicitWidth
+    color: Qt.darker(Brand.accent, 1.6)
+    font.pixelSize: Brand.caption
+    font.weight: Font.DemiBold
+    wrapMode: Text.WordWrap
+}

@@ -1,0 +1,121 @@
+import QtQuick
+import QtTest
+import Quaro.Ui
+
+TestCase {
+    id: test
+    name: "OnboardingView"
+    width: 620
+    height: 560
+    visible: true
+    when: windowShown
+
+    Component {
+        id: onboardingComponent
+        OnboardingView { app: testApp; microphone: testMicrophone; desktop: testDesktop; steps: 5 }
+    }
+    SignalSpy { id: finishedSpy; signalName: "finished" }
+
+    function shownTexts(item) {
+        let texts = []
+        if (!item.visible)
+            return texts
+        if (typeof item.text === "string" && item.text !== "")
+            texts.push(item.text)
+        for (let i = 0; i < item.children.length; ++i)
+            texts = texts.concat(shownTexts(item.children[i]))
+        return texts
+    }
+    function verifyShown(item, expected) {
+        const texts = shownTexts(item)
+        for (const text of expected)
+            verify(texts.includes(text), "missing: " + text + " in " + texts.join(" | "))
+    }
+
+    function test_1_steps_advance_and_finish() {
+        const view = createTemporaryObject(onboardingComponent, test)
+        finishedSpy.target = view
+        testApp.preferences.onboardingDone = false
+        const back = findChild(view, "back")
+        const forward = findChild(view, "forward")
+        const titles = ["Fale. Sua IA escuta.", "Libere o microfone", "Grave de qualquer lugar",
+                        "Ligue o Quaro à sua IA", "Pronto"]
+        verify(!back.visible)
+        verifyShown(view, [titles[0], "Alt Espaço em qualquer app grava. De novo, envia.",
+                           "A transcrição acontece no computador. O áudio não sai daqui.", "Continuar"])
+        // Return is the default action; the button does the same.
+        keyClick(Qt.Key_Return)
+        compare(view.step, 1)
+        verify(back.visible)
+        verifyShown(view, [titles[1]])
+        mouseClick(forward)
+        mouseClick(forward)
+        mouseClick(back)
+        compare(view.step, 2)
+        mouseClick(forward)
+        mouseClick(forward)
+        compare(view.step, 4)
+        verifyShown(view, [titles[4], "Achou algo estranho? Quaro › Enviar feedback."])
+        compare(forward.text, "Abrir a caixa")
+        verify(!testApp.preferences.onboardingDone)
+        compare(finishedSpy.count, 0)
+        mouseClick(forward)
+        compare(finishedSpy.count, 1)
+        verify(testApp.preferences.onboardingDone)
+        testApp.preferences.onboardingDone = false
+    }
+
+    function test_2_microphone_status_data() {
+        return [
+            { tag: "authorised", setup: () => fixture.allowMicrophone(),
+              shown: ["Microfone liberado", "Microfone: padrão do sistema"], button: "" },
+            { tag: "undetermined", setup: () => fixture.askMicrophone(),
+              shown: ["O sistema vai perguntar uma vez", "Liberar"], button: "allowMicrophone" },
+            { tag: "denied", setup: () => fixture.denyMicrophone(),
+              shown: ["O microfone está bloqueado para o Quaro", "Abrir Ajustes do Sistema"],
+              button: "openMicrophoneSettings" }
+        ]
+    }
+    function test_2_microphone_status(data) {
+        data.setup()
+        const view = createTemporaryObject(onboardingComponent, test, { step: 1 })
+        verifyShown(view, data.shown)
+        if (data.tag === "undetermined") {
+            fixture.allowMicrophone()
+            mouseClick(findChild(view, data.button))
+            verifyShown(view, ["Microfone liberado"])
+        }
+        fixture.allowMicrophone()
+    }
+
+    function test_3_shortcut_conflict_and_test_box() {
+        const view = createTemporaryObject(onboardingComponent, test, { step: 2 })
+        const warning = findChild(view, "hotKeyWarning")
+        const arrived = findChild(view, "arrived")
+        verify(!warning.visible)
+        compare(findChild(view, "testText").text,
+                "Aperte Alt Espaço e diga: \"isso é pro Ideias soltas: testando o Quaro pela primeira vez\". Aperte de novo para enviar.")
+        findChild(view, "hotKeyPicker").activated(1)
+        fixture.setHotKeyWorks(false)
+        verify(warning.visible)
+        compare(warning.text, "Outro app já usa esse atalho.")
+        fixture.setHotKeyWorks(true)
+        testApp.preferences.hotKeyPreset = "optionSpace"
+
+        // Any recado counts, old ones too.
+        verify(!arrived.visible)
+        fixture.addRecado("Um recado antigo", "resolvido", 0)
+        fixture.reload()
+        verify(arrived.visible)
+    }
+
+    function test_4_connect_step() {
+        const view = createTemporaryObject(onboardingComponent, test, { step: 3 })
+        verifyShown(view, ["Não encontrei o Claude Desktop neste computador.",
+                           "Pelo modo nuvem, em Ajustes › Conexões."])
+        const copy = findChild(view, "copyCommand")
+        mouseClick(copy)
+        compare(fixture.clipboardText(), testApp.connector.claudeCodeCommand)
+        compare(copy.text, "Copiado")
+    }
+}

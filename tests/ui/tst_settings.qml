@@ -1,0 +1,269 @@
+import QtQuick
+import QtTest
+import Quaro.Ui
+
+TestCase {
+    id: test
+    name: "SettingsView"
+    width: 820
+    height: 640
+    visible: true
+    when: windowShown
+
+    Component {
+        id: settingsComponent
+        SettingsView { app: testApp; microphone: testMicrophone; desktop: testDesktop }
+    }
+
+    function open(tab) {
+        testApp.preferences.settingsTab = tab
+        return createTemporaryObject(settingsComponent, test)
+    }
+
+    // Every visible text under `item`, for "is this sentence shown" checks.
+    function shownTexts(item) {
+        let texts = []
+        if (!item.visible)
+            return texts
+        if (typeof item.text === "string" && item.text !== "")
+            texts.push(item.text)
+        for (let i = 0; i < item.children.length; ++i)
+            texts = texts.concat(shownTexts(item.children[i]))
+        if (item.contentItem && item.contentItem.children)
+            texts = texts.concat(shownTexts(item.contentItem))
+        return texts
+    }
+    function verifyShown(item, expected) {
+        const texts = shownTexts(item)
+        for (const text of expected)
+            verify(texts.includes(text), "missing: " + text)
+    }
+
+    // Scrolls the tab so that `item` is inside the window, then clicks it.
+    function press(item) {
+        // Columns lay out on the next frame.
+        waitForRendering(test)
+        let flick = item.parent
+        while (flick && typeof flick.flick !== "function")
+            flick = flick.parent
+        const at = item.mapToItem(flick.contentItem, 0, 0)
+        flick.contentY = Math.max(0, Math.min(at.y - 40, flick.contentHeight - flick.height))
+        mouseClick(item)
+    }
+
+    function test_1_each_tab_shows_its_texts_data() {
+        return [
+            { tag: "geral", texts: ["Do seu jeito", "Atalho, widget e como o Quaro aparece no computador.",
+                                    "Atalho para gravar", "Mostrar o widget sempre", "Mostrar o Quaro no Dock",
+                                    "Abrir ao iniciar a sessão", "Cópia de desenvolvimento: atualize com scripts/build.sh.",
+                                    "Contar o que achou", "Enviar feedback"] },
+            { tag: "gravacao", texts: ["Como o Quaro ouve", "Microfone", "Idioma",
+                                       "Guardar o áudio depois de transcrever", "Avisar quando o recado chegar na caixa",
+                                       "Áudios do WhatsApp, do Gravador, mp3 e m4a", "Escolher arquivos…"] },
+            { tag: "destinos", texts: ["Para onde vai", "Novo destino", "Apagar destino", "Nome", "O que a IA deve fazer"] },
+            { tag: "conexoes", texts: ["Ligue o Quaro à sua IA", "Claude Desktop", "Claude Code", "Copiar comando",
+                                       "Cursor e outros clientes MCP", "Modo nuvem: Claude na web e no celular, e ChatGPT",
+                                       "Ligar", "Modo automático com o Claude Code", "Rodar agora", "Ver registro",
+                                       "quando houver pendentes"] }
+        ]
+    }
+    function test_1_each_tab_shows_its_texts(data) {
+        const view = open(data.tag)
+        verifyShown(view, data.texts)
+    }
+
+    function test_2_tabs_follow_the_shared_selection() {
+        const view = open("geral")
+        const tabs = findChild(view, "settingsTabs")
+        mouseClick(tabs.children[2])
+        compare(testApp.preferences.settingsTab, "destinos")
+        verifyShown(view, ["Para onde vai"])
+        testApp.preferences.settingsTab = "conexoes"
+        compare(tabs.selection, "conexoes")
+        verifyShown(view, ["Ligue o Quaro à sua IA"])
+    }
+
+    function test_3_switches_reach_the_preferences_data() {
+        return [
+            { tag: "alwaysShowWidget", tab: "geral" },
+            { tag: "showInDock", tab: "geral" },
+            { tag: "keepAudio", tab: "gravacao" },
+            { tag: "nudgeEnabled", tab: "gravacao" }
+        ]
+    }
+    function test_3_switches_reach_the_preferences(data) {
+        const view = open(data.tab)
+        const control = findChild(view, data.tag + "Switch")
+        const before = testApp.preferences[data.tag]
+        compare(control.checked, before)
+        mouseClick(control)
+        compare(testApp.preferences[data.tag], !before)
+        testApp.preferences[data.tag] = before
+        compare(control.checked, before)
+    }
+
+    function test_4_hot_key_choice_and_conflict() {
+        const view = open("geral")
+        const picker = findChild(view, "hotKeyPicker")
+        const warning = findChild(view, "hotKeyWarning")
+        compare(picker.currentText, "Alt Espaço")
+        verify(!warning.visible)
+
+        picker.activated(1)
+        compare(testApp.preferences.hotKeyPreset, "controlOptionSpace")
+        fixture.setHotKeyWorks(false)
+        verify(warning.visible)
+        compare(warning.text, "Outro app já usa esse atalho. Escolha outro.")
+        picker.activated(2)
+        fixture.setHotKeyWorks(true)
+        verify(!warning.visible)
+        compare(picker.currentText, "Alt Shift Espaço")
+        testApp.preferences.hotKeyPreset = "optionSpace"
+    }
+
+    function test_5_language_and_microphone_pickers() {
+        const view = open("gravacao")
+        const language = findChild(view, "languagePicker")
+        compare(language.currentText, "Português (Brasil)")
+        language.activated(3)
+        compare(testApp.preferences.languageID, "es-ES")
+        testApp.preferences.languageID = "pt-BR"
+
+        const mics = findChild(view, "microphonePicker")
+        compare(mics.currentText, "Padrão do sistema")
+        compare(mics.count, 1 + testApp.capture.microphones.count)
+        mics.activated(1)
+        verify(testApp.preferences.selectedMicID !== "")
+        mics.activated(0)
+        compare(testApp.preferences.selectedMicID, "")
+    }
+
+    function test_6_destino_editor_saves_as_the_user_types() {
+        const view = open("destinos")
+        const destinos = testApp.inbox.destinos
+        const before = destinos.count
+        mouseClick(findChild(view, "addDestino"))
+        compare(destinos.count, before + 1)
+        const editor = findChild(view, "destinoEditor")
+        const name = findChild(view, "nameField")
+        compare(name.text, "Novo destino")
+
+        name.forceActiveFocus()
+        name.selectAll()
+        keyClick(Qt.Key_Backspace)
+        for (const letter of "viagem")
+            keyClick(letter)
+        const row = destinos.count - 1
+        compare(destinos.data(destinos.index(row, 0), Qt.UserRole + 2), "viagem")
+        compare(findChild(view, "spokenHint").text,
+                "Diga \"isso é pro viagem\" no começo da fala e o recado cai aqui sozinho.")
+
+        mouseClick(findChild(view, "swatch#F5788B"))
+        compare(destinos.data(destinos.index(row, 0), Qt.UserRole + 4), "#F5788B")
+
+        // Deleting selects the first one left; a late edit never files it again.
+        const deletedID = editor.destinoID
+        mouseClick(findChild(view, "deleteDestino"))
+        compare(destinos.count, before)
+        verify(editor.destinoID !== deletedID)
+        compare(editor.destinoID, destinos.data(destinos.index(0, 0), Qt.UserRole + 1))
+    }
+
+    function test_7_deleting_every_destino_empties_the_editor() {
+        const view = open("destinos")
+        const editor = findChild(view, "destinoEditor")
+        const remove = findChild(view, "deleteDestino")
+        while (testApp.inbox.destinos.count > 0)
+            mouseClick(remove)
+        compare(editor.destinoID, "")
+        verify(!findChild(view, "nameField").visible)
+        verify(!remove.enabled)
+        mouseClick(findChild(view, "addDestino"))
+        compare(testApp.inbox.destinos.count, 1)
+        compare(editor.destinoID, testApp.inbox.destinos.data(testApp.inbox.destinos.index(0, 0), Qt.UserRole + 1))
+    }
+
+    function test_8_connector_without_server_or_desktop() {
+        const view = open("conexoes")
+        verify(findChild(view, "helperMissing").visible)
+        compare(findChild(view, "desktopRow").detail, "Não encontrei o Claude Desktop neste computador")
+        verify(!findChild(view, "connectDesktop").enabled)
+
+        const copy = findChild(view, "copyCommand")
+        mouseClick(copy)
+        compare(fixture.clipboardText(), testApp.connector.claudeCodeCommand)
+        compare(copy.text, "Copiado")
+    }
+
+    function test_9_cloud_card() {
+        const view = open("conexoes")
+        const cloud = testApp.cloud
+        press(findChild(view, "cloudEnable"))
+        verify(cloud.enabled)
+        compare(findChild(view, "cloudStatus").text, "Ligado")
+        const link = findChild(view, "cloudLink")
+        compare(link.text, cloud.maskedLink)
+        press(findChild(view, "cloudShowLink"))
+        compare(link.text, cloud.mcpLink)
+        compare(findChild(view, "cloudShowLink").text, "Esconder")
+        press(findChild(view, "cloudCopyLink"))
+        compare(fixture.clipboardText(), cloud.mcpLink)
+
+        // Pausing keeps the link; deleting and switching on again gives a new one.
+        const first = cloud.mcpLink
+        press(findChild(view, "cloudDisable"))
+        verify(findChild(view, "cloudConfirm").visible)
+        press(findChild(view, "cloudPause"))
+        verify(!cloud.enabled)
+        press(findChild(view, "cloudEnable"))
+        compare(cloud.mcpLink, first)
+        press(findChild(view, "cloudDisable"))
+        press(findChild(view, "cloudDisableDelete"))
+        verify(!cloud.enabled)
+        press(findChild(view, "cloudEnable"))
+        verify(cloud.mcpLink !== first)
+        cloud.disable(true)
+    }
+
+    function test_9b_cloud_status_line_data() {
+        const noon = new Date(2026, 0, 15, 12, 34)
+        return [
+            { tag: "syncing", syncing: true, error: "falhou", when: noon, expected: "Sincronizando…" },
+            { tag: "offline", syncing: false, error: "falhou", when: noon, expected: "Sem conexão" },
+            { tag: "synced", syncing: false, error: "", when: noon,
+              expected: "Ligado · " + Qt.formatTime(noon, Locale.ShortFormat) },
+            { tag: "never synced", syncing: false, error: "", when: new Date(NaN), expected: "Ligado" }
+        ]
+    }
+    function test_9b_cloud_status_line(data) {
+        const view = open("conexoes")
+        testApp.cloud.enable()
+        testApp.cloud.script(data.syncing, data.error, data.when)
+        compare(findChild(view, "cloudStatus").text, data.expected)
+        testApp.cloud.script(false, "", new Date(NaN))
+        testApp.cloud.disable(true)
+    }
+
+    function test_10_automatic_intervals() {
+        const view = open("conexoes")
+        const picker = findChild(view, "autoInterval")
+        compare([0, 1, 2, 3].map(i => picker.textAt(i)).join("|"), "15 min|30 min|1 h|3 h")
+        compare(picker.currentText, "1 h")
+        picker.activated(0)
+        compare(testApp.autoMode.intervalMinutes, 15)
+        testApp.autoMode.intervalMinutes = 60
+    }
+
+    function test_11_tab_walks_the_controls() {
+        const view = open("geral")
+        const tabs = findChild(view, "settingsTabs")
+        tabs.children[0].forceActiveFocus()
+        const seen = []
+        for (let i = 0; i < 8; ++i) {
+            keyClick(Qt.Key_Tab)
+            seen.push(view.Window.activeFocusItem ? view.Window.activeFocusItem.objectName : "")
+        }
+        verify(seen.includes("hotKeyPicker"), seen.join(","))
+        verify(seen.includes("alwaysShowWidgetSwitch"), seen.join(","))
+    }
+}
