@@ -1,13 +1,10 @@
 // The application state owns the AI connections: automatic mode reads and
 // writes the user's preferences, its end reloads the inbox at once, and the
-// connector learns where `claude` is. Cloud sync is the real one, at the
-// address the environment gives, and what it brings reaches the inbox.
+// connector learns where `claude` is.
 #include "ConnectTestSupport.h"
-#include "ScriptedHttpServer.h"
 
 #include "app/AppState.h"
 #include "app/CaptureFakes.h"
-#include "connect/CloudSync.h"
 #include "core/Uuid.h"
 
 #include <QSettings>
@@ -76,49 +73,6 @@ TEST(AppWiringTest, AutomaticRunEndsWithTheInboxReloaded)
     EXPECT_TRUE(state.preferences()->autoEnabled());
     ASSERT_TRUE(state.preferences()->autoLastRun());
     EXPECT_EQ(*state.preferences()->autoLastRun(), mode->lastRun());
-}
-
-TEST(AppWiringTest, CloudSyncIsBuiltInAndWhatItBringsReachesTheInbox)
-{
-    PrivateHome home;
-    testing::ScriptedHttpServer server([](const testing::HttpCall&) {
-        const QByteArray later = QByteArray::number(currentTimestamp() + 100, 'f', 3);
-        return testing::HttpAnswer{
-            200, R"({"cursor":1,"recados":[{"id":"R1","status":"resolvido","atualizado_em":)" + later +
-                     R"(,"resultado":"Feito na nuvem."}]})"};
-    });
-    qputenv("QUARO_CLOUD_URL", server.base().toUtf8());
-    const std::filesystem::path database = home.path(QStringLiteral("dados/quaro.sqlite")).toStdString();
-    QDir().mkpath(home.path(QStringLiteral("dados")));
-    {
-        // Cloud mode left on by an earlier run: the state syncs at once.
-        QuaroStore store = std::move(QuaroStore::open(database)).value();
-        Recado recado;
-        recado.id = "R1";
-        recado.transcript = recado.title = "uma fala";
-        ASSERT_TRUE(store.insert(recado));
-        ASSERT_TRUE(store.setMeta("nuvem.ligado", "1"));
-        ASSERT_TRUE(store.setMeta("nuvem.segredo", std::string(43, 'k')));
-    }
-
-    AppStateParts parts;
-    parts.preferences = std::make_unique<Preferences>(
-        std::make_unique<QSettings>(home.path(QStringLiteral("Quaro.conf")), QSettings::IniFormat),
-        LaunchAtLogin(QStringLiteral("/usr/bin/quaro"), home.path(QStringLiteral("autostart/quaro.desktop"))));
-    parts.device = std::make_unique<testing::FakeCaptureDevice>();
-    parts.speech = std::make_unique<testing::ScriptedSpeechEngine>();
-    parts.database = database;
-    parts.audioDirectory = home.path(QStringLiteral("dados/Audio")).toStdString();
-    auto created = AppState::create(std::move(parts));
-    qunsetenv("QUARO_CLOUD_URL");
-    ASSERT_TRUE(created);
-    AppState& state = **created;
-    ASSERT_NE(qobject_cast<CloudSync*>(state.cloudLink()), nullptr);
-    EXPECT_TRUE(state.cloud().enabled());
-    EXPECT_EQ(state.cloud().mcpLink(), server.base() + QStringLiteral("/mcp/") + QString(43, QLatin1Char('k')));
-    ASSERT_TRUE(waitFor([&] { return state.inbox()->pendingCount() == 0; }));
-    EXPECT_EQ(server.calls.at(0).authorization, "Bearer " + QByteArray(43, 'k'));
-    EXPECT_EQ(state.store().recado("R1").value()->result, "Feito na nuvem.");
 }
 
 } // namespace

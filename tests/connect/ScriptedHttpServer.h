@@ -1,12 +1,9 @@
 #pragma once
 
-// A loopback HTTP/1.1 server whose answers the test scripts: it records every
-// request and answers it through `answer`, or holds it (answer returns
-// nothing) until the test calls release(). One request per connection.
-#include <QByteArray>
+// A loopback HTTP/1.1 server whose answers the test scripts: it records each
+// request and answers it, or holds it (the script returns nothing) until
+// release(). One request per connection.
 #include <QHash>
-#include <QHostAddress>
-#include <QList>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -19,11 +16,7 @@
 namespace quaro::testing {
 
 struct HttpCall {
-    QByteArray method;
-    QByteArray path;
-    QByteArray authorization;
-    QByteArray contentType;
-    QByteArray body;
+    QByteArray method, path, authorization, contentType, body;
 };
 
 struct HttpAnswer {
@@ -45,17 +38,13 @@ public:
     }
 
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()); }
-
-    // Answers every held request with `reply`, oldest first.
+    std::size_t heldCount() const { return m_held.size(); }
     void release(const HttpAnswer& reply)
     {
-        const auto held = std::exchange(m_held, {});
-        for (const QPointer<QTcpSocket>& socket : held) {
+        for (const QPointer<QTcpSocket>& socket : std::exchange(m_held, {}))
             if (socket)
                 write(socket, reply);
-        }
     }
-    std::size_t heldCount() const { return m_held.size(); }
 
     Script answer;
     std::vector<HttpCall> calls;
@@ -68,30 +57,20 @@ private:
         const qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
         if (headerEnd < 0)
             return;
-        HttpCall call;
         const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-        const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-        call.method = first.value(0);
-        call.path = first.value(1);
-        qsizetype length = 0;
-        for (const QByteArray& line : lines.mid(1)) {
-            const qsizetype colon = line.indexOf(':');
-            const QByteArray name = line.left(colon).trimmed().toLower();
-            const QByteArray value = line.mid(colon + 1).trimmed();
-            if (name == "content-length")
-                length = value.toLongLong();
-            else if (name == "authorization")
-                call.authorization = value;
-            else if (name == "content-type")
-                call.contentType = value;
-        }
+        HttpCall call{lines[0].split(' ').value(0), lines[0].split(' ').value(1), {}, {}, {}};
+        QHash<QByteArray, QByteArray> headers;
+        for (const QByteArray& line : lines.mid(1))
+            headers.insert(line.left(line.indexOf(':')).trimmed().toLower(), line.mid(line.indexOf(':') + 1).trimmed());
+        const qsizetype length = headers.value("content-length").toLongLong();
         if (buffer.size() < headerEnd + 4 + length)
             return;
+        call.authorization = headers.value("authorization");
+        call.contentType = headers.value("content-type");
         call.body = buffer.mid(headerEnd + 4, length);
         m_buffers.remove(socket);
         calls.push_back(call);
-        const std::optional<HttpAnswer> reply = answer ? answer(call) : HttpAnswer{};
-        if (reply)
+        if (const auto reply = answer ? answer(call) : HttpAnswer{})
             write(socket, *reply);
         else
             m_held.emplace_back(socket);
@@ -99,8 +78,8 @@ private:
 
     static void write(QTcpSocket* socket, const HttpAnswer& reply)
     {
-        socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nConnection: close\r\n"
-                      "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body);
+        socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nConnection: close\r\nContent-Length: " +
+                      QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body);
         socket->disconnectFromHost();
     }
 
