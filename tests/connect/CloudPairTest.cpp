@@ -128,7 +128,6 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     sync.disable(true);
     ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); })) << sync.lastError().toStdString();
     EXPECT_EQ(initializeStatus(second), 401);
-
 }
 
 } // namespace
