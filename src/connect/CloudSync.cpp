@@ -88,10 +88,12 @@ void CloudSync::enable()
         return;
     }
     const bool resumed = stored->has_value();
-    if (resumed)
-        m_secret = QString::fromStdString(**stored);
-    else
+    if (!resumed) {
         storeNewSecret();
+    } else if (m_secret != QString::fromStdString(**stored)) {
+        m_secret = QString::fromStdString(**stored);
+        emit linkChanged();
+    }
     (void)m_store.setMeta(cursorKey, "0");
     // Resuming the same remote copy keeps the deletions made while paused.
     (void)m_store.markAllForUpload(resumed ? QuaroStore::Tombstones::Keep : QuaroStore::Tombstones::Forget);
@@ -183,6 +185,7 @@ void CloudSync::startRemoval()
     }
     m_removalReply = send("DELETE", QStringLiteral("/api/account"), **stored, {}, m_config.deleteTimeout,
                           [this](int status, const QByteArray& body, const QString& networkError) {
+                              m_removalReply.clear();
                               finishRemoval(status, body, networkError);
                           });
 }

@@ -50,6 +50,7 @@ void CloudSync::sendCycle(const std::string& secret)
     m_cycleReply = send("POST", QStringLiteral("/api/sync"), secret, CloudMessage::requestBody(request),
                         m_config.syncTimeout,
                         [this, cycle = std::move(cycle)](int status, const QByteArray& body, const QString& networkError) {
+                            m_cycleReply.clear();
                             finishCycle(cycle, status, body, networkError);
                         });
 }
