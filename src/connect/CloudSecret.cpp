@@ -12,7 +12,7 @@ constexpr qsizetype hiddenLength = 36;
 constexpr qsizetype shownTail = 4;
 } // namespace
 
-QString CloudSecret::create()
+QString CloudSecret::newSecret()
 {
     // QRandomGenerator::system() draws from the kernel's secure source.
     std::array<quint32, 8> words{};

@@ -9,7 +9,7 @@ class CloudSecret {
 public:
     // 32 bytes from the system's secure random source in URL-safe Base64
     // without padding: always 43 letters, digits, "-" and "_".
-    static QString create();
+    static QString newSecret();
 
     // base + "/mcp/" + secret; empty without a secret. A trailing slash of
     // the base is dropped so the path never doubles it.

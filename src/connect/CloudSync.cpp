@@ -114,7 +114,7 @@ void CloudSync::disable(bool deleteRemote)
         return;
     m_removal = Removal::erase;
     if (!m_syncing && !m_removalReply)
-        startRemoval();
+        deleteRemoteAccount();
 }
 
 void CloudSync::rotateLink()
@@ -122,7 +122,7 @@ void CloudSync::rotateLink()
     ++m_epoch;
     m_removal = Removal::rotate;
     if (!m_syncing && !m_removalReply)
-        startRemoval();
+        deleteRemoteAccount();
 }
 
 void CloudSync::syncNow()
@@ -133,7 +133,7 @@ void CloudSync::syncNow()
     if (!secret)
         return;
     setSyncing(true);
-    sendCycle(*secret);
+    runSync(*secret);
 }
 
 void CloudSync::kick()
@@ -151,7 +151,7 @@ void CloudSync::tick()
     // A link change that failed is retried before anything else is sent.
     if (m_removal != Removal::none) {
         if (!m_syncing && !m_removalReply)
-            startRemoval();
+            deleteRemoteAccount();
         return;
     }
     syncNow();
@@ -167,12 +167,12 @@ std::optional<std::string> CloudSync::readSecret()
 
 void CloudSync::storeNewSecret()
 {
-    m_secret = CloudSecret::create();
+    m_secret = CloudSecret::newSecret();
     (void)m_store.setMeta(secretKey, m_secret.toStdString());
     emit linkChanged();
 }
 
-void CloudSync::startRemoval()
+void CloudSync::deleteRemoteAccount()
 {
     auto stored = m_store.meta(secretKey);
     if (!stored) {

@@ -77,11 +77,11 @@ private:
     void tick();
     std::optional<std::string> readSecret();
     void storeNewSecret();
-    void sendCycle(const std::string& secret);
+    void runSync(const std::string& secret);
     void finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError);
     Result<bool, DatabaseError> record(const Cycle& cycle, const CloudReply& reply);
     void endCycle();
-    void startRemoval();
+    void deleteRemoteAccount();
     void finishRemoval(int status, const QByteArray& body, const QString& networkError);
     QNetworkReply* send(const QByteArray& method, const QString& path, const std::string& secret,
                         const QByteArray& body, std::chrono::milliseconds timeout, Finished finished);

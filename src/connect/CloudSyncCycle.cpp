@@ -14,7 +14,7 @@ constexpr std::int64_t deletionLimit = 2000;
 
 } // namespace
 
-void CloudSync::sendCycle(const std::string& secret)
+void CloudSync::runSync(const std::string& secret)
 {
     auto uploads = m_store.pendingUploads(uploadLimit);
     auto deletions = m_store.pendingDeletions(deletionLimit);
@@ -112,7 +112,7 @@ void CloudSync::endCycle()
     // served by the cycle that follows the change.
     if (m_removal != Removal::none) {
         if (!m_removalReply)
-            startRemoval();
+            deleteRemoteAccount();
         return;
     }
     if (m_pendingKick) {
