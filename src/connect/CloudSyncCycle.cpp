@@ -47,12 +47,12 @@ void CloudSync::runSync(const std::string& secret)
     }
     cycle.uploaded.insert(cycle.uploaded.end(), failed.begin(), failed.end());
 
+    auto finished = [this, cycle = std::move(cycle)](int status, const QByteArray& body, const QString& networkError) {
+        m_cycleReply.clear();
+        finishCycle(cycle, status, body, networkError);
+    };
     m_cycleReply = send("POST", QStringLiteral("/api/sync"), secret, CloudMessage::requestBody(request),
-                        m_config.syncTimeout,
-                        [this, cycle = std::move(cycle)](int status, const QByteArray& body, const QString& networkError) {
-                            m_cycleReply.clear();
-                            finishCycle(cycle, status, body, networkError);
-                        });
+                        m_config.syncTimeout, std::move(finished));
 }
 
 void CloudSync::finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError)

@@ -62,7 +62,8 @@ TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
 
     const QString secret = QString::fromStdString(meta("nuvem.segredo"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(secret).hasMatch());
-    EXPECT_EQ(sync.maskedLink(), m_server.base() + "/mcp/" + secret.left(7) + QString(6, QChar(0x2022)) + secret.right(4));
+    const QString bullets(6, QChar(0x2022));
+    EXPECT_EQ(sync.maskedLink(), m_server.base() + "/mcp/" + secret.left(7) + bullets + secret.right(4));
     const HttpCall& call = m_server.calls[0];
     EXPECT_EQ(call.method + ' ' + call.path + ' ' + call.contentType, "POST /api/sync application/json");
     EXPECT_EQ(call.authorization, bearer());
@@ -133,7 +134,8 @@ TEST_F(CloudSyncTest, RemoteChangesApplyOnlyWhenNewerAndOfAStatusAServerMaySet)
         {{"id", "C"}, {"status", "falhou"}, {"atualizado_em", later}},
         {{"id", "D"}, {"status", "pego"}},
     };
-    m_server.answer = [&](const HttpCall&) { return HttpAnswer{200, QByteArray::fromStdString(json{{"recados", changes}}.dump())}; };
+    const QByteArray reply = QByteArray::fromStdString(json{{"recados", changes}}.dump());
+    m_server.answer = [&](const HttpCall&) { return HttpAnswer{200, reply}; };
     CloudSync& sync = start();
     int remoteChanges = 0;
     sync.onRemoteChange = [&] { ++remoteChanges; };
