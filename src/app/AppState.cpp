@@ -3,6 +3,7 @@
 #include "app/AppLog.h"
 #include "app/RecorderCaptureDevice.h"
 #include "app/TranscriberSpeechEngine.h"
+#include "connect/CloudSync.h"
 #include "core/QuaroPaths.h"
 
 #include <QDesktopServices>
@@ -32,8 +33,6 @@ AppStateParts completed(AppStateParts parts)
         parts.device = std::make_unique<RecorderCaptureDevice>();
     if (!parts.speech)
         parts.speech = std::make_unique<TranscriberSpeechEngine>();
-    if (!parts.cloud)
-        parts.cloud = std::make_unique<OfflineCloudLink>();
     if (!parts.audioDirectory)
         parts.audioDirectory = QuaroPaths::audioDirectory();
     return parts;
@@ -69,7 +68,7 @@ AppState::AppState(QuaroStore store, AppStateParts parts)
     , m_preferences(std::move(parts.preferences))
     , m_device(std::move(parts.device))
     , m_speech(std::move(parts.speech))
-    , m_cloud(std::move(parts.cloud))
+    , m_cloud(parts.cloud ? std::move(parts.cloud) : std::unique_ptr<CloudLink>(std::make_unique<CloudSync>(m_store)))
     , m_inbox(m_store, *m_preferences, *m_cloud)
     , m_capture(m_store, *m_device, *m_speech, *parts.audioDirectory, captureHooks(), parts.timing)
 {

@@ -25,7 +25,7 @@ namespace quaro {
 
 // What the state is built from. Everything left empty is the real thing:
 // the user's settings and inbox, the microphone, the on-device transcriber,
-// cloud mode off. Tests replace the hardware edges and the folders.
+// cloud sync over the user's inbox. Tests replace the hardware edges and the folders.
 struct AppStateParts {
     std::unique_ptr<Preferences> preferences;
     std::unique_ptr<CaptureDevice> device;

@@ -95,8 +95,11 @@ public:
     // Clears the change counter of each (id, version) whose counter still
     // equals version; stops at the first failure.
     Result<void, DatabaseError> markUploaded(const std::vector<std::pair<std::string, std::int64_t>>& uploaded);
-    // Marks every recado for upload again and forgets every tombstone.
-    Result<void, DatabaseError> markAllForUpload();
+    // Marks every recado for upload again and, unless told to keep them,
+    // forgets every tombstone (a new remote copy has nothing to delete; one
+    // that is resumed still must hear of the deletions made meanwhile).
+    enum class Tombstones { Forget, Keep };
+    Result<void, DatabaseError> markAllForUpload(Tombstones tombstones = Tombstones::Forget);
     // Ids of deleted recados not yet acknowledged, oldest deletion first.
     Result<std::vector<std::string>, DatabaseError> pendingDeletions(std::int64_t limit);
     Result<void, DatabaseError> clearDeletions(const std::vector<std::string>& ids);

@@ -32,10 +32,11 @@ Result<void, DatabaseError> QuaroStore::markUploaded(const std::vector<std::pair
     return {};
 }
 
-Result<void, DatabaseError> QuaroStore::markAllForUpload()
+Result<void, DatabaseError> QuaroStore::markAllForUpload(Tombstones tombstones)
 {
     QUARO_TRY(m_db.run("UPDATE recado SET dirty = dirty + 1"));
-    QUARO_TRY(m_db.run("DELETE FROM recado_apagado"));
+    if (tombstones == Tombstones::Forget)
+        QUARO_TRY(m_db.run("DELETE FROM recado_apagado"));
     return {};
 }
 

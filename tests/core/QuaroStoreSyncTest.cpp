@@ -112,9 +112,12 @@ TEST_F(QuaroStoreSyncTest, DeletionsLeaveTombstonesUntilAcknowledgedReinsertedOr
     add("E");
     check(m_store.markUploaded({{"E", 2}}));
     check(m_store.database().execute("UPDATE recado SET dirty = 3 WHERE id = 'B';"));
-    check(m_store.markAllForUpload());
+    check(m_store.markAllForUpload(QuaroStore::Tombstones::Keep));
     EXPECT_EQ(dirty("E"), 1);
     EXPECT_EQ(dirty("B"), 4);
+    EXPECT_EQ(deletions(), (Ids{"C"}));
+    check(m_store.markAllForUpload());
+    EXPECT_EQ(dirty("E"), 2);
     EXPECT_TRUE(deletions().empty());
 }
 

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "connect/CloudLink.h"
+#include "connect/CloudMessage.h"
+#include "core/QuaroStore.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace quaro {
+
+// Where the cloud endpoint is and how patient to be with it. `standard()`
+// takes the address from QUARO_CLOUD_URL in the environment, else from the
+// build (the CMake cache variable of the same name).
+struct CloudSyncConfig {
+    QString baseUrl;
+    QString appVersion;
+    std::chrono::milliseconds interval{20000};
+    std::chrono::milliseconds syncTimeout{30000};
+    std::chrono::milliseconds deleteTimeout{60000};
+
+    static CloudSyncConfig standard();
+};
+
+// Cloud mode: keeps a copy of the recados' text, the destinos and the
+// deletions on the cloud endpoint behind the personal link, and brings back
+// what AI clients did there. Its switch, secret and cursor live in the
+// store's meta table. Cycles run one at a time, every tick while on and soon
+// after a kick. Replacing or deleting the remote copy waits for a running
+// cycle, holds new ones, and counts as done only when the server confirmed
+// it; until then the old secret stays and the tick retries. Main thread.
+class CloudSync final : public CloudLink {
+    Q_OBJECT
+public:
+    // Borrows the store, which must outlive this object. Starts the tick,
+    // and a cycle at once when cloud mode was left on.
+    explicit CloudSync(QuaroStore& store, CloudSyncConfig config = CloudSyncConfig::standard(),
+                       QObject* parent = nullptr);
+    ~CloudSync() override;
+
+    bool enabled() const override { return m_enabled; }
+    bool syncing() const override { return m_syncing; }
+    QDateTime lastSync() const override { return m_lastSync; }
+    QString lastError() const override { return m_lastError; }
+    QString mcpLink() const override;
+    QString maskedLink() const override;
+    // Another cycle was asked for while one (or a link change) was running.
+    bool pendingKick() const { return m_pendingKick; }
+
+    void enable() override;
+    void disable(bool deleteRemote) override;
+    void rotateLink() override;
+    void syncNow() override;
+    void kick() override;
+
+private:
+    // What a sent cycle must acknowledge if the server accepts it.
+    struct Cycle {
+        std::uint64_t epoch = 0;
+        std::vector<std::pair<std::string, std::int64_t>> uploaded;
+        std::vector<std::string> deletions;
+    };
+    enum class Removal { none, rotate, erase };
+    using Finished = std::function<void(int status, const QByteArray& body, const QString& networkError)>;
+
+    void tick();
+    std::optional<std::string> readSecret();
+    void storeNewSecret();
+    void runSync(const std::string& secret);
+    void finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError);
+    Result<bool, DatabaseError> record(const Cycle& cycle, const CloudReply& reply);
+    void endCycle();
+    void deleteRemoteAccount();
+    void finishRemoval(int status, const QByteArray& body, const QString& networkError);
+    QNetworkReply* send(const QByteArray& method, const QString& path, const std::string& secret,
+                        const QByteArray& body, std::chrono::milliseconds timeout, Finished finished);
+
+    void setSyncing(bool syncing);
+    void setEnabled(bool enabled);
+    void succeed();
+    void fail(const QString& message);
+
+    QuaroStore& m_store;
+    CloudSyncConfig m_config;
+    QNetworkAccessManager* m_network = nullptr;
+    QTimer m_timer;
+    bool m_enabled = false;
+    bool m_syncing = false;
+    bool m_pendingKick = false;
+    QDateTime m_lastSync;
+    QString m_lastError;
+    QString m_secret;
+    // Advanced by enable, disable and link changes: a cycle sent before
+    // records nothing when it returns.
+    std::uint64_t m_epoch = 0;
+    Removal m_removal = Removal::none;
+    QPointer<QNetworkReply> m_cycleReply;
+    QPointer<QNetworkReply> m_removalReply;
+};
+
+} // namespace quaro

@@ -1,0 +1,124 @@
+// One sync cycle of CloudSync: gather what changed, send it, and record
+// what the server accepted and returned.
+#include "connect/CloudSync.h"
+
+#include <QNetworkReply>
+
+namespace quaro {
+
+namespace {
+
+constexpr char cursorKey[] = "nuvem.cursor";
+constexpr std::int64_t uploadLimit = 400;
+constexpr std::int64_t deletionLimit = 2000;
+
+} // namespace
+
+void CloudSync::runSync(const std::string& secret)
+{
+    auto uploads = m_store.pendingUploads(uploadLimit);
+    auto deletions = m_store.pendingDeletions(deletionLimit);
+    auto destinos = m_store.destinos();
+    auto cursor = m_store.meta(cursorKey);
+    for (const DatabaseError* error : {uploads ? nullptr : &uploads.error(), deletions ? nullptr : &deletions.error(),
+                                       destinos ? nullptr : &destinos.error(), cursor ? nullptr : &cursor.error()}) {
+        if (error) {
+            fail(QString::fromStdString(error->description()));
+            endCycle();
+            return;
+        }
+    }
+
+    Cycle cycle;
+    cycle.epoch = m_epoch;
+    cycle.deletions = *deletions;
+    CloudRequest request{m_config.appVersion.toStdString(), *destinos, {}, *deletions,
+                         CloudMessage::storedCursor(*cursor)};
+    // Failed transcriptions never travel but count as done; recados still
+    // being transcribed wait for a later cycle.
+    std::vector<std::pair<std::string, std::int64_t>> failed;
+    for (PendingUpload& upload : *uploads) {
+        if (upload.recado.status == RecadoStatus::falhou) {
+            failed.emplace_back(upload.recado.id, upload.version);
+        } else if (upload.recado.status != RecadoStatus::transcrevendo) {
+            cycle.uploaded.emplace_back(upload.recado.id, upload.version);
+            request.uploads.push_back(std::move(upload));
+        }
+    }
+    cycle.uploaded.insert(cycle.uploaded.end(), failed.begin(), failed.end());
+
+    auto finished = [this, cycle = std::move(cycle)](int status, const QByteArray& body, const QString& networkError) {
+        m_cycleReply.clear();
+        finishCycle(cycle, status, body, networkError);
+    };
+    m_cycleReply = send("POST", QStringLiteral("/api/sync"), secret, CloudMessage::requestBody(request),
+                        m_config.syncTimeout, std::move(finished));
+}
+
+void CloudSync::finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError)
+{
+    if (cycle.epoch != m_epoch) {
+        // The switch or the link changed meanwhile: this answer belongs to
+        // a state that is gone.
+        endCycle();
+        return;
+    }
+    if (!networkError.isEmpty() || status != 200) {
+        fail(networkError.isEmpty() ? CloudMessage::failureMessage(status, body) : networkError);
+        endCycle();
+        return;
+    }
+    const auto reply = CloudMessage::parseReply(body);
+    if (!reply) {
+        fail(QStringLiteral("Resposta estranha do servidor."));
+        endCycle();
+        return;
+    }
+    auto changed = record(cycle, *reply);
+    if (!changed) {
+        fail(QString::fromStdString(changed.error().description()));
+        endCycle();
+        return;
+    }
+    if (*changed && onRemoteChange)
+        onRemoteChange();
+    m_lastSync = QDateTime::currentDateTimeUtc();
+    emit lastSyncChanged();
+    succeed();
+    endCycle();
+}
+
+Result<bool, DatabaseError> CloudSync::record(const Cycle& cycle, const CloudReply& reply)
+{
+    QUARO_TRY(m_store.markUploaded(cycle.uploaded));
+    QUARO_TRY(m_store.clearDeletions(cycle.deletions));
+    bool changed = false;
+    for (const RemoteChange& c : reply.changes) {
+        QUARO_TRY_LET(applied, m_store.applyRemoteStatus(c.id, c.status, c.claimedBy, c.claimedAt, c.result,
+                                                         c.resolvedAt, c.updatedAt));
+        changed = changed || *applied;
+    }
+    // Only now that every change is in the inbox may the server forget
+    // them; a cycle cut short above gets them again.
+    if (reply.cursor)
+        QUARO_TRY(m_store.setMeta(cursorKey, std::to_string(*reply.cursor)));
+    return changed;
+}
+
+void CloudSync::endCycle()
+{
+    setSyncing(false);
+    // A link change waiting for this cycle goes first; the kick it held is
+    // served by the cycle that follows the change.
+    if (m_removal != Removal::none) {
+        if (!m_removalReply)
+            deleteRemoteAccount();
+        return;
+    }
+    if (m_pendingKick) {
+        m_pendingKick = false;
+        syncNow();
+    }
+}
+
+} // namespace quaro

@@ -1,0 +1,134 @@
+// The real pair: CloudSync over a real inbox file syncing with a real
+// quaro-nuvem on loopback, while the official MCP SDK client (node) works
+// the copy behind the personal link. What the remote client resolves comes
+// home with the next cycle; rotation and deletion make old links answer 401.
+#include "connect/CloudSync.h"
+#include "core/QuaroStore.h"
+#include "support/QtSupport.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace quaro {
+namespace {
+
+using testing::waitFor;
+
+// quaro-nuvem on a free loopback port over a fresh SQLite file.
+class NuvemProcess {
+public:
+    explicit NuvemProcess(const std::filesystem::path& dir)
+    {
+        m_process.start(QStringLiteral(QUARO_NUVEM),
+                        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--database"),
+                         QString::fromStdString((dir / "nuvem.sqlite").string())});
+        const QRegularExpression listening(QStringLiteral("escutando em 127\\.0\\.0\\.1:(\\d+)"));
+        waitFor([&] {
+            m_log += m_process.readAllStandardError();
+            const auto match = listening.match(QString::fromUtf8(m_log));
+            if (match.hasMatch())
+                m_base = QStringLiteral("http://127.0.0.1:") + match.captured(1);
+            return !m_base.isEmpty() || m_process.state() == QProcess::NotRunning;
+        });
+    }
+    ~NuvemProcess()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(10000);
+    }
+    const QString& base() const { return m_base; }
+    QByteArray log() { return m_log + m_process.readAllStandardError(); }
+
+private:
+    QProcess m_process;
+    QByteArray m_log;
+    QString m_base;
+};
+
+// The HTTP status a remote MCP client gets when it opens `link`.
+int initializeStatus(const QString& link)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request{QUrl(link)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    request.setRawHeader("Accept", "application/json, text/event-stream");
+    QNetworkReply* reply = network.post(
+        request, R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-03-26",)"
+                 R"("capabilities":{},"clientInfo":{"name":"sonda","version":"1"}}})");
+    waitFor([&] { return reply->isFinished(); });
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    reply->deleteLater();
+    return status;
+}
+
+// The SDK client on `link`: lists, claims `id` and resolves it.
+QJsonObject workRemotely(const QString& link, const QString& id, const QString& result)
+{
+    QProcess node;
+    node.setWorkingDirectory(QStringLiteral(QUARO_E2E_DIR));
+    node.start(QStringLiteral(QUARO_NODE), {QStringLiteral("cloud_pair_client.mjs"), link, id, result});
+    waitFor([&] { return node.state() == QProcess::NotRunning; }, 120000);
+    EXPECT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(node.readAllStandardOutput()).object();
+}
+
+TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
+{
+    testing::TempDir dir;
+    NuvemProcess nuvem(dir.path());
+    ASSERT_FALSE(nuvem.base().isEmpty()) << nuvem.log().toStdString();
+    QuaroStore store = std::move(QuaroStore::open(dir / "quaro.sqlite")).value();
+    ASSERT_TRUE(store.insert(Recado{.id = "R1", .createdAt = 1000, .title = "Um"}).ok());
+    ASSERT_TRUE(store.insert(Recado{.id = "R2", .createdAt = 2000, .title = "Dois"}).ok());
+
+    CloudSync sync(store, CloudSyncConfig{nuvem.base(), QStringLiteral("0.9"), std::chrono::hours(1)});
+    int remoteChanges = 0;
+    sync.onRemoteChange = [&] { ++remoteChanges; };
+    auto cycle = [&] {
+        const QDateTime before = sync.lastSync();
+        sync.syncNow();
+        return waitFor([&] { return !sync.syncing() && sync.lastSync() != before; });
+    };
+    sync.enable();
+    ASSERT_TRUE(waitFor([&] { return sync.lastSync().isValid(); })) << sync.lastError().toStdString();
+
+    const QJsonObject remote = workRemotely(sync.mcpLink(), QStringLiteral("R1"), QStringLiteral("Issue #7 criada."));
+    EXPECT_EQ(remote[QStringLiteral("listados")].toArray(), QJsonArray({QStringLiteral("R2"), QStringLiteral("R1")}));
+    EXPECT_EQ(remote[QStringLiteral("pego_por")].toString(), QStringLiteral("par-nuvem"));
+    EXPECT_EQ(remote[QStringLiteral("status")].toString(), QStringLiteral("resolvido"));
+
+    ASSERT_TRUE(cycle()) << sync.lastError().toStdString();
+    const Recado r1 = *store.recado("R1").value();
+    EXPECT_EQ(r1.status, RecadoStatus::resolvido);
+    EXPECT_EQ(r1.result, "Issue #7 criada.");
+    EXPECT_EQ(r1.claimedBy, "par-nuvem");
+    EXPECT_EQ(remoteChanges, 1);
+    // Acknowledged: neither returned again nor sent back as a local change.
+    ASSERT_TRUE(cycle());
+    EXPECT_EQ(remoteChanges, 1);
+    EXPECT_TRUE(store.pendingUploads(10)->empty());
+
+    const QString first = sync.mcpLink();
+    EXPECT_EQ(initializeStatus(first), 200);
+    sync.rotateLink();
+    ASSERT_TRUE(waitFor([&] { return sync.mcpLink() != first && !sync.syncing() && sync.lastError().isEmpty(); }));
+    ASSERT_TRUE(cycle());
+    EXPECT_EQ(initializeStatus(first), 401);
+    const QString second = sync.mcpLink();
+    EXPECT_EQ(initializeStatus(second), 200);
+
+    sync.disable(true);
+    ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); })) << sync.lastError().toStdString();
+    EXPECT_EQ(initializeStatus(second), 401);
+}
+
+} // namespace
+} // namespace quaro

@@ -1,0 +1,242 @@
+// CloudSync against a scripted loopback server over a real inbox file.
+#include "ScriptedHttpServer.h"
+
+#include "connect/CloudSync.h"
+#include "support/QtSupport.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <QRegularExpression>
+
+namespace quaro {
+namespace {
+
+using testing::HttpAnswer;
+using testing::HttpCall;
+using testing::waitFor;
+using json = nlohmann::json;
+
+class CloudSyncTest : public ::testing::Test {
+protected:
+    CloudSync& start(std::chrono::milliseconds interval = std::chrono::hours(1))
+    {
+        m_sync = std::make_unique<CloudSync>(m_store, CloudSyncConfig{m_server.base(), "1.2.3", interval});
+        return *m_sync;
+    }
+    void add(const std::string& id, RecadoStatus status = RecadoStatus::pendente)
+    {
+        Recado r{.id = id, .createdAt = 100.0 + m_store.recados({}, {}, {}, 100)->size(), .status = status};
+        ASSERT_TRUE(m_store.insert(r).ok());
+    }
+    // Until `count` requests arrived and no cycle runs.
+    void settle(std::size_t count)
+    {
+        ASSERT_TRUE(waitFor([&] { return m_server.calls.size() >= count && !m_sync->syncing(); }));
+        ASSERT_EQ(m_server.calls.size(), count);
+    }
+    json body(std::size_t call) const { return json::parse(m_server.calls.at(call).body.toStdString()); }
+    std::string meta(const char* key) { return m_store.meta(key).valueOr(std::nullopt).value_or("<nada>"); }
+    QByteArray bearer() { return "Bearer " + QByteArray::fromStdString(meta("nuvem.segredo")); }
+    std::int64_t dirty(const std::string& id)
+    {
+        return m_store.database().query("SELECT dirty FROM recado WHERE id = ?", {id})->at(0).integer("dirty").value();
+    }
+
+    quaro::testing::TempDir m_dir;
+    QuaroStore m_store = std::move(QuaroStore::open(m_dir / "quaro.sqlite")).value();
+    quaro::testing::ScriptedHttpServer m_server;
+    std::unique_ptr<CloudSync> m_sync;
+};
+
+TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
+{
+    add("A");
+    add("F", RecadoStatus::falhou);
+    add("T", RecadoStatus::transcrevendo);
+    m_server.answer = [](const HttpCall&) { return HttpAnswer{200, R"({"cursor":9007199254740993})"}; };
+    CloudSync& sync = start();
+    sync.enable();
+    settle(1);
+
+    const QString secret = QString::fromStdString(meta("nuvem.segredo"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(secret).hasMatch());
+    const QString bullets(6, QChar(0x2022));
+    EXPECT_EQ(sync.maskedLink(), m_server.base() + "/mcp/" + secret.left(7) + bullets + secret.right(4));
+    const HttpCall& call = m_server.calls[0];
+    EXPECT_EQ(call.method + ' ' + call.path + ' ' + call.contentType, "POST /api/sync application/json");
+    EXPECT_EQ(call.authorization, bearer());
+    const json sent = body(0);
+    EXPECT_EQ(sent["cursor"], 0);
+    ASSERT_EQ(sent["recados"].size(), 1u); // failed and unfinished transcriptions stay home
+    EXPECT_EQ(sent["recados"][0]["id"], "A");
+    EXPECT_EQ(sent["recados"][0].size(), 13u);
+    EXPECT_EQ(dirty("A"), 0);
+    EXPECT_EQ(dirty("F"), 0); // done without being sent
+    EXPECT_GT(dirty("T"), 0);
+    EXPECT_EQ(meta("nuvem.cursor"), "9007199254740993"); // beyond what a double holds
+    EXPECT_TRUE(sync.lastSync().isValid());
+
+    // A pause keeps the link, and a deletion made meanwhile still goes up.
+    sync.disable(false);
+    ASSERT_TRUE(m_store.deleteRecado("A").ok());
+    sync.enable();
+    settle(2);
+    EXPECT_EQ(meta("nuvem.segredo"), secret.toStdString());
+    EXPECT_EQ(body(1)["apagados"], json({"A"}));
+    sync.syncNow();
+    settle(3);
+    EXPECT_TRUE(m_server.calls[2].body.contains(R"("apagados":[],"app":{"versao":"1.2.3"},"cursor":9007199254740993)"));
+}
+
+TEST_F(CloudSyncTest, AFailedCycleRecordsNothingAndSaysWhy)
+{
+    const struct {
+        int status;
+        QByteArray body;
+        QString message;
+    } cases[] = {
+        {401, R"({"erro":"O link do Quaro é inválido."})", "O link do Quaro é inválido."},
+        {500, "<html><body>Internal Server Error</body></html>", "O servidor do Quaro respondeu 500."},
+        {403, R"({"erro":5})", "O servidor do Quaro respondeu 403."},
+        {200, "<html>ok</html>", "Resposta estranha do servidor."},
+        {200, "[1,2]", "Resposta estranha do servidor."},
+    };
+    CloudSync& sync = start();
+    sync.enable();
+    settle(1);
+    add("A");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        m_server.answer = [&](const HttpCall&) { return HttpAnswer{cases[i].status, cases[i].body}; };
+        sync.syncNow();
+        settle(i + 2);
+        EXPECT_EQ(sync.lastError(), cases[i].message) << cases[i].status;
+        EXPECT_GT(dirty("A"), 0);
+        EXPECT_EQ(meta("nuvem.cursor"), "0");
+    }
+    QTcpServer probe; // nobody listening there: the network's own words
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    CloudSync offline(m_store, CloudSyncConfig{"http://127.0.0.1:" + QString::number(probe.serverPort()), "1"});
+    probe.close();
+    ASSERT_TRUE(waitFor([&] { return !offline.syncing(); }));
+    EXPECT_FALSE(offline.lastError().isEmpty());
+}
+
+TEST_F(CloudSyncTest, RemoteChangesApplyOnlyWhenNewerAndOfAStatusAServerMaySet)
+{
+    for (const char* id : {"A", "B", "C", "D"})
+        add(id);
+    const Timestamp later = currentTimestamp() + 100;
+    const json changes = {
+        {{"id", "A"}, {"status", "resolvido"}, {"atualizado_em", later}, {"resultado", "feito"}, {"pego_em", "ontem"}},
+        {{"id", "B"}, {"status", "pego"}, {"atualizado_em", 5}},
+        {{"id", "C"}, {"status", "falhou"}, {"atualizado_em", later}},
+        {{"id", "D"}, {"status", "pego"}},
+    };
+    const QByteArray reply = QByteArray::fromStdString(json{{"recados", changes}}.dump());
+    m_server.answer = [&](const HttpCall&) { return HttpAnswer{200, reply}; };
+    CloudSync& sync = start();
+    int remoteChanges = 0;
+    sync.onRemoteChange = [&] { ++remoteChanges; };
+    sync.enable();
+    settle(1);
+    const Recado a = *m_store.recado("A").value();
+    EXPECT_EQ(a.status, RecadoStatus::resolvido);
+    EXPECT_EQ(a.result, "feito");
+    EXPECT_EQ(a.claimedAt, std::nullopt); // mistyped: absent
+    for (const char* id : {"B", "C", "D"})
+        EXPECT_EQ(m_store.recado(id).value()->status, RecadoStatus::pendente) << id;
+    EXPECT_EQ(remoteChanges, 1);
+
+    sync.syncNow(); // the same again: nothing changes, nothing goes back
+    settle(2);
+    EXPECT_EQ(remoteChanges, 1);
+    EXPECT_TRUE(body(1)["recados"].empty());
+}
+
+TEST_F(CloudSyncTest, KicksDuringACycleMakeExactlyOneMore)
+{
+    m_server.answer = [&](const HttpCall&) -> std::optional<HttpAnswer> {
+        return m_server.calls.size() == 1 ? std::nullopt : std::optional(HttpAnswer{});
+    };
+    CloudSync& sync = start();
+    sync.enable();
+    ASSERT_TRUE(waitFor([&] { return m_server.heldCount() == 1; }));
+    for (int i = 0; i < 3; ++i)
+        sync.kick();
+    m_server.release(HttpAnswer{});
+    settle(2);
+    EXPECT_FALSE(sync.pendingKick());
+}
+
+// Rotation waits for the running cycle, whose answer then records nothing;
+// a failed DELETE keeps the old link and holds every cycle until a later
+// tick gets it through; no sync carries the old secret after it.
+TEST_F(CloudSyncTest, RotationHappensOnlyOnceTheServerDeletedTheOldCopy)
+{
+    add("A");
+    int deleteStatus = 500;
+    m_server.answer = [&](const HttpCall& call) -> std::optional<HttpAnswer> {
+        if (call.method == "DELETE")
+            return HttpAnswer{deleteStatus, R"({"erro":"Fora do ar."})"};
+        return m_server.calls.size() == 1 ? std::nullopt : std::optional(HttpAnswer{});
+    };
+    CloudSync& sync = start(std::chrono::milliseconds(50));
+    sync.enable();
+    ASSERT_TRUE(waitFor([&] { return m_server.heldCount() == 1; }));
+    const QByteArray oldBearer = bearer();
+    sync.rotateLink();
+    m_server.release(HttpAnswer{200, R"({"cursor":77})"});
+    ASSERT_TRUE(waitFor([&] { return sync.lastError() == "Fora do ar." && m_server.calls.size() >= 3; }));
+    EXPECT_EQ(meta("nuvem.cursor"), "0");
+    EXPECT_GT(dirty("A"), 0);
+    EXPECT_EQ(bearer(), oldBearer);
+    sync.kick();
+
+    deleteStatus = 204;
+    ASSERT_TRUE(waitFor([&] { return m_server.calls.back().method == "POST" && sync.lastError().isEmpty(); }));
+    EXPECT_NE(bearer(), oldBearer);
+    EXPECT_EQ(m_server.calls[1].method + ' ' + m_server.calls[1].authorization, "DELETE " + oldBearer);
+    for (std::size_t i = 1; i < m_server.calls.size(); ++i)
+        EXPECT_EQ(m_server.calls[i].method == "POST", m_server.calls[i].authorization != oldBearer) << i;
+}
+
+TEST_F(CloudSyncTest, SwitchingOffWithDeletionForgetsTheLinkOnlyOnceTheServerAgrees)
+{
+    int deleteStatus = 503;
+    m_server.answer = [&](const HttpCall& call) {
+        return call.method == "DELETE" ? HttpAnswer{deleteStatus, "falhou"} : HttpAnswer{};
+    };
+    CloudSync& sync = start();
+    sync.enable();
+    settle(1);
+    const std::string first = meta("nuvem.segredo");
+    sync.disable(true);
+    ASSERT_TRUE(waitFor([&] { return sync.lastError() == "O servidor do Quaro respondeu 503."; }));
+    EXPECT_EQ(meta("nuvem.segredo"), first);
+
+    deleteStatus = 404; // no copy there is as good as deleted
+    sync.disable(true);
+    ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); }));
+    EXPECT_EQ(meta("nuvem.segredo"), "<nada>");
+    sync.enable();
+    settle(4);
+    EXPECT_NE(meta("nuvem.segredo"), first);
+    EXPECT_EQ(m_server.calls[3].authorization, bearer());
+}
+
+TEST_F(CloudSyncTest, ASecretThatCannotBeReadIsNeverReplaced)
+{
+    CloudSync& sync = start();
+    ASSERT_TRUE(m_store.database().execute("ALTER TABLE meta RENAME TO fora;").ok());
+    sync.enable();
+    EXPECT_FALSE(sync.enabled());
+    EXPECT_FALSE(sync.lastError().isEmpty());
+    ASSERT_TRUE(m_store.database().execute("ALTER TABLE fora RENAME TO meta;").ok());
+    EXPECT_EQ(meta("nuvem.segredo"), "<nada>");
+    EXPECT_TRUE(m_server.calls.empty());
+}
+
+} // namespace
+} // namespace quaro
