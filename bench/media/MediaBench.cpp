@@ -66,7 +66,7 @@ Figures timeQuaro(const fs::path& source, const fs::path& dir)
         walls.push_back(now() - w0);
         cpus.push_back(threadCpu() - c0);
         if (!result) {
-            std::fprintf(stderr, "import failed: %s\n", result.error().description.c_str());
+            std::fprintf(stderr, "import failed: %s\n", result.error().description().c_str());
             std::exit(1);
         }
     }

@@ -19,6 +19,17 @@ struct WhisperDims {
     int textHead = 2;
     int textLayer = 1;
     int mels = 80;
+
+    // The dimensions of the published multilingual "base" model (the speech
+    // benchmark's).
+    static WhisperDims base()
+    {
+        WhisperDims d;
+        d.audioState = d.textState = 512;
+        d.audioHead = d.textHead = 8;
+        d.audioLayer = d.textLayer = 6;
+        return d;
+    }
 };
 
 // Writes a structurally valid ggml whisper model with random 16-bit weights.
