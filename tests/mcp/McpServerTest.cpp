@@ -87,5 +87,10 @@ TEST_F(McpServerTest, ClientNameFollowsInitialize)
     EXPECT_FALSE(m_server->clientName());
 }
 
+TEST_F(McpServerTest, BytesThatAreNotUtf8AreReadAsReplacementCharacters)
+{
+    EXPECT_EQ(reply("{\"id\":\"a\xFF\xC3\",\"method\":\"ping\"}")["id"], "a\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
 } // namespace
 } // namespace quaro::mcp
