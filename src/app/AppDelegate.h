@@ -4,6 +4,7 @@
 #include "app/AppService.h"
 #include "app/AppState.h"
 #include "app/HotKey.h"
+#include "app/InboxWindow.h"
 #include "app/MenuBarPanel.h"
 #include "app/MicrophoneChoice.h"
 #include "app/Nudge.h"
@@ -46,6 +47,7 @@ public:
     AppState* state() { return m_state.get(); }
     MenuBarPanel* panel() { return m_panel.get(); }
     WidgetController* widget() { return m_widget.get(); }
+    InboxWindow* inboxWindow() { return m_inbox.get(); }
 
 private:
     void applyLightAppearance();
@@ -64,6 +66,9 @@ private:
     std::unique_ptr<MicrophoneChoice> m_microphone;
     std::unique_ptr<MenuBarPanel> m_panel;
     std::unique_ptr<WidgetController> m_widget;
+    std::unique_ptr<InboxWindow> m_inbox;
+    // No tray on this desktop: the inbox window stands in for it.
+    bool m_trayMissing = false;
     HotKey m_hotKey;
     Nudge m_nudge;
     QStringList m_pendingFiles;

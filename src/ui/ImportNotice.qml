@@ -1,0 +1,69 @@
+import QtQuick
+import QtQuick.Controls
+import Quaro.Ui
+
+// The application's short notice (how an import went), in a capsule with a
+// close button. It goes away by itself 6 s after it was last said: a notice
+// repeating the same text starts the wait over.
+Item {
+    id: notice
+    required property var capture
+    property int holdMs: 6000
+    readonly property string text: capture.notice
+
+    objectName: "importNotice"
+    visible: text !== ""
+    implicitWidth: Math.min(row.implicitWidth + 24, 640)
+    implicitHeight: 44
+    width: implicitWidth
+    height: implicitHeight
+
+    Connections {
+        target: notice.capture
+        function onNoticeChanged() {
+            if (notice.capture.notice !== "") {
+                hold.shown = notice.capture.notice
+                hold.restart()
+            } else {
+                hold.stop()
+            }
+        }
+    }
+    Timer {
+        id: hold
+        property string shown: ""
+        interval: notice.holdMs
+        onTriggered: if (notice.capture.notice === shown) notice.capture.clearNotice()
+    }
+
+    InkSurface {
+        fill: Brand.butter
+        shadow: 3
+    }
+    Row {
+        id: row
+        anchors.verticalCenter: parent.verticalCenter
+        x: 16
+        spacing: 10
+        Text {
+            objectName: "noticeText"
+            anchors.verticalCenter: parent.verticalCenter
+            width: Math.min(implicitWidth, 560)
+            elide: Text.ElideRight
+            text: notice.text
+            color: Brand.ink
+            font.pixelSize: Brand.callout
+            font.weight: Font.Medium
+        }
+        ToolButton {
+            objectName: "noticeClose"
+            anchors.verticalCenter: parent.verticalCenter
+            implicitWidth: 26
+            implicitHeight: 26
+            Accessible.name: "Fechar aviso"
+            onClicked: notice.capture.clearNotice()
+            contentItem: SymbolIcon { name: "xmark"; size: 14; color: Brand.inkSoft }
+            background: Item {}
+        }
+    }
+}
