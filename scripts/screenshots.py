@@ -55,6 +55,13 @@ class Shots:
     def widget(self):
         return self.window(lambda w: w[3] not in (360,) and w[3] > 40 and w[4] > 40)
 
+    def inbox(self):
+        return self.window(lambda w: w[3] >= 900)
+
+    def click(self, geometry, x, y):
+        self.desk.key("mousemove", "--window", geometry[0], str(x), str(y), "click", "1")
+        time.sleep(0.5)
+
     def tray_icon(self):
         return self.window(lambda w: w[3] <= 40 and w[4] <= 40)
 
@@ -99,6 +106,36 @@ def seed(desk):
     db.close()
 
 
+# Where the inbox's controls are, in the window at its first size.
+INBOX_FILTERS = {"pendentes": (90, 136), "pegos": (90, 168), "resolvidos": (90, 200), "todos": (90, 232),
+                 "destino": (90, 359)}
+INBOX_SECOND_CARD = (390, 290)
+INBOX_SEARCH = (1030, 53)
+
+
+def inbox_shots(shots, desk):
+    inbox = shots.inbox()
+    for name, (x, y) in INBOX_FILTERS.items():
+        shots.click(inbox, x, y)
+        shots.grab("inbox-filter-" + name, inbox)
+    shots.click(inbox, *INBOX_FILTERS["pendentes"])
+    shots.click(inbox, *INBOX_SECOND_CARD)
+    shots.grab("inbox-selected-card", inbox)
+    shots.click(inbox, *INBOX_SEARCH)
+    desk.key("type", "--delay", "60", "metas")
+    shots.grab("inbox-search", inbox)
+    desk.key("key", "ctrl+a", "BackSpace")
+    # Something that is not audio, handed over as a file opened with Quaro.
+    note = os.path.join(desk.dir, "anotacoes.txt")
+    with open(note, "w") as f:
+        f.write("não é áudio")
+    desk.quaro.Import([note])
+    time.sleep(0.5)
+    shots.grab("inbox-import-notice", inbox)
+    desk.key("key", "ctrl+w")
+    wait_for(lambda: not any(w[3] >= 900 for w in shots.windows()), "the inbox to close", timeout=20)
+
+
 def glyphs():
     for scale in (1, 2):
         subprocess.check_call([GLYPH_TOOL, OUT, str(scale)], env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
@@ -113,6 +150,11 @@ def main():
         shots.grab("tray-idle", shots.tray_icon(), pad=2)
         shots.grab("panel-empty", shots.open_panel())
         shots.close_panel()
+
+        desk.quaro.Show()
+        shots.grab("inbox-empty", shots.inbox())
+        desk.key("key", "ctrl+w")
+        wait_for(lambda: not any(w[3] >= 900 for w in shots.windows()), "the inbox to close", timeout=20)
 
         seed(desk)
         wait_for(lambda: len(desk.state()["recent"]) >= 3, "the seeded recados")
@@ -147,6 +189,9 @@ def main():
         wait_for(lambda: desk.state()["phase"] == "failed", "the failure")
         shots.grab("widget-failed", shots.widget(), pad=8)
         wait_for(lambda: desk.state()["phase"] == "idle", "idle after the failure")
+
+        desk.quaro.Show()
+        inbox_shots(shots, desk)
 
         # "Mostrar widget sempre" from the tray's context menu: the idle balloon.
         icon = shots.tray_icon()

@@ -83,7 +83,7 @@ ItemDelegate {
                 id: time
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
-                text: card.createdAt ? card.createdAt.toLocaleTimeString(Qt.locale(), "HH:mm") : ""
+                text: card.createdAt ? card.createdAt.toLocaleTimeString(Qt.locale("pt_BR"), "HH:mm") : ""
                 color: Brand.inkSoft
                 font.pixelSize: Brand.caption
             }

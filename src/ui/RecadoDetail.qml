@@ -22,7 +22,7 @@ ScrollView {
     clip: true
 
     function when(date) {
-        return date && !isNaN(date.getTime()) ? date.toLocaleString(Qt.locale(), "d MMM, HH:mm") : ""
+        return date && !isNaN(date.getTime()) ? date.toLocaleString(Qt.locale("pt_BR"), "d MMM, HH:mm") : ""
     }
     readonly property var hints: ({
         "pendente": { icon: "sparkles", text: "Ainda nenhuma IA pegou. Peça no Claude: \"o que tem no Quaro?\"" },
@@ -118,10 +118,17 @@ ScrollView {
             Layout.fillWidth: true
             visible: !detail.hasResult && detail.hints[detail.status] !== undefined
             spacing: 10
-            SymbolIcon {
-                name: detail.hints[detail.status] ? detail.hints[detail.status].icon : ""
-                size: 18
-                color: Brand.inkSoft
+            // One icon per hint: a drawn shape is not redrawn when its path
+            // changes under the software renderer.
+            Repeater {
+                model: ["sparkles", "hand.raised", "exclamationmark.triangle"]
+                delegate: SymbolIcon {
+                    required property string modelData
+                    visible: detail.hints[detail.status] !== undefined && detail.hints[detail.status].icon === modelData
+                    name: modelData
+                    size: 18
+                    color: Brand.inkSoft
+                }
             }
             Text {
                 objectName: "statusHintText"

@@ -45,14 +45,21 @@ Item {
             font.weight: Brand.displayFamily ? Font.ExtraBold : Font.Black
             font.pixelSize: Brand.title
         }
-        WaveButton {
+        CircleIconButton {
             objectName: "listRecord"
-            size: 40
-            active: list.capturing
-            level: list.inboxView.capture.level
+            implicitWidth: 40
+            implicitHeight: 40
+            focusPolicy: Qt.StrongFocus
+            systemName: list.capturing ? "stop.fill" : "mic.fill"
             help: "Gravar recado (" + list.inboxView.hotKeyLabel + ")"
             Accessible.name: list.capturing ? "parar e enviar" : "gravar recado"
             onClicked: list.inboxView.toggleRecording()
+            background: Rectangle {
+                radius: width / 2
+                color: list.capturing ? Brand.accent : Brand.secondary
+                border.width: 2
+                border.color: Brand.ink
+            }
         }
     }
 
