@@ -65,6 +65,9 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
         appLog(QStringLiteral("bandeja"), QStringLiteral("no system tray; the inbox window stands in"));
         openInbox();
     }
+    // Building the inbox's interface takes a few hundred milliseconds: it is
+    // done hidden, once the start-up has settled, so the window opens at once.
+    QTimer::singleShot(prepareInboxDelayMs, this, [this] { prepareInbox(); });
     if (!m_state->preferences()->onboardingDone())
         openOnboarding();
     if (!m_pendingFiles.isEmpty()) {
@@ -145,8 +148,14 @@ void AppDelegate::toggleRecording()
 
 void AppDelegate::openInbox()
 {
+    if (InboxWindow* inbox = prepareInbox())
+        inbox->open();
+}
+
+InboxWindow* AppDelegate::prepareInbox()
+{
     if (!m_state || !m_qml)
-        return;
+        return nullptr;
     if (!m_inbox) {
         m_inbox = std::make_unique<InboxWindow>(m_qml.get(), *m_state, m_trayMissing);
         connect(m_inbox.get(), &InboxWindow::toggleRecordingRequested, this, &AppDelegate::toggleRecording);
@@ -155,7 +164,7 @@ void AppDelegate::openInbox()
         connect(m_inbox.get(), &InboxWindow::openOnboardingRequested, this, &AppDelegate::openOnboarding);
         connect(m_inbox.get(), &InboxWindow::quitRequested, this, &AppDelegate::quit);
     }
-    m_inbox->open();
+    return m_inbox.get();
 }
 
 void AppDelegate::openSettings() { appLog(QStringLiteral("janela"), QStringLiteral("ajustes")); }

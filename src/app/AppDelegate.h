@@ -55,6 +55,10 @@ private:
     void serve();
     void registerHotKey();
     void createViews();
+    // The inbox window, built on first need and kept.
+    InboxWindow* prepareInbox();
+
+    static constexpr int prepareInboxDelayMs = 1000;
 
     AppService& m_service;
     std::unique_ptr<AppState> m_state;

@@ -139,6 +139,18 @@ class Road(unittest.TestCase):
         wait_for(lambda: desk.state()["notice"].startswith(("Áudio importado", "Importando")), "the notice")
         wait_for(lambda: sum(desk.state()["counts"].values()) == before + 1, "the imported recado")
 
+        # Closed and shown again, the inbox is where the user left it.
+        inbox = next(w for w in self.windows() if w[3] >= 900)
+        self.x("windowmove", inbox[0], "60", "40")
+        moved = wait_for(lambda: next((w for w in self.windows() if w[3] >= 900 and w[1:3] != inbox[1:3]), None),
+                         "the inbox to move")
+        self.x("windowactivate", "--sync", inbox[0])
+        self.x("key", "--window", inbox[0], "ctrl+w")
+        wait_for(lambda: not any(w[3] >= 900 for w in self.windows()), "Ctrl W to close the inbox")
+        desk.quaro.Show()
+        again = wait_for(lambda: next((w for w in self.windows() if w[3] >= 900), None), "the inbox again")
+        self.assertEqual(again[1:], moved[1:])
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1])
