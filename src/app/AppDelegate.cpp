@@ -61,10 +61,8 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
 
     // Quaro is never out of sight: without a tray, the inbox is its window.
     m_trayMissing = !QSystemTrayIcon::isSystemTrayAvailable();
-    if (m_trayMissing) {
-        appLog(QStringLiteral("bandeja"), QStringLiteral("no system tray; the inbox window stands in"));
+    if (m_trayMissing)
         openInbox();
-    }
     // Building the inbox's interface takes a few hundred milliseconds: it is
     // done hidden, once the start-up has settled, so the window opens at once.
     QTimer::singleShot(prepareInboxDelayMs, this, [this] { prepareInbox(); });

@@ -7,13 +7,14 @@ Dialog {
     id: about
     modal: true
     padding: 28
+    width: 380
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     standardButtons: Dialog.Ok
     background: InkSurface { radius: 18; fill: Brand.cream; shadow: 5 }
 
     Column {
         spacing: 10
-        width: 300
+        width: about.availableWidth
         Wordmark {
             anchors.horizontalCenter: parent.horizontalCenter
             size: 44

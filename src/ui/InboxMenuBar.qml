@@ -68,6 +68,39 @@ MenuBar {
     Menu {
         id: trayMenu
         title: "Gravação"
+        Action {
+            text: bar.app.capture.isCapturing ? "Parar e enviar" : "Gravar recado"
+            onTriggered: bar.host.toggleRecordingRequested()
+        }
+        Menu {
+            id: micMenu
+            title: "Microfone"
+            MenuItem {
+                text: "Padrão do sistema"
+                checkable: true
+                checked: bar.app.preferences.selectedMicID === ""
+                onTriggered: {
+                    bar.app.preferences.selectedMicID = ""
+                    checked = Qt.binding(() => bar.app.preferences.selectedMicID === "")
+                }
+            }
+            Instantiator {
+                model: bar.app.capture.microphones
+                delegate: MenuItem {
+                    required property string id
+                    required property string name
+                    text: name
+                    checkable: true
+                    checked: bar.app.preferences.selectedMicID === id
+                    onTriggered: {
+                        bar.app.preferences.selectedMicID = id
+                        checked = Qt.binding(() => bar.app.preferences.selectedMicID === id)
+                    }
+                }
+                onObjectAdded: (index, object) => micMenu.insertItem(index + 1, object)
+                onObjectRemoved: (index, object) => micMenu.removeItem(object)
+            }
+        }
         Menu {
             id: destinoMenu
             title: "Destino"

@@ -195,14 +195,36 @@ Item {
         objectName: "noTrayDialog"
         anchors.centerIn: parent
         modal: true
+        width: 460
+        padding: 24
         title: "Sem ícone na bandeja"
         standardButtons: Dialog.Ok
-        Component.onCompleted: if (view.host && view.host.trayMissing) open()
+        background: InkSurface { radius: 16; fill: Brand.cream; shadow: 5 }
+        header: Label {
+            text: noTray.title
+            padding: 24
+            bottomPadding: 0
+            color: Brand.ink
+            font.pixelSize: Brand.headline
+            font.weight: Font.DemiBold
+        }
         Label {
-            width: 420
+            width: noTray.availableWidth
             wrapMode: Text.WordWrap
-            text: "Esta área de trabalho não mostra ícones na bandeja do sistema. O Quaro fica aberto nesta janela: "
-                  + "grave pelo menu Arquivo ou com " + view.hotKeyLabel + ". Fechar a janela só a minimiza."
+            color: Brand.ink
+            font.pixelSize: Brand.body
+            text: "Esta área de trabalho não mostra ícones na bandeja do sistema. O Quaro fica aberto nesta "
+                  + "janela: grave pelo menu Gravação ou com " + view.hotKeyLabel + ". Fechar a janela só a minimiza."
+        }
+        property bool told: false
+        Connections {
+            target: view.Window.window
+            function onVisibleChanged() {
+                if (!noTray.told && view.Window.window.visible && view.host && view.host.trayMissing) {
+                    noTray.told = true
+                    noTray.open()
+                }
+            }
         }
     }
 }
