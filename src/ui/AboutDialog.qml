@@ -5,11 +5,15 @@ import Quaro.Ui
 // "Sobre o Quaro": the wordmark, the version and what Quaro is.
 Dialog {
     id: about
+    property string version: ""
     modal: true
     padding: 28
     width: 380
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
-    standardButtons: Dialog.Ok
+    footer: DialogButtonBox {
+        standardButtons: DialogButtonBox.Ok
+        background: Item {}
+    }
     background: InkSurface { radius: 18; fill: Brand.cream; shadow: 5 }
 
     Column {
@@ -22,7 +26,7 @@ Dialog {
         Text {
             objectName: "aboutVersion"
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Versão " + Qt.application.version
+            text: "Versão " + about.version
             color: Brand.inkSoft
             font.pixelSize: Brand.callout
         }

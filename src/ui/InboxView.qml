@@ -186,6 +186,7 @@ Item {
         id: about
         objectName: "aboutDialog"
         anchors.centerIn: parent
+        version: view.app.updater.version
     }
     function showAbout() { about.open() }
 
@@ -198,7 +199,10 @@ Item {
         width: 460
         padding: 24
         title: "Sem ícone na bandeja"
-        standardButtons: Dialog.Ok
+        footer: DialogButtonBox {
+            standardButtons: DialogButtonBox.Ok
+            background: Item {}
+        }
         background: InkSurface { radius: 16; fill: Brand.cream; shadow: 5 }
         header: Label {
             text: noTray.title

@@ -54,6 +54,14 @@ TestCase {
         compare(view.selectedID, "")
         compare(findChild(view, "listTitle").text, "Pendentes")
         compare(findChild(view, "mcpCaption").text, "MCP local pronto")
+
+        view.showAbout()
+        const about = findChild(view, "aboutDialog")
+        tryVerify(() => about.opened)
+        compare(about.version, testApp.updater.version)
+        verify(about.version !== "")
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !about.visible)
     }
 
     function test_filters_counts_and_search() {
