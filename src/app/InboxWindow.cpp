@@ -9,7 +9,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QQuickItem>
 #include <QScreen>
+
+#include <optional>
 
 namespace quaro {
 
@@ -74,6 +77,8 @@ void InboxWindow::open()
     }
     if (windowState() & Qt::WindowMinimized)
         setWindowStates(windowStates() & ~Qt::WindowMinimized);
+    if (rootObject())
+        QMetaObject::invokeMethod(rootObject(), "selectFirst");
     show();
     raise();
     requestActivate();

@@ -39,6 +39,11 @@ Item {
             selectedID = model.count > 0 ? model.get(0).id : ""
         refreshCurrent()
     }
+    // The window has just been shown (after a reload): the newest recado.
+    function selectFirst() {
+        selectedID = ""
+        followList()
+    }
     function choose(filter) {
         inbox.inboxFilter = filter
         inbox.reload()

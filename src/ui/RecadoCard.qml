@@ -32,6 +32,8 @@ ItemDelegate {
         }
     }
     Keys.onMenuPressed: menuWanted()
+    Keys.onReturnPressed: chosen()
+    Keys.onEnterPressed: chosen()
 
     background: Rectangle {
         radius: 12
