@@ -12,6 +12,8 @@ RowLayout {
 
     spacing: 12
 
+    function stop() { playback.stop() }
+
     AudioPlayback { id: playback }
     onPathChanged: playback.stop()
     onVisibleChanged: if (!visible) playback.stop()

@@ -73,19 +73,18 @@ ColumnLayout {
     ScrollView {
         Layout.fillWidth: true
         Layout.preferredHeight: 110
+        background: Rectangle {
+            color: "white"
+            radius: 6
+            border.width: instructionArea.activeFocus ? 2 : 1
+            border.color: instructionArea.activeFocus ? Brand.ink : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.25)
+        }
         TextArea {
             id: instructionArea
             objectName: "destinoInstruction"
             wrapMode: TextEdit.Wrap
             Accessible.name: "O que a IA deve fazer"
             enabled: !editor.gone
-            background: Rectangle {
-                color: "white"
-                radius: 6
-                border.width: instructionArea.activeFocus ? 2 : 1
-                border.color: instructionArea.activeFocus ? Brand.ink
-                                                          : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.25)
-            }
             onTextChanged: {
                 if (text === editor.instruction)
                     return

@@ -68,11 +68,21 @@ Item {
             host.copyText(text)
     }
 
+    // The window was closed or hidden: nothing keeps playing.
+    signal hidden()
+
     onSelectedIDChanged: refreshCurrent()
     Component.onCompleted: followList()
     Connections {
         target: view.inbox
         function onReloaded() { view.followList() }
+    }
+    Connections {
+        target: view.Window.window
+        function onVisibleChanged() {
+            if (!view.Window.window.visible)
+                view.hidden()
+        }
     }
 
     Rectangle {

@@ -31,6 +31,11 @@ ScrollView {
                     text: "A transcrição falhou. Use o menu do recado para tentar de novo." }
     })
 
+    Connections {
+        target: detail.inboxView
+        function onHidden() { audioRow.stop() }
+    }
+
     component SectionLabel: Text {
         color: Brand.inkSoft
         font.pixelSize: Brand.label
@@ -85,6 +90,7 @@ ScrollView {
             font.pixelSize: Brand.title
         }
         AudioRow {
+            id: audioRow
             objectName: "audioRow"
             Layout.fillWidth: true
             path: detail.host && detail.recado.hasAudio && detail.host.fileExists(detail.recado.audioPath)
