@@ -5,7 +5,7 @@ import Quaro.Ui
 // A recado's context menu: copy, move to a destino, the step its status
 // allows, delete. Shared by every card; `popupFor` fills it from one.
 Menu {
-    id: menu
+    id: recadoMenu
     required property var inboxView
     property string recadoID: ""
     property string recadoStatus: ""
@@ -27,18 +27,18 @@ Menu {
     MenuItem {
         objectName: "menuCopy"
         text: "Copiar transcrição"
-        onTriggered: menu.inboxView.copyText(menu.transcript)
+        onTriggered: recadoMenu.inboxView.copyText(recadoMenu.transcript)
     }
     Menu {
         id: moveMenu
         title: "Mover para"
         Instantiator {
-            model: menu.inbox.destinos
+            model: recadoMenu.inbox.destinos
             delegate: MenuItem {
                 required property string id
                 required property string name
                 text: name
-                onTriggered: menu.inbox.move(menu.recadoID, id)
+                onTriggered: recadoMenu.inbox.move(recadoMenu.recadoID, id)
             }
             onObjectAdded: (index, object) => moveMenu.insertItem(index, object)
             onObjectRemoved: (index, object) => moveMenu.removeItem(object)
@@ -47,23 +47,23 @@ Menu {
     MenuItem {
         id: resolveItem
         text: "Marcar como resolvido"
-        visible: menu.recadoStatus === "pendente"
+        visible: recadoMenu.recadoStatus === "pendente"
         height: visible ? implicitHeight : 0
-        onTriggered: menu.inbox.resolveManually(menu.recadoID, menu.recadoStatus)
+        onTriggered: recadoMenu.inbox.resolveManually(recadoMenu.recadoID, recadoMenu.recadoStatus)
     }
     MenuItem {
         id: reopenItem
         text: "Voltar para pendentes"
-        visible: menu.recadoStatus === "pego" || menu.recadoStatus === "resolvido"
+        visible: recadoMenu.recadoStatus === "pego" || recadoMenu.recadoStatus === "resolvido"
         height: visible ? implicitHeight : 0
-        onTriggered: menu.inbox.reopen(menu.recadoID, menu.recadoStatus)
+        onTriggered: recadoMenu.inbox.reopen(recadoMenu.recadoID, recadoMenu.recadoStatus)
     }
     MenuItem {
         id: transcribeAgainItem
         text: "Transcrever de novo"
-        visible: menu.recadoStatus === "falhou"
+        visible: recadoMenu.recadoStatus === "falhou"
         height: visible ? implicitHeight : 0
-        onTriggered: menu.inboxView.capture.transcribeAgain(menu.recadoID)
+        onTriggered: recadoMenu.inboxView.capture.transcribeAgain(recadoMenu.recadoID)
     }
     MenuSeparator {}
     MenuItem {
@@ -71,6 +71,6 @@ Menu {
         text: "Apagar"
         palette.text: Brand.systemRed
         palette.windowText: Brand.systemRed
-        onTriggered: menu.inbox.deleteRecado(menu.recadoID, menu.recadoStatus)
+        onTriggered: recadoMenu.inbox.deleteRecado(recadoMenu.recadoID, recadoMenu.recadoStatus)
     }
 }

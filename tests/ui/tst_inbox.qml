@@ -15,6 +15,20 @@ TestCase {
         InboxView { app: testApp; width: 1180; height: 740 }
     }
     Component {
+        id: hostedComponent
+        InboxView {
+            app: testApp
+            width: 1180
+            height: 740
+            host: QtObject {
+                property var copied: []
+                readonly property bool trayMissing: false
+                function copyText(text) { copied.push(text) }
+                function fileExists(path) { return false }
+            }
+        }
+    }
+    Component {
         id: editorComponent
         DestinoEditor { inbox: testApp.inbox; width: 400 }
     }
@@ -154,6 +168,28 @@ TestCase {
         compare(findChild(view, "resultLabel").text, "O que Você fez")
         compare(findChild(view, "detailResult").text, "Resolvido à mão no Quaro.")
         verify(!findChild(view, "statusHint").visible)
+    }
+
+    function test_copy_and_move_from_the_card_and_the_detail() {
+        fixture.addRecado("Ligar para o João às 15h", "pendente", 0)
+        fixture.reload()
+        const view = createTemporaryObject(hostedComponent, test)
+        waitForRendering(view)
+        mouseClick(findChild(view, "copyButton"))
+        const menu = findChild(view, "recadoList").menu
+        menu.popupFor(inbox.inbox.get(0))
+        menu.itemAt(0).triggered()
+        compare(view.host.copied, ["Ligar para o João às 15h", "Ligar para o João às 15h"])
+
+        // "Mover para" lists the destinos in order; choosing one moves it.
+        const move = menu.menuAt(1)
+        compare(move.count, inbox.destinos.count)
+        const last = inbox.destinos.count - 1
+        verify(move.itemAt(last).text !== inbox.inbox.get(0).destinoName)
+        move.itemAt(last).triggered()
+        menu.close()
+        compare(inbox.inbox.get(0).destinoName, move.itemAt(last).text)
+        compare(findChild(view, "detailDestino").text, move.itemAt(last).text)
     }
 
     function test_resolving_under_pendentes_selects_the_next() {
