@@ -113,6 +113,7 @@ Rectangle {
                 objectName: "newDestino"
                 implicitWidth: 24
                 implicitHeight: 24
+                focusPolicy: Qt.StrongFocus
                 systemName: "plus"
                 help: "Novo destino"
                 onClicked: destinoPopup.edit(sidebar.inbox.addDestino())
