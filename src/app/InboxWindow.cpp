@@ -60,6 +60,23 @@ InboxWindow::InboxWindow(QQmlEngine* engine, AppState& state, bool trayMissing)
     setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quaro/Ui/InboxView.qml")));
     for (const QQmlError& error : errors())
         appLog(QStringLiteral("caixa"), error.toString());
+
+    m_noticeTimer.setSingleShot(true);
+    connect(state.capture(), &CaptureFlow::noticeChanged, this, &InboxWindow::holdNotice);
+    connect(&m_noticeTimer, &QTimer::timeout, this, [this] {
+        // A newer notice has its own wait.
+        if (m_state.capture()->notice() == m_heldNotice)
+            m_state.capture()->clearNotice();
+    });
+}
+
+void InboxWindow::holdNotice()
+{
+    m_heldNotice = m_state.capture()->notice();
+    if (m_heldNotice.isEmpty())
+        m_noticeTimer.stop();
+    else
+        m_noticeTimer.start(noticeHoldMs);
 }
 
 InboxWindow::~InboxWindow()

@@ -2,6 +2,7 @@
 
 #include <QQuickView>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -50,6 +51,10 @@ public:
     // tray to come back from.
     Q_INVOKABLE void hideQuaro();
 
+    // How long the window shows a notice after it was last said; a notice
+    // that repeats the same text starts the wait over.
+    int noticeHoldMs = 6000;
+
     // The web chats; tests point them at the loopback and catch the opening.
     QString claudeWebAddress;
     QString chatGptAddress;
@@ -67,12 +72,15 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void holdNotice();
     void restoreGeometry();
     void saveGeometry();
 
     AppState& m_state;
     bool m_trayMissing = false;
     bool m_placed = false;
+    QTimer m_noticeTimer;
+    QString m_heldNotice;
 };
 
 } // namespace quaro

@@ -3,12 +3,10 @@ import QtQuick.Controls
 import Quaro.Ui
 
 // The application's short notice (how an import went), in a capsule with a
-// close button. It goes away by itself 6 s after it was last said: a notice
-// repeating the same text starts the wait over.
+// close button. The window clears it a while after it was last said.
 Item {
     id: notice
     required property var capture
-    property int holdMs: 6000
     readonly property string text: capture.notice
 
     objectName: "importNotice"
@@ -17,24 +15,6 @@ Item {
     implicitHeight: 44
     width: implicitWidth
     height: implicitHeight
-
-    Connections {
-        target: notice.capture
-        function onNoticeChanged() {
-            if (notice.capture.notice !== "") {
-                hold.shown = notice.capture.notice
-                hold.restart()
-            } else {
-                hold.stop()
-            }
-        }
-    }
-    Timer {
-        id: hold
-        property string shown: ""
-        interval: notice.holdMs
-        onTriggered: if (notice.capture.notice === shown) notice.capture.clearNotice()
-    }
 
     InkSurface {
         fill: Brand.butter

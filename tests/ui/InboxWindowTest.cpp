@@ -90,6 +90,23 @@ TEST_F(InboxWindowTest, ClosingHidesItUnlessThereIsNoTray)
     }
 }
 
+TEST_F(InboxWindowTest, ANoticeGoesAfterItsWaitAndANewOneStartsOver)
+{
+    auto inbox = window();
+    inbox->noticeHoldMs = 100;
+    CaptureFlow& capture = *m_state->capture();
+    capture.importAudio({QUrl(QStringLiteral("https://example.com/nota.mp3"))});
+    ASSERT_FALSE(capture.notice().isEmpty());
+    EXPECT_TRUE(waitFor([&] { return capture.notice().isEmpty(); }));
+
+    // The same text said again while held is held again, from then on.
+    inbox->noticeHoldMs = 60'000;
+    capture.importAudio({QUrl(QStringLiteral("https://example.com/nota.mp3"))});
+    inbox->noticeHoldMs = 100;
+    capture.importAudio({QUrl(QStringLiteral("https://example.com/nota.mp3"))});
+    EXPECT_TRUE(waitFor([&] { return capture.notice().isEmpty(); }));
+}
+
 TEST_F(InboxWindowTest, HandsTheTextAndTheRequestOver)
 {
     auto inbox = window();
