@@ -12,6 +12,7 @@ import subprocess
 import sys
 import time
 import uuid
+import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
 from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
@@ -43,6 +44,8 @@ class Shots:
             geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.desk.env,
                                  capture_output=True, text=True).stdout
             values = dict(line.split("=", 1) for line in geo.split() if "=" in line)
+            if "X" not in values:  # gone meanwhile
+                continue
             found.append((wid, int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])))
         return found
 
@@ -54,6 +57,13 @@ class Shots:
 
     def widget(self):
         return self.window(lambda w: w[3] not in (360,) and w[3] > 40 and w[4] > 40)
+
+    def inbox(self):
+        return self.window(lambda w: w[3] >= 900)
+
+    def click(self, geometry, x, y):
+        self.desk.key("mousemove", "--window", geometry[0], str(x), str(y), "click", "1")
+        time.sleep(0.5)
 
     def tray_icon(self):
         return self.window(lambda w: w[3] <= 40 and w[4] <= 40)
@@ -87,13 +97,21 @@ class Shots:
 
 
 def seed(desk):
+    # One recado keeps its audio, for the detail's player.
+    audio = os.path.join(desk.dir, "lembrete.wav")
+    with open(SPEECH, "rb") as raw, wave.open(audio, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(RATE)
+        out.writeframes(raw.read())
     db = desk.database()
     destinos = [row[0] for row in db.execute("SELECT id FROM destino ORDER BY sort")]
     now = time.time()
     for i, (status, title) in enumerate(RECADOS):
-        db.execute("INSERT INTO recado (id, created_at, duration, transcript, title, destino_id, status) "
-                   "VALUES (?, ?, ?, ?, ?, ?, ?)",
-                   (str(uuid.uuid4()).upper(), now - 60 * (len(RECADOS) - i), 12 + i, title, title,
+        db.execute("INSERT INTO recado (id, created_at, duration, audio_path, transcript, title, destino_id, status) "
+                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                   (str(uuid.uuid4()).upper(), now - 60 * (len(RECADOS) - i), 12 + i,
+                    audio if title.startswith("Lembrete") else None, title, title,
                     destinos[i % len(destinos)] if status != "falhou" else None, status))
     db.commit()
     db.close()
@@ -151,6 +169,43 @@ def onboarding():
         raise
     finally:
         desk.stop()
+# Where the inbox's controls are, in the window at its first size.
+INBOX_FILTERS = {"pendentes": (90, 136), "pegos": (90, 168), "resolvidos": (90, 200), "todos": (90, 232),
+                 "destino": (90, 359)}
+INBOX_SECOND_CARD = (390, 290)
+INBOX_SEARCH = (1030, 53)
+INBOX_APP_MENU = (24, 12)
+
+
+def inbox_shots(shots, desk):
+    inbox = shots.inbox()
+    for name, (x, y) in INBOX_FILTERS.items():
+        shots.click(inbox, x, y)
+        shots.grab("inbox-filter-" + name, inbox)
+    # The hovered destino's pencil opens its editor.
+    shots.click(inbox, 195, INBOX_FILTERS["destino"][1])
+    shots.grab("inbox-destino-editor", inbox)
+    desk.key("key", "Escape")
+    shots.click(inbox, *INBOX_FILTERS["pendentes"])
+    shots.click(inbox, *INBOX_SECOND_CARD)
+    shots.grab("inbox-selected-card-with-audio", inbox)
+    shots.click(inbox, *INBOX_SEARCH)
+    desk.key("type", "--delay", "60", "metas")
+    shots.grab("inbox-search", inbox)
+    desk.key("key", "ctrl+a", "BackSpace")
+    # Something that is not audio, handed over as a file opened with Quaro.
+    note = os.path.join(desk.dir, "anotacoes.txt")
+    with open(note, "w") as f:
+        f.write("não é áudio")
+    desk.quaro.Import([note])
+    time.sleep(0.5)
+    shots.grab("inbox-import-notice", inbox)
+    shots.click(inbox, *INBOX_APP_MENU)
+    shots.click(inbox, INBOX_APP_MENU[0] + 30, INBOX_APP_MENU[1] + 28)
+    shots.grab("inbox-about", inbox)
+    desk.key("key", "Escape")
+    desk.key("key", "ctrl+w")
+    wait_for(lambda: not any(w[3] >= 900 for w in shots.windows()), "the inbox to close", timeout=20)
 
 
 def glyphs():
@@ -167,6 +222,11 @@ def main():
         shots.grab("tray-idle", shots.tray_icon(), pad=2)
         shots.grab("panel-empty", shots.open_panel())
         shots.close_panel()
+
+        desk.quaro.Show()
+        shots.grab("inbox-empty", shots.inbox())
+        desk.key("key", "ctrl+w")
+        wait_for(lambda: not any(w[3] >= 900 for w in shots.windows()), "the inbox to close", timeout=20)
 
         seed(desk)
         wait_for(lambda: len(desk.state()["recent"]) >= 3, "the seeded recados")
@@ -201,6 +261,9 @@ def main():
         wait_for(lambda: desk.state()["phase"] == "failed", "the failure")
         shots.grab("widget-failed", shots.widget(), pad=8)
         wait_for(lambda: desk.state()["phase"] == "idle", "idle after the failure")
+
+        desk.quaro.Show()
+        inbox_shots(shots, desk)
 
         # "Mostrar widget sempre" from the tray's context menu: the idle balloon.
         icon = shots.tray_icon()

@@ -1,15 +1,18 @@
 #!/usr/bin/python3
 """Figures of the running application, on a private desktop (see
 tests/support/quaro_desktop.py): hot-key press to the recording phase, second
-press to the recado's row, idle CPU between reloads, and resident memory
-before and after a transcription. Prints; asserts nothing.
+press to the recado's row, idle CPU between reloads, resident memory before
+and after a transcription, and the inbox window's first show over 10 000
+recados. Prints; asserts nothing.
 
 Usage: app_bench.py QUARO QUARO_MCP [ROUNDS]
 """
 import os
 import statistics
+import subprocess
 import sys
 import time
+import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
 from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
@@ -32,6 +35,37 @@ def rss_mib(pid):
 def row_count(desk):
     with desk.database() as db:
         return db.execute("select count(*) from recado").fetchone()[0]
+
+
+def fill_inbox(desk, count):
+    """`count` recados in every status, spread over the destinos."""
+    statuses = ("resolvido", "resolvido", "resolvido", "pendente", "pego", "falhou")
+    with desk.database() as db:
+        destinos = [row[0] for row in db.execute("SELECT id FROM destino ORDER BY sort")]
+        now = time.time()
+        db.executemany(
+            "INSERT INTO recado (id, created_at, duration, transcript, title, destino_id, status) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?)",
+            ((str(uuid.uuid4()).upper(), now - 60 * i, 12.5,
+              "isso é pro roadmap: revisar as metas do trimestre e mandar para o time %d" % i,
+              "Revisar as metas do trimestre %d" % i, destinos[i % len(destinos)], statuses[i % 6])
+             for i in range(count)))
+
+
+def inbox_visible(desk):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Caixa"], env=desk.env,
+                          capture_output=True, text=True).stdout.strip() != ""
+
+
+def inbox_first_show(desk, count=10000):
+    fill_inbox(desk, count)
+    # The 2-second reload has read them before the window is asked for.
+    wait_for(lambda: sum(desk.state()["counts"].values()) >= count, "the filled inbox")
+    start = time.monotonic()
+    desk.quaro.Show()
+    wait_for(lambda: inbox_visible(desk), "the inbox window", step=0.002)
+    print("inbox first show, %d recados: %.1f ms (D-Bus call to visible window, includes starting xdotool)"
+          % (count, (time.monotonic() - start) * 1000))
 
 
 def percentile(values, p):
@@ -78,6 +112,8 @@ def main(quaro, quaro_mcp, rounds):
                  and desk.state()["phase"] == "idle", "transcriptions", timeout=180)
         time.sleep(2)
         print("resident memory after transcriptions: %.1f MiB" % rss_mib(pid))
+        inbox_first_show(desk)
+        print("resident memory with the inbox open: %.1f MiB" % rss_mib(pid))
     finally:
         desk.stop()
 

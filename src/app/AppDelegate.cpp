@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <filesystem>
@@ -58,6 +59,13 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
     QTimer::singleShot(0, this, &AppDelegate::registerHotKey);
     connect(m_state->preferences(), &Preferences::hotKeyPresetChanged, this, &AppDelegate::registerHotKey);
 
+    // Quaro is never out of sight: without a tray, the inbox is its window.
+    m_trayMissing = !QSystemTrayIcon::isSystemTrayAvailable();
+    if (m_trayMissing)
+        openInbox();
+    // Building the inbox's interface takes a few hundred milliseconds: it is
+    // done hidden, once the start-up has settled, so the window opens at once.
+    QTimer::singleShot(prepareInboxDelayMs, this, [this] { prepareInbox(); });
     if (!m_state->preferences()->onboardingDone())
         openOnboarding();
     if (!m_pendingFiles.isEmpty()) {
@@ -137,14 +145,25 @@ void AppDelegate::toggleRecording()
         m_state->capture()->toggleRecording();
 }
 
-// The windows arrive with the desktop interface; until then the inbox is
-// reloaded so that whatever shows it (the tray menu, the service's State)
-// is fresh.
 void AppDelegate::openInbox()
 {
-    if (m_state)
-        m_state->inbox()->reload();
-    appLog(QStringLiteral("janela"), QStringLiteral("caixa"));
+    if (InboxWindow* inbox = prepareInbox())
+        inbox->open();
+}
+
+InboxWindow* AppDelegate::prepareInbox()
+{
+    if (!m_state || !m_qml)
+        return nullptr;
+    if (!m_inbox) {
+        m_inbox = std::make_unique<InboxWindow>(m_qml.get(), *m_state, m_trayMissing);
+        connect(m_inbox.get(), &InboxWindow::toggleRecordingRequested, this, &AppDelegate::toggleRecording);
+        connect(m_inbox.get(), &InboxWindow::openInboxRequested, this, &AppDelegate::openInbox);
+        connect(m_inbox.get(), &InboxWindow::openSettingsRequested, this, &AppDelegate::openSettings);
+        connect(m_inbox.get(), &InboxWindow::openOnboardingRequested, this, &AppDelegate::openOnboarding);
+        connect(m_inbox.get(), &InboxWindow::quitRequested, this, &AppDelegate::quit);
+    }
+    return m_inbox.get();
 }
 
 void AppDelegate::openSettings()

@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/DesktopBridge.h"
 #include "app/HotKey.h"
+#include "app/InboxWindow.h"
 #include "app/MenuBarPanel.h"
 #include "app/MicrophoneChoice.h"
 #include "app/Nudge.h"
@@ -49,6 +50,7 @@ public:
     AppState* state() { return m_state.get(); }
     MenuBarPanel* panel() { return m_panel.get(); }
     WidgetController* widget() { return m_widget.get(); }
+    InboxWindow* inboxWindow() { return m_inbox.get(); }
 
 private:
     void applyLightAppearance();
@@ -56,6 +58,10 @@ private:
     void serve();
     void registerHotKey();
     void createViews();
+    // The inbox window, built on first need and kept.
+    InboxWindow* prepareInbox();
+
+    static constexpr int prepareInboxDelayMs = 1000;
 
     AppService& m_service;
     std::unique_ptr<AppState> m_state;
@@ -71,6 +77,9 @@ private:
     // Created when first opened, kept when closed.
     std::unique_ptr<SettingsWindow> m_settings;
     std::unique_ptr<OnboardingWindow> m_onboarding;
+    std::unique_ptr<InboxWindow> m_inbox;
+    // No tray on this desktop: the inbox window stands in for it.
+    bool m_trayMissing = false;
     HotKey m_hotKey;
     Nudge m_nudge;
     QStringList m_pendingFiles;

@@ -305,8 +305,11 @@ void CaptureFlow::importAudio(const QList<QUrl>& urls)
 {
     std::vector<std::filesystem::path> files;
     for (const QUrl& url : urls) {
-        // Only local files can be read; anything else is not an audio file.
-        files.emplace_back(url.isLocalFile() ? url.toLocalFile().toStdString() : url.toString().toStdString());
+        // Only local files are read. A web address is never fetched, nor
+        // taken for a relative path (which could name a local file): it is
+        // left out, and a drop of nothing else is told it is not audio.
+        if (url.isLocalFile())
+            files.emplace_back(url.toLocalFile().toStdString());
     }
     importFiles(files);
 }

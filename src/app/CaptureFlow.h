@@ -83,6 +83,7 @@ public:
     // The hot key's rule: stop and send while capturing, else start.
     Q_INVOKABLE void toggleRecording();
     Q_INVOKABLE void importAudio(const QList<QUrl>& urls);
+    Q_INVOKABLE void clearNotice() { m_import.clearNotice(); }
     void importFiles(const std::vector<std::filesystem::path>& files);
     Q_INVOKABLE void transcribeAgain(const QString& id);
     Q_INVOKABLE void refreshMicrophones();

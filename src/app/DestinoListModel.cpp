@@ -36,6 +36,21 @@ QHash<int, QByteArray> DestinoListModel::roleNames() const
     };
 }
 
+QVariantMap DestinoListModel::byId(const QString& id) const
+{
+    const std::string key = id.toStdString();
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_rows[std::size_t(row)].id != key)
+            continue;
+        QVariantMap values;
+        const auto names = roleNames();
+        for (auto it = names.begin(); it != names.end(); ++it)
+            values.insert(QString::fromLatin1(it.value()), data(index(row), it.key()));
+        return values;
+    }
+    return {};
+}
+
 void DestinoListModel::setDestinos(std::vector<Destino> destinos)
 {
     applyRows(m_rows, std::move(destinos), [](const Destino& d) -> const std::string& { return d.id; });

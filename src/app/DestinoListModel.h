@@ -3,6 +3,8 @@
 #include "app/KeyedListModel.h"
 #include "core/Destino.h"
 
+#include <QVariantMap>
+
 #include <vector>
 
 namespace quaro {
@@ -30,6 +32,8 @@ public:
 
     void setDestinos(std::vector<Destino> destinos);
     const std::vector<Destino>& destinos() const { return m_rows; }
+    // The destino with `id`, keyed by role name; empty when it is not listed.
+    Q_INVOKABLE QVariantMap byId(const QString& id) const;
 
 private:
     std::vector<Destino> m_rows;

@@ -30,6 +30,8 @@ public:
 
     // The one-line message about the last import; empty before any.
     const QString& notice() const { return m_notice; }
+    // The user closed the notice, or it has been read long enough.
+    void clearNotice() { setNotice({}); }
     int pending() const { return m_importer.pending(); }
 
 signals:

@@ -183,6 +183,11 @@ QString InboxState::addDestino()
     return toQString(destino.id);
 }
 
+bool InboxState::hasDestino(const QString& id) const
+{
+    return !id.isEmpty() && destino(id.toStdString()).has_value();
+}
+
 void InboxState::deleteDestino(const QString& id)
 {
     // The list before the reload decides where the selection goes.

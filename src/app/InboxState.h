@@ -100,6 +100,9 @@ public:
     Q_INVOKABLE QString addDestino();
     // Moves the recording selection off the deleted destino.
     Q_INVOKABLE void deleteDestino(const QString& id);
+    // Whether the destino was there at the last reload: an editor's last
+    // save, arriving after a delete, must not file the destino again.
+    Q_INVOKABLE bool hasDestino(const QString& id) const;
 
 signals:
     void countsChanged();

@@ -132,14 +132,21 @@ void Nudge::handle(const QString& action, Posted recado)
     }
 }
 
-void Nudge::open(const QString& base, const QString& query)
+QUrl Nudge::chatAddress(const QString& base, const QString& query)
 {
     QUrl url(base, QUrl::StrictMode);
-    if (!url.isValid() || url.scheme().isEmpty() || !openUrl)
-        return;
+    if (!url.isValid() || url.scheme().isEmpty())
+        return {};
     // Encoded by hand: a "+" left as it is would reach the page as a space.
     url.setQuery(QStringLiteral("q=") + QString::fromLatin1(QUrl::toPercentEncoding(query)), QUrl::StrictMode);
-    openUrl(url);
+    return url;
+}
+
+void Nudge::open(const QString& base, const QString& query)
+{
+    const QUrl url = chatAddress(base, query);
+    if (url.isValid() && openUrl)
+        openUrl(url);
 }
 
 } // namespace quaro

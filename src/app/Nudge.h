@@ -31,6 +31,9 @@ public:
 
     // What the AI is asked to do with the recado.
     static QString prompt(const QString& recadoID, const QString& title);
+    // A web chat at `base` opened on `query`; invalid when `base` is not an
+    // address.
+    static QUrl chatAddress(const QString& base, const QString& query);
 
     // Posts the notification for a recado that has just been filed.
     void recadoReady(const Recado& recado, const std::optional<Destino>& destino);

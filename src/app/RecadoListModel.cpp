@@ -85,6 +85,27 @@ QHash<int, QByteArray> RecadoListModel::roleNames() const
     };
 }
 
+int RecadoListModel::rowOf(const QString& id) const
+{
+    const std::string key = id.toStdString();
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& row) { return row.recado.id == key; });
+    return found == m_rows.end() ? -1 : int(found - m_rows.begin());
+}
+
+QVariantMap RecadoListModel::get(int row) const
+{
+    QVariantMap values;
+    if (row < 0 || row >= rowCount())
+        return values;
+    const Row& shown = m_rows[std::size_t(row)];
+    const auto names = roleNames();
+    for (auto it = names.begin(); it != names.end(); ++it)
+        values.insert(QString::fromLatin1(it.value()), value(shown, it.key()));
+    values.insert(QStringLiteral("destinoInstruction"),
+                  shown.destino ? toQString(shown.destino->instruction) : QString());
+    return values;
+}
+
 void RecadoListModel::setRecados(std::vector<Recado> recados, const std::vector<Destino>& destinos)
 {
     std::vector<Row> next;

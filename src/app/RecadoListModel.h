@@ -4,6 +4,8 @@
 #include "core/Destino.h"
 #include "core/Recado.h"
 
+#include <QVariantMap>
+
 #include <optional>
 #include <vector>
 
@@ -47,6 +49,12 @@ public:
     // Shows `recados` in this order; `destinos` name their destinos.
     void setRecados(std::vector<Recado> recados, const std::vector<Destino>& destinos);
     const Recado& recado(int row) const { return m_rows.at(std::size_t(row)).recado; }
+
+    // For a view that shows one recado apart from the list (the inbox's
+    // detail): the row holding `id`, or -1; and a row's values keyed by role
+    // name, plus "destinoInstruction" (empty without a destino).
+    Q_INVOKABLE int rowOf(const QString& id) const;
+    Q_INVOKABLE QVariantMap get(int row) const;
 
 private:
     struct Row {

@@ -1,0 +1,149 @@
+// The inbox window around its QML view: where it opens and is remembered,
+// what closing it does with and without a tray, and what it hands to the
+// clipboard and to the web chats.
+#include "app/AppState.h"
+#include "app/CaptureFakes.h"
+#include "app/InboxWindow.h"
+#include "app/Nudge.h"
+#include "app/StateTestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QQmlEngine>
+#include <QScreen>
+#include <QUrlQuery>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <gtest/gtest.h>
+
+Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
+
+namespace quaro::testing {
+namespace {
+
+class InboxWindowTest : public ::testing::Test {
+protected:
+    InboxWindowTest()
+    {
+        AppStateParts parts;
+        parts.preferences = m_home.preferences();
+        parts.device = std::make_unique<FakeCaptureDevice>();
+        parts.speech = std::make_unique<ScriptedSpeechEngine>();
+        m_state = take(AppState::create(std::move(parts)));
+        m_engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    }
+
+    std::unique_ptr<InboxWindow> window(bool trayMissing = false)
+    {
+        auto made = std::make_unique<InboxWindow>(&m_engine, *m_state, trayMissing);
+        EXPECT_TRUE(made->errors().isEmpty()) << made->errors().value(0).toString().toStdString();
+        return made;
+    }
+    Preferences& preferences() { return *m_state->preferences(); }
+
+    TestHome m_home;
+    std::unique_ptr<AppState> m_state;
+    QQmlEngine m_engine;
+};
+
+TEST_F(InboxWindowTest, OpensWhereItWasLeftOrCentred)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* saved;
+        bool restored;
+    } cases[] = {
+        {nullptr, false},
+        {"40 30 950 600", true},
+        {"40 30 950", false},
+        {"40 thirty 950 600", false},
+        {"-5000 -5000 950 600", false}, // on a monitor that is gone
+    };
+    for (const Case& c : cases) {
+        if (c.saved)
+            preferences().setValue(InboxWindow::geometryKey, QString::fromLatin1(c.saved));
+        else
+            preferences().removeValue(InboxWindow::geometryKey);
+        auto inbox = window();
+        inbox->open();
+        EXPECT_EQ(inbox->title(), QStringLiteral("Caixa · Quaro"));
+        EXPECT_EQ(inbox->minimumSize(), QSize(900, 560));
+        if (c.restored)
+            EXPECT_EQ(inbox->geometry(), QRect(40, 30, 950, 600)) << c.saved;
+        else
+            EXPECT_LE((inbox->geometry().center() - screen.center()).manhattanLength(), 2)
+                << (c.saved ? c.saved : "nothing saved");
+        inbox->setGeometry(QRect(60, 50, 1000, 700));
+        inbox->close();
+        EXPECT_EQ(preferences().stringValue(InboxWindow::geometryKey), QStringLiteral("60 50 1000 700"));
+    }
+}
+
+TEST_F(InboxWindowTest, ClosingHidesItUnlessThereIsNoTray)
+{
+    for (const bool trayMissing : {false, true}) {
+        auto inbox = window(trayMissing);
+        inbox->open();
+        ASSERT_TRUE(inbox->isVisible());
+        inbox->close();
+        EXPECT_EQ(inbox->isVisible(), trayMissing) << trayMissing;
+    }
+}
+
+TEST_F(InboxWindowTest, ANoticeGoesAfterItsWaitAndANewOneStartsOver)
+{
+    auto inbox = window();
+    inbox->noticeHoldMs = 100;
+    CaptureFlow& capture = *m_state->capture();
+    capture.importAudio({QUrl(QStringLiteral("https://example.com/nota.mp3"))});
+    ASSERT_FALSE(capture.notice().isEmpty());
+    EXPECT_TRUE(waitFor([&] { return capture.notice().isEmpty(); }));
+
+    // The same text said again while held is held again, from then on.
+    inbox->noticeHoldMs = 60'000;
+    capture.importAudio({QUrl(QStringLiteral("https://example.com/nota.mp3"))});
+    inbox->noticeHoldMs = 100;
+    capture.importAudio({QUrl(QStringLiteral("https://example.com/nota.mp3"))});
+    EXPECT_TRUE(waitFor([&] { return capture.notice().isEmpty(); }));
+}
+
+TEST_F(InboxWindowTest, HandsTheTextAndTheRequestOver)
+{
+    auto inbox = window();
+    inbox->copyText(QStringLiteral("Ligar pro João às 15h"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Ligar pro João às 15h"));
+
+    QList<QUrl> opened;
+    inbox->openUrl = [&](const QUrl& url) { opened << url; };
+    inbox->claudeWebAddress = QStringLiteral("http://127.0.0.1:9/claude");
+    inbox->chatGptAddress = QStringLiteral("http://127.0.0.1:9/chatgpt");
+    inbox->openInChat(QStringLiteral("claude"), QStringLiteral("ID-1"), QStringLiteral("Metas & 50% + bônus"));
+    inbox->openInChat(QStringLiteral("chatgpt"), QStringLiteral("ID-2"), QStringLiteral("a=b"));
+    inbox->chatGptAddress = QStringLiteral("not an address");
+    inbox->openInChat(QStringLiteral("chatgpt"), QStringLiteral("ID-3"), QStringLiteral("x"));
+
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0].path(), QStringLiteral("/claude"));
+    EXPECT_EQ(opened[1].path(), QStringLiteral("/chatgpt"));
+    // Every character that means something in a query is escaped, so the
+    // page reads the whole request back.
+    const QString encoded = opened[0].query(QUrl::FullyEncoded);
+    EXPECT_TRUE(encoded.contains(QStringLiteral("%26"))) << encoded.toStdString();
+    EXPECT_TRUE(encoded.contains(QStringLiteral("%2B"))) << encoded.toStdString();
+    EXPECT_EQ(QUrlQuery(opened[0]).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
+              Nudge::prompt(QStringLiteral("ID-1"), QStringLiteral("Metas & 50% + bônus")));
+    EXPECT_EQ(QUrlQuery(opened[1]).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
+              Nudge::prompt(QStringLiteral("ID-2"), QStringLiteral("a=b")));
+}
+
+} // namespace
+} // namespace quaro::testing
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

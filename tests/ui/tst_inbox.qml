@@ -1,0 +1,247 @@
+import QtQuick
+import QtTest
+import Quaro.Ui
+
+TestCase {
+    id: test
+    name: "InboxView"
+    width: 1180
+    height: 740
+    visible: true
+    when: windowShown
+
+    Component {
+        id: inboxComponent
+        InboxView { app: testApp; width: 1180; height: 740 }
+    }
+    Component {
+        id: hostedComponent
+        InboxView {
+            app: testApp
+            width: 1180
+            height: 740
+            host: QtObject {
+                property var copied: []
+                readonly property bool trayMissing: false
+                function copyText(text) { copied.push(text) }
+                function fileExists(path) { return false }
+            }
+        }
+    }
+    Component {
+        id: editorComponent
+        DestinoEditor { inbox: testApp.inbox; width: 400 }
+    }
+
+    readonly property var inbox: testApp.inbox
+    readonly property string notAudio: "Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."
+
+    function init() {
+        inbox.inboxSearch = ""
+        inbox.inboxFilter = "all"
+        while (inbox.inbox.count > 0) {
+            const row = inbox.inbox.get(0)
+            inbox.deleteRecado(row.id, row.status)
+        }
+        inbox.inboxFilter = "status:pendente"
+        testApp.capture.clearNotice()
+    }
+
+    function openInbox() {
+        const view = createTemporaryObject(inboxComponent, test)
+        waitForRendering(view)
+        return view
+    }
+
+    function cardTitles(view) {
+        const titles = []
+        for (let i = 0; i < inbox.inbox.count; ++i)
+            titles.push(inbox.inbox.get(i).title)
+        return titles.join("|")
+    }
+
+    function test_empty_inbox() {
+        const view = openInbox()
+        verify(findChild(view, "emptyList").visible)
+        compare(findChild(view, "emptyHint").text, "Grave pelo botão acima ou aperte Alt Espaço em qualquer app.")
+        verify(findChild(view, "emptyDetail").visible)
+        compare(view.selectedID, "")
+        compare(findChild(view, "listTitle").text, "Pendentes")
+        compare(findChild(view, "mcpCaption").text, "MCP local pronto")
+
+        view.showAbout()
+        const about = findChild(view, "aboutDialog")
+        tryVerify(() => about.opened)
+        compare(about.version, testApp.updater.version)
+        verify(about.version !== "")
+        keyClick(Qt.Key_Escape)
+        tryVerify(() => !about.visible)
+    }
+
+    function test_filters_counts_and_search() {
+        fixture.addRecado("Ligar para o João", "pendente", 0)
+        fixture.addRecado("Metas do trimestre", "pendente", 1)
+        fixture.addRecado("Calendário", "pego", 0)
+        fixture.addRecado("Acentuação", "resolvido", -1)
+        fixture.reload()
+        const view = openInbox()
+
+        // Counts only from 1 up, never for "Todos".
+        compare(findChild(view, "filterPendentes").count, "2")
+        compare(findChild(view, "filterPegos").count, "1")
+        compare(findChild(view, "filterTodos").count, "")
+        compare(cardTitles(view), "Metas do trimestre|Ligar para o João")
+        compare(view.selectedID, inbox.inbox.get(0).id)
+
+        const rows = [
+            { filter: "filterResolvidos", value: "status:resolvido", title: "Resolvidos", titles: "Acentuação",
+              selected: "Acentuação" },
+            { filter: "filterPegos", value: "status:pego", title: "Pegos pela IA", titles: "Calendário",
+              selected: "Calendário" },
+            { filter: "filterTodos", value: "all", title: "Todos",
+              titles: "Acentuação|Calendário|Metas do trimestre|Ligar para o João", selected: "Calendário" },
+        ]
+        for (const row of rows) {
+            mouseClick(findChild(view, row.filter))
+            compare(inbox.inboxFilter, row.value)
+            compare(findChild(view, "listTitle").text, row.title)
+            compare(cardTitles(view), row.titles, row.filter)
+            // The first recado is selected when the selected one leaves the
+            // list; one still listed stays selected.
+            compare(findChild(view, "detailTitle").text, row.selected, row.filter)
+        }
+
+        // A destino row filters by destino and names it.
+        const destino = inbox.destinos.byId(inbox.inbox.get(1).destinoID)
+        inbox.inboxFilter = "destino:" + destino.id
+        compare(findChild(view, "listTitle").text, destino.name)
+
+        inbox.inboxFilter = "all"
+        const search = findChild(view, "searchField")
+        mouseClick(search)
+        keyClick(Qt.Key_M); keyClick(Qt.Key_E); keyClick(Qt.Key_T); keyClick(Qt.Key_A)
+        compare(inbox.inboxSearch, "meta")
+        compare(cardTitles(view), "Metas do trimestre")
+        search.text = ""
+        inbox.inboxSearch = ""
+    }
+
+    function test_detail_and_menu_follow_the_status() {
+        fixture.addRecado("Falhou", "falhou", -1)
+        fixture.addRecado("Pego", "pego", 0)
+        fixture.addRecado("Pendente", "pendente", 0)
+        fixture.reload()
+        inbox.inboxFilter = "all"
+        const view = openInbox()
+        const menu = findChild(view, "recadoList").menu
+        const cases = [
+            { title: "Pendente", hint: "Ainda nenhuma IA pegou. Peça no Claude: \"o que tem no Quaro?\"",
+              resolve: true, reopen: false, again: false, detailReopen: false },
+            { title: "Pego", hint: "Uma IA pegou este recado e está trabalhando nele.",
+              resolve: false, reopen: true, again: false, detailReopen: true },
+            { title: "Falhou", hint: "A transcrição falhou. Use o menu do recado para tentar de novo.",
+              resolve: false, reopen: false, again: true, detailReopen: true },
+        ]
+        for (const c of cases) {
+            let id = ""
+            for (let i = 0; i < inbox.inbox.count; ++i)
+                if (inbox.inbox.get(i).title === c.title)
+                    id = inbox.inbox.get(i).id
+            view.selectedID = id
+            compare(findChild(view, "detailTitle").text, c.title)
+            compare(findChild(view, "statusHintText").text, c.hint)
+            compare(findChild(view, "resolveButton").visible, c.resolve, c.title)
+            compare(findChild(view, "reopenButton").visible, c.detailReopen, c.title)
+            const values = inbox.inbox.get(inbox.inbox.rowOf(id))
+            menu.popupFor(values)
+            compare(menu.resolveItem.visible, c.resolve, c.title)
+            compare(menu.reopenItem.visible, c.reopen, c.title)
+            compare(menu.transcribeAgainItem.visible, c.again, c.title)
+            menu.close()
+        }
+
+        // Resolving by hand from the detail reaches the store.
+        view.selectedID = inbox.inbox.get(0).id
+        compare(findChild(view, "detailTitle").text, "Pendente")
+        mouseClick(findChild(view, "resolveButton"))
+        compare(inbox.counts["resolvido"], 1)
+        compare(findChild(view, "resultLabel").text, "O que Você fez")
+        compare(findChild(view, "detailResult").text, "Resolvido à mão no Quaro.")
+        verify(!findChild(view, "statusHint").visible)
+    }
+
+    function test_copy_and_move_from_the_card_and_the_detail() {
+        fixture.addRecado("Ligar para o João às 15h", "pendente", 0)
+        fixture.reload()
+        const view = createTemporaryObject(hostedComponent, test)
+        waitForRendering(view)
+        mouseClick(findChild(view, "copyButton"))
+        const menu = findChild(view, "recadoList").menu
+        menu.popupFor(inbox.inbox.get(0))
+        menu.itemAt(0).triggered()
+        compare(view.host.copied, ["Ligar para o João às 15h", "Ligar para o João às 15h"])
+
+        // "Mover para" lists the destinos in order; choosing one moves it.
+        const move = menu.menuAt(1)
+        compare(move.count, inbox.destinos.count)
+        const last = inbox.destinos.count - 1
+        verify(move.itemAt(last).text !== inbox.inbox.get(0).destinoName)
+        move.itemAt(last).triggered()
+        menu.close()
+        compare(inbox.inbox.get(0).destinoName, move.itemAt(last).text)
+        compare(findChild(view, "detailDestino").text, move.itemAt(last).text)
+    }
+
+    function test_resolving_under_pendentes_selects_the_next() {
+        fixture.addRecado("Primeiro", "pendente", 0)
+        fixture.addRecado("Segundo", "pendente", 0)
+        fixture.reload()
+        const view = openInbox()
+        compare(findChild(view, "detailTitle").text, "Segundo")
+        mouseClick(findChild(view, "resolveButton"))
+        compare(cardTitles(view), "Primeiro")
+        compare(findChild(view, "detailTitle").text, "Primeiro")
+    }
+
+    function test_dropped_web_address_is_refused_and_the_notice_closes() {
+        const view = openInbox()
+        const notice = findChild(view, "importNotice")
+        view.importDropped(["https://example.com/nota.mp3"])
+        compare(testApp.capture.notice, notAudio)
+        verify(notice.visible)
+        compare(findChild(view, "noticeText").text, notAudio)
+        compare(inbox.counts["transcrevendo"] || 0, 0)
+
+        // Closed by hand at once.
+        mouseClick(findChild(view, "noticeClose"))
+        verify(!notice.visible)
+        compare(testApp.capture.notice, "")
+    }
+
+    function test_destino_editor_saves_and_stays_deleted() {
+        const id = inbox.addDestino()
+        const editor = createTemporaryObject(editorComponent, test, { destinoID: id })
+        const name = findChild(editor, "destinoName")
+        compare(name.text, "Novo destino")
+        name.forceActiveFocus()
+        name.selectAll()
+        keyClick(Qt.Key_T); keyClick(Qt.Key_A); keyClick(Qt.Key_V)
+        compare(inbox.destinos.byId(id).name, "tav")
+        compare(findChild(editor, "spokenHint").text,
+                "Diga \"isso é pro tav\" no começo da fala e o recado cai aqui sozinho.")
+
+        // Deleted while the name field has the keyboard: the field's last
+        // save, on losing focus, must not file the destino again.
+        verify(name.activeFocus)
+        editor.remove()
+        verify(!inbox.hasDestino(id))
+        name.focus = false
+        test.forceActiveFocus()
+        editor.save()
+        editor.destroy()
+        wait(0)
+        inbox.reload()
+        verify(!inbox.hasDestino(id))
+        compare(inbox.destinos.byId(id).id, undefined)
+    }
+}
