@@ -3,7 +3,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Quaro.Ui
 
-// The inbox's quick editor of one destino (the settings have the full one): edits its name, what the AI should do with its recados and
+// The inbox's quick editor of one destino (the settings window has the
+// full one): its name, what the AI should do with its recados and
 // its colour. It works on its own copy and files every change as it
 // happens; there is no save button. A save that arrives after the destino
 // was deleted (the field losing focus as the editor goes away) files

@@ -30,7 +30,7 @@ TestCase {
     }
     Component {
         id: editorComponent
-        DestinoEditor { inbox: testApp.inbox; width: 400 }
+        InboxDestinoEditor { inbox: testApp.inbox; width: 400 }
     }
 
     readonly property var inbox: testApp.inbox
