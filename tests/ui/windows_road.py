@@ -44,14 +44,20 @@ class Windows(unittest.TestCase):
 
     def open_settings(self):
         """ "Ajustes…" from the tray icon's menu. The tray host of the test
-        desktop sometimes drops a right click, so the menu is asked for again."""
+        desktop sometimes drops a right click, so the menu is asked for again;
+        keys go only to a menu that is on screen."""
         icon = wait_for(lambda: next((w for w in self.tray_windows() if w[3] <= 40 and w[4] <= 40), None), "tray")
         for _ in range(4):
+            shown = {w[0] for w in self.tray_windows()}
             self.x("mousemove", "--window", icon[0], "5", "5", "click", "3")
-            time.sleep(1)
+            try:
+                wait_for(lambda: any(w[0] not in shown and w[3] > 40 for w in self.tray_windows()), "the tray menu",
+                         timeout=10)
+            except AssertionError:
+                continue
             self.x("key", "Down", "Down", "Down", "Down", "Down", "Down", "Return")
             try:
-                return wait_for(lambda: self.window("Ajustes do Quaro"), "the settings window", timeout=5)
+                return wait_for(lambda: self.window("Ajustes do Quaro"), "the settings window", timeout=30)
             except AssertionError:
                 self.x("key", "Escape")
         raise AssertionError("the tray menu never opened the settings")
