@@ -33,10 +33,14 @@ class Road(unittest.TestCase):
                               text=True).stdout.strip()
 
     def windows(self):
-        found = []
-        for wid in self.x("search", "--onlyvisible", "--classname", "quaro").split():
-            geo = dict(l.split("=", 1) for l in self.x("getwindowgeometry", "--shell", wid).split() if "=" in l)
-            found.append((wid, int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])))
+        """The visible quaro windows as (id, x, y, width, height), in one look."""
+        out = self.x("search", "--onlyvisible", "--classname", "quaro", "getwindowgeometry", "--shell", "%@")
+        found, geo = [], {}
+        for line in out.splitlines():
+            key, _, value = line.partition("=")
+            geo[key] = value
+            if key == "SCREEN":
+                found.append((geo["WINDOW"], int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])))
         return found
 
     def panel_open(self):
@@ -73,16 +77,20 @@ class Road(unittest.TestCase):
         self.x("mousemove", "1100", "700", "click", "1")
         wait_for(lambda: not self.panel_open(), "a click elsewhere to close the panel")
 
-        # Tray click to panel on screen, as the user sees it (the polling
-        # through xdotool adds a few milliseconds).
+        # Tray click to panel on screen, as the user sees it. xdotool lingers
+        # for a while after it has clicked, so the looking starts at once
+        # beside it; the figure still includes starting xdotool and up to
+        # one look.
         times = []
         icon = self.tray_icon()
         for _ in range(5):
             time.sleep(0.8)  # two clicks close together make a double click, which opens nothing
             start = time.monotonic()
-            self.click_tray(icon)
+            clicker = subprocess.Popen(["xdotool", "mousemove", "--window", icon[0], "5", "5", "click", "1"],
+                                       env=self.desk.env)
             wait_for(self.panel_open, "the panel", step=0.002)
             times.append((time.monotonic() - start) * 1000)
+            clicker.wait()
             self.x("key", "Escape")
             wait_for(lambda: not self.panel_open(), "the panel to close")
         start = time.monotonic()
