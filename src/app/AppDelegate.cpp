@@ -63,9 +63,6 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
     m_trayMissing = !QSystemTrayIcon::isSystemTrayAvailable();
     if (m_trayMissing)
         openInbox();
-    // Building the inbox's interface takes a few hundred milliseconds: it is
-    // done hidden, once the start-up has settled, so the window opens at once.
-    QTimer::singleShot(prepareInboxDelayMs, this, [this] { prepareInbox(); });
     if (!m_state->preferences()->onboardingDone())
         openOnboarding();
     if (!m_pendingFiles.isEmpty()) {

@@ -61,8 +61,6 @@ private:
     // The inbox window, built on first need and kept.
     InboxWindow* prepareInbox();
 
-    static constexpr int prepareInboxDelayMs = 1000;
-
     AppService& m_service;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<TrayIcon> m_tray;
