@@ -153,7 +153,7 @@ InboxWindow* AppDelegate::prepareInbox()
     if (!m_state || !m_qml)
         return nullptr;
     if (!m_inbox) {
-        m_inbox = std::make_unique<InboxWindow>(m_qml.get(), *m_state, m_trayMissing);
+        m_inbox = std::make_unique<InboxWindow>(m_qml.get(), *m_state, *m_desktop, m_trayMissing);
         connect(m_inbox.get(), &InboxWindow::toggleRecordingRequested, this, &AppDelegate::toggleRecording);
         connect(m_inbox.get(), &InboxWindow::openInboxRequested, this, &AppDelegate::openInbox);
         connect(m_inbox.get(), &InboxWindow::openSettingsRequested, this, &AppDelegate::openSettings);

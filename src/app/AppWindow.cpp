@@ -59,15 +59,21 @@ void AppWindow::present()
 
 void AppWindow::place()
 {
+    setGeometry(restoredGeometry(m_preferences, m_config.geometryKey, m_config.size, m_config.minimum));
+    m_placed = true;
+}
+
+QRect AppWindow::restoredGeometry(const Preferences& preferences, const QString& key, const QSize& size,
+                                  const QSize& minimum)
+{
     QList<QRect> screens;
     for (QScreen* screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
     QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect home = primary ? primary->availableGeometry() : QRect(QPoint(0, 0), m_config.size);
-    const auto text = m_preferences.stringValue(m_config.geometryKey);
+    const QRect home = primary ? primary->availableGeometry() : QRect(QPoint(0, 0), size);
+    const auto text = preferences.stringValue(key);
     const auto saved = text ? readGeometry(*text) : std::nullopt;
-    setGeometry(placement(saved, m_config.size, m_config.minimum, screens, home));
-    m_placed = true;
+    return placement(saved, size, minimum, screens, home);
 }
 
 void AppWindow::saveGeometry()

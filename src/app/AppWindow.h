@@ -50,6 +50,10 @@ public:
     // one of `screens` enough to be grabbed, else `size` centred on `home`.
     static QRect placement(const std::optional<QRect>& saved, const QSize& size, const QSize& minimum,
                            const QList<QRect>& screens, const QRect& home);
+    // The placement of a window whose geometry is kept under `key`, on the
+    // screens there are now.
+    static QRect restoredGeometry(const Preferences& preferences, const QString& key, const QSize& size,
+                                  const QSize& minimum);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

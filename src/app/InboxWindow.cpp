@@ -2,52 +2,25 @@
 
 #include "app/AppLog.h"
 #include "app/AppState.h"
+#include "app/AppWindow.h"
+#include "app/DesktopBridge.h"
 #include "app/Nudge.h"
 
-#include <QClipboard>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QQuickItem>
-#include <QScreen>
-
-#include <optional>
 
 namespace quaro {
 
-const QString InboxWindow::geometryKey = QStringLiteral("QuaroInbox");
+const QString InboxWindow::geometryKey = QStringLiteral("inboxWindow.geometry");
 
-namespace {
-
-QString rectText(const QRect& rect)
-{
-    return QStringLiteral("%1 %2 %3 %4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
-}
-
-std::optional<QRect> rectFromText(const QString& text)
-{
-    const QStringList parts = text.split(u' ', Qt::SkipEmptyParts);
-    if (parts.size() != 4)
-        return std::nullopt;
-    int values[4];
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        values[i] = parts[i].toInt(&ok);
-        if (!ok)
-            return std::nullopt;
-    }
-    return QRect(values[0], values[1], values[2], values[3]);
-}
-
-} // namespace
-
-InboxWindow::InboxWindow(QQmlEngine* engine, AppState& state, bool trayMissing)
+InboxWindow::InboxWindow(QQmlEngine* engine, AppState& state, DesktopBridge& desktop, bool trayMissing)
     : QQuickView(engine, nullptr),
       claudeWebAddress(QString::fromLatin1(Nudge::claudeWebDefault)),
       chatGptAddress(QString::fromLatin1(Nudge::chatGptDefault)),
       openUrl([](const QUrl& url) { QDesktopServices::openUrl(url); }),
       m_state(state),
+      m_desktop(desktop),
       m_trayMissing(trayMissing)
 {
     setTitle(QStringLiteral("Caixa · Quaro"));
@@ -103,22 +76,14 @@ void InboxWindow::open()
 
 void InboxWindow::restoreGeometry()
 {
-    const auto saved = m_state.preferences()->stringValue(geometryKey);
-    const auto rect = saved ? rectFromText(*saved) : std::nullopt;
-    // A place on a monitor that is gone is forgotten: the window is centred.
-    const bool onScreen = rect && QGuiApplication::screenAt(rect->center()) != nullptr;
-    if (rect && onScreen) {
-        setGeometry(QRect(rect->topLeft(), rect->size().expandedTo(minimumSize())));
-        return;
-    }
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        const QSize size = QSize(defaultWidth, defaultHeight).boundedTo(available.size()).expandedTo(minimumSize());
-        setGeometry(QRect(available.center() - QPoint(size.width() / 2, size.height() / 2), size));
-    }
+    setGeometry(AppWindow::restoredGeometry(*m_state.preferences(), geometryKey, QSize(defaultWidth, defaultHeight),
+                                            minimumSize()));
 }
 
-void InboxWindow::saveGeometry() { m_state.preferences()->setValue(geometryKey, rectText(geometry())); }
+void InboxWindow::saveGeometry()
+{
+    m_state.preferences()->setValue(geometryKey, AppWindow::writeGeometry(geometry()));
+}
 
 bool InboxWindow::event(QEvent* event)
 {
@@ -135,26 +100,9 @@ bool InboxWindow::event(QEvent* event)
     return QQuickView::event(event);
 }
 
-void InboxWindow::copyText(const QString& text)
-{
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) {
-        clipboard->clear();
-        clipboard->setText(text);
-    }
-}
+void InboxWindow::copyText(const QString& text) { m_desktop.copyText(text); }
 
-void InboxWindow::chooseAudioToImport()
-{
-    const QStringList files = QFileDialog::getOpenFileNames(
-        nullptr, QStringLiteral("Importar áudio"), QString(),
-        QStringLiteral("Áudio (*.m4a *.mp3 *.wav *.aiff *.aif *.caf *.aac *.mp4 *.flac *.ogg *.opus)"));
-    if (files.isEmpty())
-        return;
-    QList<QUrl> urls;
-    for (const QString& file : files)
-        urls << QUrl::fromLocalFile(file);
-    m_state.capture()->importAudio(urls);
-}
+void InboxWindow::chooseAudioToImport() { m_desktop.chooseAudioToImport(); }
 
 void InboxWindow::openInChat(const QString& service, const QString& recadoID, const QString& title)
 {

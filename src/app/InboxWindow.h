@@ -12,6 +12,7 @@ class QQmlEngine;
 namespace quaro {
 
 class AppState;
+class DesktopBridge;
 
 // The inbox window: a regular, resizable window holding the QML InboxView
 // with its menu bar, created once and kept when closed. It remembers where
@@ -29,7 +30,7 @@ public:
     static constexpr int minimumWidth = 900;
     static constexpr int minimumHeight = 560;
 
-    InboxWindow(QQmlEngine* engine, AppState& state, bool trayMissing);
+    InboxWindow(QQmlEngine* engine, AppState& state, DesktopBridge& desktop, bool trayMissing);
     ~InboxWindow() override;
 
     bool trayMissing() const { return m_trayMissing; }
@@ -77,6 +78,7 @@ private:
     void saveGeometry();
 
     AppState& m_state;
+    DesktopBridge& m_desktop;
     bool m_trayMissing = false;
     bool m_placed = false;
     QTimer m_noticeTimer;

@@ -3,6 +3,7 @@
 // clipboard and to the web chats.
 #include "app/AppState.h"
 #include "app/CaptureFakes.h"
+#include "app/DesktopBridge.h"
 #include "app/InboxWindow.h"
 #include "app/Nudge.h"
 #include "app/StateTestSupport.h"
@@ -31,11 +32,12 @@ protected:
         parts.speech = std::make_unique<ScriptedSpeechEngine>();
         m_state = take(AppState::create(std::move(parts)));
         m_engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        m_desktop = std::make_unique<DesktopBridge>(*m_state->capture());
     }
 
     std::unique_ptr<InboxWindow> window(bool trayMissing = false)
     {
-        auto made = std::make_unique<InboxWindow>(&m_engine, *m_state, trayMissing);
+        auto made = std::make_unique<InboxWindow>(&m_engine, *m_state, *m_desktop, trayMissing);
         EXPECT_TRUE(made->errors().isEmpty()) << made->errors().value(0).toString().toStdString();
         return made;
     }
@@ -43,40 +45,27 @@ protected:
 
     TestHome m_home;
     std::unique_ptr<AppState> m_state;
+    std::unique_ptr<DesktopBridge> m_desktop;
     QQmlEngine m_engine;
 };
 
-TEST_F(InboxWindowTest, OpensWhereItWasLeftOrCentred)
+// Where a kept place is still usable is the window host's rule, tested
+// with it; here: the inbox opens centred, then where it was left.
+TEST_F(InboxWindowTest, OpensCentredThenWhereItWasLeft)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    struct Case {
-        const char* saved;
-        bool restored;
-    } cases[] = {
-        {nullptr, false},
-        {"40 30 950 600", true},
-        {"40 30 950", false},
-        {"40 thirty 950 600", false},
-        {"-5000 -5000 950 600", false}, // on a monitor that is gone
-    };
-    for (const Case& c : cases) {
-        if (c.saved)
-            preferences().setValue(InboxWindow::geometryKey, QString::fromLatin1(c.saved));
-        else
-            preferences().removeValue(InboxWindow::geometryKey);
-        auto inbox = window();
-        inbox->open();
-        EXPECT_EQ(inbox->title(), QStringLiteral("Caixa · Quaro"));
-        EXPECT_EQ(inbox->minimumSize(), QSize(900, 560));
-        if (c.restored)
-            EXPECT_EQ(inbox->geometry(), QRect(40, 30, 950, 600)) << c.saved;
-        else
-            EXPECT_LE((inbox->geometry().center() - screen.center()).manhattanLength(), 2)
-                << (c.saved ? c.saved : "nothing saved");
-        inbox->setGeometry(QRect(60, 50, 1000, 700));
-        inbox->close();
-        EXPECT_EQ(preferences().stringValue(InboxWindow::geometryKey), QStringLiteral("60 50 1000 700"));
-    }
+    auto inbox = window();
+    inbox->open();
+    EXPECT_EQ(inbox->title(), QStringLiteral("Caixa · Quaro"));
+    EXPECT_EQ(inbox->minimumSize(), QSize(900, 560));
+    EXPECT_LE((inbox->geometry().center() - screen.center()).manhattanLength(), 2);
+    inbox->setGeometry(QRect(60, 50, 1000, 700));
+    inbox->close();
+    EXPECT_EQ(preferences().stringValue(InboxWindow::geometryKey), QStringLiteral("60,50,1000,700"));
+
+    auto again = window();
+    again->open();
+    EXPECT_EQ(again->geometry(), QRect(60, 50, 1000, 700));
 }
 
 TEST_F(InboxWindowTest, ClosingHidesItUnlessThereIsNoTray)
