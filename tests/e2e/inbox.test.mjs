@@ -1,13 +1,16 @@
-// inbox_list, search and destinos_list through the SDK client, over a
-// database seeded with better-sqlite3.
+// The tools through the SDK client, one road per behaviour, over a database
+// seeded with better-sqlite3. The refusal texts and the filter rules are the
+// unit tests' tables (tests/mcp).
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import { call, connect, destinoIds, insertRecado, openDatabase, privateHome, sortedPretty } from './helpers.mjs';
+import {
+  call, connect, destinoIds, insertRecado, openDatabase, privateHome, recadoRow, sortedPretty,
+} from './helpers.mjs';
 
-async function session(t) {
+async function session(t, clientName) {
   const home = privateHome(t);
-  const { client } = await connect(t, home);
+  const { client } = await connect(t, home, clientName);
   const db = openDatabase(t, home);
   return { client, db, destinos: destinoIds(db) };
 }
@@ -17,15 +20,12 @@ test('inbox_list by default: pendente only, newest first, 20 at most, sorted pre
   const ids = [];
   for (let i = 0; i < 25; i++) ids.push(insertRecado(db, { created_at: 1750000000 + i, title: `r${i}` }));
   insertRecado(db, { status: 'pego', created_at: 1760000000 });
-  insertRecado(db, { status: 'resolvido', created_at: 1760000000 });
   insertRecado(db, { status: 'transcrevendo', created_at: 1760000000 });
   const listed = await call(client, 'inbox_list', {});
   assert.equal(listed.isError, false);
   assert.equal(listed.text, sortedPretty(listed.value));
   assert.equal(listed.value.total, 20);
   assert.deepEqual(listed.value.recados.map((r) => r.id), ids.slice(5).reverse());
-  assert.ok(listed.value.recados.every((r) => r.status === 'pendente'));
-  // The limit's bounds and non-integers are the unit tests' table.
   assert.equal((await call(client, 'inbox_list', { limite: 7 })).value.total, 7);
 });
 
@@ -59,90 +59,52 @@ test('a recado as the AI sees it: keys, dates, rounding, destino and optional fi
   });
   // "/" is never escaped in the text the AI reads.
   assert.ok(listed.text.includes('https://exemplo.com/a/b'));
+  assert.deepEqual((await call(client, 'recado_get', { id: full })).value, second);
 });
 
-test('inbox_list status: every status name, "todos" without transcrevendo, unknown names refused', async (t) => {
+test('search and destinos_list: what they find, in store order', async (t) => {
   const { client, db } = await session(t);
-  const byStatus = {};
-  let at = 1750000000;
-  for (const status of ['transcrevendo', 'pendente', 'pego', 'resolvido', 'falhou']) {
-    byStatus[status] = insertRecado(db, { status, created_at: at++ });
-  }
-  for (const status of ['transcrevendo', 'pendente', 'pego', 'resolvido', 'falhou']) {
-    const listed = await call(client, 'inbox_list', { status });
-    assert.deepEqual(listed.value.recados.map((r) => r.id), [byStatus[status]], status);
-  }
-  // The newest recado is transcrevendo: the limit applies before it is removed.
-  insertRecado(db, { status: 'transcrevendo', created_at: at++ });
-  const todos = await call(client, 'inbox_list', { status: 'todos', limite: 2 });
-  assert.deepEqual(todos.value.recados.map((r) => r.id), [byStatus.falhou]);
-  assert.equal(todos.value.total, 1);
-  const all = await call(client, 'inbox_list', { status: 'todos' });
-  assert.equal(all.value.total, 4);
-
-  for (const status of ['Pendente', 'xyz', '']) {
-    const refused = await call(client, 'inbox_list', { status, destino: 'Nenhum' });
-    assert.equal(refused.isError, true);
-    assert.equal(refused.text, `Status desconhecido: ${status}. Use pendente, pego, resolvido ou todos.`);
-  }
-  // A status that is not a string counts as absent: pendente.
-  assert.deepEqual((await call(client, 'inbox_list', { status: 3 })).value.recados.map((r) => r.id),
-    [byStatus.pendente]);
-});
-
-test('inbox_list destino: folded name, empty name, unknown names listed, no destinos at all', async (t) => {
-  const { client, db, destinos } = await session(t);
-  const tavlo = insertRecado(db, { destino_id: destinos.Tavlo, created_at: 1750000002 });
-  const roadmap = insertRecado(db, { destino_id: destinos.Roadmap, created_at: 1750000001 });
-  const loose = insertRecado(db, { created_at: 1750000000 });
-  const ids = async (destino) => (await call(client, 'inbox_list', { destino })).value.recados.map((r) => r.id);
-  assert.deepEqual(await ids('  TÁVLO '), [tavlo]);
-  assert.deepEqual(await ids('roadmap'), [roadmap]);
-  assert.deepEqual(await ids(''), [tavlo, roadmap, loose]);
-  assert.deepEqual(await ids(42), [tavlo, roadmap, loose]);
-
-  const unknown = await call(client, 'inbox_list', { destino: 'Tav' });
-  assert.equal(unknown.isError, true);
-  assert.equal(unknown.text, 'Não existe o destino "Tav". Destinos: Ideias soltas, Tavlo, Roadmap.');
-
-  // A deleted destino shows as null on its recados; with none left the list is empty.
-  db.prepare('DELETE FROM destino').run();
-  const listed = await call(client, 'inbox_list', {});
-  assert.deepEqual(listed.value.recados.map((r) => r.destino), [null, null, null]);
-  const none = await call(client, 'inbox_list', { destino: 'Tavlo' });
-  assert.equal(none.text, 'Não existe o destino "Tavlo". Destinos: .');
-});
-
-test('search: transcript, title and result, no transcrevendo, limite', async (t) => {
-  const { client, db } = await session(t);
-  const inTranscript = insertRecado(db, { transcript: 'comprar Leite amanhã', created_at: 1750000005 });
-  const inTitle = insertRecado(db, { title: 'leite e pão', status: 'pego', created_at: 1750000004 });
-  const inResult = insertRecado(db, { result: 'comprei o LEITE', status: 'resolvido', created_at: 1750000003 });
-  insertRecado(db, { transcript: 'leite ainda sendo transcrito', status: 'transcrevendo', created_at: 1750000006 });
-
-  const found = await call(client, 'search', { consulta: 'leite' });
-  assert.equal(found.text, sortedPretty(found.value));
-  assert.deepEqual(found.value.recados.map((r) => r.id), [inTranscript, inTitle, inResult]);
-  assert.equal(found.value.total, 3);
-  assert.deepEqual((await call(client, 'search', { consulta: 'leite', limite: 2 })).value.recados.map((r) => r.id),
-    [inTranscript]);
+  const found = insertRecado(db, { transcript: 'comprar Leite amanhã' });
+  const searched = await call(client, 'search', { consulta: 'leite' });
+  assert.equal(searched.text, sortedPretty(searched.value));
+  assert.deepEqual(searched.value.recados.map((r) => r.id), [found]);
   assert.equal((await call(client, 'search', { consulta: 'inexistente' })).text, '{\n  "recados": [],\n  "total": 0\n}');
 
-  for (const args of [{}, { consulta: '' }, { consulta: 7 }]) {
-    const refused = await call(client, 'search', args);
-    assert.equal(refused.isError, true);
-    assert.equal(refused.text, 'Falta a consulta.');
-  }
-});
-
-test('destinos_list: store order with name and instruction only, then empty', async (t) => {
-  const { client, db } = await session(t);
   db.prepare("INSERT INTO destino(id, name, instruction, color, sort) VALUES ('A', 'Aaa', 'primeiro', '#000000', -1)")
     .run();
   const listed = await call(client, 'destinos_list', {});
   assert.equal(listed.text, sortedPretty(listed.value));
   assert.deepEqual(listed.value.destinos.map((d) => d.nome), ['Aaa', 'Ideias soltas', 'Tavlo', 'Roadmap']);
   assert.deepEqual(listed.value.destinos[0], { nome: 'Aaa', instrucao: 'primeiro' });
-  db.prepare('DELETE FROM destino').run();
-  assert.equal((await call(client, 'destinos_list', {})).text, '{\n  "destinos": []\n}');
+});
+
+test('claim then resolve: the client name, the times and the result stored whole', async (t) => {
+  const { client, db } = await session(t, 'Claude Code');
+  const id = insertRecado(db);
+  const before = Date.now() / 1000;
+  const claimed = await call(client, 'recado_claim', { id });
+  assert.equal(claimed.value.status, 'pego');
+  assert.equal(claimed.value.pego_por, 'Claude Code');
+  const claimedAt = recadoRow(db, id).claimed_at;
+  assert.ok(claimedAt >= before - 1 && claimedAt <= Date.now() / 1000 + 1);
+
+  const result = 'Criei a issue https://tavlo.app/i/42\n  com\u0000NUL e acentuação  ';
+  const resolved = await call(client, 'recado_resolve', { id, resultado: result, cliente: 'Zed' });
+  assert.equal(resolved.value.status, 'resolvido');
+  assert.equal(resolved.value.resultado, result);
+  assert.equal(resolved.value.pego_por, 'Zed');
+  const row = recadoRow(db, id);
+  assert.equal(row.result, result, 'stored unchanged, past the NUL');
+  assert.equal(row.claimed_at, claimedAt, 'the earlier claim time survives');
+  assert.ok(row.resolved_at >= claimedAt);
+
+  // Never claimed: claimed_at becomes the resolve time.
+  const fresh = insertRecado(db);
+  await call(client, 'recado_resolve', { id: fresh, resultado: 'ok' });
+  const freshRow = recadoRow(db, fresh);
+  assert.ok(Math.abs(freshRow.claimed_at - freshRow.resolved_at) < 1);
+
+  const refused = await call(client, 'recado_claim', { id });
+  assert.equal(refused.isError, true);
+  assert.equal(refused.text, `Não deu para pegar o recado ${id}: ele não existe ou ainda está sendo transcrito.`);
 });
