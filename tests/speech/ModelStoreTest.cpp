@@ -10,7 +10,6 @@
 
 #include "LoopbackHttpServer.h"
 #include "SpeechTestSupport.h"
-#include "support/ScopedEnv.h"
 
 using namespace quaro;
 using quaro::testing::LoopbackHttpServer;
@@ -191,16 +190,6 @@ TEST_F(ModelStoreTest, FoldersItCreatesAreTheOwnersOnly)
         struct stat info {};
         ASSERT_EQ(::stat(folder.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, 0700u) << folder;
-    }
-}
-
-TEST(ModelStoreDirectoryTest, FollowsAnAbsoluteXdgDataHomeThenHome)
-{
-    const quaro::testing::ScopedEnv home("HOME", "/home/ana");
-    for (const char* xdg : {"/data/user", "relative/ignored"}) {
-        const quaro::testing::ScopedEnv data("XDG_DATA_HOME", xdg);
-        EXPECT_EQ(ModelStore::defaultDirectory(), xdg[0] == '/' ? "/data/user/Quaro/Models"
-                                                                : "/home/ana/.local/share/Quaro/Models");
     }
 }
 

@@ -1,16 +1,16 @@
 #include "SpeechTestSupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <sstream>
-#include <algorithm>
+#include <span>
 
 #include <openssl/evp.h>
 
 #include "RandomWhisperModel.h"
+#include "core/Hex.h"
 
 namespace quaro::testing {
 
@@ -30,13 +30,7 @@ std::string sha1Hex(const std::string& bytes)
     unsigned char sum[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
     EVP_Digest(bytes.data(), bytes.size(), sum, &size, EVP_sha1(), nullptr);
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned int i = 0; i < size; ++i) {
-        text += digits[sum[i] >> 4];
-        text += digits[sum[i] & 0xf];
-    }
-    return text;
+    return hexEncode(std::span<const unsigned char>(sum, size));
 }
 
 std::vector<float> goForwardSamples()
