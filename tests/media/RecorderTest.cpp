@@ -48,7 +48,7 @@ struct Written {
     std::vector<fs::path> opened;
     std::vector<float> samples;
     int closed = 0;
-    bool failWrites = false, failCreate = false, failClose = false;
+    bool failCreate = false, failClose = false;
 
     RecordingSinkFactory factory()
     {
@@ -57,8 +57,6 @@ struct Written {
             explicit Sink(Written& w) : out(w) {}
             Result<void, AudioWriteError> write(const float* s, std::size_t n) override
             {
-                if (out.failWrites)
-                    return Failure{AudioWriteError{"Disco cheio."}};
                 out.samples.insert(out.samples.end(), s, s + n);
                 return {};
             }
@@ -145,20 +143,19 @@ TEST(MicrophoneTest, ShortNameIsTheFirstWordUpToTwelveCharacters)
     EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
 }
 
+// Sample formats are the layout test's; these are the scale's ends and the
+// channel it reads.
 TEST(AudioLevelTest, ScalesTheFirstChannelsDecibelsBetweenMinus50AndZero)
 {
-    std::vector<float> square(480), silence(480, 0.0f), quiet(480, 0.003f); // quiet: about -50.5 dBFS
+    std::vector<float> square(480), quiet(480, 0.003f); // quiet: about -50.5 dBFS
     for (std::size_t i = 0; i < square.size(); ++i)
         square[i] = (i / 10) % 2 ? 1.0f : -1.0f;
-    std::vector<std::int16_t> s16 = {32767, -32768, 32767, -32768};
     std::vector<float> planar = {0, 0, 0, 0, 1, 1, 1, 1}; // a silent first channel
-    const void* planes[] = {square.data(), silence.data(), quiet.data(), s16.data(), planar.data(), planar.data() + 4};
+    const void* planes[] = {square.data(), quiet.data(), planar.data(), planar.data() + 4};
     EXPECT_FLOAT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[0]}), 1.0f);
     EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[1]}), 0.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[2]}), 0.0f);
     EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 0, &planes[0]}), 0.0f);
-    EXPECT_NEAR(level({{SampleType::int16, 16000, 1, true}, 4, &planes[3]}), 1.0f, 1e-4);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 2, false}, 4, &planes[4]}), 0.0f);
+    EXPECT_EQ(level({{SampleType::float32, 48000, 2, false}, 4, &planes[2]}), 0.0f);
 }
 
 TEST_F(RecorderTest, ConvertsEveryDeviceLayoutToFortyEightKilohertzMono)
@@ -252,34 +249,23 @@ TEST_F(RecorderTest, FilesOfAFailedStartOrAFailedCloseAreRemoved)
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST_F(RecorderTest, MicrophoneChangesKeepTheFileAndFallBackToTheDefault)
+// Switching to a device of another layout and unplugging it are the sound
+// server's test in tests/app; these are the cases it cannot stage.
+TEST_F(RecorderTest, OnlyTheAttachedDevicesLossMattersAndAFailedSwitchLandsOnTheDefault)
 {
     ASSERT_TRUE(recorder.start("built-in", "/rec/a.m4a").ok());
     mono48.feed(recorder, 0.5);
-    recorder.switchMicrophone(std::string("usb-1"));
-    EXPECT_EQ(session.attached, "usb-1");
-    Source headset{{SampleType::int16, 44100, 2, true}}; // the converter follows the new layout
-    headset.feed(recorder, 0.5);
-    EXPECT_NEAR(recorder.seconds(), 1.0, 0.002);
-
-    // Only the loss of the attached device matters; then the default takes over.
-    const int attaches = session.attachCount;
     recorder.deviceDisconnected("something-else");
-    EXPECT_EQ(session.attachCount, attaches);
-    session.devices.pop_back();
-    recorder.deviceDisconnected("usb-1");
-    EXPECT_EQ(session.attached, "built-in");
-    mono48.feed(recorder, 0.2);
-    EXPECT_NEAR(recorder.seconds(), 1.2, 0.002);
+    EXPECT_EQ(session.attachCount, 1);
 
-    // A switch that fails is logged once and lands on the default microphone.
-    session.devices.push_back({"usb-1", "USB Headset Mic"});
     session.refuse = "usb-1";
     LogCapture log;
     recorder.switchMicrophone(std::string("usb-1"));
     EXPECT_EQ(log.lines(), std::vector<std::string>{"[Quaro] troca de microfone: Não consegui usar o microfone USB Headset Mic."});
     EXPECT_EQ(session.attached, "built-in");
     EXPECT_TRUE(recorder.isRecording());
+    mono48.feed(recorder, 0.2);
+    EXPECT_NEAR(recorder.seconds(), 0.7, 0.002);
     EXPECT_EQ(written.opened.size(), 1u);
 }
 
@@ -293,18 +279,4 @@ TEST_F(RecorderTest, UnusableFormatIsDroppedUntilTheFormatChanges)
     EXPECT_TRUE(written.samples.empty());
     mono48.feed(recorder, 0.1);
     EXPECT_DOUBLE_EQ(recorder.seconds(), 0.1);
-}
-
-TEST_F(RecorderTest, WriteFailureStopsTheRecordingAndReportsIt)
-{
-    ASSERT_TRUE(recorder.start(std::nullopt, "/rec/a.m4a").ok());
-    mono48.feed(recorder, 0.2);
-    written.failWrites = true;
-    auto stop = mono48.feed(recorder, 0.2);
-    ASSERT_TRUE(stop);
-    EXPECT_EQ(stop->file, "/rec/a.m4a");
-    ASSERT_TRUE(stop->error);
-    EXPECT_EQ(stop->error->description(), "Disco cheio.");
-    EXPECT_FALSE(recorder.isRecording());
-    EXPECT_FALSE(session.running);
 }
