@@ -27,20 +27,15 @@ protected:
     std::filesystem::path m_path = quaro::testing::tinyRandomModel();
 };
 
-TEST_F(WhisperModelTest, LoadsARandomModelAndRunsInferenceInEachOfferedLanguageSilenceGivingNothing)
+// Inference in each offered language runs through the transcriber's tests.
+TEST_F(WhisperModelTest, LoadsARandomModelWhoseTextComesBackTrimmedAndSilenceGivesNothing)
 {
     auto model = WhisperModel::load(m_path);
     ASSERT_TRUE(model) << model.error().description();
     EXPECT_TRUE((*model)->isMultilingual());
-
-    const auto samples = quaro::testing::tone(2.0);
-    for (const char* locale : {"pt-BR", "pt-PT", "en-US", "es-ES"}) {
-        const auto language = whisperLanguage(locale);
-        ASSERT_TRUE(language) << locale;
-        auto text = (*model)->transcribe(samples, *language, kQuick);
-        ASSERT_TRUE(text) << locale << ": " << text.error().description();
-        EXPECT_EQ(*text, trimmed(*text)) << "segments must come back trimmed";
-    }
+    auto text = (*model)->transcribe(quaro::testing::tone(2.0), "pt", kQuick);
+    ASSERT_TRUE(text) << text.error().description();
+    EXPECT_EQ(*text, trimmed(*text));
     EXPECT_EQ((*model)->transcribe(std::vector<float>{}, "pt", kQuick).value(), "");
     EXPECT_EQ((*model)->transcribe(std::vector<float>(16000 * 3, 0.0f), "pt", kQuick).value(), "");
 }
