@@ -1,16 +1,11 @@
 // Four quaro-mcp processes claim and resolve the same 200 recados, each in
-// its own random order, while a fifth process keeps inserting.
+// its own random order. Rows a claim must leave alone are the unit tests'.
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import path from 'node:path';
 import { test } from 'node:test';
-import { fileURLToPath } from 'node:url';
 
 import {
   call, connect, insertRecado, openDatabase, privateHome, recadoRow, runRaw, strayStderr,
 } from './helpers.mjs';
-
-const here = path.dirname(fileURLToPath(import.meta.url));
 
 function shuffled(list) {
   const copy = [...list];
@@ -21,21 +16,14 @@ function shuffled(list) {
   return copy;
 }
 
-test('four servers and an inserter share one inbox without errors or damage', { timeout: 240000 }, async (t) => {
+test('four servers share one inbox without errors or damage', { timeout: 240000 }, async (t) => {
   const home = privateHome(t);
   await runRaw(home, ''); // creates the database
   const db = openDatabase(t, home);
   const ids = [];
   for (let i = 0; i < 200; i++) ids.push(insertRecado(db, { created_at: 1750000000 + i }));
 
-  const inserter = spawn(process.execPath, [path.join(here, 'inserter.mjs'), home.databasePath],
-    { stdio: ['pipe', 'pipe', 'inherit'] });
-  let filed = '';
-  inserter.stdout.on('data', (c) => { filed += c; });
-  const inserterDone = new Promise((resolve) => inserter.on('close', resolve));
-
   const workers = await Promise.all([1, 2, 3, 4].map((n) => connect(t, home, `W${n}`)));
-  const refusedClaims = [];
   const problems = [];
   await Promise.all(workers.map(async ({ client }, w) => {
     for (const id of shuffled(ids)) {
@@ -44,33 +32,22 @@ test('four servers and an inserter share one inbox without errors or damage', { 
         // Only a recado that another server already resolved may be refused.
         const status = recadoRow(db, id).status;
         if (status !== 'resolvido') problems.push(`claim ${id}: ${claimed.text} (status ${status})`);
-        refusedClaims.push(id);
       }
       const resolved = await call(client, 'recado_resolve', { id, resultado: `feito por W${w + 1}` });
       if (resolved.isError) problems.push(`resolve ${id}: ${resolved.text}`);
     }
   }));
-  inserter.stdin.end();
-  await inserterDone;
 
   assert.deepEqual(problems, []);
-  const statuses = db.prepare(`SELECT status, COUNT(*) AS n FROM recado WHERE id IN (${ids.map(() => '?').join(',')})
-                               GROUP BY status`).all(...ids);
+  const statuses = db.prepare('SELECT status, COUNT(*) AS n FROM recado GROUP BY status').all();
   assert.deepEqual(statuses, [{ status: 'resolvido', n: 200 }]);
   for (const id of ids) {
     const row = recadoRow(db, id);
     assert.match(row.claimed_by, /^W[1-4]$/);
     assert.match(row.result, /^feito por W[1-4]$/);
   }
-  const inserted = Number(filed.trim());
-  assert.ok(inserted > 0, 'the inserter ran alongside');
-  assert.equal(db.prepare('SELECT COUNT(*) AS n FROM recado').get().n, 200 + inserted);
-  assert.equal(db.prepare('SELECT COUNT(*) AS n FROM recado WHERE status IN (\'pego\', \'resolvido\')').get().n, 200,
-    'the inserted transcrevendo and falhou recados were left alone');
   assert.equal(db.pragma('integrity_check', { simple: true }), 'ok');
 
   for (const worker of workers) await worker.close();
   for (const worker of workers) assert.deepEqual(strayStderr(worker.stderr()), []);
-  t.diagnostic(`claims refused because another server had resolved first: ${refusedClaims.length}; ` +
-    `recados inserted meanwhile: ${inserted}`);
 });
