@@ -29,13 +29,9 @@ TEST_F(DatabaseTest, ValuesBindAndReadBackByColumnConvertingOnlyWhereSafe)
     EXPECT_EQ(take(m_db.query("SELECT ? AS a", {1, 2, 3})).at(0).integer("a"), 1);
 }
 
-TEST_F(DatabaseTest, TextIsStoredWholePastNulAndIllFormedUtf8IsRepairedOnRead)
+// Text past a NUL is the store's round trip (its transcripts).
+TEST_F(DatabaseTest, IllFormedUtf8IsRepairedOnRead)
 {
-    check(m_db.execute("CREATE TABLE t (a TEXT);"));
-    const std::string text("antes\0depois \xC3\xA9", 15);
-    EXPECT_EQ(take(m_db.run("INSERT INTO t VALUES (?)", {text})), 1);
-    EXPECT_EQ(take(m_db.query("SELECT a FROM t WHERE a = ?", {text})).at(0).string("a"), text);
-
     const auto row = take(m_db.query("SELECT CAST(X'41FF42C3' AS TEXT) AS a, CAST(X'EDA080' AS TEXT) AS s")).at(0);
     const std::string bad = "\xEF\xBF\xBD";
     EXPECT_EQ(row.string("a"), "A" + bad + "B" + bad);
@@ -54,19 +50,11 @@ TEST_F(DatabaseTest, RunStepsTheFirstStatementOnceAndReturnsTheChangeCount)
 
 TEST_F(DatabaseTest, FailuresCarrySqlitesMessageAndLeaveTheConnectionUsable)
 {
-    check(m_db.execute("CREATE TABLE u (a UNIQUE); INSERT INTO u VALUES (1);"));
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"SELEC 1", "Erro no banco: near \"SELEC\": syntax error"},
-        {"SELECT * FROM nada", "Erro no banco: no such table: nada"},
-        {"INSERT INTO u VALUES (1)", "Erro no banco: UNIQUE constraint failed: u.a"},
-    };
-    for (const auto& [sql, text] : cases) {
-        SCOPED_TRACE(sql);
-        auto failed = m_db.query(sql);
-        ASSERT_FALSE(failed.ok());
-        EXPECT_EQ(failed.error().kind(), DatabaseError::Kind::query);
-        EXPECT_EQ(failed.error().description(), text);
-    }
+    // SQLite's message is kept whole; the store's and the tools' tests show others.
+    auto failed = m_db.query("SELEC 1");
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().kind(), DatabaseError::Kind::query);
+    EXPECT_EQ(failed.error().description(), "Erro no banco: near \"SELEC\": syntax error");
     auto script = m_db.execute("CREATE TABLE t (a); CREATE TABLE t (a);");
     ASSERT_FALSE(script.ok());
     EXPECT_EQ(script.error().description(), "Erro no banco: table t already exists");
