@@ -208,10 +208,7 @@ TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
         }
     }
     expectFailure(dir / "nao-existe.mp3", "Não consegui abrir nao-existe.mp3.");
-    // Transcription refuses alike, but a voice note without audio is simply no samples.
-    auto refused = decodeAudio(dir / "nada.wav", 16000, [](const float*, std::size_t) {});
-    ASSERT_FALSE(refused.ok());
-    EXPECT_EQ(refused.error().description(), "Não consegui abrir nada.wav.");
+    // For transcription, a voice note without audio is simply no samples.
     EXPECT_TRUE(decodeAll(dir / "so-cabecalho.ogg").empty());
 }
 
