@@ -57,7 +57,7 @@ protected:
     std::vector<std::string> m_log;
 };
 
-TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndConcurrentAndLaterTranscriptionsReuseIt)
+TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndConcurrentTranscriptionsShareIt)
 {
     if (!WhisperModel::cpuSupported())
         GTEST_SKIP() << "this processor cannot run the whisper build";
@@ -66,7 +66,7 @@ TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndConcurrentAndLaterTranscri
     c.downloadProgress = [&](const DownloadProgress&) { ++progressCalls; };
     Transcriber transcriber(c);
 
-    // Two transcriptions at once share one download and one loaded model.
+    // Transcriptions at once share one download and one loaded model.
     const auto speech = quaro::testing::tone(1.5);
     std::vector<std::thread> callers;
     std::vector<Result<std::string, TranscriberError>> texts(4, Failure{TranscriberError::recognition("não rodou")});
@@ -81,11 +81,6 @@ TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndConcurrentAndLaterTranscri
     EXPECT_EQ(m_server.requests(), 1);
     EXPECT_EQ(transcriber.modelLoads(), 1u);
     EXPECT_TRUE(log().empty()) << log().front();
-
-    // A new transcriber (the next start of the application) finds the model on disk.
-    Transcriber later(config("/model"));
-    EXPECT_TRUE(later.transcribe(speech, "pt-BR"));
-    EXPECT_EQ(m_server.requests(), 1);
 }
 
 TEST_F(TranscriberTest, WhisperFailureLogsOneLineAndFallsBackToTheOlderRecognizer)
