@@ -43,7 +43,7 @@ export async function connect(t, home, clientName = 'e2e') {
     await client.close();
   };
   t.after(close);
-  return { client, transport, close, stderr: () => stderr };
+  return { client, close, stderr: () => stderr };
 }
 
 // Calls a tool and returns its text, its error flag and (when the text is
@@ -53,7 +53,7 @@ export async function call(client, name, args) {
   const text = result.content?.[0]?.text;
   let value;
   if (!result.isError) value = JSON.parse(text);
-  return { isError: result.isError, text, value, result };
+  return { isError: result.isError, text, value };
 }
 
 // The database quaro-mcp created; opened after the server started.
@@ -61,12 +61,6 @@ export function openDatabase(t, home) {
   const db = new Database(home.databasePath, { timeout: 4000 });
   t.after(() => db.close());
   return db;
-}
-
-export function destinoIds(db) {
-  const ids = {};
-  for (const row of db.prepare('SELECT id, name FROM destino ORDER BY sort').all()) ids[row.name] = row.id;
-  return ids;
 }
 
 // Inserts a recado; every column may be given, the others are NULL or the

@@ -4,15 +4,13 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import {
-  call, connect, destinoIds, insertRecado, openDatabase, privateHome, recadoRow, sortedPretty,
-} from './helpers.mjs';
+import { call, connect, insertRecado, openDatabase, privateHome, recadoRow, sortedPretty } from './helpers.mjs';
 
 async function session(t, clientName) {
   const home = privateHome(t);
   const { client } = await connect(t, home, clientName);
   const db = openDatabase(t, home);
-  return { client, db, destinos: destinoIds(db) };
+  return { client, db };
 }
 
 test('inbox_list by default: pendente only, newest first, 20 at most, sorted pretty JSON; a limite', async (t) => {
@@ -30,10 +28,11 @@ test('inbox_list by default: pendente only, newest first, 20 at most, sorted pre
 });
 
 test('a recado as the AI sees it: keys, dates, rounding, destino and optional fields', async (t) => {
-  const { client, db, destinos } = await session(t);
+  const { client, db } = await session(t);
+  const tavlo = db.prepare("SELECT id FROM destino WHERE name = 'Tavlo'").get().id;
   const plain = insertRecado(db, {
     created_at: 1750255387.987, duration: 2.5, transcript: 'link https://exemplo.com/a/b', title: 'Com link',
-    destino_id: destinos.Tavlo, audio_path: '/tmp/x.m4a',
+    destino_id: tavlo, audio_path: '/tmp/x.m4a',
   });
   const full = insertRecado(db, {
     created_at: 1750255300, duration: 2.49, status: 'resolvido', claimed_by: 'Cursor', claimed_at: 1750255400,
