@@ -83,30 +83,28 @@ TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndConcurrentTranscriptionsSh
     EXPECT_TRUE(log().empty()) << log().front();
 }
 
-TEST_F(TranscriberTest, WhisperFailureLogsOneLineAndFallsBackToTheOlderRecognizer)
+TEST_F(TranscriberTest, WhisperFailuresFallBackToTheOlderRecognizerWhichAnswersOrSaysWhy)
 {
-    Transcriber transcriber(config("/broken"));
-    auto text = transcriber.transcribe(quaro::testing::goForwardSamples(), "en-US");
+    // whisper cannot get its model: the older recognizer transcribes, and one line says why.
+    Transcriber broken(config("/broken"));
+    auto text = broken.transcribe(quaro::testing::goForwardSamples(), "en-US");
     ASSERT_TRUE(text) << text.error().description();
     EXPECT_EQ(*text, "go forward ten meters");
     EXPECT_EQ(log(), std::vector<std::string>{"[Quaro] whisper falhou (Não foi possível baixar o modelo de fala "
                                               "(HTTP 500).); tentando o reconhecedor antigo"});
-}
-
-TEST_F(TranscriberTest, UnsupportedLanguagesSayWhichAndOtherFailuresSayWhyLoggingEachFallback)
-{
+    // A language the older recognizer cannot serve: the download failure is the answer.
     const auto speech = quaro::testing::tone(0.5);
+    auto portuguese = broken.transcribe(speech, "pt-BR");
+    ASSERT_FALSE(portuguese);
+    EXPECT_EQ(portuguese.error().description(), "Não foi possível baixar o modelo de fala (HTTP 500).");
+
     // Neither path serves it: the older recognizer's refusal is returned, and no model is fetched.
+    const int fetches = m_server.requests();
     Transcriber working(config("/model"));
     auto klingon = working.transcribe(speech, "tlh-001");
     ASSERT_FALSE(klingon);
     EXPECT_EQ(klingon.error().description(), "O computador não transcreve tlh-001 no aparelho.");
-    EXPECT_EQ(m_server.requests(), 0) << "an unsupported language must not fetch the model";
-
-    // whisper fails for a language the older recognizer cannot serve: the download failure is the answer.
-    auto text = Transcriber(config("/broken")).transcribe(speech, "pt-BR");
-    ASSERT_FALSE(text);
-    EXPECT_EQ(text.error().description(), "Não foi possível baixar o modelo de fala (HTTP 500).");
+    EXPECT_EQ(m_server.requests(), fetches) << "an unsupported language must not fetch the model";
 
     // A file neither path can read: the reader's sentence.
     std::ofstream(m_dir.path() / "nota.m4a") << "not audio at all";
@@ -114,7 +112,7 @@ TEST_F(TranscriberTest, UnsupportedLanguagesSayWhichAndOtherFailuresSayWhyLoggin
     ASSERT_FALSE(unreadable);
     EXPECT_EQ(unreadable.error().kind, TranscriberError::Kind::audio);
     EXPECT_EQ(unreadable.error().description(), "Não consegui abrir nota.m4a.");
-    EXPECT_EQ(log().size(), 3u); // one line per fallback
+    EXPECT_EQ(log().size(), 4u); // one line per fallback
     EXPECT_EQ(log().back(), "[Quaro] whisper falhou (Não consegui abrir nota.m4a.); tentando o reconhecedor antigo");
 }
 
