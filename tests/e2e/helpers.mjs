@@ -93,9 +93,9 @@ export function sortedPretty(value) {
 
 // Runs quaro-mcp on raw input bytes (closing stdin afterwards) and returns
 // what it wrote and how it ended.
-export function runRaw(home, input, { env } = {}) {
+export function runRaw(home, input) {
   return new Promise((resolve, reject) => {
-    const child = spawn(server, [], { env: env ?? home.env, stdio: ['pipe', 'pipe', 'pipe'] });
+    const child = spawn(server, [], { env: home.env, stdio: ['pipe', 'pipe', 'pipe'] });
     const out = [];
     const err = [];
     child.stdout.on('data', (c) => out.push(c));

@@ -34,19 +34,12 @@ test('a raw session: unknown methods, protocol versions, no reply to notificatio
 
 test('an inbox that cannot be opened: exit 1, one log line, nothing on stdout, the file left as it was', async (t) => {
   const home = privateHome(t);
-  const file = path.join(home.dir, 'plain-file');
-  fs.writeFileSync(file, 'not a folder');
-  const noFolder = await runRaw(home, rpc(1, 'ping') + '\n', { env: { ...home.env, XDG_DATA_HOME: path.join(file, 'data') } });
-  assert.equal(noFolder.code, 1);
-  assert.equal(noFolder.stdout.length, 0);
-  assert.match(noFolder.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Não abri o banco: .+\n$/);
-
   fs.mkdirSync(path.dirname(home.databasePath), { recursive: true });
   const garbage = Buffer.alloc(8192, 0x5a);
   fs.writeFileSync(home.databasePath, garbage);
-  const notDatabase = await runRaw(home, rpc(1, 'ping') + '\n');
-  assert.equal(notDatabase.code, 1);
-  assert.equal(notDatabase.stdout.length, 0);
-  assert.match(notDatabase.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Erro no banco: file is not a database\n$/);
+  const run = await runRaw(home, rpc(1, 'ping') + '\n');
+  assert.equal(run.code, 1);
+  assert.equal(run.stdout.length, 0);
+  assert.match(run.stderr, /^\[quaro-mcp\] não abri a caixa do Quaro: Erro no banco: file is not a database\n$/);
   assert.deepEqual(fs.readFileSync(home.databasePath), garbage);
 });
