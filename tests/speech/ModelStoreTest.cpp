@@ -54,19 +54,27 @@ protected:
     int m_flakyFailures = 1;
     TempDir m_dir;
     LoopbackHttpServer m_server{[this](const std::string& path) { return serve(path); }};
-    ModelStore m_store{m_dir.path() / "Models"};
+    std::filesystem::path m_models = m_dir.path() / "Quaro" / "Models";
+    ModelStore m_store{m_models};
 };
 
-TEST_F(ModelStoreTest, DownloadsOnFirstUseWithProgressThenServesTheFileAtOnce)
+TEST_F(ModelStoreTest, DownloadsOnFirstUseIntoPrivateFoldersWithProgressThenServesTheFileAtOnce)
 {
     ASSERT_TRUE(m_server.started());
     std::vector<DownloadProgress> seen;
+    const mode_t old = ::umask(022);
     auto path = m_store.ensure(source("/model"), [&](const DownloadProgress& p) { seen.push_back(p); });
+    ::umask(old);
     ASSERT_TRUE(path) << path.error().description();
-    EXPECT_EQ(*path, m_dir.path() / "Models" / "ggml-base.bin");
+    EXPECT_EQ(*path, m_models / "ggml-base.bin");
     EXPECT_EQ(quaro::testing::readFile(*path), m_model);
-    EXPECT_EQ(quaro::testing::filesIn(m_dir.path() / "Models"),
+    EXPECT_EQ(quaro::testing::filesIn(m_models),
               (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.sha1"}));
+    for (const auto& folder : {m_models.parent_path(), m_models}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << folder << ": the folders it creates are the owner's only";
+    }
 
     ASSERT_FALSE(seen.empty());
     for (std::size_t i = 1; i < seen.size(); ++i)
@@ -92,7 +100,7 @@ TEST_F(ModelStoreTest, FailedDownloadsLeaveNoPartialModelBehind)
         auto path = m_store.ensure(source(c.path));
         ASSERT_FALSE(path) << c.path;
         EXPECT_EQ(path.error().kind, c.kind) << c.path << ": " << path.error().description();
-        EXPECT_TRUE(quaro::testing::filesIn(m_dir.path() / "Models").empty()) << c.path;
+        EXPECT_TRUE(quaro::testing::filesIn(m_models).empty()) << c.path;
     }
     EXPECT_EQ(m_store.ensure(source("/missing")).error().description(),
               "Não foi possível baixar o modelo de fala (HTTP 404).");
@@ -117,7 +125,7 @@ TEST_F(ModelStoreTest, CancellingStopsTheDownloadAndTheCallersWaitingForIt)
     ASSERT_FALSE(path);
     EXPECT_EQ(path.error().kind, TranscriberError::Kind::downloadCancelled);
     EXPECT_EQ(path.error().description(), "O download do modelo de fala foi cancelado.");
-    EXPECT_TRUE(quaro::testing::filesIn(m_dir.path() / "Models").empty());
+    EXPECT_TRUE(quaro::testing::filesIn(m_models).empty());
 
     ASSERT_TRUE(waiter);
     auto behind = m_store.ensure(source("/model"), {}, *waiter);
@@ -131,9 +139,8 @@ TEST_F(ModelStoreTest, CancellingStopsTheDownloadAndTheCallersWaitingForIt)
 
 TEST_F(ModelStoreTest, AModelInPlaceIsCheckedOnceAndAgainAfterItChanges)
 {
-    const auto models = m_dir.path() / "Models";
-    const auto model = models / "ggml-base.bin";
-    std::filesystem::create_directories(models);
+    const auto model = m_models / "ggml-base.bin";
+    std::filesystem::create_directories(m_models);
     const auto place = [&](std::string bytes) {
         std::ofstream(model, std::ios::binary | std::ios::trunc) << bytes;
     };
@@ -146,10 +153,10 @@ TEST_F(ModelStoreTest, AModelInPlaceIsCheckedOnceAndAgainAfterItChanges)
     EXPECT_EQ(m_server.requests(), 1);
 
     place(m_model); // a good copy put there by hand: kept, and recorded
-    std::filesystem::remove(models / "ggml-base.bin.sha1");
+    std::filesystem::remove(m_models / "ggml-base.bin.sha1");
     ASSERT_TRUE(m_store.ensure(source("/model")));
     EXPECT_EQ(m_server.requests(), 1);
-    EXPECT_TRUE(std::filesystem::exists(models / "ggml-base.bin.sha1"));
+    EXPECT_TRUE(std::filesystem::exists(m_models / "ggml-base.bin.sha1"));
 
     place(corrupt); // damaged later, same size: its new time makes it checked again
     const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
@@ -161,36 +168,21 @@ TEST_F(ModelStoreTest, AModelInPlaceIsCheckedOnceAndAgainAfterItChanges)
 
 TEST_F(ModelStoreTest, LeftoversAndTruncatedModelsAreReplacedButALockedPartialFileIsLeftAlone)
 {
-    const auto models = m_dir.path() / "Models";
-    std::filesystem::create_directories(models);
-    std::ofstream(models / "ggml-base.bin.part-live01") << "baixando";
-    std::ofstream(models / "ggml-base.bin.part-dead01") << "morto";
-    std::ofstream(models / "ggml-base.bin") << "truncated";
-    std::ofstream(models / "other.bin") << "someone else's";
-    const int held = ::open((models / "ggml-base.bin.part-live01").c_str(), O_RDONLY | O_CLOEXEC);
+    std::filesystem::create_directories(m_models);
+    std::ofstream(m_models / "ggml-base.bin.part-live01") << "baixando";
+    std::ofstream(m_models / "ggml-base.bin.part-dead01") << "morto";
+    std::ofstream(m_models / "ggml-base.bin") << "truncated";
+    std::ofstream(m_models / "other.bin") << "someone else's";
+    const int held = ::open((m_models / "ggml-base.bin.part-live01").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0); // as another process's download holds it
 
     auto path = m_store.ensure(source("/model"));
     ASSERT_TRUE(path) << path.error().description();
     EXPECT_EQ(quaro::testing::readFile(*path), m_model);
-    EXPECT_EQ(quaro::testing::filesIn(models), (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.part-live01",
+    EXPECT_EQ(quaro::testing::filesIn(m_models), (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.part-live01",
                                                                          "ggml-base.bin.sha1", "other.bin"}));
     ::close(held);
-}
-
-TEST_F(ModelStoreTest, FoldersItCreatesAreTheOwnersOnly)
-{
-    const mode_t old = ::umask(022);
-    ModelStore store{m_dir.path() / "Quaro" / "Models"};
-    const bool ok = store.ensure(source("/model")).ok();
-    ::umask(old);
-    ASSERT_TRUE(ok);
-    for (const auto& folder : {m_dir.path() / "Quaro", m_dir.path() / "Quaro" / "Models"}) {
-        struct stat info {};
-        ASSERT_EQ(::stat(folder.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, 0700u) << folder;
-    }
 }
 
 } // namespace
