@@ -97,13 +97,6 @@ public:
         for (auto& [ms, hide] : hides)
             hide();
     }
-    std::vector<int> hideDelays()
-    {
-        std::vector<int> delays;
-        for (auto& [ms, hide] : hides)
-            delays.push_back(ms);
-        return delays;
-    }
 
     TempHome home;
     std::optional<QuaroStore> store;
@@ -136,7 +129,10 @@ TEST_P(CapturePhaseTest, FollowsTheTable)
     row.act(*this);
     ASSERT_TRUE(waitFor([&] { return phases == row.phases; })) << ::testing::PrintToString(phases);
     EXPECT_TRUE(waitFor([&] { return recados().size() == row.filed && flow->pendingWork() == 0; }));
-    EXPECT_EQ(hideDelays(), row.hideDelays);
+    std::vector<int> delays;
+    for (auto& [ms, hide] : hides)
+        delays.push_back(ms);
+    EXPECT_EQ(delays, row.hideDelays);
     fireHides();
     if (!row.hideDelays.empty()) {
         EXPECT_EQ(phase(), "idle");
@@ -168,12 +164,6 @@ INSTANTIATE_TEST_SUITE_P(
                       t.flow->toggleRecording();
                   },
                   {"recording", "sent:Tavlo"}, {2400}, 1, true},
-        PhaseCase{"StartFails",
-                  [](CaptureFlowTest& t) {
-                      t.device.startError = RecorderError::noMicrophone();
-                      t.flow->startRecording();
-                  },
-                  {"recording", "failed:Nenhum microfone encontrado."}, {3000}, 0, false},
         PhaseCase{"StopFails",
                   [](CaptureFlowTest& t) {
                       t.device.stopError = RecorderError::notRecording();
@@ -488,10 +478,7 @@ TEST_F(CaptureFlowTest, MicrophonesFollowTheDevices)
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
     QSignalSpy counted(model, &MicrophoneListModel::countChanged);
     ASSERT_EQ(model->rowCount(), 2);
-    const QModelIndex first = model->index(0);
-    EXPECT_EQ(model->data(first, model->roleNames().key("id")).toString(), "mic-a");
-    EXPECT_EQ(model->data(first, model->roleNames().key("name")).toString(), "Microfone USB Alfa");
-    EXPECT_EQ(model->data(first, model->roleNames().key("shortName")).toString(), "Microfone");
+    EXPECT_EQ(model->data(model->index(0), model->roleNames().key("shortName")).toString(), "Microfone");
 
     choice.selectedMicID = "mic-b";
     flow->startRecording();
