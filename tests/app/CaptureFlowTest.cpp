@@ -110,8 +110,6 @@ public:
     int reloads = 0, kicks = 0, micGone = 0;
 };
 
-// --- the phase table ------------------------------------------------------
-
 struct PhaseCase {
     const char* name;
     std::function<void(CaptureFlowTest&)> act;
@@ -186,8 +184,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"noPermission", "idle"}, {}, 0, false}),
     [](const ::testing::TestParamInfo<PhaseCase>& info) { return info.param.name; });
 
-// --- meter ----------------------------------------------------------------
-
 TEST_F(CaptureFlowTest, MeterSmoothsTheLevelOnlyWhileCapturing)
 {
     std::vector<double> levels;
@@ -210,8 +206,6 @@ TEST_F(CaptureFlowTest, MeterSmoothsTheLevelOnlyWhileCapturing)
     EXPECT_EQ(flow->level(), 0);
     EXPECT_FALSE(meterRunning());
 }
-
-// --- two recordings in a row, late callbacks --------------------------------
 
 TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
 {
@@ -256,8 +250,6 @@ TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
     EXPECT_FALSE(fs::exists(dropped));
     EXPECT_EQ(recados().size(), 2u);
 }
-
-// --- what a finished recording becomes --------------------------------------
 
 enum class InsertFailure { none, once, always };
 
@@ -351,8 +343,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "failed:Erro no banco: database or disk is full", "[Quaro] insert: "}),
     [](const ::testing::TestParamInfo<FilingCase>& info) { return info.param.name; });
 
-// --- import -------------------------------------------------------------------
-
 struct ImportCase {
     const char* name;
     std::vector<std::string> files; // *.wav: 1 s of tone; curto.wav: 0.1 s; others: text
@@ -412,8 +402,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Importando nota.wav…", "Erro no banco: database or disk is full"}, 0}),
     [](const ::testing::TestParamInfo<ImportCase>& info) { return info.param.name; });
 
-// --- after a crash, and once more -------------------------------------------
-
 TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
 {
     const auto destinos = store->destinos().value();
@@ -449,8 +437,6 @@ TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
     EXPECT_EQ(speech.order(), std::vector<fs::path>{audio});
 }
 
-// --- one transcription at a time, first come first served --------------------
-
 TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
 {
     speech.hold();
@@ -469,8 +455,6 @@ TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
     EXPECT_EQ(order[3].parent_path(), QuaroPaths::audioDirectory());
     EXPECT_EQ(speech.maxRunning(), 1);
 }
-
-// --- microphones --------------------------------------------------------------
 
 TEST_F(CaptureFlowTest, MicrophonesFollowTheDevices)
 {
