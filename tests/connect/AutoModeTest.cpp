@@ -70,15 +70,6 @@ protected:
         return mode;
     }
 
-    static void runToEnd(AutoMode& mode)
-    {
-        QSignalSpy finished(&mode, &AutoMode::finished);
-        mode.runNow();
-        ASSERT_TRUE(mode.running());
-        ASSERT_TRUE(waitFor([&] { return finished.count() == 1; }));
-        EXPECT_FALSE(mode.running());
-    }
-
     QJsonObject record() const
     {
         return QJsonDocument::fromJson(testing::readAll(home.path(QStringLiteral("record.json")))).object();
@@ -102,7 +93,11 @@ TEST_F(AutoModeTest, ResolvesPendingRecadosAsClaudeCodeAutomatico)
     int finishedCalls = 0;
     mode->onFinish = [&] { ++finishedCalls; };
 
-    runToEnd(*mode);
+    QSignalSpy finished(mode.get(), &AutoMode::finished);
+    mode->runNow();
+    ASSERT_TRUE(mode->running());
+    ASSERT_TRUE(waitFor([&] { return finished.count() == 1; }));
+    EXPECT_FALSE(mode->running());
 
     EXPECT_EQ(mode->lastSummary(), QStringLiteral("Resolvi 2 recados."));
     EXPECT_EQ(finishedCalls, 1);
