@@ -179,10 +179,12 @@ TEST(QtRecorderTest, RecordsOneFileThroughSwitchAndUnplug)
         Feeder feeder("vmic", mono, 32000);
         ASSERT_TRUE(waitFor([&] { return feeder.done() && recorder.seconds() > unplugged + fed - 0.15; }));
     }
-    const auto file = stop(recorder);
-    ASSERT_TRUE(file.ok()) << file.error().description();
-    EXPECT_EQ(file.value(), out / "REC.m4a");
-    EXPECT_NEAR(decodedSeconds(file.value()), recorder.seconds(), 0.03);
+    std::optional<Result<fs::path, RecorderError>> file;
+    recorder.stop([&](Result<fs::path, RecorderError> result) { file = std::move(result); });
+    ASSERT_TRUE(waitFor([&] { return file.has_value(); }));
+    ASSERT_TRUE(file->ok()) << file->error().description();
+    EXPECT_EQ(file->value(), out / "REC.m4a");
+    EXPECT_NEAR(decodedSeconds(file->value()), recorder.seconds(), 0.03);
     EXPECT_FALSE(unexpected);
 }
 
