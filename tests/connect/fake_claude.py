@@ -22,78 +22,52 @@ EXPECTED_FLAGS = ["-p", None, "--mcp-config", None, "--strict-mcp-config", "--al
 
 def record(extra):
     path = os.environ.get("FAKE_CLAUDE_RECORD")
-    if not path:
-        return
-    data = {"argv": sys.argv, "cwd": os.getcwd()}
-    data.update(extra)
-    with open(path, "w", encoding="utf-8") as out:
-        json.dump(data, out, ensure_ascii=False)
+    if path:
+        with open(path, "w", encoding="utf-8") as out:
+            json.dump({"argv": sys.argv, "cwd": os.getcwd(), **extra}, out, ensure_ascii=False)
 
 
 def check_argv():
     args = sys.argv[1:]
-    if len(args) != len(EXPECTED_FLAGS):
+    if len(args) != len(EXPECTED_FLAGS) or any(w is not None and w != g for w, g in zip(EXPECTED_FLAGS, args)):
         sys.exit(f"argumentos inesperados: {args!r}")
-    for want, got in zip(EXPECTED_FLAGS, args):
-        if want is not None and want != got:
-            sys.exit(f"esperava {want!r}, veio {got!r}")
-    return args[1], args[3], args[6]
-
-
-class Server:
-    def __init__(self, config_path):
-        with open(config_path, encoding="utf-8") as f:
-            entry = json.load(f)["mcpServers"]["quaro"]
-        self.proc = subprocess.Popen([entry["command"], *entry["args"]], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, text=True, encoding="utf-8")
-        self.next_id = 1
-
-    def request(self, method, params):
-        message = {"jsonrpc": "2.0", "id": self.next_id, "method": method, "params": params}
-        self.next_id += 1
-        self.proc.stdin.write(json.dumps(message) + "\n")
-        self.proc.stdin.flush()
-        reply = json.loads(self.proc.stdout.readline())
-        if "error" in reply:
-            sys.exit(f"erro do servidor: {reply['error']}")
-        return reply["result"]
-
-    def tool(self, name, arguments):
-        result = self.request("tools/call", {"name": name, "arguments": arguments})
-        if result.get("isError"):
-            sys.exit(f"{name}: {result['content'][0]['text']}")
-        return json.loads(result["content"][0]["text"])
-
-    def close(self):
-        self.proc.stdin.close()
-        self.proc.wait(timeout=30)
+    return args[1], args[3]
 
 
 def resolve(prompt, config_path):
     client = prompt.split('cliente "')[1].split('"')[0]
-    server = Server(config_path)
-    server.request("initialize", {"protocolVersion": "2025-06-18", "capabilities": {},
-                                  "clientInfo": {"name": "claude-code", "version": "0.0.0"}})
-    pending = server.tool("inbox_list", {"status": "pendente", "limite": 5})["recados"]
-    destinos = []
+    with open(config_path, encoding="utf-8") as f:
+        entry = json.load(f)["mcpServers"]["quaro"]
+    server = subprocess.Popen([entry["command"], *entry["args"]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              text=True, encoding="utf-8")
+
+    def call(method, params):
+        server.stdin.write(json.dumps({"jsonrpc": "2.0", "id": 1, "method": method, "params": params}) + "\n")
+        server.stdin.flush()
+        reply = json.loads(server.stdout.readline())
+        if "error" in reply or reply["result"].get("isError"):
+            sys.exit(f"{method}: {reply}")
+        return reply["result"]
+
+    def tool(name, arguments):
+        return json.loads(call("tools/call", {"name": name, "arguments": arguments})["content"][0]["text"])
+
+    call("initialize", {"protocolVersion": "2025-06-18", "capabilities": {},
+                        "clientInfo": {"name": "claude-code", "version": "0.0.0"}})
+    pending = tool("inbox_list", {"status": "pendente", "limite": 5})["recados"]
     for recado in pending:
-        server.tool("recado_claim", {"id": recado["id"], "cliente": client})
-        destino = recado.get("destino") or {}
-        destinos.append(destino.get("nome"))
-        server.tool("recado_resolve", {"id": recado["id"], "resultado": "feito: " + recado["transcricao"],
-                                       "cliente": client})
-    server.close()
-    record({"destinos": destinos, "client": client})
-    print("Lendo a caixa do Quaro...")
-    print()
-    print(f"  Resolvi {len(pending)} recados.  \t")
-    print()
-    print()
+        tool("recado_claim", {"id": recado["id"], "cliente": client})
+        tool("recado_resolve", {"id": recado["id"], "resultado": "feito: " + recado["transcricao"], "cliente": client})
+    server.stdin.close()
+    server.wait(timeout=30)
+    record({"destinos": [(r.get("destino") or {}).get("nome") for r in pending], "client": client})
+    print("Lendo a caixa do Quaro...\n")
+    print(f"  Resolvi {len(pending)} recados.  \t\n\n")
 
 
 def main():
     mode = os.environ.get("FAKE_CLAUDE", "resolve")
-    prompt, config_path, _ = check_argv()
+    prompt, config_path = check_argv()
     record({})
     if mode == "resolve":
         resolve(prompt, config_path)

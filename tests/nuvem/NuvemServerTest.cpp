@@ -102,24 +102,16 @@ protected:
     std::uint16_t m_port = 0;
 };
 
+// What a remote client does comes back with every sync until the desktop
+// sends the cursor after it. (The whole road, with the SDK client, is the
+// end-to-end suite's and the cloud pair's.)
 TEST_P(NuvemServerTest, RemoteClaimComesBackUntilAcknowledged)
 {
-    json first = syncOk({{"destinos", {destinoUpload("D1", "Tavlo")}},
-                         {"recados", {recadoUpload("R1", 100), recadoUpload("R2", 200)}},
-                         {"apagados", json::array()},
-                         {"cursor", 0}});
-    EXPECT_EQ(first, json::parse(R"({"cursor":0,"recados":[]})"));
-
+    EXPECT_EQ(syncOk({{"recados", {recadoUpload("R1", 100), recadoUpload("R2", 200)}}, {"cursor", 0}}),
+              json::parse(R"({"cursor":0,"recados":[]})"));
     const Reply init = rpc("initialize", {{"protocolVersion", "2025-06-18"}, {"clientInfo", {{"name", "Claude"}}}});
     ASSERT_EQ(init.status, 200);
-    const std::string session = init.headers.at("mcp-session-id");
-    EXPECT_EQ(json::parse(rpc("tools/list", json::object(), session).body)["result"]["tools"].size(), 6u);
-
-    const json claimed = tool("recado_claim", {{"id", "R1"}}, session);
-    ASSERT_FALSE(claimed.is_null());
-    EXPECT_EQ(claimed["pego_por"], "Claude");
-    EXPECT_EQ(claimed["destino"]["nome"], "Tavlo");
-    EXPECT_EQ(tool("inbox_list", json::object())["total"], 1);
+    ASSERT_FALSE(tool("recado_claim", {{"id", "R1"}}, init.headers.at("mcp-session-id")).is_null());
 
     json changes = syncOk({{"cursor", 0}});
     ASSERT_EQ(changes["recados"].size(), 1u);
@@ -214,12 +206,9 @@ TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
     const json badSecond = {{"recados", {recadoUpload("R1", 1), recadoUpload("R2", 1, "perdido")}}};
     const std::vector<Case> cases{
         {"truncated json", "POST", "/api/sync", "{\"cursor\":", bearer, 400},
-        {"not an object", "POST", "/api/sync", "[1]", bearer, 400},
         {"wrong type", "POST", "/api/sync", R"({"recados":[{"id":1}]})", bearer, 400},
         {"one bad recado", "POST", "/api/sync", badSecond.dump(), bearer, 400},
-        {"no bearer", "POST", "/api/sync", "{}", {}, 401},
         {"basic scheme", "POST", "/api/sync", "{}", {{"Authorization", "Basic " + secret}}, 401},
-        {"get sync", "GET", "/api/sync", "", bearer, 405},
         {"mcp stream", "GET", "/mcp/" + secret, "", {}, 405},
         {"unknown path", "GET", "/x", "", {}, 404},
         {"too large", "POST", "/api/sync", std::string(70 * 1024, ' '), bearer, 413},
@@ -244,10 +233,7 @@ TEST_P(NuvemServerTest, McpTransportRules)
     const Reply parseError = post("{oops");
     EXPECT_EQ(parseError.status, 400);
     EXPECT_EQ(json::parse(parseError.body)["error"]["code"], -32700);
-    // Without a session the claimer is "IA"; a name given in initialize
-    // travels in the session id.
-    EXPECT_EQ(RequestHandler::clientName(RequestHandler::sessionId(std::string("Clá ude"))), "Clá ude");
-    EXPECT_EQ(RequestHandler::clientName(RequestHandler::sessionId(std::nullopt)), std::nullopt);
+    // A session id that is not one of ours names no client.
     EXPECT_EQ(RequestHandler::clientName("qzz"), std::nullopt);
 }
 
