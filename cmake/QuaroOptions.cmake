@@ -14,15 +14,23 @@ if(DEFINED ENV{CI} AND "$ENV{CI}" STREQUAL "true")
   set(QUARO_REQUIRE_TOOLS ON)
 endif()
 
+set(QUARO_STRICT_OPTIONS -Wshadow -Wconversion -Wsign-conversion)
+if(QUARO_WERROR)
+  list(APPEND QUARO_STRICT_OPTIONS -Werror)
+endif()
+
 function(quaro_target_defaults target)
   cmake_parse_arguments(D "STRICT" "" "" ${ARGN})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
   if(D_STRICT)
-    target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wsign-conversion)
-    if(QUARO_WERROR)
-      target_compile_options(${target} PRIVATE -Werror)
-    endif()
+    target_compile_options(${target} PRIVATE ${QUARO_STRICT_OPTIONS})
   endif()
+endfunction()
+
+# quaro_strict_sources(<file>...): the strict set for these sources only, in a
+# target that also compiles generated code we do not own (Qt's QML cache).
+function(quaro_strict_sources)
+  set_property(SOURCE ${ARGN} APPEND PROPERTY COMPILE_OPTIONS ${QUARO_STRICT_OPTIONS})
 endfunction()
 
 if(QUARO_SANITIZE)

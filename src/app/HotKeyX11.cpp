@@ -56,8 +56,8 @@ struct HotKeyX11::Grab {
     {
         if (held.empty())
             return;
-        for (const auto& [keycode, modifiers] : held)
-            xcb_ungrab_key(connection, keycode, root, modifiers);
+        for (const auto& [keycode, mask] : held)
+            xcb_ungrab_key(connection, keycode, root, mask);
         xcb_flush(connection);
     }
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 
+#include <cstddef>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -64,17 +65,17 @@ void KeyedListModel::applyRows(std::vector<Row>& rows, std::vector<Row> next, Ke
 template <typename Row, typename Key>
 void KeyedListModel::removeMissing(std::vector<Row>& rows, const std::unordered_set<std::string>& wanted, Key key)
 {
-    auto end = static_cast<int>(rows.size());
+    std::size_t end = rows.size();
     while (end > 0) {
         if (wanted.contains(key(rows[end - 1]))) {
             --end;
             continue;
         }
-        int first = end - 1;
+        std::size_t first = end - 1;
         while (first > 0 && !wanted.contains(key(rows[first - 1])))
             --first;
-        beginRemoveRows({}, first, end - 1);
-        rows.erase(rows.begin() + first, rows.begin() + end);
+        beginRemoveRows({}, static_cast<int>(first), static_cast<int>(end - 1));
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.begin() + static_cast<std::ptrdiff_t>(end));
         endRemoveRows();
         end = first;
     }
