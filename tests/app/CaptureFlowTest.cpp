@@ -184,29 +184,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"noPermission", "idle"}, {}, 0, false}),
     [](const ::testing::TestParamInfo<PhaseCase>& info) { return info.param.name; });
 
-TEST_F(CaptureFlowTest, MeterSmoothsTheLevelOnlyWhileCapturing)
-{
-    std::vector<double> levels;
-    QObject::connect(flow.get(), &CaptureFlow::levelChanged, [&] { levels.push_back(flow->level()); });
-    auto meterRunning = [&] {
-        auto timers = flow->findChildren<QTimer*>();
-        return std::any_of(timers.begin(), timers.end(), [](QTimer* timer) { return timer->isActive(); });
-    };
-    EXPECT_FALSE(meterRunning());
-    device.levelValue = 1.0f;
-    device.secondsValue = 1.5;
-    flow->startRecording();
-    ASSERT_TRUE(waitFor([&] { return levels.size() >= 2; }));
-    EXPECT_DOUBLE_EQ(levels[0], 0.4);
-    EXPECT_DOUBLE_EQ(levels[1], 0.64);
-    EXPECT_EQ(flow->elapsed(), 1.5);
-    flow->togglePause();
-    EXPECT_TRUE(waitFor([&] { return flow->level() < 0.01; })) << "paused reads silence";
-    flow->stopAndSend();
-    EXPECT_EQ(flow->level(), 0);
-    EXPECT_FALSE(meterRunning());
-}
-
 TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
 {
     device.holdCallbacks = true;
