@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <unordered_set>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -127,36 +126,6 @@ protected:
 };
 
 } // namespace
-
-TEST(MicrophoneTest, ShortNameIsTheFirstWordUpToTwelveCharacters)
-{
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"MacBook Pro Microphone", "MacBook"}, {"Superlongwordxy", "Superlongwor"}, {"  Fone  de ouvido", "Fone"},
-        {"Áááááááááááááá", "Áááááááááááá"} /* characters, not bytes */, {"", ""},
-    };
-    for (const auto& [name, shortName] : cases)
-        EXPECT_EQ((Microphone{"a", name}.shortName()), shortName) << name;
-
-    // Hashing covers both fields, as equality does.
-    const std::unordered_set<Microphone> seen = {{"a", "Mic"}, {"a", "Mic"}, {"a", "Mic 2"}, {"b", "Mic"}};
-    EXPECT_EQ(seen.size(), 3u);
-    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
-}
-
-// Sample formats are the layout test's; these are the scale's ends and the
-// channel it reads.
-TEST(AudioLevelTest, ScalesTheFirstChannelsDecibelsBetweenMinus50AndZero)
-{
-    std::vector<float> square(480), quiet(480, 0.003f); // quiet: about -50.5 dBFS
-    for (std::size_t i = 0; i < square.size(); ++i)
-        square[i] = (i / 10) % 2 ? 1.0f : -1.0f;
-    std::vector<float> planar = {0, 0, 0, 0, 1, 1, 1, 1}; // a silent first channel
-    const void* planes[] = {square.data(), quiet.data(), planar.data(), planar.data() + 4};
-    EXPECT_FLOAT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[0]}), 1.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[1]}), 0.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 0, &planes[0]}), 0.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 2, false}, 4, &planes[2]}), 0.0f);
-}
 
 TEST_F(RecorderTest, ConvertsEveryDeviceLayoutToFortyEightKilohertzMono)
 {
