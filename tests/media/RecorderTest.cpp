@@ -179,7 +179,6 @@ TEST_F(RecorderTest, PauseExcludesAudioAndStartingAgainClosesTheOpenFile)
     EXPECT_EQ(written.samples.size(), 36000u + 9600u);
 }
 
-// No sound server at all is the platform recorder's test (tests/app).
 TEST_F(RecorderTest, StartFailuresLeaveNothingRecordingAndNoFile)
 {
     TempDir dir;
