@@ -71,7 +71,6 @@ public:
         auto destino = store->destino(id).value();
         return destino ? destino->name : "";
     }
-    // Records for `seconds`; the recording's id.
     std::string record(double seconds = 2.0)
     {
         device.secondsValue = seconds;
