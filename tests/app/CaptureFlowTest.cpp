@@ -41,7 +41,7 @@ public:
         CaptureHooks hooks{
             [this] { return choice; },
             [this] { return store->destinos().value(); },
-            [this] { ++reloads; },
+            [] {},
             [this](const Recado& recado, const std::optional<Destino>& destino) { ready.push_back({recado, destino}); },
             [this] { ++kicks; },
             [this] { ++micGone; },
@@ -106,7 +106,7 @@ public:
     std::vector<std::string> phases, notices;
     std::vector<std::pair<int, std::function<void()>>> hides;
     std::vector<std::pair<Recado, std::optional<Destino>>> ready;
-    int reloads = 0, kicks = 0, micGone = 0;
+    int kicks = 0, micGone = 0;
 };
 
 struct PhaseCase {
