@@ -110,7 +110,6 @@ private:
     std::thread m_thread;
 };
 
-// A spoken sentence with half a second of silence around it, as raw s16.
 std::vector<std::uint8_t> speech(const TempDir& dir, int rate, int channels)
 {
     const auto wav = dir / "fala.wav";
