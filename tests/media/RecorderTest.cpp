@@ -47,7 +47,7 @@ struct Written {
     std::vector<fs::path> opened;
     std::vector<float> samples;
     int closed = 0;
-    bool failCreate = false, failClose = false;
+    bool failWrites = false, failCreate = false, failClose = false;
 
     RecordingSinkFactory factory()
     {
@@ -56,6 +56,8 @@ struct Written {
             explicit Sink(Written& w) : out(w) {}
             Result<void, AudioWriteError> write(const float* s, std::size_t n) override
             {
+                if (out.failWrites)
+                    return Failure{AudioWriteError{"Disco cheio."}};
                 out.samples.insert(out.samples.end(), s, s + n);
                 return {};
             }
@@ -211,6 +213,28 @@ TEST_F(RecorderTest, AFileWhoseCloseFailsIsRemoved)
     written.failClose = true;
     EXPECT_EQ(recorder.stop().error().description(), "Disco cheio.");
     EXPECT_FALSE(fs::exists(dir / "a.m4a"));
+}
+
+// A full disk mid-recording: the recording stops and says why, naming its file.
+TEST_F(RecorderTest, WriteFailureStopsTheRecordingAndReportsIt)
+{
+    ASSERT_TRUE(recorder.start(std::nullopt, "/rec/a.m4a").ok());
+    mono48.feed(recorder, 0.2);
+    written.failWrites = true;
+    auto stop = mono48.feed(recorder, 0.2);
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(stop->file, "/rec/a.m4a");
+    ASSERT_TRUE(stop->error);
+    EXPECT_EQ(stop->error->description(), "Disco cheio.");
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(session.running);
+}
+
+// Two microphones with one id but different names are different devices.
+TEST(MicrophoneTest, HashCoversTheIdAndTheName)
+{
+    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
+    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"b", "Mic"}));
 }
 
 // Switching to a device of another layout and unplugging it are the sound
