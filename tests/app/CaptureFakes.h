@@ -26,7 +26,6 @@ public:
     // When set, completions wait in `starts`/`stops` until the test delivers them.
     bool holdCallbacks = false;
     double secondsValue = 2.0;
-    float levelValue = 0;
     std::vector<std::filesystem::path> startedFiles;
     std::vector<std::string> calls;
     std::deque<std::function<void()>> starts, stops;
@@ -58,7 +57,7 @@ public:
     void resume() override { calls.push_back("resume"); }
     void switchMicrophone(std::optional<std::string> id) override { calls.push_back("switch:" + id.value_or("default")); }
     double seconds() const override { return secondsValue; }
-    float level() const override { return levelValue; }
+    float level() const override { return 0; }
     void setUnexpectedStopHandler(UnexpectedStopHandler handler) override { unexpectedStop = std::move(handler); }
     void setMicrophonesChangedHandler(std::function<void()> handler) override { changed = std::move(handler); }
 

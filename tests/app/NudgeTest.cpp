@@ -6,10 +6,8 @@
 #include "app/Nudge.h"
 
 #include <QClipboard>
-#include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -154,17 +152,6 @@ TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
     ASSERT_TRUE(waitFor([&] { return inboxOpened > 1; }));
     EXPECT_EQ(inboxOpened, 2);
     EXPECT_EQ(opened.size(), 2);
-}
-
-TEST_F(NudgeTest, WithoutServerNothingIsShownAndTheLogSaysSoOnce)
-{
-    Nudge alone(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
-    ::testing::internal::CaptureStderr();
-    alone.recadoReady(recado("C", "z"), std::nullopt);
-    alone.recadoReady(recado("D", "w"), std::nullopt);
-    QCoreApplication::processEvents();
-    const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(QString::fromStdString(log).count(QStringLiteral("[Quaro] notificação:")), 1) << log;
 }
 
 TEST(ClaudeDesktopEntryTest, FoundByFileNameOrWindowClass)

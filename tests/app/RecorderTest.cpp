@@ -56,7 +56,6 @@ public:
         return "module-pipe-source source_name=" + name + " file=" + (dir / (name + ".fifo")).string()
             + " format=s16le rate=" + std::to_string(rate) + " channels=" + std::to_string(channels);
     }
-    // Loads another pipe source; returns the module index.
     int addPipeSource(const std::string& name, int rate, int channels)
     {
         const std::string out = capture("pactl load-module " + pipeSource(name, rate, channels));
@@ -111,7 +110,6 @@ private:
     std::thread m_thread;
 };
 
-// A spoken sentence with half a second of silence around it, as raw s16.
 std::vector<std::uint8_t> speech(const TempDir& dir, int rate, int channels)
 {
     const auto wav = dir / "fala.wav";

@@ -25,7 +25,6 @@ public:
     QString configPath(const char* name) const { return QString::fromStdString((config() / name).string()); }
     QString settingsFile() const { return configPath("Quaro/Quaro.conf"); }
 
-    // Preferences on this home's settings file and autostart entry.
     std::unique_ptr<Preferences> preferences(const QString& executable = QStringLiteral("/opt/quaro/bin/quaro")) const
     {
         return std::make_unique<Preferences>(std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat),
@@ -43,7 +42,6 @@ T take(Result<T, E> result)
 
 inline QuaroStore openStore() { return take(QuaroStore::open(QuaroPaths::databaseURL())); }
 
-// The ids a recado list shows, top to bottom.
 inline QStringList ids(const RecadoListModel& model)
 {
     QStringList out;
@@ -52,7 +50,6 @@ inline QStringList ids(const RecadoListModel& model)
     return out;
 }
 
-// Cloud mode switched on, counting the syncs asked for.
 class CountingCloudLink final : public CloudLink {
 public:
     bool enabled() const override { return on; }

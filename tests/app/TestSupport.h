@@ -9,7 +9,6 @@
 
 namespace quaro::testing {
 
-// Starts and waits for the completion; the error, if any.
 inline std::optional<RecorderError> start(Recorder& recorder, std::optional<std::string> microphone,
                                           const std::filesystem::path& file)
 {

@@ -282,24 +282,5 @@ TEST(LoginShellTest, PosixShellsRunTheCommandOthersGoThroughSh)
     }
 }
 
-TEST(AutoModeLogTest, RotatesPastItsLimitAndStaysPrivate)
-{
-    PrivateHome home;
-    const QString folder = home.path(QStringLiteral("logs"));
-    AutoModeLog log(folder, 100);
-    const QDateTime when = QDateTime::fromString(QStringLiteral("2025-06-18T14:03:07Z"), Qt::ISODate);
-    EXPECT_EQ(AutoModeLog::record(3, QStringLiteral("saída"), when), QByteArray("\n── 2025-06-18T14:03:07Z (saída 3)\nsaída\n"));
-    log.append(0, QString(80, QLatin1Char('a')), when);
-    log.append(0, QStringLiteral("segunda"), when);
-    log.append(1, QStringLiteral("terceira"), when);
-    const QByteArray current = testing::readAll(log.path());
-    const QByteArray older = testing::readAll(log.path() + QStringLiteral(".1"));
-    EXPECT_TRUE(older.contains("aaaa") && !older.contains("segunda"));
-    EXPECT_EQ(current.count("\n── "), 2);
-    EXPECT_TRUE(current.contains("segunda") && current.contains("terceira"));
-    EXPECT_EQ(testing::mode(log.path()), 0600);
-    EXPECT_EQ(testing::mode(folder), 0700);
-}
-
 } // namespace
 } // namespace quaro

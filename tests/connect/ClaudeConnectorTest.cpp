@@ -128,19 +128,6 @@ TEST_F(ClaudeConnectorTest, WritesThroughASymbolicLinkAndCreatesWhatIsMissing)
     EXPECT_EQ(linked.desktopStatusName(), QStringLiteral("connected"));
 }
 
-TEST_F(ClaudeConnectorTest, CursorGetsTheSameEntry)
-{
-    home.write(QStringLiteral(".cursor/mcp.json"), R"({"mcpServers": {"outro": {"url": "http://127.0.0.1:1/"}}})");
-    ClaudeConnector connector(config());
-    EXPECT_EQ(connector.cursorStatusName(), QStringLiteral("notConnected"));
-    ASSERT_TRUE(connector.connectCursor());
-    EXPECT_EQ(connector.cursorStatusName(), QStringLiteral("connected"));
-    const auto written = nlohmann::json::parse(testing::readAll(home.path(QStringLiteral(".cursor/mcp.json"))).toStdString());
-    EXPECT_EQ(written["mcpServers"]["outro"]["url"], "http://127.0.0.1:1/");
-    EXPECT_TRUE(QFile::exists(home.path(QStringLiteral(".cursor/mcp.antes-do-quaro.json"))));
-    EXPECT_EQ(connector.desktopStatusName(), QStringLiteral("notInstalled"));
-}
-
 // What a POSIX shell makes of the command's last word.
 QString shellWord(const QString& command)
 {

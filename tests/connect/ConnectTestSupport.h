@@ -59,7 +59,6 @@ private:
 };
 
 #ifdef QUARO_FAKE_CLAUDE
-// The fake `claude` (fake_claude.py), executable at `path`.
 inline void installFakeClaude(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).path());

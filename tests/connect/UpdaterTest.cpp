@@ -1,5 +1,4 @@
-// Version text, the availability switch, the feedback address, and a check
-// against an appcast served on loopback.
+// The feedback address, and a check against an appcast served on loopback.
 #include "ConnectTestSupport.h"
 #include "ScriptedHttpServer.h"
 
@@ -11,31 +10,6 @@ namespace quaro {
 namespace {
 
 using testing::waitFor;
-
-TEST(UpdaterTest, VersionTextAndAvailability)
-{
-    const struct {
-        UpdaterConfig config;
-        QString version;
-        bool available;
-    } cases[] = {
-        {{"1.4", "27", "https://127.0.0.1/feed.xml", "chave", ""}, "1.4 (27)", true},
-        {{"1.4", "", "https://127.0.0.1/feed.xml", "", ""}, "1.4 (?)", false},
-        {{"", "", "", "chave", ""}, "? (?)", false},
-    };
-    for (const auto& c : cases) {
-        Updater updater(c.config);
-        EXPECT_EQ(updater.version(), c.version);
-        EXPECT_EQ(updater.isAvailable(), c.available);
-    }
-    // A development build, as this one is configured, has no updates; a
-    // check there does nothing.
-    Updater built;
-    EXPECT_FALSE(built.isAvailable());
-    built.start();
-    built.checkForUpdates();
-    EXPECT_FALSE(built.checking());
-}
 
 TEST(UpdaterTest, FeedbackAddressCarriesTheEncodedVersion)
 {

@@ -55,7 +55,6 @@ inline std::vector<std::string> ids(const std::vector<Recado>& list)
 
 using Ids = std::vector<std::string>;
 
-// A store on a fresh file, with a shorthand to add recados.
 class StoreTest : public ::testing::Test {
 protected:
     StoreTest() : m_store(take(QuaroStore::open(m_dir / "quaro.sqlite"))) {}

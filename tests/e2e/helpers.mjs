@@ -46,8 +46,6 @@ export async function connect(t, home, clientName = 'e2e') {
   return { client, close, stderr: () => stderr };
 }
 
-// Calls a tool and returns its text, its error flag and (when the text is
-// JSON) the parsed value.
 export async function call(client, name, args) {
   const result = await client.callTool({ name, arguments: args });
   const text = result.content?.[0]?.text;
@@ -63,8 +61,6 @@ export function openDatabase(t, home) {
   return db;
 }
 
-// Inserts a recado; every column may be given, the others are NULL or the
-// table's default. Returns its id.
 export function insertRecado(db, fields = {}) {
   const row = {
     id: randomUUID().toUpperCase(), created_at: 1750255387, duration: 3, transcript: 'uma fala', title: 'Uma fala',
@@ -91,8 +87,6 @@ export function sortedPretty(value) {
   return JSON.stringify(sort(value), null, 2);
 }
 
-// Runs quaro-mcp on raw input bytes (closing stdin afterwards) and returns
-// what it wrote and how it ended.
 export function runRaw(home, input) {
   return new Promise((resolve, reject) => {
     const child = spawn(server, [], { env: home.env, stdio: ['pipe', 'pipe', 'pipe'] });
@@ -109,7 +103,6 @@ export function runRaw(home, input) {
   });
 }
 
-// Splits stdout into reply lines, insisting that each ends in exactly one LF.
 export function replyLines(stdout) {
   const text = stdout.toString('utf8');
   if (text === '') return [];

@@ -18,7 +18,6 @@ namespace {
 
 using json = nlohmann::json;
 
-// A server over a fresh inbox in a private folder.
 class McpServerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -40,7 +39,6 @@ protected:
         return recado.id;
     }
 
-    // The reply of one request line, parsed.
     json reply(const std::string& line)
     {
         auto out = m_server->handleLine(line);
@@ -48,7 +46,6 @@ protected:
         return out ? json::parse(*out) : json();
     }
 
-    // The tool result of tools/call.
     json tool(const std::string& name, const json& arguments)
     {
         return reply(json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/call"},
@@ -63,7 +60,6 @@ protected:
         return (result["isError"].get<bool>() ? "erro: " : "") + result["content"][0]["text"].get<std::string>();
     }
 
-    // The ids a listing tool returns, in order.
     std::vector<std::string> ids(const std::string& name, const json& arguments)
     {
         const json listed = json::parse(text(name, arguments));

@@ -1,5 +1,5 @@
-// Writing a playable file is covered by the importer's tests; a full disk
-// showing within seconds, by the recorder's against a real sound server.
+// Writing a playable file is covered by the importer's tests; a failing
+// close, by the recorder core's.
 #include "Fixtures.h"
 
 #include "media/AacWriter.h"

@@ -25,7 +25,6 @@ namespace quaro::testing {
 
 inline std::string quote(const std::filesystem::path& p) { return "'" + p.string() + "'"; }
 
-// Runs a shell command quietly; returns whether it succeeded.
 inline bool sh(const std::string& command) { return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0; }
 
 inline std::string capture(const std::string& command)
@@ -51,7 +50,6 @@ inline void writeBytes(const std::filesystem::path& path, const std::vector<std:
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// A sine tone as a WAV file (sox).
 inline std::filesystem::path makeTone(const TempDir& dir, const std::string& name, double seconds, int rate = 48000,
                                       int channels = 1, const std::string& synth = "sine 440")
 {
@@ -107,7 +105,6 @@ inline void fixOggCrc(std::vector<std::uint8_t>& file, std::size_t offset)
         file[offset + 22 + std::size_t(i)] = std::uint8_t(crc >> (8 * i));
 }
 
-// One Ogg page with the given lacing values and body.
 inline std::vector<std::uint8_t> oggPage(std::uint32_t serial, std::uint8_t headerType,
                                          const std::vector<std::uint8_t>& lacing,
                                          const std::vector<std::uint8_t>& body)

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <unordered_set>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -48,7 +47,7 @@ struct Written {
     std::vector<fs::path> opened;
     std::vector<float> samples;
     int closed = 0;
-    bool failCreate = false, failClose = false;
+    bool failWrites = false, failCreate = false, failClose = false;
 
     RecordingSinkFactory factory()
     {
@@ -57,6 +56,8 @@ struct Written {
             explicit Sink(Written& w) : out(w) {}
             Result<void, AudioWriteError> write(const float* s, std::size_t n) override
             {
+                if (out.failWrites)
+                    return Failure{AudioWriteError{"Disco cheio."}};
                 out.samples.insert(out.samples.end(), s, s + n);
                 return {};
             }
@@ -128,36 +129,6 @@ protected:
 
 } // namespace
 
-TEST(MicrophoneTest, ShortNameIsTheFirstWordUpToTwelveCharacters)
-{
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"MacBook Pro Microphone", "MacBook"}, {"Superlongwordxy", "Superlongwor"}, {"  Fone  de ouvido", "Fone"},
-        {"Áááááááááááááá", "Áááááááááááá"} /* characters, not bytes */, {"", ""},
-    };
-    for (const auto& [name, shortName] : cases)
-        EXPECT_EQ((Microphone{"a", name}.shortName()), shortName) << name;
-
-    // Hashing covers both fields, as equality does.
-    const std::unordered_set<Microphone> seen = {{"a", "Mic"}, {"a", "Mic"}, {"a", "Mic 2"}, {"b", "Mic"}};
-    EXPECT_EQ(seen.size(), 3u);
-    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
-}
-
-// Sample formats are the layout test's; these are the scale's ends and the
-// channel it reads.
-TEST(AudioLevelTest, ScalesTheFirstChannelsDecibelsBetweenMinus50AndZero)
-{
-    std::vector<float> square(480), quiet(480, 0.003f); // quiet: about -50.5 dBFS
-    for (std::size_t i = 0; i < square.size(); ++i)
-        square[i] = (i / 10) % 2 ? 1.0f : -1.0f;
-    std::vector<float> planar = {0, 0, 0, 0, 1, 1, 1, 1}; // a silent first channel
-    const void* planes[] = {square.data(), quiet.data(), planar.data(), planar.data() + 4};
-    EXPECT_FLOAT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[0]}), 1.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 480, &planes[1]}), 0.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 1, true}, 0, &planes[0]}), 0.0f);
-    EXPECT_EQ(level({{SampleType::float32, 48000, 2, false}, 4, &planes[2]}), 0.0f);
-}
-
 TEST_F(RecorderTest, ConvertsEveryDeviceLayoutToFortyEightKilohertzMono)
 {
     for (SampleType type : {SampleType::float32, SampleType::int16, SampleType::int32})
@@ -210,7 +181,6 @@ TEST_F(RecorderTest, PauseExcludesAudioAndStartingAgainClosesTheOpenFile)
     EXPECT_EQ(written.samples.size(), 36000u + 9600u);
 }
 
-// No sound server at all is the platform recorder's test (tests/app).
 TEST_F(RecorderTest, StartFailuresLeaveNothingRecordingAndNoFile)
 {
     TempDir dir;
@@ -243,6 +213,28 @@ TEST_F(RecorderTest, AFileWhoseCloseFailsIsRemoved)
     written.failClose = true;
     EXPECT_EQ(recorder.stop().error().description(), "Disco cheio.");
     EXPECT_FALSE(fs::exists(dir / "a.m4a"));
+}
+
+// A full disk mid-recording: the recording stops and says why, naming its file.
+TEST_F(RecorderTest, WriteFailureStopsTheRecordingAndReportsIt)
+{
+    ASSERT_TRUE(recorder.start(std::nullopt, "/rec/a.m4a").ok());
+    mono48.feed(recorder, 0.2);
+    written.failWrites = true;
+    auto stop = mono48.feed(recorder, 0.2);
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(stop->file, "/rec/a.m4a");
+    ASSERT_TRUE(stop->error);
+    EXPECT_EQ(stop->error->description(), "Disco cheio.");
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(session.running);
+}
+
+// Two microphones with one id but different names are different devices.
+TEST(MicrophoneTest, HashCoversTheIdAndTheName)
+{
+    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
+    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"b", "Mic"}));
 }
 
 // Switching to a device of another layout and unplugging it are the sound

@@ -22,7 +22,6 @@ public:
         return cluster ? &*cluster : nullptr;
     }
 
-    // A libpq connection string for a new, empty database.
     std::string freshDatabase()
     {
         const std::string name = "t" + std::to_string(++m_databases);

@@ -23,7 +23,6 @@ protected:
         ASSERT_TRUE(m_server.started());
     }
 
-    // A transcriber whose model comes from the loopback server at `path`.
     TranscriberConfig config(const std::string& path)
     {
         TranscriberConfig c;

@@ -1,11 +1,12 @@
 #include "RandomWhisperModel.h"
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
+
+#include <ggml.h>
 
 namespace quaro::testing {
 namespace {
@@ -16,20 +17,6 @@ constexpr std::int32_t kF16 = 1;
 // Text tokens of the multilingual vocabulary; whisper appends the special
 // tokens itself up to the vocabulary size in the header.
 constexpr int kTextTokens = 50257;
-
-std::uint16_t toHalf(float value)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    const std::uint32_t sign = (bits >> 16) & 0x8000u;
-    const int exponent = static_cast<int>((bits >> 23) & 0xffu) - 127 + 15;
-    const std::uint32_t mantissa = bits & 0x7fffffu;
-    if (exponent <= 0)
-        return static_cast<std::uint16_t>(sign); // tiny values flush to zero
-    if (exponent >= 31)
-        return static_cast<std::uint16_t>(sign | 0x7bffu);
-    return static_cast<std::uint16_t>(sign | (static_cast<std::uint32_t>(exponent) << 10) | (mantissa >> 13));
-}
 
 class Writer {
 public:
@@ -63,10 +50,10 @@ public:
         std::normal_distribution<float> normal(0.0f, 0.02f);
         auto next = [&] { return fill == Fill::Random ? normal(m_random) : fill == Fill::Ones ? 1.0f : 0.0f; };
         if (half) {
-            std::vector<std::uint16_t> data(count);
+            std::vector<ggml_fp16_t> data(count);
             for (auto& v : data)
-                v = toHalf(next());
-            raw(data.data(), data.size() * sizeof(std::uint16_t));
+                v = ggml_fp32_to_fp16(next());
+            raw(data.data(), data.size() * sizeof(ggml_fp16_t));
         } else {
             std::vector<float> data(count);
             for (auto& v : data)
