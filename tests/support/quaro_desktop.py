@@ -102,8 +102,9 @@ time.sleep(600)
 
 
 class QuaroDesktop:
-    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True):
+    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True):
         self.onboarding_done = onboarding_done
+        self.tray = tray
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
@@ -115,7 +116,7 @@ class QuaroDesktop:
             raise
 
     def _start(self, language):
-        self.session = Session(tray=True)
+        self.session = Session(tray=self.tray)
         self.stops.append(self.session.stop)
         run = os.path.join(self.dir, "run")
         os.mkdir(run, 0o700)
@@ -145,15 +146,30 @@ class QuaroDesktop:
         self.microphone = Microphone(os.path.join(run, "vmic.fifo"))
         self.stops.append(self.microphone.stop)
         self.log_path = os.path.join(self.dir, "quaro.log")
-        log = open(self.log_path, "w")
+        self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
+        self._start_app()
+
+    def _start_app(self):
+        log = open(self.log_path, "a")
         self.stops.append(log.close)
         self.app = self.spawn([self.quaro_binary], stdout=log, stderr=subprocess.STDOUT)
-        self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
         wait_for(lambda: self.bus.name_has_owner("app.quaro.Quaro") or self.app.poll() is not None,
                  "quaro on the session bus")
         if self.app.poll() is not None:
             raise AssertionError("quaro exited with %s:\n%s" % (self.app.returncode, self.app_log()))
         self.quaro = dbus.Interface(self.bus.get_object("app.quaro.Quaro", "/app/quaro/Quaro"), "app.quaro.Quaro")
+
+    def restart(self):
+        """Quits quaro and starts it again over the same home, as the next
+        login would. Returns how long the log was before, so that the new
+        start's lines are app_log()[that:]."""
+        self.app.terminate()
+        self.app.wait(timeout=30)
+        self.children.remove(self.app)
+        wait_for(lambda: not self.bus.name_has_owner("app.quaro.Quaro"), "quaro to leave the session bus")
+        before = len(self.app_log())
+        self._start_app()
+        return before
 
     def spawn(self, argv, **kwargs):
         kwargs.setdefault("stdout", subprocess.DEVNULL)

@@ -25,6 +25,7 @@ TestCase {
                 readonly property bool trayMissing: false
                 function copyText(text) { copied.push(text) }
                 function fileExists(path) { return false }
+                function claimTrayMissingNotice() { return false }
             }
         }
     }

@@ -2,8 +2,7 @@
 """The interface of the real `quaro` on a private desktop with a tray: a
 click on the tray icon opens the panel, Esc and a click elsewhere close it;
 the widget appears when recording starts without taking the keyboard from
-the xterm the user is typing in, and remembers where it was moved; an
-audio file handed to Quaro opens the inbox and is filed.
+the xterm the user is typing in, and remembers where it was moved.
 
 Usage: ui_road.py QUARO QUARO_MCP
 """
@@ -14,10 +13,9 @@ import subprocess
 import sys
 import time
 import unittest
-import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
+from quaro_desktop import QuaroDesktop, wait_for  # noqa: E402
 
 QUARO, QUARO_MCP = sys.argv[1], sys.argv[2]
 PANEL_WIDTH = 360
@@ -129,35 +127,6 @@ class Road(unittest.TestCase):
         self.assertEqual((widget[1], widget[2]), (140, 520))
         self.assertEqual(self.x("getwindowfocus"), focused)
         desk.quaro.Discard()
-        self.import_into_inbox()
-
-    def import_into_inbox(self):
-        """A file handed to the running Quaro (what a drop on the inbox or
-        "Open with Quaro" does) opens the inbox and is filed."""
-        desk = self.desk
-        audio = os.path.join(desk.dir, "nota de voz.wav")
-        with open(SPEECH, "rb") as raw, wave.open(audio, "wb") as out:
-            out.setnchannels(1)
-            out.setsampwidth(2)
-            out.setframerate(RATE)
-            out.writeframes(raw.read())
-        before = sum(desk.state()["counts"].values())
-        desk.quaro.Import([audio])
-        wait_for(lambda: any(w[3] >= 900 for w in self.windows()), "the inbox window")
-        wait_for(lambda: desk.state()["notice"].startswith(("Áudio importado", "Importando")), "the notice")
-        wait_for(lambda: sum(desk.state()["counts"].values()) == before + 1, "the imported recado")
-
-        # Closed and shown again, the inbox is where the user left it.
-        inbox = next(w for w in self.windows() if w[3] >= 900)
-        self.x("windowmove", inbox[0], "60", "40")
-        moved = wait_for(lambda: next((w for w in self.windows() if w[3] >= 900 and w[1:3] != inbox[1:3]), None),
-                         "the inbox to move")
-        self.x("windowactivate", "--sync", inbox[0])
-        self.x("key", "--window", inbox[0], "ctrl+w")
-        wait_for(lambda: not any(w[3] >= 900 for w in self.windows()), "Ctrl W to close the inbox")
-        desk.quaro.Show()
-        again = wait_for(lambda: next((w for w in self.windows() if w[3] >= 900), None), "the inbox again")
-        self.assertEqual(again[1:], moved[1:])
 
 
 if __name__ == "__main__":
