@@ -30,6 +30,18 @@ TestCase {
         const texts = shownTexts(item)
         for (const text of expected)
             verify(texts.includes(text), "missing: " + text + " in " + texts.join(" | "))
+        // Every symbol shown is one that is drawn.
+        const undrawn = []
+        const look = it => {
+            if (!it.visible)
+                return
+            if (it.known === false)
+                undrawn.push(it.name)
+            for (let i = 0; i < it.children.length; ++i)
+                look(it.children[i])
+        }
+        look(item)
+        compare(undrawn.join(","), "")
     }
 
     function test_1_steps_advance_and_finish() {
