@@ -5,7 +5,9 @@ press to the recado's row, idle CPU between reloads, resident memory before
 and after a transcription, and the inbox window's first show over 10 000
 recados. Prints; asserts nothing.
 
-Usage: app_bench.py QUARO QUARO_MCP [ROUNDS]
+Usage: desktop_bench.py QUARO QUARO_MCP [ROUNDS]
+       desktop_bench.py --scroll QUARO_INBOX_SCROLL_BENCH [SECONDS]
+           (the inbox's recado list scrolled on a private display)
 """
 import os
 import statistics
@@ -15,6 +17,7 @@ import time
 import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "support"))
+from desktop_session import Session  # noqa: E402
 from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
 
 
@@ -118,5 +121,15 @@ def main(quaro, quaro_mcp, rounds):
         desk.stop()
 
 
-if __name__ == "__main__":
+def scroll(bench, seconds):
+    session = Session()
+    try:
+        subprocess.run([bench, seconds], env=dict(os.environ, **session.env), check=True)
+    finally:
+        session.stop()
+
+
+if __name__ == "__main__" and sys.argv[1] == "--scroll":
+    scroll(sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else "5")
+elif __name__ == "__main__":
     main(sys.argv[1], sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 10)
