@@ -4,12 +4,14 @@ a tray, PulseAudio whose default microphone is a pipe this module feeds, and
 a loopback HTTP server standing in for the speech-model download (404, so
 the older en-US recognizer transcribes). Everything lives in one temporary
 folder and is stopped by the PIDs started here."""
+import configparser
 import http.server
 import json
 import os
 import shutil
 import sqlite3
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -218,6 +220,42 @@ class QuaroDesktop:
 
     def key(self, *args):
         subprocess.check_call(["xdotool"] + list(args), env=self.env)
+
+    def x(self, *args):
+        """xdotool's answer, stripped ("" when it finds nothing)."""
+        return subprocess.run(["xdotool"] + list(args), env=self.env, capture_output=True, text=True).stdout.strip()
+
+    def windows(self, visible=True):
+        """quaro's windows as (id, x, y, width, height, title), in one look."""
+        out = self.x("search", *(["--onlyvisible"] if visible else []), "--classname", "quaro",
+                     "getwindowgeometry", "--shell", "%@", "getwindowname", "%@")
+        found, geo = [], {}
+        lines = out.splitlines()
+        shells = [l for l in lines if "=" in l and l.split("=", 1)[0].isupper()]
+        names = [l for l in lines if l not in shells]
+        for line in shells:
+            key, _, value = line.partition("=")
+            geo[key] = value
+            if key == "SCREEN":
+                found.append((geo["WINDOW"], int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])))
+        return [w + (name,) for w, name in zip(found, names)]
+
+    def window(self, title, visible=True):
+        """The quaro window with that title: (id, x, y, width, height), or None."""
+        return next((w[:5] for w in self.windows(visible) if w[5] == title), None)
+
+    def preference(self, key):
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.read(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf"))
+        return parser.get("General", key, fallback="").strip('"')
+
+    def logged(self, walk):
+        """Runs walk; on failure, writes quaro's log out first."""
+        try:
+            walk()
+        except BaseException:
+            sys.stderr.write("--- quaro's log\n" + self.app_log())
+            raise
 
     def database(self):
         return sqlite3.connect(os.path.join(self.env["XDG_DATA_HOME"], "Quaro", "quaro.sqlite"), timeout=5)

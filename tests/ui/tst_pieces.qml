@@ -12,7 +12,6 @@ TestCase {
 
     Component { id: tagComponent; StatusTag {} }
     Component { id: tabsComponent; PillTabs {} }
-    Component { id: wordmarkComponent; Wordmark {} }
 
     function test_color_data() {
         return [
@@ -74,11 +73,5 @@ TestCase {
         verify(second)
         mouseClick(second)
         compare(tabs.selection, "destinos")
-    }
-
-    function test_wordmark_names_quaro() {
-        const mark = createTemporaryObject(wordmarkComponent, test, { size: 40 })
-        compare(mark.children[0].text, "quaro")
-        verify(mark.implicitHeight >= 40 * 0.9)
     }
 }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Quaro.Ui
+import "shown.js" as Shown
 
 TestCase {
     id: test
@@ -20,35 +21,11 @@ TestCase {
         return createTemporaryObject(settingsComponent, test)
     }
 
-    // Every visible text under `item`, for "is this sentence shown" checks.
-    function shownTexts(item) {
-        let texts = []
-        if (!item.visible)
-            return texts
-        if (typeof item.text === "string" && item.text !== "")
-            texts.push(item.text)
-        for (let i = 0; i < item.children.length; ++i)
-            texts = texts.concat(shownTexts(item.children[i]))
-        if (item.contentItem && item.contentItem.children)
-            texts = texts.concat(shownTexts(item.contentItem))
-        return texts
-    }
     function verifyShown(item, expected) {
-        const texts = shownTexts(item)
+        const texts = Shown.texts(item)
         for (const text of expected)
-            verify(texts.includes(text), "missing: " + text)
-        // Every symbol shown is one that is drawn.
-        const undrawn = []
-        const look = it => {
-            if (!it.visible)
-                return
-            if (it.known === false)
-                undrawn.push(it.name)
-            for (let i = 0; i < it.children.length; ++i)
-                look(it.children[i])
-        }
-        look(item)
-        compare(undrawn.join(","), "")
+            verify(texts.includes(text), "missing: " + text + " in " + texts.join(" | "))
+        compare(Shown.undrawnSymbols(item).join(","), "")
     }
 
     // Scrolls the tab so that `item` is inside the window, then clicks it.

@@ -6,10 +6,7 @@ the xterm the user is typing in, and remembers where it was moved.
 
 Usage: ui_road.py QUARO QUARO_MCP
 """
-import configparser
 import os
-import statistics
-import subprocess
 import sys
 import time
 import unittest
@@ -25,10 +22,7 @@ class Road(unittest.TestCase):
     def setUp(self):
         self.desk = QuaroDesktop(QUARO, QUARO_MCP)
         self.addCleanup(self.desk.stop)
-
-    def x(self, *args):
-        return subprocess.run(["xdotool"] + list(args), env=self.desk.env, capture_output=True,
-                              text=True).stdout.strip()
+        self.x = self.desk.x
 
     def windows(self):
         """The visible quaro windows as (id, x, y, width, height), in one look."""
@@ -55,11 +49,7 @@ class Road(unittest.TestCase):
         self.x("mousemove", "--window", icon[0], "5", "5", "click", "1")
 
     def test_panel_and_widget(self):
-        try:
-            self.walk()
-        except BaseException:
-            sys.stderr.write("--- quaro's log\n" + self.desk.app_log())
-            raise
+        self.desk.logged(self.walk)
 
     def walk(self):
         desk = self.desk
@@ -74,28 +64,6 @@ class Road(unittest.TestCase):
         wait_for(self.panel_open, "the panel to open again")
         self.x("mousemove", "1100", "700", "click", "1")
         wait_for(lambda: not self.panel_open(), "a click elsewhere to close the panel")
-
-        # Tray click to panel on screen, as the user sees it. xdotool lingers
-        # for a while after it has clicked, so the looking starts at once
-        # beside it; the figure still includes starting xdotool and up to
-        # one look.
-        times = []
-        icon = self.tray_icon()
-        for _ in range(5):
-            time.sleep(0.8)  # two clicks close together make a double click, which opens nothing
-            start = time.monotonic()
-            clicker = subprocess.Popen(["xdotool", "mousemove", "--window", icon[0], "5", "5", "click", "1"],
-                                       env=self.desk.env)
-            wait_for(self.panel_open, "the panel", step=0.002)
-            times.append((time.monotonic() - start) * 1000)
-            clicker.wait()
-            self.x("key", "Escape")
-            wait_for(lambda: not self.panel_open(), "the panel to close")
-        start = time.monotonic()
-        self.panel_open()
-        poll = (time.monotonic() - start) * 1000
-        print("ui road: tray click to panel visible, median %.0f ms (%s); one look for it takes %.0f ms"
-              % (statistics.median(times), ", ".join("%.0f" % t for t in times), poll))
 
         # A window manager from here on: it is what hands the keyboard to
         # newly shown windows, so it is what the widget must decline.
@@ -112,13 +80,7 @@ class Road(unittest.TestCase):
         self.assertEqual(self.x("getwindowfocus"), focused, "the widget took the keyboard")
 
         self.x("windowmove", widget[0], "140", "520")
-        conf = os.path.join(desk.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf")
-
-        def saved():
-            parser = configparser.ConfigParser(interpolation=None)
-            parser.read(conf)
-            return parser.get("General", "widgetOrigin.v2", fallback="").strip('"') == "{140, 520}"
-        wait_for(saved, "the widget's place to be stored")
+        wait_for(lambda: desk.preference("widgetOrigin.v2") == "{140, 520}", "the widget's place to be stored")
 
         desk.quaro.Discard()
         wait_for(lambda: self.widget() is None, "the widget to hide when idle")
