@@ -25,8 +25,6 @@ Row {
         height: 30
         radius: 15
         color: Qt.rgba(row.tint.r, row.tint.g, row.tint.b, 0.4)
-        anchors.top: parent.top
-        anchors.topMargin: -5
         SymbolIcon {
             anchors.centerIn: parent
             name: row.symbol
@@ -37,6 +35,8 @@ Row {
     Text {
         id: line
         width: parent.width - (row.symbol === "" ? 30 : 42)
+        // One line of text sits level with the disc.
+        topPadding: row.symbol === "" ? 0 : 6
         color: Brand.ink
         font.pixelSize: Brand.body
         wrapMode: Text.WordWrap
