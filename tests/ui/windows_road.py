@@ -96,7 +96,8 @@ class Windows(unittest.TestCase):
         wait_for(lambda: desk.window("Ajustes do Quaro")[1:3] == (40, 30), "the move")
         self.x("key", "--window", window[0], "Escape")
         wait_for(lambda: desk.window("Ajustes do Quaro") is None, "Esc to close the settings")
-        self.assertEqual(desk.preference("settingsWindow.geometry"), "40,30,820,640")
+        # Stored as the window hides, which X may show a moment earlier.
+        wait_for(lambda: desk.preference("settingsWindow.geometry") == "40,30,820,640", "the place to be stored")
         window = self.open_settings()
         self.assertEqual(window[1:], (40, 30, 820, 640))
 
