@@ -10,7 +10,6 @@ TestCase {
     visible: true
     when: windowShown
 
-    Component { id: tagComponent; StatusTag {} }
     Component { id: tabsComponent; PillTabs {} }
 
     function test_color_data() {
@@ -42,21 +41,6 @@ TestCase {
     }
     function test_formatDuration(data) {
         compare(Brand.formatDuration(data.seconds), data.expected)
-    }
-
-    function test_statusTag_data() {
-        return [
-            { tag: "transcrevendo", text: "Transcrevendo" },
-            { tag: "pendente", text: "Pendente" },
-            { tag: "pego", text: "Pego pela IA" },
-            { tag: "resolvido", text: "Resolvido" },
-            { tag: "falhou", text: "Falhou" },
-        ]
-    }
-    function test_statusTag(data) {
-        const tag = createTemporaryObject(tagComponent, test, { status: data.tag })
-        compare(tag.text, data.text)
-        verify(tag.implicitWidth > 0)
     }
 
     function test_pillTabs_selects_the_pressed_tab() {
