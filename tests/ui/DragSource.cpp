@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
