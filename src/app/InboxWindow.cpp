@@ -5,6 +5,7 @@
 #include "app/AppWindow.h"
 #include "app/DesktopBridge.h"
 #include "app/Nudge.h"
+#include "app/Preferences.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 namespace quaro {
 
 const QString InboxWindow::geometryKey = QStringLiteral("inboxWindow.geometry");
+const QString InboxWindow::trayMissingToldKey = QStringLiteral("trayMissingTold");
 
 InboxWindow::InboxWindow(QQmlEngine* engine, AppState& state, DesktopBridge& desktop, bool trayMissing)
     : QQuickView(engine, nullptr),
@@ -119,6 +121,16 @@ void InboxWindow::hideQuaro()
         showMinimized();
     else
         hide();
+}
+
+bool InboxWindow::claimTrayMissingNotice()
+{
+    Preferences& preferences = *m_state.preferences();
+    if (!m_trayMissing || preferences.boolValue(trayMissingToldKey, false))
+        return false;
+    preferences.setValue(trayMissingToldKey, true);
+    appLog(QStringLiteral("caixa"), QStringLiteral("sem bandeja no sistema: a caixa fica aberta como janela"));
+    return true;
 }
 
 bool InboxWindow::fileExists(const QString& path) const { return !path.isEmpty() && QFileInfo(path).isFile(); }

@@ -25,6 +25,7 @@ class InboxWindow : public QQuickView {
     Q_PROPERTY(bool trayMissing READ trayMissing CONSTANT)
 public:
     static const QString geometryKey;
+    static const QString trayMissingToldKey;
     static constexpr int defaultWidth = 1180;
     static constexpr int defaultHeight = 740;
     static constexpr int minimumWidth = 900;
@@ -48,6 +49,9 @@ public:
     Q_INVOKABLE bool fileExists(const QString& path) const;
     Q_INVOKABLE void minimize() { showMinimized(); }
     Q_INVOKABLE void closeWindow() { close(); }
+    // True the first time ever that the inbox stands in for a missing tray
+    // (kept across starts): the one time the user is told why.
+    Q_INVOKABLE bool claimTrayMissingNotice();
     // "Ocultar o Quaro": out of sight, or into the task bar when there is no
     // tray to come back from.
     Q_INVOKABLE void hideQuaro();

@@ -205,7 +205,7 @@ Item {
     }
     function showAbout() { about.open() }
 
-    // Said once, when the inbox first stands in for the missing tray.
+    // Said once (ever), when the inbox first stands in for the missing tray.
     Dialog {
         id: noTray
         objectName: "noTrayDialog"
@@ -235,14 +235,11 @@ Item {
             text: "Esta área de trabalho não mostra ícones na bandeja do sistema. O Quaro fica aberto nesta "
                   + "janela: grave pelo menu Gravação ou com " + view.hotKeyLabel + ". Fechar a janela só a minimiza."
         }
-        property bool told: false
         Connections {
             target: view.Window.window
             function onVisibleChanged() {
-                if (!noTray.told && view.Window.window.visible && view.host && view.host.trayMissing) {
-                    noTray.told = true
+                if (view.Window.window.visible && view.host && view.host.claimTrayMissingNotice())
                     noTray.open()
-                }
             }
         }
     }

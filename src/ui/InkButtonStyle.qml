@@ -2,12 +2,14 @@ import QtQuick
 import Quaro.Ui
 import QtQuick.Templates as T
 
-// The brand button: a bold ink label on a filled capsule with an ink
-// outline over a hard ink shadow; drawn lighter while pressed.
+// The brand button: a bold ink label (after its symbol, when it has one) on
+// a filled capsule with an ink outline over a hard ink shadow; drawn lighter
+// while pressed.
 T.Button {
     id: button
     property color fill: Brand.secondary
     property real shadow: 3
+    property string symbol: ""
 
     implicitWidth: Math.max(implicitBackgroundWidth, implicitContentWidth + leftPadding + rightPadding)
     implicitHeight: Math.max(32, implicitContentHeight + topPadding + bottomPadding)
@@ -22,13 +24,28 @@ T.Button {
     Keys.onReturnPressed: clicked()
     Keys.onEnterPressed: clicked()
 
-    contentItem: Text {
-        text: button.text
-        color: Brand.ink
-        font.pixelSize: 13
-        font.bold: true
-        horizontalAlignment: Text.AlignHCenter
-        verticalAlignment: Text.AlignVCenter
+    contentItem: Item {
+        implicitWidth: label.implicitWidth
+        implicitHeight: label.implicitHeight
+        Row {
+            id: label
+            anchors.centerIn: parent
+            spacing: 6
+            SymbolIcon {
+                visible: button.symbol !== ""
+                name: button.symbol
+                size: 15
+                weight: 2
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            Text {
+                text: button.text
+                color: Brand.ink
+                font.pixelSize: 13
+                font.bold: true
+                anchors.verticalCenter: parent.verticalCenter
+            }
+        }
     }
     background: Item {
         implicitHeight: 32

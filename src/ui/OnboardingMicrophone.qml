@@ -47,6 +47,12 @@ OnboardingStep {
                 color: Brand.inkSoft
                 font.pixelSize: Brand.callout
             }
+            SymbolIcon {
+                visible: step.micStatus === "undetermined"
+                name: "mic.circle"
+                size: 26
+                weight: 1.8
+            }
             Text {
                 visible: step.micStatus !== "authorised"
                 width: parent.width

@@ -70,9 +70,9 @@ Item {
         OnboardingStep {
             title: "Fale. Sua IA escuta."
             text: "O Quaro leva seus recados de voz direto para a IA. Você fala em qualquer app; a IA pega, trabalha e devolve o resultado no próprio recado."
-            PointRow { text: view.app.preferences.hotKeyLabel + " em qualquer app grava. De novo, envia." }
-            PointRow { tint: Brand.secondary; text: "A transcrição acontece no computador. O áudio não sai daqui." }
-            PointRow { tint: Brand.accent; text: "Cada recado tem estado: pendente, pego pela IA, resolvido." }
+            PointRow { symbol: "command"; text: view.app.preferences.hotKeyLabel + " em qualquer app grava. De novo, envia." }
+            PointRow { symbol: "lock"; tint: Brand.secondary; text: "A transcrição acontece no computador. O áudio não sai daqui." }
+            PointRow { symbol: "tray.full"; tint: Brand.accent; text: "Cada recado tem estado: pendente, pego pela IA, resolvido." }
         }
         OnboardingMicrophone { app: view.app; microphone: view.microphone; desktop: view.desktop }
         OnboardingShortcut { app: view.app }
@@ -80,10 +80,10 @@ Item {
         OnboardingStep {
             title: "Pronto"
             text: "Agora é falar. Quando quiser, peça à IA."
-            PointRow { text: "No Claude: \"o que tem no Quaro?\"" }
-            PointRow { tint: Brand.support; text: "A IA pega o recado, faz o que o destino pede e grava o resultado nele." }
-            PointRow { tint: Brand.secondary; text: "Destinos ficam em Ajustes › Destinos. Comece a fala com \"isso é pro…\"." }
-            PointRow { tint: Brand.accent; text: "Achou algo estranho? Quaro › Enviar feedback." }
+            PointRow { symbol: "bubble.left"; text: "No Claude: \"o que tem no Quaro?\"" }
+            PointRow { symbol: "arrow.uturn.backward"; tint: Brand.support; text: "A IA pega o recado, faz o que o destino pede e grava o resultado nele." }
+            PointRow { symbol: "tray.2"; tint: Brand.secondary; text: "Destinos ficam em Ajustes › Destinos. Comece a fala com \"isso é pro…\"." }
+            PointRow { symbol: "bubble.left.and.exclamationmark.bubble.right"; tint: Brand.accent; text: "Achou algo estranho? Quaro › Enviar feedback." }
         }
     }
 

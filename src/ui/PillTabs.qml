@@ -23,7 +23,7 @@ Grid {
             required property var modelData
             readonly property bool selected: modelData.value === tabs.selection
             implicitHeight: 30
-            implicitWidth: tabs.tabWidth > 0 ? tabs.tabWidth : label.implicitWidth + 24
+            implicitWidth: tabs.tabWidth > 0 ? tabs.tabWidth : content.implicitWidth + 24
             leftPadding: tabs.vertical ? 14 : 0
             focusPolicy: Qt.StrongFocus
             Accessible.role: Accessible.PageTab
@@ -40,14 +40,29 @@ Grid {
                 border.width: tab.visualFocus ? 2 : 1
                 border.color: tab.visualFocus ? Brand.ink : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.15)
             }
-            contentItem: Text {
-                id: label
-                text: tab.modelData.title
-                color: Brand.ink
-                font.pixelSize: 13
-                font.weight: tab.selected ? Font.DemiBold : Font.Normal
-                horizontalAlignment: tabs.vertical ? Text.AlignLeft : Text.AlignHCenter
-                verticalAlignment: Text.AlignVCenter
+            contentItem: Item {
+                id: content
+                implicitWidth: line.implicitWidth
+                Row {
+                    id: line
+                    spacing: 7
+                    anchors.verticalCenter: parent.verticalCenter
+                    x: tabs.vertical ? 0 : (parent.width - width) / 2
+                    SymbolIcon {
+                        visible: name !== ""
+                        name: tab.modelData.symbol ?? ""
+                        size: 15
+                        weight: 1.8
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                    Text {
+                        text: tab.modelData.title
+                        color: Brand.ink
+                        font.pixelSize: 13
+                        font.weight: tab.selected ? Font.DemiBold : Font.Normal
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                }
             }
         }
     }

@@ -96,6 +96,7 @@ SettingsPage {
                 InkButtonStyle {
                     objectName: "deleteDestino"
                     fill: Brand.cream
+                    symbol: "trash"
                     text: "Apagar destino"
                     enabled: page.selectedID !== ""
                     onClicked: {

@@ -4,12 +4,14 @@ a tray, PulseAudio whose default microphone is a pipe this module feeds, and
 a loopback HTTP server standing in for the speech-model download (404, so
 the older en-US recognizer transcribes). Everything lives in one temporary
 folder and is stopped by the PIDs started here."""
+import configparser
 import http.server
 import json
 import os
 import shutil
 import sqlite3
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -102,8 +104,9 @@ time.sleep(600)
 
 
 class QuaroDesktop:
-    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True):
+    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True):
         self.onboarding_done = onboarding_done
+        self.tray = tray
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
@@ -115,7 +118,7 @@ class QuaroDesktop:
             raise
 
     def _start(self, language):
-        self.session = Session(tray=True)
+        self.session = Session(tray=self.tray)
         self.stops.append(self.session.stop)
         run = os.path.join(self.dir, "run")
         os.mkdir(run, 0o700)
@@ -145,15 +148,30 @@ class QuaroDesktop:
         self.microphone = Microphone(os.path.join(run, "vmic.fifo"))
         self.stops.append(self.microphone.stop)
         self.log_path = os.path.join(self.dir, "quaro.log")
-        log = open(self.log_path, "w")
+        self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
+        self._start_app()
+
+    def _start_app(self):
+        log = open(self.log_path, "a")
         self.stops.append(log.close)
         self.app = self.spawn([self.quaro_binary], stdout=log, stderr=subprocess.STDOUT)
-        self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
         wait_for(lambda: self.bus.name_has_owner("app.quaro.Quaro") or self.app.poll() is not None,
                  "quaro on the session bus")
         if self.app.poll() is not None:
             raise AssertionError("quaro exited with %s:\n%s" % (self.app.returncode, self.app_log()))
         self.quaro = dbus.Interface(self.bus.get_object("app.quaro.Quaro", "/app/quaro/Quaro"), "app.quaro.Quaro")
+
+    def restart(self):
+        """Quits quaro and starts it again over the same home, as the next
+        login would. Returns how long the log was before, so that the new
+        start's lines are app_log()[that:]."""
+        self.app.terminate()
+        self.app.wait(timeout=30)
+        self.children.remove(self.app)
+        wait_for(lambda: not self.bus.name_has_owner("app.quaro.Quaro"), "quaro to leave the session bus")
+        before = len(self.app_log())
+        self._start_app()
+        return before
 
     def spawn(self, argv, **kwargs):
         kwargs.setdefault("stdout", subprocess.DEVNULL)
@@ -202,6 +220,42 @@ class QuaroDesktop:
 
     def key(self, *args):
         subprocess.check_call(["xdotool"] + list(args), env=self.env)
+
+    def x(self, *args):
+        """xdotool's answer, stripped ("" when it finds nothing)."""
+        return subprocess.run(["xdotool"] + list(args), env=self.env, capture_output=True, text=True).stdout.strip()
+
+    def windows(self, visible=True):
+        """quaro's windows as (id, x, y, width, height, title), in one look."""
+        out = self.x("search", *(["--onlyvisible"] if visible else []), "--classname", "quaro",
+                     "getwindowgeometry", "--shell", "%@", "getwindowname", "%@")
+        found, geo = [], {}
+        lines = out.splitlines()
+        shells = [l for l in lines if "=" in l and l.split("=", 1)[0].isupper()]
+        names = [l for l in lines if l not in shells]
+        for line in shells:
+            key, _, value = line.partition("=")
+            geo[key] = value
+            if key == "SCREEN":
+                found.append((geo["WINDOW"], int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])))
+        return [w + (name,) for w, name in zip(found, names)]
+
+    def window(self, title, visible=True):
+        """The quaro window with that title: (id, x, y, width, height), or None."""
+        return next((w[:5] for w in self.windows(visible) if w[5] == title), None)
+
+    def preference(self, key):
+        parser = configparser.ConfigParser(interpolation=None)
+        parser.read(os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf"))
+        return parser.get("General", key, fallback="").strip('"')
+
+    def logged(self, walk):
+        """Runs walk; on failure, writes quaro's log out first."""
+        try:
+            walk()
+        except BaseException:
+            sys.stderr.write("--- quaro's log\n" + self.app_log())
+            raise
 
     def database(self):
         return sqlite3.connect(os.path.join(self.env["XDG_DATA_HOME"], "Quaro", "quaro.sqlite"), timeout=5)

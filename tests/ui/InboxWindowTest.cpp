@@ -74,6 +74,9 @@ TEST_F(InboxWindowTest, ClosingHidesItUnlessThereIsNoTray)
         auto inbox = window(trayMissing);
         inbox->open();
         ASSERT_TRUE(inbox->isVisible());
+        // Without a tray the user is told why, on the first showing ever.
+        EXPECT_EQ(preferences().boolValue(InboxWindow::trayMissingToldKey, false), trayMissing);
+        EXPECT_FALSE(inbox->claimTrayMissingNotice());
         inbox->close();
         EXPECT_EQ(inbox->isVisible(), trayMissing) << trayMissing;
     }

@@ -149,13 +149,6 @@ public:
     // What the delegate reports after registering the hot key.
     Q_INVOKABLE void setHotKeyWorks(bool works) { m_state->setHotKeyWorks(works); }
     Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }
-    Q_INVOKABLE QStringList deviceCalls() const
-    {
-        QStringList calls;
-        for (const std::string& call : m_device->calls)
-            calls << QString::fromStdString(call);
-        return calls;
-    }
 
 private:
     TestHome m_home;

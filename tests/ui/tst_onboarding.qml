@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Quaro.Ui
+import "shown.js" as Shown
 
 TestCase {
     id: test
@@ -16,20 +17,11 @@ TestCase {
     }
     SignalSpy { id: finishedSpy; signalName: "finished" }
 
-    function shownTexts(item) {
-        let texts = []
-        if (!item.visible)
-            return texts
-        if (typeof item.text === "string" && item.text !== "")
-            texts.push(item.text)
-        for (let i = 0; i < item.children.length; ++i)
-            texts = texts.concat(shownTexts(item.children[i]))
-        return texts
-    }
     function verifyShown(item, expected) {
-        const texts = shownTexts(item)
+        const texts = Shown.texts(item)
         for (const text of expected)
             verify(texts.includes(text), "missing: " + text + " in " + texts.join(" | "))
+        compare(Shown.undrawnSymbols(item).join(","), "")
     }
 
     function test_1_steps_advance_and_finish() {

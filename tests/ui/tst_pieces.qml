@@ -10,9 +10,7 @@ TestCase {
     visible: true
     when: windowShown
 
-    Component { id: tagComponent; StatusTag {} }
     Component { id: tabsComponent; PillTabs {} }
-    Component { id: wordmarkComponent; Wordmark {} }
 
     function test_color_data() {
         return [
@@ -45,21 +43,6 @@ TestCase {
         compare(Brand.formatDuration(data.seconds), data.expected)
     }
 
-    function test_statusTag_data() {
-        return [
-            { tag: "transcrevendo", text: "Transcrevendo" },
-            { tag: "pendente", text: "Pendente" },
-            { tag: "pego", text: "Pego pela IA" },
-            { tag: "resolvido", text: "Resolvido" },
-            { tag: "falhou", text: "Falhou" },
-        ]
-    }
-    function test_statusTag(data) {
-        const tag = createTemporaryObject(tagComponent, test, { status: data.tag })
-        compare(tag.text, data.text)
-        verify(tag.implicitWidth > 0)
-    }
-
     function test_pillTabs_selects_the_pressed_tab() {
         const tabs = createTemporaryObject(tabsComponent, test, {
             items: [{ value: "geral", title: "Geral" }, { value: "destinos", title: "Destinos" }],
@@ -74,11 +57,5 @@ TestCase {
         verify(second)
         mouseClick(second)
         compare(tabs.selection, "destinos")
-    }
-
-    function test_wordmark_names_quaro() {
-        const mark = createTemporaryObject(wordmarkComponent, test, { size: 40 })
-        compare(mark.children[0].text, "quaro")
-        verify(mark.implicitHeight >= 40 * 0.9)
     }
 }

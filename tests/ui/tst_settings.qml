@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Quaro.Ui
+import "shown.js" as Shown
 
 TestCase {
     id: test
@@ -20,23 +21,11 @@ TestCase {
         return createTemporaryObject(settingsComponent, test)
     }
 
-    // Every visible text under `item`, for "is this sentence shown" checks.
-    function shownTexts(item) {
-        let texts = []
-        if (!item.visible)
-            return texts
-        if (typeof item.text === "string" && item.text !== "")
-            texts.push(item.text)
-        for (let i = 0; i < item.children.length; ++i)
-            texts = texts.concat(shownTexts(item.children[i]))
-        if (item.contentItem && item.contentItem.children)
-            texts = texts.concat(shownTexts(item.contentItem))
-        return texts
-    }
     function verifyShown(item, expected) {
-        const texts = shownTexts(item)
+        const texts = Shown.texts(item)
         for (const text of expected)
-            verify(texts.includes(text), "missing: " + text)
+            verify(texts.includes(text), "missing: " + text + " in " + texts.join(" | "))
+        compare(Shown.undrawnSymbols(item).join(","), "")
     }
 
     // Scrolls the tab so that `item` is inside the window, then clicks it.
@@ -161,26 +150,21 @@ TestCase {
         mouseClick(findChild(view, "swatch#F5788B"))
         compare(destinos.data(destinos.index(row, 0), Qt.UserRole + 4), "#F5788B")
 
-        // Deleting selects the first one left; a late edit never files it again.
+        // Deleting selects the first one left; with none left the editor
+        // empties, and a new destino is selected.
         const deletedID = editor.destinoID
-        mouseClick(findChild(view, "deleteDestino"))
+        const remove = findChild(view, "deleteDestino")
+        mouseClick(remove)
         compare(destinos.count, before)
         verify(editor.destinoID !== deletedID)
         compare(editor.destinoID, destinos.data(destinos.index(0, 0), Qt.UserRole + 1))
-    }
-
-    function test_7_deleting_every_destino_empties_the_editor() {
-        const view = open("destinos")
-        const editor = findChild(view, "destinoEditor")
-        const remove = findChild(view, "deleteDestino")
-        while (testApp.inbox.destinos.count > 0)
+        while (destinos.count > 0)
             mouseClick(remove)
         compare(editor.destinoID, "")
-        verify(!findChild(view, "nameField").visible)
+        verify(!name.visible)
         verify(!remove.enabled)
         mouseClick(findChild(view, "addDestino"))
-        compare(testApp.inbox.destinos.count, 1)
-        compare(editor.destinoID, testApp.inbox.destinos.data(testApp.inbox.destinos.index(0, 0), Qt.UserRole + 1))
+        compare(editor.destinoID, destinos.data(destinos.index(0, 0), Qt.UserRole + 1))
     }
 
     function test_8_connector_without_server_or_desktop() {

@@ -2,22 +2,17 @@
 """The interface of the real `quaro` on a private desktop with a tray: a
 click on the tray icon opens the panel, Esc and a click elsewhere close it;
 the widget appears when recording starts without taking the keyboard from
-the xterm the user is typing in, and remembers where it was moved; an
-audio file handed to Quaro opens the inbox and is filed.
+the xterm the user is typing in, and remembers where it was moved.
 
 Usage: ui_road.py QUARO QUARO_MCP
 """
-import configparser
 import os
-import statistics
-import subprocess
 import sys
 import time
 import unittest
-import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
+from quaro_desktop import QuaroDesktop, wait_for  # noqa: E402
 
 QUARO, QUARO_MCP = sys.argv[1], sys.argv[2]
 PANEL_WIDTH = 360
@@ -27,10 +22,7 @@ class Road(unittest.TestCase):
     def setUp(self):
         self.desk = QuaroDesktop(QUARO, QUARO_MCP)
         self.addCleanup(self.desk.stop)
-
-    def x(self, *args):
-        return subprocess.run(["xdotool"] + list(args), env=self.desk.env, capture_output=True,
-                              text=True).stdout.strip()
+        self.x = self.desk.x
 
     def windows(self):
         """The visible quaro windows as (id, x, y, width, height), in one look."""
@@ -57,11 +49,7 @@ class Road(unittest.TestCase):
         self.x("mousemove", "--window", icon[0], "5", "5", "click", "1")
 
     def test_panel_and_widget(self):
-        try:
-            self.walk()
-        except BaseException:
-            sys.stderr.write("--- quaro's log\n" + self.desk.app_log())
-            raise
+        self.desk.logged(self.walk)
 
     def walk(self):
         desk = self.desk
@@ -76,28 +64,6 @@ class Road(unittest.TestCase):
         wait_for(self.panel_open, "the panel to open again")
         self.x("mousemove", "1100", "700", "click", "1")
         wait_for(lambda: not self.panel_open(), "a click elsewhere to close the panel")
-
-        # Tray click to panel on screen, as the user sees it. xdotool lingers
-        # for a while after it has clicked, so the looking starts at once
-        # beside it; the figure still includes starting xdotool and up to
-        # one look.
-        times = []
-        icon = self.tray_icon()
-        for _ in range(5):
-            time.sleep(0.8)  # two clicks close together make a double click, which opens nothing
-            start = time.monotonic()
-            clicker = subprocess.Popen(["xdotool", "mousemove", "--window", icon[0], "5", "5", "click", "1"],
-                                       env=self.desk.env)
-            wait_for(self.panel_open, "the panel", step=0.002)
-            times.append((time.monotonic() - start) * 1000)
-            clicker.wait()
-            self.x("key", "Escape")
-            wait_for(lambda: not self.panel_open(), "the panel to close")
-        start = time.monotonic()
-        self.panel_open()
-        poll = (time.monotonic() - start) * 1000
-        print("ui road: tray click to panel visible, median %.0f ms (%s); one look for it takes %.0f ms"
-              % (statistics.median(times), ", ".join("%.0f" % t for t in times), poll))
 
         # A window manager from here on: it is what hands the keyboard to
         # newly shown windows, so it is what the widget must decline.
@@ -114,13 +80,7 @@ class Road(unittest.TestCase):
         self.assertEqual(self.x("getwindowfocus"), focused, "the widget took the keyboard")
 
         self.x("windowmove", widget[0], "140", "520")
-        conf = os.path.join(desk.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf")
-
-        def saved():
-            parser = configparser.ConfigParser(interpolation=None)
-            parser.read(conf)
-            return parser.get("General", "widgetOrigin.v2", fallback="").strip('"') == "{140, 520}"
-        wait_for(saved, "the widget's place to be stored")
+        wait_for(lambda: desk.preference("widgetOrigin.v2") == "{140, 520}", "the widget's place to be stored")
 
         desk.quaro.Discard()
         wait_for(lambda: self.widget() is None, "the widget to hide when idle")
@@ -129,35 +89,6 @@ class Road(unittest.TestCase):
         self.assertEqual((widget[1], widget[2]), (140, 520))
         self.assertEqual(self.x("getwindowfocus"), focused)
         desk.quaro.Discard()
-        self.import_into_inbox()
-
-    def import_into_inbox(self):
-        """A file handed to the running Quaro (what a drop on the inbox or
-        "Open with Quaro" does) opens the inbox and is filed."""
-        desk = self.desk
-        audio = os.path.join(desk.dir, "nota de voz.wav")
-        with open(SPEECH, "rb") as raw, wave.open(audio, "wb") as out:
-            out.setnchannels(1)
-            out.setsampwidth(2)
-            out.setframerate(RATE)
-            out.writeframes(raw.read())
-        before = sum(desk.state()["counts"].values())
-        desk.quaro.Import([audio])
-        wait_for(lambda: any(w[3] >= 900 for w in self.windows()), "the inbox window")
-        wait_for(lambda: desk.state()["notice"].startswith(("Áudio importado", "Importando")), "the notice")
-        wait_for(lambda: sum(desk.state()["counts"].values()) == before + 1, "the imported recado")
-
-        # Closed and shown again, the inbox is where the user left it.
-        inbox = next(w for w in self.windows() if w[3] >= 900)
-        self.x("windowmove", inbox[0], "60", "40")
-        moved = wait_for(lambda: next((w for w in self.windows() if w[3] >= 900 and w[1:3] != inbox[1:3]), None),
-                         "the inbox to move")
-        self.x("windowactivate", "--sync", inbox[0])
-        self.x("key", "--window", inbox[0], "ctrl+w")
-        wait_for(lambda: not any(w[3] >= 900 for w in self.windows()), "Ctrl W to close the inbox")
-        desk.quaro.Show()
-        again = wait_for(lambda: next((w for w in self.windows() if w[3] >= 900), None), "the inbox again")
-        self.assertEqual(again[1:], moved[1:])
 
 
 if __name__ == "__main__":

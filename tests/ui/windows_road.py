@@ -1,126 +1,202 @@
 #!/usr/bin/python3
-"""The settings and onboarding windows of the real `quaro` on a private
-desktop: the first run opens the onboarding, whose last step stores that it
-was done and closes it; the settings open from the tray menu with their
-title and size, close on Esc, reopen where they were left, and their hot-key
-picker meets a combination another program holds.
+"""The windows of the real `quaro` on a private desktop.
 
-Usage: windows_road.py QUARO QUARO_MCP
+- First run: the onboarding opens; its last step stores that it was done.
+- Settings: open from the tray menu with their title and size, close on Esc,
+  reopen where they were left; the hot-key picker meets a combination
+  another program holds.
+- Drops: a file dragged from another program (X drag and drop, driven by
+  xdotool's pointer) onto the inbox is filed; a web address is refused and
+  never fetched.
+- No tray: the inbox opens at start, says once (ever) why, carries the
+  tray's actions in its "Gravação" menu, and closing it only minimises it.
+
+Usage: windows_road.py QUARO QUARO_MCP DRAG_SOURCE
 """
-import configparser
+import http.server
 import os
 import subprocess
 import sys
+import threading
 import time
 import unittest
+import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from quaro_desktop import QuaroDesktop, wait_for  # noqa: E402
+from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
 
-QUARO, QUARO_MCP = sys.argv[1], sys.argv[2]
+QUARO, QUARO_MCP, DRAG_SOURCE = sys.argv[1:4]
+INBOX = "Caixa · Quaro"
+NOT_AUDIO = "Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."
+TOLD = "sem bandeja no sistema"
+
+
+class Counting(http.server.BaseHTTPRequestHandler):
+    hits = 0
+
+    def do_GET(self):
+        Counting.hits += 1
+        self.send_error(404)
+
+    def log_message(self, *args):
+        pass
 
 
 class Windows(unittest.TestCase):
-    def start(self, **kwargs):
+    def start(self, walk, **kwargs):
         self.desk = QuaroDesktop(QUARO, QUARO_MCP, language="pt-BR", **kwargs)
         self.addCleanup(self.desk.stop)
+        self.x = self.desk.x
+        self.desk.logged(walk)
 
-    def x(self, *args):
-        return subprocess.run(["xdotool"] + list(args), env=self.desk.env, capture_output=True,
-                              text=True).stdout.strip()
+    def test_first_run_onboarding(self):
+        self.start(self.walk_onboarding, onboarding_done=False)
 
-    def window(self, title):
-        """The visible quaro window with that title: (id, x, y, width, height), or None."""
-        for wid in self.x("search", "--onlyvisible", "--classname", "quaro").split():
-            if self.x("getwindowname", wid) == title:
-                geo = dict(l.split("=", 1) for l in self.x("getwindowgeometry", "--shell", wid).split() if "=" in l)
-                return wid, int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])
-        return None
-
-    def preference(self, key):
-        parser = configparser.ConfigParser(interpolation=None)
-        parser.read(os.path.join(self.desk.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf"))
-        return parser.get("General", key, fallback="").strip('"')
+    def walk_onboarding(self):
+        desk = self.desk
+        window = wait_for(lambda: desk.window("Boas-vindas ao Quaro"), "the onboarding at the first run")
+        self.assertEqual(desk.preference("onboardingDone"), "false")
+        # Return is each step's default action; the fifth opens the inbox.
+        for _ in range(5):
+            time.sleep(0.3)
+            self.x("key", "--window", window[0], "Return")
+        wait_for(lambda: desk.window("Boas-vindas ao Quaro") is None, "the onboarding to close")
+        wait_for(lambda: desk.preference("onboardingDone") == "true", "onboardingDone to be stored")
 
     def open_settings(self):
         """ "Ajustes…" from the tray icon's menu. The tray host of the test
         desktop sometimes drops a right click, so the menu is asked for again;
         keys go only to a menu that is on screen."""
-        icon = wait_for(lambda: next((w for w in self.tray_windows() if w[3] <= 40 and w[4] <= 40), None), "tray")
+        icon = wait_for(lambda: next((w for w in self.desk.windows() if w[3] <= 40 and w[4] <= 40), None), "tray")
         for _ in range(4):
-            shown = {w[0] for w in self.tray_windows()}
+            shown = {w[0] for w in self.desk.windows()}
             self.x("mousemove", "--window", icon[0], "5", "5", "click", "3")
             try:
-                wait_for(lambda: any(w[0] not in shown and w[3] > 40 for w in self.tray_windows()), "the tray menu",
+                wait_for(lambda: any(w[0] not in shown and w[3] > 40 for w in self.desk.windows()), "the tray menu",
                          timeout=10)
             except AssertionError:
                 continue
             self.x("key", "Down", "Down", "Down", "Down", "Down", "Down", "Return")
             try:
-                return wait_for(lambda: self.window("Ajustes do Quaro"), "the settings window", timeout=30)
+                return wait_for(lambda: self.desk.window("Ajustes do Quaro"), "the settings window", timeout=30)
             except AssertionError:
                 self.x("key", "Escape")
         raise AssertionError("the tray menu never opened the settings")
 
-    def tray_windows(self):
-        found = []
-        for wid in self.x("search", "--onlyvisible", "--classname", "quaro").split():
-            geo = dict(l.split("=", 1) for l in self.x("getwindowgeometry", "--shell", wid).split() if "=" in l)
-            found.append((wid, int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])))
-        return found
-
-    def run_logged(self, walk):
-        try:
-            walk()
-        except BaseException:
-            sys.stderr.write("--- quaro's log\n" + self.desk.app_log())
-            raise
-
-    def test_first_run_onboarding(self):
-        self.start(onboarding_done=False)
-        self.run_logged(self.walk_onboarding)
-
-    def walk_onboarding(self):
-        window = wait_for(lambda: self.window("Boas-vindas ao Quaro"), "the onboarding at the first run")
-        self.assertEqual(self.preference("onboardingDone"), "false")
-        # Return is each step's default action; the fifth opens the inbox.
-        for _ in range(5):
-            time.sleep(0.3)
-            self.x("key", "--window", window[0], "Return")
-        wait_for(lambda: self.window("Boas-vindas ao Quaro") is None, "the onboarding to close")
-        wait_for(lambda: self.preference("onboardingDone") == "true", "onboardingDone to be stored")
-
     def test_settings_window(self):
-        self.start()
-        self.run_logged(self.walk_settings)
+        self.start(self.walk_settings)
 
     def walk_settings(self):
-        wait_for(lambda: self.desk.state()["hotKeyWorks"], "the hot key")
-        self.assertIsNone(self.window("Boas-vindas ao Quaro"), "the onboarding opened after it was done")
+        desk = self.desk
+        wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key")
+        self.assertIsNone(desk.window("Boas-vindas ao Quaro"), "the onboarding opened after it was done")
         window = self.open_settings()
         self.assertEqual(window[3:], (820, 640))
         self.x("windowmove", window[0], "40", "30")
-        wait_for(lambda: self.window("Ajustes do Quaro")[1:3] == (40, 30), "the move")
+        wait_for(lambda: desk.window("Ajustes do Quaro")[1:3] == (40, 30), "the move")
         self.x("key", "--window", window[0], "Escape")
-        wait_for(lambda: self.window("Ajustes do Quaro") is None, "Esc to close the settings")
-        self.assertEqual(self.preference("settingsWindow.geometry"), "40,30,820,640")
+        wait_for(lambda: desk.window("Ajustes do Quaro") is None, "Esc to close the settings")
+        # Stored as the window hides, which X may show a moment earlier.
+        wait_for(lambda: desk.preference("settingsWindow.geometry") == "40,30,820,640", "the place to be stored")
         window = self.open_settings()
         self.assertEqual(window[1:], (40, 30, 820, 640))
 
         # The hot-key picker: a combination another program holds is
         # refused; picking a free one again works.
-        holder = self.desk.hold_ctrl_alt_space()
+        holder = desk.hold_ctrl_alt_space()
         self.addCleanup(holder.kill)
-        self.x("mousemove", "--window", window[0], "660", "130", "click", "1")
+        for key, works, stored in (("Down", False, "controlOptionSpace"), ("Up", True, "optionSpace")):
+            self.x("mousemove", "--window", window[0], "660", "130", "click", "1")
+            time.sleep(0.5)
+            self.x("key", key, "Return")
+            wait_for(lambda: desk.state()["hotKeyWorks"] == works, "the hot key to work: %s" % works)
+            self.assertEqual(desk.preference("hotKey"), stored)
+
+    def drag(self, url):
+        """Drags url from a small window beside the inbox onto it, step by
+        step as a hand would; returns the source's verdict. The source stays
+        until the next drag: what was dropped is read from it after the drop,
+        as from a file manager."""
+        if getattr(self, "source", None):
+            self.source.terminate()
+            self.source.wait()
+        self.source = self.desk.spawn([DRAG_SOURCE, url, "1190", "300"], stdout=subprocess.PIPE)
+        wid = wait_for(lambda: self.x("search", "--onlyvisible", "--name", "^drag source$"), "the drag source")
+        self.x("mousemove", "--window", wid, "40", "40")
+        self.x("mousedown", "1")
         time.sleep(0.5)
-        self.x("key", "Down", "Return")
-        wait_for(lambda: not self.desk.state()["hotKeyWorks"], "the held combination to be refused")
-        self.assertEqual(self.preference("hotKey"), "controlOptionSpace")
-        self.x("mousemove", "--window", window[0], "660", "130", "click", "1")
+        for step in range(1, 11):
+            self.x("mousemove", str(1190 - step * 60), str(300 + step * 10))
+            time.sleep(0.1)
         time.sleep(0.5)
-        self.x("key", "Up", "Return")
-        wait_for(lambda: self.desk.state()["hotKeyWorks"], "the free combination to work again")
+        self.x("mouseup", "1")
+        return self.source.stdout.readline().decode().strip()
+
+    def test_drops(self):
+        self.start(self.walk_drops)
+
+    def walk_drops(self):
+        desk = self.desk
+        desk.quaro.Show()
+        inbox = wait_for(lambda: desk.window(INBOX), "the inbox window")
+        self.x("windowmove", inbox[0], "0", "0")
+        wait_for(lambda: desk.window(INBOX)[1:3] == (0, 0), "the inbox at the corner")
+        counts = lambda: sum(desk.state()["counts"].values())  # noqa: E731
+        before = counts()
+
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Counting)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(lambda: (server.shutdown(), server.server_close()))
+        self.drag("http://127.0.0.1:%d/nota.wav" % server.server_address[1])
+        wait_for(lambda: desk.state()["notice"] == NOT_AUDIO, "the web address to be refused")
+
+        audio = os.path.join(desk.dir, "nota de voz.wav")
+        with open(SPEECH, "rb") as raw, wave.open(audio, "wb") as out:
+            out.setnchannels(1)
+            out.setsampwidth(2)
+            out.setframerate(RATE)
+            out.writeframes(raw.read())
+        self.assertEqual(self.drag("file://" + audio.replace(" ", "%20")), "drop: copy")
+        wait_for(lambda: counts() == before + 1, "the dropped file to be filed")
+        self.assertEqual(Counting.hits, 0, "a dropped web address was fetched")
+
+    def test_without_tray(self):
+        self.start(self.walk_without_tray, tray=False)
+
+    def walk_without_tray(self):
+        desk = self.desk
+        inbox = wait_for(lambda: desk.window(INBOX), "the inbox at start, standing in for the tray")
+        wait_for(lambda: TOLD in desk.app_log(), "the user to be told there is no tray")
+        self.assertEqual(desk.preference("trayMissingTold"), "true")
+
+        # The "Gravação" menu, the last of the bar, records as the tray would:
+        # the first menu opens with a click, Left wraps round to the last.
+        self.x("key", "--window", inbox[0], "Escape")  # the notice
+        time.sleep(0.5)
+        self.x("mousemove", "--window", inbox[0], "20", "12", "click", "1")
+        time.sleep(0.5)
+        self.x("key", "--window", inbox[0], "Left", "Down", "Return")
+        wait_for(lambda: desk.state()["phase"] == "recording", "Gravação → Gravar recado")
+        desk.quaro.Discard()
+
+        # With a window manager, closing the window minimises it and Quaro
+        # stays; Show brings it back.
+        desk.spawn(["openbox", "--sm-disable"])
+        time.sleep(1.5)
+        self.x("windowactivate", "--sync", inbox[0])
+        self.x("key", "alt+F4")
+        wait_for(lambda: desk.window(INBOX) is None, "closing to minimise the window")
+        self.assertIsNotNone(desk.window(INBOX, visible=False))
+        self.assertIsNone(desk.app.poll(), "closing the window quit Quaro")
+        desk.quaro.Show()
+        wait_for(lambda: desk.window(INBOX), "the inbox back from the task bar")
+
+        # The next start says nothing about the tray again.
+        before = desk.restart()
+        wait_for(lambda: desk.window(INBOX), "the inbox at the second start")
+        time.sleep(1)
+        self.assertNotIn(TOLD, desk.app_log()[before:])
 
 
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1])
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:])
