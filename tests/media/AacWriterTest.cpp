@@ -2,7 +2,10 @@
 #include "Fixtures.h"
 
 #include "media/AacWriter.h"
+#include "media/AudioDecode.h"
 #include "support/FileSizeLimit.h"
+
+#include <cmath>
 
 using namespace quaro;
 using namespace quaro::testing;
@@ -31,4 +34,23 @@ TEST(AacWriterTest, FailuresNameTheFileAndAFullDiskShowsWithinSecondsNotOnlyAtCl
     EXPECT_GE(failedAt, 0);
     EXPECT_LE(failedAt, 4);
     EXPECT_FALSE(writer.value()->close().ok());
+}
+
+// A writer dropped without close (an early return, an exception) still
+// finishes a file that plays to its end.
+TEST(AacWriterTest, AWriterDestroyedWithoutCloseLeavesAPlayableFile)
+{
+    TempDir dir;
+    {
+        auto writer = AacWriter::create(dir / "c.m4a");
+        ASSERT_TRUE(writer.ok()) << writer.error().description();
+        std::vector<float> tone(48000);
+        for (std::size_t i = 0; i < tone.size(); ++i)
+            tone[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / 48000.0));
+        ASSERT_TRUE(writer.value()->write(tone.data(), tone.size()).ok());
+    }
+    std::size_t frames = 0;
+    auto decoded = decodeAudio(dir / "c.m4a", 48000, [&](const float*, std::size_t n) { frames += n; });
+    ASSERT_TRUE(decoded.ok()) << decoded.error().description();
+    EXPECT_NEAR(double(frames) / 48000.0, 1.0, 0.05);
 }

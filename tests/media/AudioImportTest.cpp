@@ -81,6 +81,36 @@ TEST_F(AudioImportTest, ImportsEveryAcceptedFormatIntoQuaroAac)
     EXPECT_TRUE(AudioImport::acceptsExtension("NOTA.OPUS"));
 }
 
+// MP3 frames may switch between mono and stereo: a stream that does so midway
+// is read whole, and its stereo part (a tone on the right channel only) is
+// mixed down, not cut to the left channel.
+TEST_F(AudioImportTest, AStreamWhoseChannelLayoutChangesMidwayIsReadWhole)
+{
+    const auto tone = makeTone(dir, "t.wav", 1.0, 44100);
+    const auto mono = dir / "m.mp3", stereo = dir / "s.mp3", both = dir / "both.mp3";
+    const std::string mp3 = " -id3v2_version 0 -write_xing 0 ";
+    ASSERT_TRUE(sh("ffmpeg -nostdin -y -i " + quote(tone) + mp3 + quote(mono)));
+    ASSERT_TRUE(sh("ffmpeg -nostdin -y -i " + quote(tone) + " -af 'pan=stereo|c0=0*c0|c1=c0'" + mp3 + quote(stereo)));
+    auto bytes = readBytes(mono);
+    const auto tail = readBytes(stereo);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    writeBytes(both, bytes);
+
+    auto result = AudioImport::importFile(both, "X", audio);
+    ASSERT_TRUE(result.ok()) << result.error().description();
+    EXPECT_NEAR(result->duration, 2.0, 0.1);
+    const auto samples = decodeAll(result->path);
+    ASSERT_GT(samples.size(), std::size_t(96000 * 0.95));
+    auto rms = [&](double from, double to) {
+        double sum = 0;
+        for (auto i = std::size_t(from * 48000); i < std::size_t(to * 48000); ++i)
+            sum += double(samples[i]) * samples[i];
+        return std::sqrt(sum / ((to - from) * 48000));
+    };
+    EXPECT_GT(rms(0.2, 0.8), 0.2);
+    EXPECT_GT(rms(1.2, 1.8), 0.1);
+}
+
 TEST_F(AudioImportTest, OggOpusMatchesReferenceDecoderWithPreSkipLongerThanFirstPacket)
 {
     // 2.5 ms packets (120 samples) against a 312-sample pre-skip: the skip is

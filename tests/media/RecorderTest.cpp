@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include "media/AudioDecode.h"
 #include "media/RecorderCore.h"
 
 #include <cmath>
@@ -213,6 +214,23 @@ TEST_F(RecorderTest, AFileWhoseCloseFailsIsRemoved)
     written.failClose = true;
     EXPECT_EQ(recorder.stop().error().description(), "Disco cheio.");
     EXPECT_FALSE(fs::exists(dir / "a.m4a"));
+}
+
+// Quitting while recording: what was heard is kept as a file that plays.
+TEST(RecorderCoreTest, ARecorderDestroyedMidRecordingLeavesAPlayableFile)
+{
+    TempDir dir;
+    FakeSession session;
+    Source source{{SampleType::int16, 44100, 2, true}};
+    {
+        RecorderCore recorder{session};
+        ASSERT_TRUE(recorder.start(std::nullopt, dir / "a.m4a").ok());
+        source.feed(recorder, 1.0);
+    }
+    std::size_t frames = 0;
+    auto decoded = decodeAudio(dir / "a.m4a", 48000, [&](const float*, std::size_t n) { frames += n; });
+    ASSERT_TRUE(decoded.ok()) << decoded.error().description();
+    EXPECT_NEAR(double(frames) / 48000.0, 1.0, 0.05);
 }
 
 // A full disk mid-recording: the recording stops and says why, naming its file.
