@@ -28,14 +28,10 @@ class Road(unittest.TestCase):
         return self.desk.state()["recent"]
 
     def test_road(self):
-        desk = self.desk
-        try:
-            self.walk(desk)
-        except BaseException:
-            sys.stderr.write("--- quaro's log\n" + desk.app_log())
-            raise
+        self.desk.logged(self.walk)
 
-    def walk(self, desk):
+    def walk(self):
+        desk = self.desk
         wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key")
         with open(SPEECH, "rb") as f:
             sentence = f.read()
