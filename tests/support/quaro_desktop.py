@@ -183,6 +183,13 @@ class QuaroDesktop:
         self.stops.append(lambda: (server.shutdown(), server.server_close()))
         return server
 
+    def speech_file(self, name):
+        """The test sentence as a WAV file in the desktop's folder; its path."""
+        path = os.path.join(self.dir, name)
+        subprocess.check_call(["sox", "-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16", "-c", "1",
+                               SPEECH, path])
+        return path
+
     def spawn(self, argv, **kwargs):
         kwargs.setdefault("stdout", subprocess.DEVNULL)
         kwargs.setdefault("stderr", subprocess.DEVNULL)
@@ -225,8 +232,9 @@ class QuaroDesktop:
         return json.loads(str(self.quaro.State()))
 
     def notifications(self):
-        with open(self.session.env["QUARO_TEST_NOTIFICATIONS_LOG"]) as log:
-            return [json.loads(line) for line in log if line.strip()]
+        """The Notify calls the fake notification server has had."""
+        server = self.bus.get_object("org.freedesktop.Notifications", "/org/freedesktop/Notifications")
+        return json.loads(str(server.Calls(dbus_interface="app.quaro.test.Notifications")))
 
     def key(self, *args):
         subprocess.check_call(["xdotool"] + list(args), env=self.env)

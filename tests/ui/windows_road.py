@@ -22,10 +22,9 @@ import subprocess
 import sys
 import time
 import unittest
-import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
+from quaro_desktop import QuaroDesktop, wait_for  # noqa: E402
 
 QUARO, QUARO_MCP, DRAG_SOURCE = sys.argv[1:4]
 INBOX = "Caixa · Quaro"
@@ -191,12 +190,7 @@ class Windows(unittest.TestCase):
         self.drag("http://127.0.0.1:%d/nota.wav" % server.server_address[1])
         wait_for(lambda: desk.state()["notice"] == NOT_AUDIO, "the web address to be refused")
 
-        audio = os.path.join(desk.dir, "nota de voz.wav")
-        with open(SPEECH, "rb") as raw, wave.open(audio, "wb") as out:
-            out.setnchannels(1)
-            out.setsampwidth(2)
-            out.setframerate(RATE)
-            out.writeframes(raw.read())
+        audio = desk.speech_file("nota de voz.wav")
         self.assertEqual(self.drag("file://" + audio.replace(" ", "%20")), "drop: copy")
         wait_for(lambda: counts() == before + 1, "the dropped file to be filed")
         self.assertEqual(server.hits, 0, "a dropped web address was fetched")
