@@ -28,14 +28,10 @@ class Road(unittest.TestCase):
         return self.desk.state()["recent"]
 
     def test_road(self):
-        desk = self.desk
-        try:
-            self.walk(desk)
-        except BaseException:
-            sys.stderr.write("--- quaro's log\n" + desk.app_log())
-            raise
+        self.desk.logged(self.walk)
 
-    def walk(self, desk):
+    def walk(self):
+        desk = self.desk
         wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key")
         with open(SPEECH, "rb") as f:
             sentence = f.read()
@@ -52,10 +48,10 @@ class Road(unittest.TestCase):
                           "the recado to be pending", timeout=120)
         self.assertIn("forward", recado["transcript"].lower())
         self.assertIn("forward", recado["title"].lower())
+        # What the notification says and offers is the nudge's own test; here:
+        # it comes, about this recado.
         note = wait_for(desk.notifications, "the notification")[-1]
-        self.assertTrue(note["summary"].startswith("Na caixa · "), note)
         self.assertEqual(note["body"], recado["title"])
-        self.assertIn("default", note["actions"])
 
         # An AI resolves it through its own quaro-mcp; the application shows it.
         reply = desk.mcp({"method": "tools/call", "params": {
@@ -65,10 +61,8 @@ class Road(unittest.TestCase):
                  "the resolution to show", timeout=15)
 
         # A second launch hands its file to the running instance and leaves.
-        wav, note_path = os.path.join(desk.dir, "nota.wav"), os.path.join(desk.dir, "nota.opus")
-        subprocess.check_call(["sox", "-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16", "-c", "1",
-                               SPEECH, wav])
-        subprocess.check_call(["opusenc", "--quiet", wav, note_path])
+        note_path = os.path.join(desk.dir, "nota.opus")
+        subprocess.check_call(["opusenc", "--quiet", desk.speech_file("nota.wav"), note_path])
         second = subprocess.run([QUARO, note_path], env=desk.env, timeout=60, capture_output=True)
         self.assertEqual(second.returncode, 0, second.stderr)
         wait_for(lambda: any(r["id"] != recado["id"] for r in self.recent()), "the imported recado", timeout=60)

@@ -4,9 +4,9 @@ a fake notification server on it, all in a fresh temporary folder and all
 stopped by the PIDs this script started.
 
   desktop_session.py
-      prints one JSON line {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
-      "QUARO_TEST_NOTIFICATIONS_LOG"} once everything is up, then keeps it
-      running until its standard input closes (or SIGTERM).
+      prints one JSON line {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS"} once
+      everything is up, then keeps it running until its standard input
+      closes (or SIGTERM).
 
 From Python, Session(tray=True) adds a system tray (trayer) for
 QSystemTrayIcon. The fake server's control interface is described in
@@ -110,14 +110,10 @@ class Session:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     def _start_notifications(self):
-        log_path = os.path.join(self.dir, "notifications.jsonl")
-        open(log_path, "w").close()
-        env = dict(os.environ, **self.env)
-        server = self._spawn(["/usr/bin/python3", os.path.join(HERE, "fake_notifications.py"), log_path],
-                             env=env, stdout=subprocess.PIPE)
+        server = self._spawn(["/usr/bin/python3", os.path.join(HERE, "fake_notifications.py")],
+                             env=dict(os.environ, **self.env), stdout=subprocess.PIPE)
         if server.stdout.readline().decode().strip() != "ready":
             raise RuntimeError("the fake notification server did not start")
-        self.env["QUARO_TEST_NOTIFICATIONS_LOG"] = log_path
 
     def stop(self):
         stop_processes(self.children)

@@ -1,8 +1,7 @@
 #!/usr/bin/python3
 """A stand-in org.freedesktop.Notifications server for tests.
 
-Owns the name on the session bus, answers Notify with increasing ids and
-writes each call as one JSON line to the log file given as the only argument.
+Owns the name on the session bus and answers Notify with increasing ids.
 A control interface on the same object lets a test play the user:
 
   app.quaro.test.Notifications.InvokeAction(u id, s action)  -> emits ActionInvoked
@@ -12,7 +11,6 @@ A control interface on the same object lets a test play the user:
 Prints "ready" on standard output once the name is owned.
 """
 import json
-import sys
 
 import dbus
 import dbus.mainloop.glib
@@ -25,9 +23,8 @@ CONTROL = "app.quaro.test.Notifications"
 
 
 class Server(dbus.service.Object):
-    def __init__(self, bus, log_path):
+    def __init__(self, bus):
         super().__init__(bus, PATH)
-        self.log_path = log_path
         self.calls = []
         self.next_id = 1
 
@@ -40,8 +37,6 @@ class Server(dbus.service.Object):
                 "summary": summary, "body": body, "actions": actions, "hints": hints,
                 "expire_timeout": int(expire_timeout)}
         self.calls.append(call)
-        with open(self.log_path, "a", encoding="utf-8") as log:
-            log.write(json.dumps(call, ensure_ascii=False) + "\n")
         return dbus.UInt32(nid)
 
     @dbus.service.method(NAME, in_signature="u", out_signature="")
@@ -81,7 +76,7 @@ def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     name = dbus.service.BusName(NAME, bus, do_not_queue=True)
-    server = Server(bus, sys.argv[1] if len(sys.argv) > 1 else "/dev/null")
+    server = Server(bus)
     print("ready", flush=True)
     GLib.MainLoop().run()
     del name, server

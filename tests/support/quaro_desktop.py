@@ -35,7 +35,10 @@ def wait_for(condition, what, timeout=60.0, step=0.05):
 
 
 class NotFound(http.server.BaseHTTPRequestHandler):
+    """Answers 404 to everything and counts the requests its server had."""
+
     def do_GET(self):
+        self.server.hits += 1
         self.send_error(404)
 
     def log_message(self, *args):
@@ -140,9 +143,7 @@ class QuaroDesktop:
                        % (language, "true" if self.onboarding_done else "false"))
 
         self._start_pulse(run)
-        model = http.server.ThreadingHTTPServer(("127.0.0.1", 0), NotFound)
-        threading.Thread(target=model.serve_forever, daemon=True).start()
-        self.stops.append(lambda: (model.shutdown(), model.server_close()))
+        model = self.serve_not_found()
         self.env["QUARO_MODEL_URL"] = "http://127.0.0.1:%d/ggml-base.bin" % model.server_address[1]
 
         self.microphone = Microphone(os.path.join(run, "vmic.fifo"))
@@ -172,6 +173,22 @@ class QuaroDesktop:
         before = len(self.app_log())
         self._start_app()
         return before
+
+    def serve_not_found(self):
+        """A loopback HTTP server, running until stop, that answers 404; its
+        `hits` counts the requests it had."""
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), NotFound)
+        server.hits = 0
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.stops.append(lambda: (server.shutdown(), server.server_close()))
+        return server
+
+    def speech_file(self, name):
+        """The test sentence as a WAV file in the desktop's folder; its path."""
+        path = os.path.join(self.dir, name)
+        subprocess.check_call(["sox", "-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16", "-c", "1",
+                               SPEECH, path])
+        return path
 
     def spawn(self, argv, **kwargs):
         kwargs.setdefault("stdout", subprocess.DEVNULL)
@@ -215,8 +232,9 @@ class QuaroDesktop:
         return json.loads(str(self.quaro.State()))
 
     def notifications(self):
-        with open(self.session.env["QUARO_TEST_NOTIFICATIONS_LOG"]) as log:
-            return [json.loads(line) for line in log if line.strip()]
+        """The Notify calls the fake notification server has had."""
+        server = self.bus.get_object("org.freedesktop.Notifications", "/org/freedesktop/Notifications")
+        return json.loads(str(server.Calls(dbus_interface="app.quaro.test.Notifications")))
 
     def key(self, *args):
         subprocess.check_call(["xdotool"] + list(args), env=self.env)
@@ -239,6 +257,10 @@ class QuaroDesktop:
             if key == "SCREEN":
                 found.append((geo["WINDOW"], int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])))
         return [w + (name,) for w, name in zip(found, names)]
+
+    def tray_icon(self):
+        """quaro's icon in the tray: its small window, once it is there."""
+        return wait_for(lambda: next((w for w in self.windows() if w[3] <= 40 and w[4] <= 40), None), "the tray icon")
 
     def window(self, title, visible=True):
         """The quaro window with that title: (id, x, y, width, height), or None."""

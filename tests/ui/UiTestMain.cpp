@@ -34,14 +34,8 @@ class ScriptedCloudLink final : public CloudLink {
 public:
     using CloudLink::CloudLink;
     bool enabled() const override { return m_enabled; }
-    QString mcpLink() const override
-    {
-        return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + m_secret;
-    }
-    QString maskedLink() const override
-    {
-        return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + m_secret.left(4) + QStringLiteral("••••••••");
-    }
+    QString mcpLink() const override { return link(m_secret); }
+    QString maskedLink() const override { return link(m_secret.left(4) + QStringLiteral("••••••••")); }
     void enable() override
     {
         if (m_secret.isEmpty())
@@ -76,6 +70,10 @@ public:
     }
 
 private:
+    QString link(const QString& secret) const
+    {
+        return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + secret;
+    }
     void newSecret()
     {
         m_secret = QUuid::createUuid().toString(QUuid::Id128);

@@ -1,5 +1,6 @@
 // What a view shows: every visible text under an item, and the names of the
-// visible symbols that nothing draws.
+// visible symbols that nothing draws; `problems` joins the expected texts
+// that are missing and the undrawn symbols ("" when the view is whole).
 .pragma library
 
 function texts(item) {
@@ -22,4 +23,10 @@ function undrawnSymbols(item) {
     for (let i = 0; i < item.children.length; ++i)
         found = found.concat(undrawnSymbols(item.children[i]))
     return found
+}
+
+function problems(item, expected) {
+    const shown = texts(item)
+    const missing = expected.filter(text => !shown.includes(text))
+    return missing.concat(undrawnSymbols(item)).join(" | ")
 }

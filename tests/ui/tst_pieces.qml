@@ -10,8 +10,6 @@ TestCase {
     visible: true
     when: windowShown
 
-    Component { id: tabsComponent; PillTabs {} }
-
     function test_color_data() {
         return [
             { tag: "one leading #", hex: "#1F7A45", expected: "#1f7a45" },
@@ -41,21 +39,5 @@ TestCase {
     }
     function test_formatDuration(data) {
         compare(Brand.formatDuration(data.seconds), data.expected)
-    }
-
-    function test_pillTabs_selects_the_pressed_tab() {
-        const tabs = createTemporaryObject(tabsComponent, test, {
-            items: [{ value: "geral", title: "Geral" }, { value: "destinos", title: "Destinos" }],
-            selection: "geral"
-        })
-        waitForRendering(tabs)
-        let second = null
-        for (let i = 0; i < tabs.children.length; ++i) {
-            if (tabs.children[i].modelData && tabs.children[i].modelData.value === "destinos")
-                second = tabs.children[i]
-        }
-        verify(second)
-        mouseClick(second)
-        compare(tabs.selection, "destinos")
     }
 }

@@ -22,10 +22,7 @@ TestCase {
     }
 
     function verifyShown(item, expected) {
-        const texts = Shown.texts(item)
-        for (const text of expected)
-            verify(texts.includes(text), "missing: " + text + " in " + texts.join(" | "))
-        compare(Shown.undrawnSymbols(item).join(","), "")
+        compare(Shown.problems(item, expected), "")
     }
 
     // Scrolls the tab so that `item` is inside the window, then clicks it.

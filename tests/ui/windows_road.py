@@ -1,6 +1,10 @@
 #!/usr/bin/python3
 """The windows of the real `quaro` on a private desktop.
 
+- Panel and widget: a click on the tray icon opens the panel, Esc and a
+  click elsewhere close it; the widget appears when recording starts without
+  taking the keyboard from the xterm the user is typing in, and remembers
+  where it was moved.
 - First run: the onboarding opens; its last step stores that it was done.
 - Settings: open from the tray menu with their title and size, close on Esc,
   reopen where they were left; the hot-key picker meets a combination
@@ -13,33 +17,20 @@
 
 Usage: windows_road.py QUARO QUARO_MCP DRAG_SOURCE
 """
-import http.server
 import os
 import subprocess
 import sys
-import threading
 import time
 import unittest
-import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from quaro_desktop import RATE, SPEECH, QuaroDesktop, wait_for  # noqa: E402
+from quaro_desktop import QuaroDesktop, wait_for  # noqa: E402
 
 QUARO, QUARO_MCP, DRAG_SOURCE = sys.argv[1:4]
 INBOX = "Caixa · Quaro"
 NOT_AUDIO = "Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."
 TOLD = "sem bandeja no sistema"
-
-
-class Counting(http.server.BaseHTTPRequestHandler):
-    hits = 0
-
-    def do_GET(self):
-        Counting.hits += 1
-        self.send_error(404)
-
-    def log_message(self, *args):
-        pass
+PANEL_WIDTH = 360
 
 
 class Windows(unittest.TestCase):
@@ -48,6 +39,57 @@ class Windows(unittest.TestCase):
         self.addCleanup(self.desk.stop)
         self.x = self.desk.x
         self.desk.logged(walk)
+
+    def test_panel_and_widget(self):
+        self.start(self.walk_panel_and_widget)
+
+    def panel_open(self):
+        return any(w[3] == PANEL_WIDTH for w in self.desk.windows())
+
+    def widget(self):
+        return next((w for w in self.desk.windows() if w[3] != PANEL_WIDTH and w[3] > 40 and w[4] > 40), None)
+
+    def click_tray(self):
+        self.x("mousemove", "--window", self.desk.tray_icon()[0], "5", "5", "click", "1")
+
+    def walk_panel_and_widget(self):
+        desk = self.desk
+        wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key")
+
+        self.click_tray()
+        wait_for(self.panel_open, "the panel to open from the tray")
+        self.x("key", "Escape")
+        wait_for(lambda: not self.panel_open(), "Esc to close the panel")
+        time.sleep(0.8)  # two clicks close together make a double click, which opens nothing
+        self.click_tray()
+        wait_for(self.panel_open, "the panel to open again")
+        self.x("mousemove", "1100", "700", "click", "1")
+        wait_for(lambda: not self.panel_open(), "a click elsewhere to close the panel")
+
+        # A window manager from here on: it is what hands the keyboard to
+        # newly shown windows, so it is what the widget must decline.
+        desk.spawn(["openbox", "--sm-disable"])
+        time.sleep(1.5)
+        term = desk.spawn(["xterm", "-geometry", "60x8+600+500", "-e", "sleep", "600"])
+        xterm = wait_for(lambda: self.x("search", "--onlyvisible", "--pid", str(term.pid)).split(), "the xterm")[0]
+        self.x("windowactivate", "--sync", xterm)
+        focused = wait_for(lambda: self.x("getwindowfocus"), "the xterm's focus")
+
+        desk.quaro.Toggle()
+        widget = wait_for(self.widget, "the widget to appear when recording")
+        self.assertEqual(desk.state()["phase"], "recording")
+        self.assertEqual(self.x("getwindowfocus"), focused, "the widget took the keyboard")
+
+        self.x("windowmove", widget[0], "140", "520")
+        wait_for(lambda: desk.preference("widgetOrigin.v2") == "{140, 520}", "the widget's place to be stored")
+
+        desk.quaro.Discard()
+        wait_for(lambda: self.widget() is None, "the widget to hide when idle")
+        desk.quaro.Toggle()
+        widget = wait_for(self.widget, "the widget again")
+        self.assertEqual((widget[1], widget[2]), (140, 520))
+        self.assertEqual(self.x("getwindowfocus"), focused)
+        desk.quaro.Discard()
 
     def test_first_run_onboarding(self):
         self.start(self.walk_onboarding, onboarding_done=False)
@@ -67,7 +109,7 @@ class Windows(unittest.TestCase):
         """ "Ajustes…" from the tray icon's menu. The tray host of the test
         desktop sometimes drops a right click, so the menu is asked for again;
         keys go only to a menu that is on screen."""
-        icon = wait_for(lambda: next((w for w in self.desk.windows() if w[3] <= 40 and w[4] <= 40), None), "tray")
+        icon = self.desk.tray_icon()
         for _ in range(4):
             shown = {w[0] for w in self.desk.windows()}
             self.x("mousemove", "--window", icon[0], "5", "5", "click", "3")
@@ -144,21 +186,14 @@ class Windows(unittest.TestCase):
         counts = lambda: sum(desk.state()["counts"].values())  # noqa: E731
         before = counts()
 
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Counting)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(lambda: (server.shutdown(), server.server_close()))
+        server = desk.serve_not_found()
         self.drag("http://127.0.0.1:%d/nota.wav" % server.server_address[1])
         wait_for(lambda: desk.state()["notice"] == NOT_AUDIO, "the web address to be refused")
 
-        audio = os.path.join(desk.dir, "nota de voz.wav")
-        with open(SPEECH, "rb") as raw, wave.open(audio, "wb") as out:
-            out.setnchannels(1)
-            out.setsampwidth(2)
-            out.setframerate(RATE)
-            out.writeframes(raw.read())
+        audio = desk.speech_file("nota de voz.wav")
         self.assertEqual(self.drag("file://" + audio.replace(" ", "%20")), "drop: copy")
         wait_for(lambda: counts() == before + 1, "the dropped file to be filed")
-        self.assertEqual(Counting.hits, 0, "a dropped web address was fetched")
+        self.assertEqual(server.hits, 0, "a dropped web address was fetched")
 
     def test_without_tray(self):
         self.start(self.walk_without_tray, tray=False)
