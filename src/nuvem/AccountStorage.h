@@ -17,7 +17,9 @@ namespace quaro::nuvem {
 //
 // The rules of the copy:
 // - an unknown secret on sync creates its account (that is how a desktop
-//   switches cloud mode on);
+//   switches cloud mode on), unless it was deleted: a deleted secret stays
+//   revoked for good, so a late or retried sync cannot bring the account
+//   and its link back;
 // - a sync's destinos replace the account's list; its deleted ids go away;
 // - an uploaded recado always brings its content (title, transcript,
 //   destino, language, duration); its status fields win only when its
@@ -33,7 +35,8 @@ public:
 
     // Applies one sync in one transaction and tells what to send back.
     virtual Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) = 0;
-    // Removes the account and everything in it. False when there was none.
+    // Removes the account and everything in it and revokes the secret, even
+    // when it had no account. False when there was none.
     virtual Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) = 0;
     // The account's number, absent when the secret belongs to none.
     virtual Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) = 0;

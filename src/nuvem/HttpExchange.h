@@ -13,7 +13,9 @@ struct HttpRequest {
     std::string authorization; // the Authorization header, or empty
     std::string sessionId;     // the Mcp-Session-Id header, or empty
     std::string body;
-    std::string peer;          // the client's address, for the failure limit
+    // The client's address, for the abuse limits: the connection's peer, or
+    // the address a trusted proxy forwarded.
+    std::string peer;
 };
 
 struct HttpResponse {

@@ -2,6 +2,7 @@
 // to compile, so everything else speaks HttpRequest and HttpResponse.
 #include "nuvem/HttpServer.h"
 
+#include "nuvem/ClientAddress.h"
 #include "nuvem/RequestHandler.h"
 #include "nuvem/ServerLog.h"
 
@@ -94,7 +95,8 @@ private:
                             std::string(message[http::field::authorization]),
                             std::string(message["Mcp-Session-Id"]),
                             std::move(message.body()),
-                            m_peer};
+                            ClientAddress::of(m_peer, std::string(message[http::field::forwarded]),
+                                              std::string(message["X-Forwarded-For"]), m_options.trustedProxies)};
         HttpResponse response;
         try {
             response = m_handler.handle(request);

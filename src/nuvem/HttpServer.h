@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quaro::nuvem {
 
@@ -30,6 +31,9 @@ public:
         // PEM files; with both set every connection speaks TLS (1.2 or later).
         std::string certificateFile;
         std::string keyFile;
+        // Canonical addresses of reverse proxies whose Forwarded and
+        // X-Forwarded-For headers tell the client's address.
+        std::vector<std::string> trustedProxies;
     };
 
     HttpServer(RequestHandler& handler, Options options);

@@ -1,5 +1,7 @@
 #include "nuvem/NuvemOptions.h"
 
+#include "nuvem/ClientAddress.h"
+
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -50,8 +52,10 @@ const char* NuvemOptions::usage()
            "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
            "  --max-body BYTES         tamanho máximo do corpo de um pedido (padrão 8388608)\n"
            "  --timeout SEGUNDOS       prazo para um pedido chegar inteiro e para a resposta sair (padrão 30)\n"
-           "  --auth-failures N        links inválidos aceitos por endereço a cada minuto antes de\n"
-           "                           recusar com 429 (padrão 30)\n"
+           "  --auth-failures N        links inválidos aceitos por endereço (IPv6: por /64) a cada minuto\n"
+           "                           antes de recusar com 429 (padrão 30); um link válido é sempre atendido\n"
+           "  --trusted-proxy ENDEREÇO endereço de um proxy reverso (repetível): nos pedidos que vêm dele o\n"
+           "                           endereço do cliente sai dos cabeçalhos Forwarded ou X-Forwarded-For\n"
            "  --quiet                  sem uma linha de registro por pedido\n"
            "  --help                   mostra esta ajuda\n";
 }
@@ -95,6 +99,10 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             unsigned seconds = 0;
             ok = number<unsigned>(value, seconds, 1, 3600);
             options.server.timeout = std::chrono::seconds(seconds);
+        } else if (name == "--trusted-proxy") {
+            const std::string proxy = ClientAddress::canonical(value);
+            ok = !proxy.empty();
+            options.server.trustedProxies.push_back(proxy);
         } else if (name == "--auth-failures")
             ok = number<std::size_t>(value, options.limits.failedAuthPerWindow, 1, 1000000);
         else

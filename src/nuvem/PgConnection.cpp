@@ -42,6 +42,12 @@ Result<PgResult, DatabaseError> exec(PGconn* connection, std::string_view sql, c
 {
     std::vector<std::string> texts;
     std::vector<const char*> values;
+    // libpq takes parameters as C strings: a NUL would silently cut the
+    // text short (an id "A\0B" would become "A"), so it is refused here.
+    for (const SQLValue& parameter : parameters) {
+        if (const std::string* text = parameter.text(); text && text->find('\0') != std::string::npos)
+            return Failure{DatabaseError::query("texto com o caractere nulo (U+0000)")};
+    }
     texts.reserve(parameters.size());
     for (const SQLValue& parameter : parameters)
         texts.push_back(parameter.isNull() ? std::string() : textOf(parameter));

@@ -3,6 +3,7 @@
 #include "core/QuaroStore.h"
 #include "core/RecadoStatus.h"
 #include "nuvem/PgToolStore.h"
+#include "nuvem/Transaction.h"
 
 #include <unordered_set>
 #include <utility>
@@ -33,6 +34,9 @@ CREATE TABLE IF NOT EXISTS recado(
   PRIMARY KEY(account_id, id));
 CREATE INDEX IF NOT EXISTS recado_by_created ON recado(account_id, created_at);
 CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WHERE remote_seq > 0;
+CREATE TABLE IF NOT EXISTS revoked(
+  secret_sha256 TEXT PRIMARY KEY,
+  revoked_at DOUBLE PRECISION NOT NULL);
 SELECT pg_advisory_unlock(7007);
 )";
 
@@ -156,18 +160,13 @@ Result<std::optional<std::int64_t>, DatabaseError> PgStorage::account(const Secr
 Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const SyncRequest& request)
 {
     Lease db = lease();
-    if (auto begun = db->execute("BEGIN"); !begun)
-        return Failure{begun.error()};
-    auto reply = applySync(*db, secret, request);
-    if (!reply) {
-        (void)db->execute("ROLLBACK");
-        return reply;
-    }
-    if (auto committed = db->execute("COMMIT"); !committed) {
-        (void)db->execute("ROLLBACK");
-        return Failure{committed.error()};
-    }
-    return reply;
+    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(*db));
+    QUARO_TRY_LET(revoked, db->query("SELECT 1 FROM revoked WHERE secret_sha256 = $1", {secret.hex()}));
+    if (!revoked->empty())
+        return SyncReply{.revoked = true};
+    QUARO_TRY_LET(reply, applySync(*db, secret, request));
+    QUARO_TRY(transaction->commit());
+    return std::move(*reply);
 }
 
 Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const SecretHash& secret,
@@ -220,9 +219,11 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
 Result<bool, DatabaseError> PgStorage::deleteAccount(const SecretHash& secret)
 {
     Lease db = lease();
-    auto deleted = db->run("DELETE FROM account WHERE secret_sha256 = $1", {secret.hex()});
-    if (!deleted)
-        return Failure{deleted.error()};
+    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(*db));
+    QUARO_TRY(db->run("INSERT INTO revoked(secret_sha256, revoked_at) VALUES ($1, $2) ON CONFLICT DO NOTHING",
+                      {secret.hex(), currentTimestamp()}));
+    QUARO_TRY_LET(deleted, db->run("DELETE FROM account WHERE secret_sha256 = $1", {secret.hex()}));
+    QUARO_TRY(transaction->commit());
     return *deleted > 0;
 }
 

@@ -3,6 +3,7 @@
 #include "core/QuaroStore.h"
 #include "nuvem/RecadoQuery.h"
 #include "nuvem/PgStorage.h"
+#include "nuvem/Transaction.h"
 
 namespace quaro::nuvem {
 
@@ -48,33 +49,17 @@ Result<std::optional<Recado>, DatabaseError> PgToolStore::change(const std::stri
                                                                  std::vector<SQLValue> parameters)
 {
     auto db = m_storage.lease();
-    if (auto begun = db->execute("BEGIN"); !begun)
-        return Failure{begun.error()};
-    const auto rollback = [&](const DatabaseError& error) -> Result<std::optional<Recado>, DatabaseError> {
-        (void)db->execute("ROLLBACK");
-        return Failure{error};
-    };
-    auto seq = db->query("UPDATE account SET seq = seq + 1 WHERE id = $1 RETURNING seq", {m_account});
-    if (!seq)
-        return rollback(seq.error());
-    if (seq->empty()) {
-        (void)db->execute("ROLLBACK");
+    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(*db));
+    QUARO_TRY_LET(seq, db->query("UPDATE account SET seq = seq + 1 WHERE id = $1 RETURNING seq", {m_account}));
+    if (seq->empty())
         return std::optional<Recado>();
-    }
     parameters.insert(parameters.begin(), {seq->front().integer("seq").value_or(0), m_account, id});
-    auto changed = db->run(update, parameters);
-    if (!changed)
-        return rollback(changed.error());
-    if (*changed == 0) {
-        (void)db->execute("ROLLBACK");
+    QUARO_TRY_LET(changed, db->run(update, parameters));
+    if (*changed == 0)
         return std::optional<Recado>();
-    }
-    auto updated = readRecado(*db, id);
-    if (!updated)
-        return rollback(updated.error());
-    if (auto committed = db->execute("COMMIT"); !committed)
-        return rollback(committed.error());
-    return updated;
+    QUARO_TRY_LET(updated, readRecado(*db, id));
+    QUARO_TRY(transaction->commit());
+    return *updated;
 }
 
 Result<std::optional<Recado>, DatabaseError> PgToolStore::claim(const std::string& id, const std::string& by)

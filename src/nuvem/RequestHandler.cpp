@@ -2,6 +2,8 @@
 
 #include "core/Hex.h"
 #include "mcp/McpServer.h"
+#include "nuvem/ClientAddress.h"
+#include "nuvem/JsonReader.h"
 #include "nuvem/ServerLog.h"
 #include "nuvem/SyncMessage.h"
 
@@ -14,6 +16,8 @@ using json = nlohmann::json;
 
 constexpr std::string_view mcpPrefix = "/mcp/";
 constexpr std::size_t longestClientName = 256;
+constexpr std::string_view linkDeleted = "Este link foi apagado no servidor. Ligue de novo para criar outro.";
+constexpr std::string_view tooManyFailures = "Tentativas demais com links inválidos. Espere um minuto.";
 
 HttpResponse jsonResponse(int status, std::string body, std::string route)
 {
@@ -52,7 +56,7 @@ HttpResponse storageFailure(const DatabaseError& error, std::string route)
 
 RequestHandler::RequestHandler(AccountStorage& storage, Limits limits)
     : m_storage(storage)
-    , m_throttle(limits.failedAuthPerWindow, limits.failedAuthWindow)
+    , m_throttle(limits.failedAuthPerWindow, limits.failedAuthWindow, limits.trackedAddresses)
 {
 }
 
@@ -76,18 +80,22 @@ HttpResponse RequestHandler::handle(const HttpRequest& request)
     return erro(404, "Não encontrado.", "outro");
 }
 
+bool RequestHandler::failAuthentication(const HttpRequest& request)
+{
+    const std::string key = ClientAddress::limitKey(request.peer);
+    const bool allowed = m_throttle.allows(key);
+    m_throttle.recordFailure(key);
+    return allowed;
+}
+
 std::optional<std::string> RequestHandler::bearer(const HttpRequest& request, HttpResponse& refusal)
 {
     constexpr std::string_view scheme = "Bearer ";
-    if (!m_throttle.allows(request.peer)) {
-        refusal = erro(429, "Tentativas demais com links inválidos. Espere um minuto.", refusal.route);
-        return std::nullopt;
-    }
     const std::string& header = request.authorization;
     if (header.compare(0, scheme.size(), scheme) == 0 && isPlausibleSecret(std::string_view(header).substr(scheme.size())))
         return header.substr(scheme.size());
-    m_throttle.recordFailure(request.peer);
-    refusal = erro(401, "O link do Quaro é inválido.", refusal.route);
+    refusal = failAuthentication(request) ? erro(401, "O link do Quaro é inválido.", refusal.route)
+                                          : erro(429, tooManyFailures, refusal.route);
     return std::nullopt;
 }
 
@@ -103,6 +111,9 @@ HttpResponse RequestHandler::sync(const HttpRequest& request)
     auto reply = m_storage.sync(SecretHash::of(*secret), *parsed);
     if (!reply)
         return storageFailure(reply.error(), "/api/sync");
+    // Not a guess: the secret was real once, and its desktop stops at this.
+    if (reply->revoked)
+        return erro(410, linkDeleted, "/api/sync");
     return jsonResponse(200, syncReplyJson(*reply), "/api/sync");
 }
 
@@ -122,8 +133,8 @@ HttpResponse RequestHandler::deleteAccount(const HttpRequest& request)
 
 HttpResponse RequestHandler::mcp(const HttpRequest& request, const std::string& secret)
 {
-    if (!m_throttle.allows(request.peer))
-        return rpcError(429, -32001, "Tentativas demais com links inválidos. Espere um minuto.");
+    // The link is looked up before the address's failures are: a valid
+    // link is served even from an address that keeps sending bad ones.
     std::optional<std::int64_t> account;
     if (isPlausibleSecret(secret)) {
         auto found = m_storage.account(SecretHash::of(secret));
@@ -134,11 +145,15 @@ HttpResponse RequestHandler::mcp(const HttpRequest& request, const std::string& 
         account = *found;
     }
     if (!account) {
-        m_throttle.recordFailure(request.peer);
+        if (!failAuthentication(request))
+            return rpcError(429, -32001, tooManyFailures);
         return rpcError(401, -32001, "Este link do Quaro não vale mais. Copie o link de novo nos Ajustes do Quaro.");
     }
 
-    const json message = json::parse(request.body, nullptr, false);
+    const JsonReader::Parsed parsed = JsonReader::parse(request.body);
+    if (parsed.refusal == JsonReader::Refusal::nul)
+        return rpcError(400, -32600, "Textos com o caractere nulo (U+0000) não são aceitos.");
+    const json& message = parsed.value;
     if (message.is_discarded())
         return rpcError(400, -32700, "JSON inválido.");
     if (!message.is_object())

@@ -15,8 +15,10 @@ namespace quaro::nuvem {
 // the sync protocol and the remote MCP endpoint. Any thread may call.
 //
 //   GET  /healthz           200 {"ok": true}
-//   POST /api/sync          Bearer secret; applies the sync, creating the account
-//   DELETE /api/account     Bearer secret; 204, or 404 when there is no account
+//   POST /api/sync          Bearer secret; applies the sync, creating the account;
+//                           410 for a deleted secret
+//   DELETE /api/account     Bearer secret; 204, or 404 when there is no account;
+//                           either way the secret is revoked
 //   POST /mcp/<secret>      MCP over HTTP, one JSON reply per request; 401 with
 //                           a JSON-RPC error for a secret without an account
 //   GET|DELETE /mcp/<secret> 405: no event stream is offered
@@ -25,6 +27,8 @@ public:
     struct Limits {
         std::size_t failedAuthPerWindow = 30;
         std::chrono::seconds failedAuthWindow{60};
+        // Addresses whose failures are remembered at once.
+        std::size_t trackedAddresses = 100000;
     };
 
     RequestHandler(AccountStorage& storage, Limits limits);
@@ -40,6 +44,9 @@ private:
     HttpResponse sync(const HttpRequest& request);
     HttpResponse deleteAccount(const HttpRequest& request);
     HttpResponse mcp(const HttpRequest& request, const std::string& secret);
+    // Counts a failed authentication against the client's address; false
+    // when the address had already used up its failures (answer 429).
+    bool failAuthentication(const HttpRequest& request);
     // The secret of "Bearer <secret>", or a response refusing the request.
     std::optional<std::string> bearer(const HttpRequest& request, HttpResponse& refusal);
 

@@ -3,6 +3,7 @@
 #include "core/QuaroStore.h"
 #include "core/RecadoStatus.h"
 #include "nuvem/SqliteToolStore.h"
+#include "nuvem/Transaction.h"
 
 namespace quaro::nuvem {
 namespace {
@@ -27,7 +28,10 @@ CREATE TABLE IF NOT EXISTS recado(
   PRIMARY KEY(account_id, id));
 CREATE INDEX IF NOT EXISTS recado_by_created ON recado(account_id, created_at);
 CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WHERE remote_seq > 0;
-PRAGMA synchronous=NORMAL;
+CREATE TABLE IF NOT EXISTS revoked(
+  secret_sha256 TEXT PRIMARY KEY,
+  revoked_at REAL NOT NULL);
+PRAGMA synchronous=FULL;
 )";
 
 // Content always follows the desktop; the status fields only when the
@@ -82,18 +86,13 @@ Result<std::optional<std::int64_t>, DatabaseError> SqliteStorage::account(const 
 Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, const SyncRequest& request)
 {
     std::lock_guard guard(m_lock);
-    if (auto begun = m_db.execute("BEGIN IMMEDIATE"); !begun)
-        return Failure{begun.error()};
-    auto reply = applySync(secret, request);
-    if (!reply) {
-        (void)m_db.execute("ROLLBACK");
-        return reply;
-    }
-    if (auto committed = m_db.execute("COMMIT"); !committed) {
-        (void)m_db.execute("ROLLBACK");
-        return Failure{committed.error()};
-    }
-    return reply;
+    QUARO_TRY_LET(transaction, Transaction<Database>::begin(m_db, "BEGIN IMMEDIATE"));
+    QUARO_TRY_LET(revoked, m_db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?", {secret.hex()}));
+    if (!revoked->empty())
+        return SyncReply{.revoked = true};
+    QUARO_TRY_LET(reply, applySync(secret, request));
+    QUARO_TRY(transaction->commit());
+    return std::move(*reply);
 }
 
 Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secret, const SyncRequest& request)
@@ -156,9 +155,11 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
 Result<bool, DatabaseError> SqliteStorage::deleteAccount(const SecretHash& secret)
 {
     std::lock_guard guard(m_lock);
-    auto deleted = m_db.run("DELETE FROM account WHERE secret_sha256 = ?", {secret.hex()});
-    if (!deleted)
-        return Failure{deleted.error()};
+    QUARO_TRY_LET(transaction, Transaction<Database>::begin(m_db, "BEGIN IMMEDIATE"));
+    QUARO_TRY(m_db.run("INSERT OR IGNORE INTO revoked(secret_sha256, revoked_at) VALUES (?, ?)",
+                       {secret.hex(), currentTimestamp()}));
+    QUARO_TRY_LET(deleted, m_db.run("DELETE FROM account WHERE secret_sha256 = ?", {secret.hex()}));
+    QUARO_TRY(transaction->commit());
     return *deleted > 0;
 }
 

@@ -3,6 +3,7 @@
 #include "core/QuaroStore.h"
 #include "nuvem/RecadoQuery.h"
 #include "nuvem/SqliteStorage.h"
+#include "nuvem/Transaction.h"
 
 #include <mutex>
 
@@ -52,30 +53,16 @@ Result<std::optional<Recado>, DatabaseError> SqliteToolStore::change(const std::
 {
     Database& db = m_storage.database();
     std::lock_guard guard(m_storage.lock());
-    if (auto begun = db.execute("BEGIN IMMEDIATE"); !begun)
-        return Failure{begun.error()};
-    const auto rollback = [&](const DatabaseError& error) -> Result<std::optional<Recado>, DatabaseError> {
-        (void)db.execute("ROLLBACK");
-        return Failure{error};
-    };
-    auto counted = db.run("UPDATE account SET seq = seq + 1 WHERE id = ?", {m_account});
-    if (!counted)
-        return rollback(counted.error());
+    QUARO_TRY_LET(transaction, Transaction<Database>::begin(db, "BEGIN IMMEDIATE"));
+    QUARO_TRY(db.run("UPDATE account SET seq = seq + 1 WHERE id = ?", {m_account}));
     parameters.emplace_back(m_account);
     parameters.emplace_back(id);
-    auto changed = db.run(update, parameters);
-    if (!changed)
-        return rollback(changed.error());
-    if (*changed == 0) {
-        (void)db.execute("ROLLBACK");
+    QUARO_TRY_LET(changed, db.run(update, parameters));
+    if (*changed == 0)
         return std::optional<Recado>();
-    }
-    auto updated = readRecado(id);
-    if (!updated)
-        return rollback(updated.error());
-    if (auto committed = db.execute("COMMIT"); !committed)
-        return rollback(committed.error());
-    return updated;
+    QUARO_TRY_LET(updated, readRecado(id));
+    QUARO_TRY(transaction->commit());
+    return *updated;
 }
 
 // The change is stamped at least a millisecond after what it overwrites, so

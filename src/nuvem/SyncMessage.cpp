@@ -1,6 +1,7 @@
 #include "nuvem/SyncMessage.h"
 
 #include "core/RecadoStatus.h"
+#include "nuvem/JsonReader.h"
 
 #include <nlohmann/json.hpp>
 
@@ -142,7 +143,12 @@ void put(json& object, const char* key, const std::optional<double>& value)
 
 Result<SyncRequest, std::string> parseSyncRequest(std::string_view body)
 {
-    const json root = json::parse(body, nullptr, false);
+    const JsonReader::Parsed parsed = JsonReader::parse(body);
+    if (parsed.refusal == JsonReader::Refusal::tooDeep)
+        return Failure{std::string("Pedido inválido: listas e objetos aninhados fundo demais.")};
+    if (parsed.refusal == JsonReader::Refusal::nul)
+        return Failure{std::string("Pedido inválido: um texto contém o caractere nulo (U+0000).")};
+    const json& root = parsed.value;
     if (root.is_discarded() || !root.is_object())
         return Failure{std::string("O pedido não é um objeto JSON.")};
     try {

@@ -32,6 +32,9 @@ struct SyncRequest {
 struct SyncReply {
     std::int64_t cursor = 0;
     std::vector<RecadoCopy> changes;
+    // The secret was deleted (the link switched off with deletion, or
+    // replaced): nothing was applied, and it never makes an account again.
+    bool revoked = false;
 };
 
 // Reads a sync body. Fails with a short Portuguese sentence that names the

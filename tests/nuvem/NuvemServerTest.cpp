@@ -1,6 +1,8 @@
 #include "LoopbackClient.h"
+#include "NuvemProcess.h"
 #include "PgCluster.h"
 
+#include "nuvem/ClientAddress.h"
 #include "nuvem/HttpServer.h"
 #include "nuvem/PgStorage.h"
 #include "nuvem/RequestHandler.h"
@@ -58,6 +60,8 @@ protected:
         options.port = 0;
         options.maxBody = 64 * 1024;
         options.logRequests = false;
+        // As deployed behind a proxy: each simulated client says who it is.
+        options.trustedProxies = {"127.0.0.1"};
         m_server.emplace(*m_handler, options);
         auto port = m_server->start();
         ASSERT_TRUE(port) << port.error();
@@ -187,10 +191,18 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
         return test::request(m_port, "DELETE", "/api/account", "", {{"Authorization", "Bearer " + key}}).status;
     };
     EXPECT_EQ(del(secret), 204);
-    EXPECT_EQ(del(secret), 404);
+    EXPECT_EQ(del(secret), 404); // a retried rotation still completes
     const Reply revoked = rpc("tools/list", json::object());
     EXPECT_EQ(revoked.status, 401);
     EXPECT_EQ(json::parse(revoked.body)["error"]["code"], -32001);
+    // A late sync under the deleted secret brings nothing back, ever.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(sync({{"recados", {recadoUpload("R1", 100)}}}).status, 410);
+    EXPECT_EQ(rpc("tools/list", json::object()).status, 401);
+    // A secret deleted before it ever synced is just as dead.
+    const std::string unused = "YYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYY_";
+    EXPECT_EQ(del(unused), 404);
+    EXPECT_EQ(sync({{"cursor", 0}}, unused).status, 410);
     EXPECT_EQ(rpc("tools/list", json::object(), "", other).status, 200);
 }
 
@@ -237,14 +249,67 @@ TEST_P(NuvemServerTest, McpTransportRules)
     EXPECT_EQ(RequestHandler::clientName("qzz"), std::nullopt);
 }
 
-TEST_P(NuvemServerTest, RepeatedBadLinksAreThrottled)
+TEST_P(NuvemServerTest, BadLinksAreThrottledPerClientButAValidLinkIsAlwaysServed)
 {
     const std::string wrong = "wrongwrongwrongwrongwrongwrongwrongwrongwro";
+    const auto from = [&](const std::string& client, const std::string& key) {
+        return test::request(m_port, "POST", "/mcp/" + key,
+                             json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "tools/list"}}.dump(),
+                             {{"X-Forwarded-For", "198.51.100.1, " + client}});
+    };
+    syncOk({{"cursor", 0}});
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(rpc("tools/list", json::object(), "", wrong).status, 401);
-    EXPECT_EQ(rpc("tools/list", json::object(), "", wrong).status, 429);
-    // Even a good link waits out the window from that address.
-    EXPECT_EQ(sync({{"cursor", 0}}).status, 429);
+        EXPECT_EQ(from("2001:db8:1:2::" + std::to_string(i + 1), wrong).status, 401);
+    // The whole /64 is one client: its next bad link waits out the window.
+    EXPECT_EQ(from("2001:db8:1:2:ffff::9", wrong).status, 429);
+    const Reply badBearer = test::request(m_port, "POST", "/api/sync", "{}",
+                                          {{"Authorization", "Bearer x"}, {"Forwarded", "for=\"[2001:db8:1:2::7]:80\""}});
+    EXPECT_EQ(badBearer.status, 429);
+    // A good link from that very block is served, and other clients are not
+    // held back by it.
+    EXPECT_EQ(from("2001:db8:1:2::1", secret).status, 200);
+    EXPECT_EQ(test::request(m_port, "POST", "/api/sync", "{}",
+                            {{"Authorization", "Bearer " + secret}, {"X-Forwarded-For", "2001:db8:1:2::1"}})
+                  .status,
+              200);
+    EXPECT_EQ(from("2001:db8:1:3::1", wrong).status, 401);
+    EXPECT_EQ(from("203.0.113.9", wrong).status, 401);
+
+    // Memory stays bounded by forgetting the stalest address, one at a time.
+    AuthThrottle throttle(1, std::chrono::hours(1), 2);
+    for (const char* key : {"a", "b", "a", "c"})
+        throttle.recordFailure(key);
+    EXPECT_EQ(throttle.size(), 2u);
+    EXPECT_FALSE(throttle.allows("a"));
+    EXPECT_TRUE(throttle.allows("b"));
+    EXPECT_EQ(ClientAddress::of("10.0.0.1", "", "203.0.113.9", {"127.0.0.1"}), "10.0.0.1"); // not our proxy
+}
+
+// A body's nesting is refused before any of it is built, on every route,
+// and so is a NUL, which one backend would silently cut a text at.
+TEST_P(NuvemServerTest, DeepBodiesAndNulTextsAreRefusedCheaply)
+{
+    test::NuvemProcess child({"--database", m_conninfo.empty() ? (m_dir / "child.sqlite").string() : m_conninfo});
+    ASSERT_NE(child.port(), 0);
+    const std::vector<std::pair<std::string, std::string>> bearer{{"Authorization", "Bearer " + secret}};
+    ASSERT_EQ(test::request(child.port(), "POST", "/api/sync", "{}", bearer).status, 200);
+    const long before = child.peakKib();
+    const std::string deep(1000000, '[');
+    EXPECT_EQ(test::request(child.port(), "POST", "/api/sync", deep, bearer).status, 400);
+    EXPECT_EQ(test::request(child.port(), "POST", "/mcp/" + secret, deep).status, 400);
+    EXPECT_LT(child.peakKib() - before, 32 * 1024) << "KiB at the peak";
+
+    syncOk({{"recados", {recadoUpload("A", 100)}}});
+    const std::string nul("A\0B", 3);
+    const Reply refused = sync({{"recados", {recadoUpload(nul, 200, "pendente", "Trocado")}}});
+    EXPECT_EQ(refused.status, 400);
+    EXPECT_NE(refused.body.find("U+0000"), std::string::npos) << refused.body;
+    EXPECT_EQ(sync({{"apagados", {nul}}}).status, 400);
+    EXPECT_EQ(rpc("tools/call", {{"name", "recado_resolve"}, {"arguments", {{"id", "A"}, {"resultado", nul}}}}).status,
+              400);
+    const json stored = tool("recado_get", {{"id", "A"}});
+    EXPECT_EQ(stored["titulo"], "Título");
+    EXPECT_EQ(stored["status"], "pendente");
 }
 
 // Two instances on one PostgreSQL database serve one account as one.
