@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <QHostAddress>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -112,7 +114,49 @@ std::optional<RemoteChange> remoteChange(const json& item)
                         *updatedAt};
 }
 
+// Walks the text before parsing it: nesting past `deepest` is refused
+// without building anything, whatever the parser would have spent on it.
+bool nestingWithin(const QByteArray& body, std::size_t deepest)
+{
+    std::size_t depth = 0;
+    bool inString = false;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (inString) {
+            if (c == '"')
+                inString = false;
+            else if (c == '\\')
+                ++i;
+        } else if (c == '"') {
+            inString = true;
+        } else if ((c == '[' || c == '{') && ++depth > deepest) {
+            return false;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+json parseBounded(const QByteArray& body)
+{
+    if (body.size() > CloudMessage::largestReply || !nestingWithin(body, CloudMessage::deepestReply))
+        return json::value_t::discarded;
+    return json::parse(body.begin(), body.end(), nullptr, false);
+}
+
 } // namespace
+
+bool CloudMessage::isSafeBase(const QUrl& url)
+{
+    if (!url.isValid())
+        return false;
+    if (url.scheme() == QLatin1String("https"))
+        return true;
+    const QString host = url.host();
+    return url.scheme() == QLatin1String("http") &&
+           (host == QLatin1String("localhost") || QHostAddress(host).isLoopback());
+}
 
 QByteArray CloudMessage::requestBody(const CloudRequest& request)
 {
@@ -132,13 +176,15 @@ QByteArray CloudMessage::requestBody(const CloudRequest& request)
 
 std::optional<CloudReply> CloudMessage::parseReply(const QByteArray& body)
 {
-    const json root = json::parse(body.begin(), body.end(), nullptr, false);
+    const json root = parseBounded(body);
     if (root.is_discarded() || !root.is_object())
         return std::nullopt;
     CloudReply reply;
     reply.cursor = cursorField(root);
     const auto recados = root.find("recados");
     if (recados != root.end() && recados->is_array()) {
+        if (recados->size() > mostChanges)
+            return std::nullopt;
         for (const json& item : *recados) {
             if (auto change = remoteChange(item))
                 reply.changes.push_back(std::move(*change));
@@ -149,7 +195,7 @@ std::optional<CloudReply> CloudMessage::parseReply(const QByteArray& body)
 
 QString CloudMessage::failureMessage(int status, const QByteArray& body)
 {
-    const json root = json::parse(body.begin(), body.end(), nullptr, false);
+    const json root = parseBounded(body);
     if (!root.is_discarded() && root.is_object()) {
         if (auto erro = textField(root, "erro"))
             return QString::fromStdString(*erro);

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 #include <cstdint>
 #include <optional>
@@ -49,12 +50,25 @@ struct CloudReply {
 // a double.
 class CloudMessage {
 public:
+    // What the client takes from a server it does not control: a reply
+    // larger or more deeply nested, or with more remote changes, is refused
+    // whole and nothing of it is recorded. A well-behaved server sends far
+    // less: it pages its changes well under the cap.
+    static constexpr qint64 largestReply = 16 * 1024 * 1024;
+    static constexpr std::size_t deepestReply = 32;
+    static constexpr std::size_t mostChanges = 2000;
+
+    // Whether requests with the secret may go to `url`: https, or plain
+    // http to this machine's loopback for development.
+    static bool isSafeBase(const QUrl& url);
+
     // The compact JSON body of POST /api/sync. Text that is not valid UTF-8
     // is replaced rather than failing, so one damaged recado cannot stop
     // every later sync.
     static QByteArray requestBody(const CloudRequest& request);
 
-    // The reply of a 200, or absent when the body is not a JSON object.
+    // The reply of a 200, or absent when the body is not a JSON object or
+    // goes past the caps above.
     // Changes without a text id, a numeric atualizado_em, or a status a
     // server may set (pendente, pego, resolvido) are left out; a mistyped
     // optional field counts as absent. A cursor that is not a whole number

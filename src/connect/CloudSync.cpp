@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 
 #include <cstdio>
+#include <memory>
 
 namespace quaro {
 
@@ -223,14 +224,37 @@ QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, co
     QString base = m_config.baseUrl;
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
-    QNetworkRequest request(QUrl(base + path));
+    const QUrl url(base + path);
+    // The secret and every transcript travel in this request: never in
+    // clear beyond this machine.
+    if (!CloudMessage::isSafeBase(url)) {
+        QTimer::singleShot(0, this, [finished = std::move(finished)] {
+            finished(0, {}, QStringLiteral("O endereço do servidor do Quaro precisa começar com https://."));
+        });
+        return nullptr;
+    }
+    QNetworkRequest request(url);
     request.setRawHeader("Authorization", "Bearer " + QByteArray::fromStdString(secret));
     if (!body.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     request.setTransferTimeout(int(timeout.count()));
+    // A redirect would carry the bearer to wherever it points: it is the
+    // server's answer, and refused as any other status.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply* reply = m_network->sendCustomRequest(request, method, body);
-    connect(reply, &QNetworkReply::finished, this, [reply, finished = std::move(finished)] {
+    auto tooLarge = std::make_shared<bool>(false);
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply, tooLarge](qint64 received, qint64 total) {
+        if (received > CloudMessage::largestReply || total > CloudMessage::largestReply) {
+            *tooLarge = true;
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [reply, tooLarge, finished = std::move(finished)] {
         reply->deleteLater();
+        if (*tooLarge) {
+            finished(0, {}, QStringLiteral("Resposta grande demais do servidor."));
+            return;
+        }
         const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         const QByteArray answer = reply->readAll();
         // An HTTP answer, even a refusal, is the server's word; anything

@@ -81,6 +81,7 @@ private:
     void finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError);
     Result<bool, DatabaseError> record(const Cycle& cycle, const CloudReply& reply);
     void endCycle();
+    void forgetDeletedLink();
     void deleteRemoteAccount();
     void finishRemoval(int status, const QByteArray& body, const QString& networkError);
     QNetworkReply* send(const QByteArray& method, const QString& path, const std::string& secret,

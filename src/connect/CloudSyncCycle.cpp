@@ -8,6 +8,8 @@ namespace quaro {
 
 namespace {
 
+constexpr char switchKey[] = "nuvem.ligado";
+constexpr char secretKey[] = "nuvem.segredo";
 constexpr char cursorKey[] = "nuvem.cursor";
 constexpr std::int64_t uploadLimit = 400;
 constexpr std::int64_t deletionLimit = 2000;
@@ -63,6 +65,11 @@ void CloudSync::finishCycle(const Cycle& cycle, int status, const QByteArray& bo
         endCycle();
         return;
     }
+    if (status == 410) {
+        forgetDeletedLink();
+        endCycle();
+        return;
+    }
     if (!networkError.isEmpty() || status != 200) {
         fail(networkError.isEmpty() ? CloudMessage::failureMessage(status, body) : networkError);
         endCycle();
@@ -103,6 +110,22 @@ Result<bool, DatabaseError> CloudSync::record(const Cycle& cycle, const CloudRep
     if (reply.cursor)
         QUARO_TRY(m_store.setMeta(cursorKey, std::to_string(*reply.cursor)));
     return changed;
+}
+
+void CloudSync::forgetDeletedLink()
+{
+    // The server deleted this link (from another machine sharing it, or a
+    // rotation that was never heard of here): syncing it again would only
+    // be refused, and re-creating it is what must never happen. Switched
+    // off without a secret, cloud mode starts on a new link when switched on.
+    (void)m_store.setMeta(switchKey, "0");
+    (void)m_store.setMeta(secretKey, std::nullopt);
+    ++m_epoch;
+    m_pendingKick = false;
+    m_secret.clear();
+    setEnabled(false);
+    emit linkChanged();
+    fail(QStringLiteral("Este link foi apagado no servidor. Ligue de novo para criar outro."));
 }
 
 void CloudSync::endCycle()

@@ -207,12 +207,17 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
     reply.cursor = found->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history gets every change again.
     const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;
-    auto changes = db.query("SELECT * FROM recado WHERE account_id = $1 AND remote_seq > $2 ORDER BY remote_seq",
+    auto changes = db.query("SELECT * FROM recado WHERE account_id = $1 AND remote_seq > $2"
+                              " ORDER BY remote_seq LIMIT " + std::to_string(changesPerReply),
                             {account, since});
     if (!changes)
         return Failure{changes.error()};
     for (const SQLRow& row : *changes)
         reply.changes.push_back({QuaroStore::recado(row), row.real("updated_at").value_or(0)});
+    // A full page: the cursor stops after its last change, and the next
+    // sync brings the rest.
+    if (reply.changes.size() == changesPerReply)
+        reply.cursor = changes->back().integer("remote_seq").value_or(reply.cursor);
     return reply;
 }
 

@@ -143,12 +143,17 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
     // A cursor from beyond this account's history (a server restored from
     // an older copy) gets every change again rather than none.
     const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;
-    auto changes = m_db.query("SELECT * FROM recado WHERE account_id = ? AND remote_seq > ? ORDER BY remote_seq",
+    auto changes = m_db.query("SELECT * FROM recado WHERE account_id = ? AND remote_seq > ?"
+                              " ORDER BY remote_seq LIMIT " + std::to_string(changesPerReply),
                               {account, since});
     if (!changes)
         return Failure{changes.error()};
     for (const SQLRow& row : *changes)
         reply.changes.push_back({QuaroStore::recado(row), row.real("updated_at").value_or(0)});
+    // A full page: the cursor stops after its last change, and the next
+    // sync brings the rest.
+    if (reply.changes.size() == changesPerReply)
+        reply.cursor = changes->back().integer("remote_seq").value_or(reply.cursor);
     return reply;
 }
 

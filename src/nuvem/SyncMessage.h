@@ -27,6 +27,10 @@ struct SyncRequest {
     std::int64_t cursor = 0; // what the desktop has applied; 0 for everything
 };
 
+// The most remote changes one sync answer carries, well under what the
+// desktop accepts in one reply.
+constexpr std::size_t changesPerReply = 500;
+
 // What a sync answers: the account's cursor and the remote changes the
 // desktop has not acknowledged yet.
 struct SyncReply {

@@ -15,6 +15,7 @@ namespace {
 
 using testing::HttpAnswer;
 using testing::HttpCall;
+using testing::ScriptedHttpServer;
 using testing::waitFor;
 using json = nlohmann::json;
 
@@ -90,35 +91,78 @@ TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
 
 TEST_F(CloudSyncTest, AFailedCycleRecordsNothingAndSaysWhy)
 {
+    ScriptedHttpServer elsewhere;
+    const QByteArray deep = R"({"recados":)" + QByteArray(100000, '[');
+    const QByteArray manyChanges = R"({"recados":[)" + QByteArray("{},").repeated(2001).chopped(1) + "]}";
     const struct {
         int status;
         QByteArray body;
         QString message;
+        QByteArray headers = {};
     } cases[] = {
         {401, R"({"erro":"O link do Quaro é inválido."})", "O link do Quaro é inválido."},
         {500, "<html><body>Internal Server Error</body></html>", "O servidor do Quaro respondeu 500."},
         {403, R"({"erro":5})", "O servidor do Quaro respondeu 403."},
         {200, "<html>ok</html>", "Resposta estranha do servidor."},
         {200, "[1,2]", "Resposta estranha do servidor."},
+        // What a server beyond our control may send.
+        {301, "{}", "O servidor do Quaro respondeu 301.", "Location: " + elsewhere.base().toUtf8() + "/api/sync\r\n"},
+        {200, deep, "Resposta estranha do servidor."},
+        {500, deep, "O servidor do Quaro respondeu 500."},
+        {200, manyChanges, "Resposta estranha do servidor."},
+        {200, QByteArray(17 * 1024 * 1024, ' '), "Resposta grande demais do servidor."},
     };
     CloudSync& sync = start();
     sync.enable();
     settle(1);
     add("A");
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        m_server.answer = [&](const HttpCall&) { return HttpAnswer{cases[i].status, cases[i].body}; };
+        m_server.answer = [&](const HttpCall&) { return HttpAnswer{cases[i].status, cases[i].body, cases[i].headers}; };
         sync.syncNow();
         settle(i + 2);
         EXPECT_EQ(sync.lastError(), cases[i].message) << cases[i].status;
         EXPECT_GT(dirty("A"), 0);
         EXPECT_EQ(meta("nuvem.cursor"), "0");
     }
+    EXPECT_TRUE(elsewhere.calls.empty()); // the bearer never followed the redirect
     QTcpServer probe; // nobody listening there: the network's own words
     ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
     CloudSync offline(m_store, CloudSyncConfig{"http://127.0.0.1:" + QString::number(probe.serverPort()), "1"});
     probe.close();
     ASSERT_TRUE(waitFor([&] { return !offline.syncing(); }));
     EXPECT_FALSE(offline.lastError().isEmpty());
+}
+
+// A link deleted on the server is gone for good: the desktop stops, says so,
+// and a new link is made only when the user switches cloud mode on again.
+TEST_F(CloudSyncTest, ALinkDeletedOnTheServerStopsSyncingAndIsNeverRecreated)
+{
+    m_server.answer = [](const HttpCall&) { return HttpAnswer{410, R"({"erro":"outro texto"})"}; };
+    CloudSync& sync = start();
+    sync.enable();
+    settle(1);
+    const std::string old = m_server.calls[0].authorization.toStdString();
+    EXPECT_FALSE(sync.enabled());
+    EXPECT_EQ(sync.lastError(), "Este link foi apagado no servidor. Ligue de novo para criar outro.");
+    EXPECT_EQ(meta("nuvem.segredo"), "<nada>");
+    EXPECT_TRUE(sync.mcpLink().isEmpty());
+    sync.syncNow();
+    sync.kick();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_server.calls.size(), 1u);
+
+    m_server.answer = [](const HttpCall&) { return HttpAnswer{}; };
+    sync.enable();
+    settle(2);
+    EXPECT_NE(m_server.calls[1].authorization.toStdString(), old);
+    EXPECT_TRUE(sync.lastError().isEmpty());
+
+    // Plain http beyond loopback carries nothing, not even to this machine.
+    CloudSync clear(m_store, CloudSyncConfig{"http://0.0.0.0:" + m_server.base().section(':', -1), "1"});
+    clear.syncNow();
+    ASSERT_TRUE(waitFor([&] { return !clear.lastError().isEmpty(); }));
+    EXPECT_TRUE(clear.lastError().contains("https://"));
+    EXPECT_EQ(m_server.calls.size(), 2u);
 }
 
 TEST_F(CloudSyncTest, RemoteChangesApplyOnlyWhenNewerAndOfAStatusAServerMaySet)

@@ -22,6 +22,7 @@ struct HttpCall {
 struct HttpAnswer {
     int status = 200;
     QByteArray body = "{}";
+    QByteArray headers; // extra header lines, each ending in \r\n
 };
 
 class ScriptedHttpServer {
@@ -79,7 +80,7 @@ private:
     static void write(QTcpSocket* socket, const HttpAnswer& reply)
     {
         socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\nConnection: close\r\nContent-Length: " +
-                      QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body);
+                      QByteArray::number(reply.body.size()) + "\r\n" + reply.headers + "\r\n" + reply.body);
         socket->disconnectFromHost();
     }
 
