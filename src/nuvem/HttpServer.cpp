@@ -8,12 +8,15 @@
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/ssl.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -41,14 +44,20 @@ public:
     static constexpr bool isTls = std::is_same_v<Stream, TlsStream>;
 
     template <typename... Layers>
-    Session(RequestHandler& handler, const HttpServer::Options& options, tcp::socket socket, Layers&... layers)
-        : m_stream(std::move(socket), layers...), m_handler(handler), m_options(options)
+    Session(RequestHandler& handler, const HttpServer::Options& options, std::atomic<std::size_t>& live,
+            tcp::socket socket, Layers&... layers)
+        : m_stream(std::move(socket), layers...), m_handler(handler), m_options(options), m_live(live)
     {
+        ++m_live;
         beast::error_code error;
         const auto endpoint = lowest().socket().remote_endpoint(error);
         if (!error)
             m_peer = endpoint.address().to_string();
     }
+
+    ~Session() { --m_live; }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     void start()
     {
@@ -159,6 +168,7 @@ private:
     std::optional<http::request_parser<http::string_body>> m_parser;
     RequestHandler& m_handler;
     const HttpServer::Options& m_options;
+    std::atomic<std::size_t>& m_live;
     std::string m_peer;
     bool m_closing = false;
 };
@@ -192,10 +202,41 @@ struct HttpServer::Impl {
         acceptor.async_accept(asio::make_strand(io), [this](beast::error_code error, tcp::socket socket) {
             if (error == asio::error::operation_aborted)
                 return;
-            if (!error && usesTls)
-                std::make_shared<Session<TlsStream>>(handler, options, std::move(socket), tls)->start();
-            else if (!error)
-                std::make_shared<Session<beast::tcp_stream>>(handler, options, std::move(socket))->start();
+            if (error) {
+                // Out of descriptors, most likely: accepting again at once
+                // would spin on the same error. Wait, longer each time, and
+                // say so once until an accept succeeds.
+                if (!acceptFailing)
+                    serverLog("não consegui aceitar conexões: " + error.message() + "; tentando de novo");
+                acceptFailing = true;
+                acceptBackoff = std::min(std::max(2 * acceptBackoff, std::chrono::milliseconds(10)),
+                                         std::chrono::milliseconds(1000));
+                acceptTimer.expires_after(acceptBackoff);
+                acceptTimer.async_wait([this](beast::error_code waited) {
+                    if (!waited)
+                        accept();
+                });
+                return;
+            }
+            if (acceptFailing)
+                serverLog("aceitando conexões de novo");
+            acceptFailing = false;
+            acceptBackoff = std::chrono::milliseconds(0);
+            if (live >= options.maxConnections) {
+                // Full: this connection is closed at once, before any TLS or
+                // HTTP work, and the live ones are served.
+                if (!full)
+                    serverLog("conexões demais (" + std::to_string(options.maxConnections) + "): recusando as novas");
+                full = true;
+                beast::error_code ignored;
+                socket.close(ignored);
+            } else {
+                full = false;
+                if (usesTls)
+                    std::make_shared<Session<TlsStream>>(handler, options, live, std::move(socket), tls)->start();
+                else
+                    std::make_shared<Session<beast::tcp_stream>>(handler, options, live, std::move(socket))->start();
+            }
             accept();
         });
     }
@@ -207,6 +248,12 @@ struct HttpServer::Impl {
     bool usesTls = false;
     asio::io_context io;
     tcp::acceptor acceptor;
+    // Touched only on the acceptor's strand.
+    asio::steady_timer acceptTimer{acceptor.get_executor()};
+    std::chrono::milliseconds acceptBackoff{0};
+    bool acceptFailing = false;
+    bool full = false;
+    std::atomic<std::size_t> live{0};
     asio::signal_set signals;
     std::vector<std::thread> threads;
     std::mutex joinLock;

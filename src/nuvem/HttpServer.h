@@ -16,7 +16,9 @@ class RequestHandler;
 // HTTP/1.1, plain or over TLS, on a pool of threads, handing every request to the handler.
 // Keeps connections alive; a request whose head or body does not arrive
 // within `timeout`, or whose body is larger than `maxBody`, ends its
-// connection (with 413 for the size). Start, then stop from any thread;
+// connection (with 413 for the size). Connections past `maxConnections` are
+// closed on arrival; failures to accept (out of descriptors) are retried
+// after a growing pause and logged once. Start, then stop from any thread;
 // the destructor stops.
 class HttpServer {
 public:
@@ -24,6 +26,8 @@ public:
         std::string address = "127.0.0.1";
         std::uint16_t port = 8080; // 0 picks a free one
         unsigned threads = 2;
+        // Connections served at once; more are closed as they arrive.
+        std::size_t maxConnections = 1024;
         std::size_t maxBody = 8 * 1024 * 1024;
         std::chrono::seconds timeout{30};
         bool logRequests = true;   // one line per request: method, route, status, time

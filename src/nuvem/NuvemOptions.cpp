@@ -50,6 +50,7 @@ const char* NuvemOptions::usage()
            "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
            "                           (várias instâncias podem usar o mesmo banco)\n"
            "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
+           "  --max-connections N      conexões atendidas ao mesmo tempo; as demais são fechadas (padrão 1024)\n"
            "  --max-body BYTES         tamanho máximo do corpo de um pedido (padrão 8388608)\n"
            "  --timeout SEGUNDOS       prazo para um pedido chegar inteiro e para a resposta sair (padrão 30)\n"
            "  --auth-failures N        links inválidos aceitos por endereço (IPv6: por /64) a cada minuto\n"
@@ -93,6 +94,8 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             options.server.keyFile = value;
         else if (name == "--threads")
             ok = number<unsigned>(value, options.server.threads, 1, 64);
+        else if (name == "--max-connections")
+            ok = number<std::size_t>(value, options.server.maxConnections, 1, 1000000);
         else if (name == "--max-body")
             ok = number<std::size_t>(value, options.server.maxBody, 1024, std::size_t(1) << 30);
         else if (name == "--timeout") {

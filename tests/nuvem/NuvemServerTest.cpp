@@ -312,6 +312,34 @@ TEST_P(NuvemServerTest, DeepBodiesAndNulTextsAreRefusedCheaply)
     EXPECT_EQ(stored["status"], "pendente");
 }
 
+// Past the cap a new connection is closed unanswered; live ones go on.
+TEST_P(NuvemServerTest, ConnectionsAreCapped)
+{
+    HttpServer::Options options;
+    options.port = 0;
+    options.logRequests = false;
+    options.maxConnections = 2;
+    HttpServer server(*m_handler, options);
+    auto port = server.start();
+    ASSERT_TRUE(port) << port.error();
+    const auto open = [&] {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{.sin_family = AF_INET, .sin_port = htons(*port), .sin_addr = {htonl(INADDR_LOOPBACK)}};
+        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return fd;
+    };
+    const int first = open();
+    const int second = open();
+    // Both idle connections are counted once the server has a session for each.
+    ASSERT_EQ(test::request(*port, "GET", "/healthz", "").status, 0);
+    close(first);
+    int status = 0;
+    for (int attempt = 0; attempt < 200 && status != 200; ++attempt)
+        status = test::request(*port, "GET", "/healthz", "").status;
+    EXPECT_EQ(status, 200);
+    close(second);
+}
+
 // Two instances on one PostgreSQL database serve one account as one.
 TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
 {
