@@ -40,6 +40,8 @@ public:
     virtual Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) = 0;
     // The account's number, absent when the secret belongs to none.
     virtual Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) = 0;
+    // Whether the storage answers a query now, for the readiness check.
+    virtual Result<void, DatabaseError> ready() = 0;
     // The remote tools' view of one account.
     virtual std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) = 0;
 };

@@ -88,7 +88,18 @@ void PgConnection::Closer::operator()(pg_conn* connection) const
 
 Result<PgConnection, DatabaseError> PgConnection::open(const std::string& conninfo)
 {
-    PGconn* connection = PQconnectdb(conninfo.c_str());
+    // Bounded time everywhere: connecting, a peer that vanished without a
+    // word (keepalives, unacknowledged sends), a statement, a wait for a
+    // lock, a transaction left open. The operator's own settings in
+    // `conninfo` come last and win.
+    const char* keywords[] = {"connect_timeout", "keepalives",     "keepalives_idle", "keepalives_interval",
+                              "keepalives_count", "tcp_user_timeout", "options",        "dbname",
+                              nullptr};
+    const char* values[] = {"5", "1", "30", "10", "3", "20000",
+                            "-c statement_timeout=15000 -c lock_timeout=5000 "
+                            "-c idle_in_transaction_session_timeout=30000 -c client_min_messages=warning",
+                            conninfo.c_str(), nullptr};
+    PGconn* connection = PQconnectdbParams(keywords, values, 1);
     if (!connection)
         return Failure{DatabaseError::open("sem memória")};
     PgConnection owned(connection);
@@ -103,9 +114,12 @@ void PgConnection::reconnectIfBroken()
 {
     if (m_connection && PQstatus(m_connection.get()) == CONNECTION_BAD) {
         PQreset(m_connection.get());
-        if (PQstatus(m_connection.get()) == CONNECTION_OK)
-            (void)execute("SET client_min_messages = warning");
     }
+}
+
+bool PgConnection::broken() const
+{
+    return !m_connection || PQstatus(m_connection.get()) == CONNECTION_BAD;
 }
 
 Result<void, DatabaseError> PgConnection::execute(const std::string& sql)

@@ -17,7 +17,9 @@ namespace quaro::nuvem {
 // One libpq connection, move-only, closed when it goes away. Statements take
 // positional parameters ($1, $2, ...) as SQLValues and give rows whose
 // columns are typed like SQLite's: float8 as real, int2/4/8 as integer,
-// NULL as null, everything else as text. One thread at a time.
+// NULL as null, everything else as text. Connecting, statements, lock waits
+// and open transactions all have time limits, so a stalled database fails
+// requests instead of holding them. One thread at a time.
 class PgConnection {
 public:
     // `conninfo` is a libpq connection string or URL.
@@ -30,6 +32,7 @@ public:
     // After the server went away (a restart, a fail-over), connects again;
     // what was running then has failed and is not repeated.
     void reconnectIfBroken();
+    bool broken() const;
 
     Result<void, DatabaseError> execute(const std::string& sql);
     // The number of rows the statement changed.

@@ -108,16 +108,15 @@ Result<void, DatabaseError> upsertRecados(PgConnection& db, std::int64_t account
 
 } // namespace
 
-Result<std::unique_ptr<PgStorage>, DatabaseError> PgStorage::open(const std::string& conninfo, unsigned connections)
+Result<std::unique_ptr<PgStorage>, DatabaseError> PgStorage::open(const std::string& conninfo, unsigned connections,
+                                                                  std::chrono::milliseconds poolWait)
 {
     std::unique_ptr<PgStorage> storage(new PgStorage());
+    storage->m_poolWait = poolWait;
     for (unsigned i = 0; i < std::max(1u, connections); ++i) {
         auto connection = PgConnection::open(conninfo);
         if (!connection)
             return Failure{connection.error()};
-        // Notices of "already exists" are noise in the server's log.
-        if (auto quiet = connection->execute("SET client_min_messages = warning"); !quiet)
-            return Failure{quiet.error()};
         if (i == 0) {
             if (auto created = connection->execute(schema); !created)
                 return Failure{created.error()};
@@ -127,29 +126,43 @@ Result<std::unique_ptr<PgStorage>, DatabaseError> PgStorage::open(const std::str
     return storage;
 }
 
-PgStorage::Lease PgStorage::lease()
+Result<PgStorage::Lease, DatabaseError> PgStorage::lease()
 {
     std::unique_lock guard(m_lock);
-    m_returned.wait(guard, [this] { return !m_idle.empty(); });
-    PgConnection connection = std::move(m_idle.back());
+    if (!m_returned.wait_for(guard, m_poolWait, [this] { return !m_idle.empty(); }))
+        return Failure{DatabaseError::query("nenhuma conexão livre com o PostgreSQL")};
+    Lease leased(*this, std::move(m_idle.back()));
     m_idle.pop_back();
-    return Lease(*this, std::move(connection));
+    guard.unlock();
+    leased->reconnectIfBroken();
+    if (leased->broken())
+        return Failure{DatabaseError::open("sem conexão com o PostgreSQL")};
+    return leased;
 }
 
 PgStorage::Lease::~Lease()
 {
-    m_connection.reconnectIfBroken();
+    if (!m_storage)
+        return;
     {
-        std::lock_guard guard(m_storage.m_lock);
-        m_storage.m_idle.push_back(std::move(m_connection));
+        std::lock_guard guard(m_storage->m_lock);
+        m_storage->m_idle.push_back(std::move(m_connection));
     }
-    m_storage.m_returned.notify_one();
+    m_storage->m_returned.notify_one();
+}
+
+Result<void, DatabaseError> PgStorage::ready()
+{
+    QUARO_TRY_LET(db, lease());
+    QUARO_TRY((**db).query("SELECT 1"));
+    return {};
 }
 
 Result<std::optional<std::int64_t>, DatabaseError> PgStorage::account(const SecretHash& secret)
 {
-    Lease db = lease();
-    auto rows = db->query("SELECT id, secret_sha256 FROM account WHERE secret_sha256 = $1", {secret.hex()});
+    QUARO_TRY_LET(leased, lease());
+    PgConnection& db = **leased;
+    auto rows = db.query("SELECT id, secret_sha256 FROM account WHERE secret_sha256 = $1", {secret.hex()});
     if (!rows)
         return Failure{rows.error()};
     if (rows->empty() || !secret.matches(rows->front().string("secret_sha256").value_or("")))
@@ -159,12 +172,13 @@ Result<std::optional<std::int64_t>, DatabaseError> PgStorage::account(const Secr
 
 Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const SyncRequest& request)
 {
-    Lease db = lease();
-    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(*db));
-    QUARO_TRY_LET(revoked, db->query("SELECT 1 FROM revoked WHERE secret_sha256 = $1", {secret.hex()}));
+    QUARO_TRY_LET(leased, lease());
+    PgConnection& db = **leased;
+    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(db));
+    QUARO_TRY_LET(revoked, db.query("SELECT 1 FROM revoked WHERE secret_sha256 = $1", {secret.hex()}));
     if (!revoked->empty())
         return SyncReply{.revoked = true};
-    QUARO_TRY_LET(reply, applySync(*db, secret, request));
+    QUARO_TRY_LET(reply, applySync(db, secret, request));
     QUARO_TRY(transaction->commit());
     return std::move(*reply);
 }
@@ -223,11 +237,12 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
 
 Result<bool, DatabaseError> PgStorage::deleteAccount(const SecretHash& secret)
 {
-    Lease db = lease();
-    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(*db));
-    QUARO_TRY(db->run("INSERT INTO revoked(secret_sha256, revoked_at) VALUES ($1, $2) ON CONFLICT DO NOTHING",
+    QUARO_TRY_LET(leased, lease());
+    PgConnection& db = **leased;
+    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(db));
+    QUARO_TRY(db.run("INSERT INTO revoked(secret_sha256, revoked_at) VALUES ($1, $2) ON CONFLICT DO NOTHING",
                       {secret.hex(), currentTimestamp()}));
-    QUARO_TRY_LET(deleted, db->run("DELETE FROM account WHERE secret_sha256 = $1", {secret.hex()}));
+    QUARO_TRY_LET(deleted, db.run("DELETE FROM account WHERE secret_sha256 = $1", {secret.hex()}));
     QUARO_TRY(transaction->commit());
     return *deleted > 0;
 }

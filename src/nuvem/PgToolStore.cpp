@@ -9,8 +9,8 @@ namespace quaro::nuvem {
 
 Result<std::vector<Destino>, DatabaseError> PgToolStore::destinos()
 {
-    auto db = m_storage.lease();
-    auto rows = db->query("SELECT * FROM destino WHERE account_id = $1 ORDER BY sort, name", {m_account});
+    QUARO_TRY_LET(leased, m_storage.lease());
+    auto rows = (**leased).query("SELECT * FROM destino WHERE account_id = $1 ORDER BY sort, name", {m_account});
     if (!rows)
         return Failure{rows.error()};
     return destinosFrom(*rows);
@@ -22,8 +22,8 @@ Result<std::vector<Recado>, DatabaseError> PgToolStore::recados(std::optional<Re
                                                                 std::int64_t limit)
 {
     const SqlQuery query = recadoListing(SqlDialect::postgres, m_account, status, destinoID, search, limit);
-    auto db = m_storage.lease();
-    auto rows = db->query(query.sql, query.parameters);
+    QUARO_TRY_LET(leased, m_storage.lease());
+    auto rows = (**leased).query(query.sql, query.parameters);
     if (!rows)
         return Failure{rows.error()};
     return recadosFrom(*rows);
@@ -41,23 +41,24 @@ Result<std::optional<Recado>, DatabaseError> PgToolStore::readRecado(PgConnectio
 
 Result<std::optional<Recado>, DatabaseError> PgToolStore::recado(const std::string& id)
 {
-    auto db = m_storage.lease();
-    return readRecado(*db, id);
+    QUARO_TRY_LET(leased, m_storage.lease());
+    return readRecado(**leased, id);
 }
 
 Result<std::optional<Recado>, DatabaseError> PgToolStore::change(const std::string& id, const char* update,
                                                                  std::vector<SQLValue> parameters)
 {
-    auto db = m_storage.lease();
-    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(*db));
-    QUARO_TRY_LET(seq, db->query("UPDATE account SET seq = seq + 1 WHERE id = $1 RETURNING seq", {m_account}));
+    QUARO_TRY_LET(leased, m_storage.lease());
+    PgConnection& db = **leased;
+    QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(db));
+    QUARO_TRY_LET(seq, db.query("UPDATE account SET seq = seq + 1 WHERE id = $1 RETURNING seq", {m_account}));
     if (seq->empty())
         return std::optional<Recado>();
     parameters.insert(parameters.begin(), {seq->front().integer("seq").value_or(0), m_account, id});
-    QUARO_TRY_LET(changed, db->run(update, parameters));
+    QUARO_TRY_LET(changed, db.run(update, parameters));
     if (*changed == 0)
         return std::optional<Recado>();
-    QUARO_TRY_LET(updated, readRecado(*db, id));
+    QUARO_TRY_LET(updated, readRecado(db, id));
     QUARO_TRY(transaction->commit());
     return *updated;
 }

@@ -46,10 +46,20 @@ HttpResponse notAllowed(std::string allow, std::string route)
     return response;
 }
 
+// Storage failing is nearly always passing (a restart, a fail-over, a pool
+// full for a moment): 503 with Retry-After tells clients and balancers to
+// come back rather than give up.
+HttpResponse unavailable(HttpResponse response)
+{
+    response.headers.emplace_back("Retry-After", "5");
+    return response;
+}
+
 HttpResponse storageFailure(const DatabaseError& error, std::string route)
 {
     serverLog("armazenamento: " + error.description());
-    return erro(500, "Erro no servidor do Quaro.", std::move(route));
+    return unavailable(erro(503, "O servidor do Quaro está indisponível agora. Tente de novo em instantes.",
+                            std::move(route)));
 }
 
 } // namespace
@@ -66,6 +76,13 @@ HttpResponse RequestHandler::handle(const HttpRequest& request)
     if (path == "/healthz") {
         if (request.method != "GET" && request.method != "HEAD")
             return notAllowed("GET, HEAD", path);
+        return jsonResponse(200, R"({"ok":true})", path);
+    }
+    if (path == "/readyz") {
+        if (request.method != "GET" && request.method != "HEAD")
+            return notAllowed("GET, HEAD", path);
+        if (auto ready = m_storage.ready(); !ready)
+            return storageFailure(ready.error(), path);
         return jsonResponse(200, R"({"ok":true})", path);
     }
     if (path == "/api/sync")
@@ -140,7 +157,8 @@ HttpResponse RequestHandler::mcp(const HttpRequest& request, const std::string& 
         auto found = m_storage.account(SecretHash::of(secret));
         if (!found) {
             serverLog("armazenamento: " + found.error().description());
-            return rpcError(500, -32603, "Erro no servidor do Quaro.");
+            return unavailable(
+                rpcError(503, -32603, "O servidor do Quaro está indisponível agora. Tente de novo em instantes."));
         }
         account = *found;
     }

@@ -14,7 +14,9 @@ namespace quaro::nuvem {
 // Answers one HTTP request, whatever the transport: routes, authentication,
 // the sync protocol and the remote MCP endpoint. Any thread may call.
 //
-//   GET  /healthz           200 {"ok": true}
+//   GET  /healthz           200 {"ok": true}: the process answers
+//   GET  /readyz            200 {"ok": true} when storage answers a query, else 503
+//   (any storage failure)   503 with Retry-After
 //   POST /api/sync          Bearer secret; applies the sync, creating the account;
 //                           410 for a deleted secret
 //   DELETE /api/account     Bearer secret; 204, or 404 when there is no account;

@@ -168,6 +168,13 @@ Result<bool, DatabaseError> SqliteStorage::deleteAccount(const SecretHash& secre
     return *deleted > 0;
 }
 
+Result<void, DatabaseError> SqliteStorage::ready()
+{
+    std::lock_guard guard(m_lock);
+    QUARO_TRY(m_db.query("SELECT 1 FROM account LIMIT 1"));
+    return {};
+}
+
 std::unique_ptr<mcp::ToolStore> SqliteStorage::tools(std::int64_t account)
 {
     return std::make_unique<SqliteToolStore>(*this, account);

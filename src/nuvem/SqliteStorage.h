@@ -19,6 +19,7 @@ public:
     Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) override;
     Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) override;
     Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) override;
+    Result<void, DatabaseError> ready() override;
     std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) override;
 
     // For the account tools, which share the connection and the lock.

@@ -340,6 +340,32 @@ TEST_P(NuvemServerTest, ConnectionsAreCapped)
     close(second);
 }
 
+// A database outage is told (503, Retry-After, readiness), bounded in time,
+// and survived: what was acknowledged before is there after.
+TEST_P(NuvemServerTest, StorageOutageAnswers503AndRecovers)
+{
+    if (GetParam() != "postgres")
+        GTEST_SKIP() << "o SQLite embutido não tem como cair à parte";
+    syncOk({{"recados", {recadoUpload("R1", 100)}}});
+    EXPECT_EQ(test::request(m_port, "GET", "/readyz", "").status, 200);
+    test::PgCluster::instance()->stop();
+    const Reply refused = sync({{"recados", {recadoUpload("R2", 200)}}});
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_EQ(refused.headers.at("retry-after"), "5");
+    EXPECT_EQ(test::request(m_port, "GET", "/readyz", "").status, 503);
+    EXPECT_EQ(test::request(m_port, "GET", "/healthz", "").status, 200);
+    EXPECT_EQ(rpc("tools/list", json::object()).status, 503);
+
+    ASSERT_TRUE(test::PgCluster::instance()->restart());
+    int status = 0;
+    for (int attempt = 0; attempt < 5 && status != 200; ++attempt)
+        status = sync({{"recados", {recadoUpload("R2", 200)}}}).status;
+    EXPECT_EQ(status, 200);
+    EXPECT_EQ(test::request(m_port, "GET", "/readyz", "").status, 200);
+    EXPECT_FALSE(tool("recado_get", {{"id", "R1"}}).is_null());
+    EXPECT_FALSE(tool("recado_get", {{"id", "R2"}}).is_null());
+}
+
 // Two instances on one PostgreSQL database serve one account as one.
 TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
 {

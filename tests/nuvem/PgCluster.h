@@ -33,6 +33,10 @@ public:
         return "host=" + m_dir + " port=54329 user=quaro dbname=" + database;
     }
 
+    // An outage: the server goes (its clients are cut off) and comes back.
+    void stop() const { shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + m_dir + "/data -m fast -w stop >/dev/null 2>&1"); }
+    bool restart() const { return launch(m_dir); }
+
     PgCluster(PgCluster&& other) noexcept : m_dir(std::exchange(other.m_dir, {})), m_databases(other.m_databases) {}
     ~PgCluster()
     {
@@ -59,10 +63,14 @@ private:
         const std::string& d = cluster.m_dir;
         if (shell("chown postgres " + d) != 0 ||
             shell("runuser -u postgres -- " + bin("initdb") + " -D " + d + "/data -A trust -U quaro >/dev/null 2>&1") != 0 ||
-            shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + d + "/data -o \"-k " + d +
-                  " -p 54329 -c listen_addresses='' -c fsync=off\" -l " + d + "/log -w start >/dev/null 2>&1") != 0)
+            !launch(d))
             return std::nullopt;
         return cluster;
+    }
+    static bool launch(const std::string& d)
+    {
+        return shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + d + "/data -o \"-k " + d +
+                     " -p 54329 -c listen_addresses='' -c fsync=off\" -l " + d + "/log -w start >/dev/null 2>&1") == 0;
     }
     PgCluster() = default;
 
