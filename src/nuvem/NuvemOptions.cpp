@@ -50,6 +50,11 @@ const char* NuvemOptions::usage()
            "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
            "                           (várias instâncias podem usar o mesmo banco)\n"
            "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
+           "  --max-recados N          recados por sincronização (padrão 2000; o app manda até 400)\n"
+           "  --max-apagados N         ids apagados por sincronização (padrão 10000; o app manda até 2000)\n"
+           "  --max-destinos N         destinos por sincronização (padrão 1000)\n"
+           "  --max-text BYTES         tamanho de uma transcrição, resultado, instrução, título ou nome\n"
+           "                           (padrão 1048576); ids e demais campos até 4096 bytes. Acima: 413\n"
            "  --max-connections N      conexões atendidas ao mesmo tempo; as demais são fechadas (padrão 1024)\n"
            "  --max-body BYTES         tamanho máximo do corpo de um pedido (padrão 8388608)\n"
            "  --timeout SEGUNDOS       prazo para um pedido chegar inteiro e para a resposta sair (padrão 30)\n"
@@ -94,6 +99,14 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             options.server.keyFile = value;
         else if (name == "--threads")
             ok = number<unsigned>(value, options.server.threads, 1, 64);
+        else if (name == "--max-recados")
+            ok = number<std::size_t>(value, options.limits.sync.recados, 400, 1000000);
+        else if (name == "--max-apagados")
+            ok = number<std::size_t>(value, options.limits.sync.apagados, 2000, 10000000);
+        else if (name == "--max-destinos")
+            ok = number<std::size_t>(value, options.limits.sync.destinos, 1, 1000000);
+        else if (name == "--max-text")
+            ok = number<std::size_t>(value, options.limits.sync.textBytes, 65536, std::size_t(1) << 30);
         else if (name == "--max-connections")
             ok = number<std::size_t>(value, options.server.maxConnections, 1, 1000000);
         else if (name == "--max-body")

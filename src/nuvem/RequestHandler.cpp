@@ -67,6 +67,7 @@ HttpResponse storageFailure(const DatabaseError& error, std::string route)
 RequestHandler::RequestHandler(AccountStorage& storage, Limits limits)
     : m_storage(storage)
     , m_throttle(limits.failedAuthPerWindow, limits.failedAuthWindow, limits.trackedAddresses)
+    , m_syncLimits(limits.sync)
 {
 }
 
@@ -122,9 +123,9 @@ HttpResponse RequestHandler::sync(const HttpRequest& request)
     const auto secret = bearer(request, refusal);
     if (!secret)
         return refusal;
-    auto parsed = parseSyncRequest(request.body);
+    auto parsed = parseSyncRequest(request.body, m_syncLimits);
     if (!parsed)
-        return erro(400, parsed.error(), "/api/sync");
+        return erro(parsed.error().status, parsed.error().message, "/api/sync");
     auto reply = m_storage.sync(SecretHash::of(*secret), *parsed);
     if (!reply)
         return storageFailure(reply.error(), "/api/sync");

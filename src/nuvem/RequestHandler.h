@@ -3,6 +3,7 @@
 #include "nuvem/AccountStorage.h"
 #include "nuvem/AuthThrottle.h"
 #include "nuvem/HttpExchange.h"
+#include "nuvem/SyncMessage.h"
 
 #include <chrono>
 #include <cstddef>
@@ -31,6 +32,7 @@ public:
         std::chrono::seconds failedAuthWindow{60};
         // Addresses whose failures are remembered at once.
         std::size_t trackedAddresses = 100000;
+        SyncLimits sync;
     };
 
     RequestHandler(AccountStorage& storage, Limits limits);
@@ -54,6 +56,7 @@ private:
 
     AccountStorage& m_storage;
     AuthThrottle m_throttle;
+    SyncLimits m_syncLimits;
 };
 
 } // namespace quaro::nuvem

@@ -17,7 +17,17 @@ using json = nlohmann::json;
 // Thrown inside the parser only, caught at its door.
 struct Refusal {
     std::string message;
+    int status = 400;
 };
+
+bool isLongText(const char* key)
+{
+    const std::string_view name(key);
+    // Names too: a claimer's name comes from whatever an AI client calls
+    // itself, and a desktop must never be stuck on a batch it cannot shrink.
+    return name == "transcricao" || name == "resultado" || name == "instrucao" || name == "titulo" ||
+           name == "nome" || name == "pego_por";
+}
 
 const json& member(const json& object, const char* key)
 {
@@ -26,20 +36,24 @@ const json& member(const json& object, const char* key)
     return found == object.end() ? null : *found;
 }
 
-std::string text(const json& object, const char* key)
+std::string text(const json& object, const char* key, const SyncLimits& limits)
 {
     const json& value = member(object, key);
     if (!value.is_string())
         throw Refusal{std::string("o campo ") + key + " precisa ser um texto"};
-    return value.get<std::string>();
+    std::string content = value.get<std::string>();
+    const std::size_t most = isLongText(key) ? limits.textBytes : limits.nameBytes;
+    if (content.size() > most)
+        throw Refusal{std::string("o campo ") + key + " passa de " + std::to_string(most) + " bytes", 413};
+    return content;
 }
 
-std::optional<std::string> optionalText(const json& object, const char* key)
+std::optional<std::string> optionalText(const json& object, const char* key, const SyncLimits& limits)
 {
     const json& value = member(object, key);
     if (value.is_null())
         return std::nullopt;
-    return text(object, key);
+    return text(object, key, limits);
 }
 
 double number(const json& object, const char* key)
@@ -57,7 +71,7 @@ std::optional<double> optionalNumber(const json& object, const char* key)
     return number(object, key);
 }
 
-const json& array(const json& object, const char* key)
+const json& array(const json& object, const char* key, std::size_t most)
 {
     static const json empty = json::array();
     const json& value = member(object, key);
@@ -65,18 +79,20 @@ const json& array(const json& object, const char* key)
         return empty;
     if (!value.is_array())
         throw Refusal{std::string("o campo ") + key + " precisa ser uma lista"};
+    if (value.size() > most)
+        throw Refusal{std::string("mais de ") + std::to_string(most) + " itens em " + key + " num envio", 413};
     return value;
 }
 
-Destino destino(const json& item)
+Destino destino(const json& item, const SyncLimits& limits)
 {
     if (!item.is_object())
         throw Refusal{"cada destino precisa ser um objeto"};
     Destino d;
-    d.id = text(item, "id");
-    d.name = text(item, "nome");
-    d.instruction = text(item, "instrucao");
-    d.colorHex = text(item, "cor");
+    d.id = text(item, "id", limits);
+    d.name = text(item, "nome", limits);
+    d.instruction = text(item, "instrucao", limits);
+    d.colorHex = text(item, "cor", limits);
     const json& sort = member(item, "ordem");
     if (!sort.is_number_integer())
         throw Refusal{"o campo ordem precisa ser um número inteiro"};
@@ -84,28 +100,28 @@ Destino destino(const json& item)
     return d;
 }
 
-RecadoCopy recado(const json& item)
+RecadoCopy recado(const json& item, const SyncLimits& limits)
 {
     if (!item.is_object())
         throw Refusal{"cada recado precisa ser um objeto"};
     RecadoCopy copy;
     Recado& r = copy.recado;
-    r.id = text(item, "id");
+    r.id = text(item, "id", limits);
     if (r.id.empty())
         throw Refusal{"um recado veio sem id"};
     r.createdAt = number(item, "criado_em");
     r.duration = number(item, "duracao");
-    r.title = text(item, "titulo");
-    r.transcript = text(item, "transcricao");
-    r.destinoID = optionalText(item, "destino_id");
-    r.language = optionalText(item, "idioma");
-    const auto status = recadoStatus(text(item, "status"));
+    r.title = text(item, "titulo", limits);
+    r.transcript = text(item, "transcricao", limits);
+    r.destinoID = optionalText(item, "destino_id", limits);
+    r.language = optionalText(item, "idioma", limits);
+    const auto status = recadoStatus(text(item, "status", limits));
     if (!status)
         throw Refusal{"status desconhecido no recado " + r.id};
     r.status = *status;
-    r.claimedBy = optionalText(item, "pego_por");
+    r.claimedBy = optionalText(item, "pego_por", limits);
     r.claimedAt = optionalNumber(item, "pego_em");
-    r.result = optionalText(item, "resultado");
+    r.result = optionalText(item, "resultado", limits);
     r.resolvedAt = optionalNumber(item, "resolvido_em");
     copy.updatedAt = number(item, "atualizado_em");
     return copy;
@@ -141,31 +157,35 @@ void put(json& object, const char* key, const std::optional<double>& value)
 
 } // namespace
 
-Result<SyncRequest, std::string> parseSyncRequest(std::string_view body)
+Result<SyncRequest, SyncRefusal> parseSyncRequest(std::string_view body, const SyncLimits& bodyLimits)
 {
     const JsonReader::Parsed parsed = JsonReader::parse(body);
     if (parsed.refusal == JsonReader::Refusal::tooDeep)
-        return Failure{std::string("Pedido inválido: listas e objetos aninhados fundo demais.")};
+        return Failure{SyncRefusal{400, "Pedido inválido: listas e objetos aninhados fundo demais."}};
     if (parsed.refusal == JsonReader::Refusal::nul)
-        return Failure{std::string("Pedido inválido: um texto contém o caractere nulo (U+0000).")};
+        return Failure{SyncRefusal{400, "Pedido inválido: um texto contém o caractere nulo (U+0000)."}};
     const json& root = parsed.value;
     if (root.is_discarded() || !root.is_object())
-        return Failure{std::string("O pedido não é um objeto JSON.")};
+        return Failure{SyncRefusal{400, "O pedido não é um objeto JSON."}};
     try {
         SyncRequest request;
-        for (const json& item : array(root, "destinos"))
-            request.destinos.push_back(destino(item));
-        for (const json& item : array(root, "recados"))
-            request.recados.push_back(recado(item));
-        for (const json& item : array(root, "apagados")) {
+        for (const json& item : array(root, "destinos", bodyLimits.destinos))
+            request.destinos.push_back(destino(item, bodyLimits));
+        for (const json& item : array(root, "recados", bodyLimits.recados))
+            request.recados.push_back(recado(item, bodyLimits));
+        for (const json& item : array(root, "apagados", bodyLimits.apagados)) {
             if (!item.is_string())
                 throw Refusal{"cada id apagado precisa ser um texto"};
+            if (item.get_ref<const std::string&>().size() > bodyLimits.nameBytes)
+                throw Refusal{"um id apagado passa de " + std::to_string(bodyLimits.nameBytes) + " bytes", 413};
             request.apagados.push_back(item.get<std::string>());
         }
         request.cursor = cursor(member(root, "cursor"));
         return request;
     } catch (const Refusal& refusal) {
-        return Failure{"Pedido inválido: " + refusal.message + "."};
+        if (refusal.status == 413)
+            return Failure{SyncRefusal{413, "Envio grande demais: " + refusal.message + "."}};
+        return Failure{SyncRefusal{400, "Pedido inválido: " + refusal.message + "."}};
     }
 }
 

@@ -41,9 +41,27 @@ struct SyncReply {
     bool revoked = false;
 };
 
+// What one sync may carry. The desktop sends at most 400 recados and 2 000
+// deletions a sync, and refused batches come back at every tick, so every
+// cap sits far above anything it produces: only abuse meets them. A
+// transcript of a 20-minute recording is some 25 KB; the cap is forty times that.
+struct SyncLimits {
+    std::size_t recados = 2000;
+    std::size_t apagados = 10000;
+    std::size_t destinos = 1000;
+    std::size_t textBytes = 1024 * 1024; // transcricao, resultado, instrucao, titulo, nome, pego_por
+    std::size_t nameBytes = 4096;        // ids, idioma, cor, status
+};
+
+// Why a sync body was refused: its form (400), or a cap (413).
+struct SyncRefusal {
+    int status = 400;
+    std::string message;
+};
+
 // Reads a sync body. Fails with a short Portuguese sentence that names the
 // first thing wrong; nothing of a refused body is applied.
-Result<SyncRequest, std::string> parseSyncRequest(std::string_view body);
+Result<SyncRequest, SyncRefusal> parseSyncRequest(std::string_view body, const SyncLimits& limits = {});
 
 // {"cursor": n, "recados": [{id, status, atualizado_em, pego_por, pego_em,
 // resultado, resolvido_em}, ...]}, optional keys only when set.

@@ -9,7 +9,7 @@ TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
 {
     auto options = NuvemOptions::parse({"--listen", "[::1]:9000", "--database", "postgresql://q@db/quaro", "--threads",
                                         "4", "--max-body", "2048", "--timeout", "5", "--auth-failures", "7",
-                                        "--tls-cert", "c.pem", "--tls-key", "k.pem", "--quiet", "--trusted-proxy", "::ffff:10.0.0.2"});
+                                        "--tls-cert", "c.pem", "--tls-key", "k.pem", "--quiet", "--trusted-proxy", "::ffff:10.0.0.2", "--max-recados", "500"});
     ASSERT_TRUE(options) << options.error();
     EXPECT_EQ(options->server.address, "::1");
     EXPECT_EQ(options->server.port, 9000);
@@ -20,6 +20,7 @@ TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
     EXPECT_EQ(options->limits.failedAuthPerWindow, 7u);
     EXPECT_EQ(options->server.keyFile, "k.pem");
     EXPECT_FALSE(options->server.logRequests);
+    EXPECT_EQ(options->limits.sync.recados, 500u);
     EXPECT_EQ(options->server.trustedProxies, std::vector<std::string>{"10.0.0.2"});
 
     auto defaults = NuvemOptions::parse({});
@@ -29,7 +30,7 @@ TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
 
     const std::vector<std::vector<std::string>> refused{
         {"--listen", "8080"},   {"--listen", "h:99999"}, {"--threads", "0"},  {"--max-body", "1k"},
-        {"--timeout"},          {"--bogus", "1"},        {"--tls-cert", "c.pem"}, {"--trusted-proxy", "proxy"},
+        {"--timeout"},          {"--bogus", "1"},        {"--tls-cert", "c.pem"}, {"--trusted-proxy", "proxy"}, {"--max-recados", "399"},
     };
     for (const auto& arguments : refused)
         EXPECT_FALSE(NuvemOptions::parse(arguments)) << arguments.front();

@@ -55,7 +55,9 @@ protected:
             ASSERT_TRUE(storage) << storage.error().description();
             m_storage = std::move(storage).value();
         }
-        m_handler.emplace(*m_storage, RequestHandler::Limits{3, std::chrono::seconds(600)});
+        m_handler.emplace(*m_storage, RequestHandler::Limits{.failedAuthPerWindow = 3,
+                                                             .failedAuthWindow = std::chrono::seconds(600),
+                                                             .sync = {.recados = 3, .textBytes = 1000}});
         HttpServer::Options options;
         options.port = 0;
         options.maxBody = 64 * 1024;
@@ -216,6 +218,10 @@ TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
     };
     const auto bearer = std::vector<std::pair<std::string, std::string>>{{"Authorization", "Bearer " + secret}};
     const json badSecond = {{"recados", {recadoUpload("R1", 1), recadoUpload("R2", 1, "perdido")}}};
+    json longTranscript = recadoUpload("R1", 1);
+    longTranscript["transcricao"] = std::string(1001, 'a');
+    const json tooMany = {{"recados", {recadoUpload("R1", 1), recadoUpload("R2", 1), recadoUpload("R3", 1),
+                                       recadoUpload("R4", 1)}}};
     const std::vector<Case> cases{
         {"truncated json", "POST", "/api/sync", "{\"cursor\":", bearer, 400},
         {"wrong type", "POST", "/api/sync", R"({"recados":[{"id":1}]})", bearer, 400},
@@ -224,11 +230,14 @@ TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
         {"mcp stream", "GET", "/mcp/" + secret, "", {}, 405},
         {"unknown path", "GET", "/x", "", {}, 404},
         {"too large", "POST", "/api/sync", std::string(70 * 1024, ' '), bearer, 413},
+        {"too many recados", "POST", "/api/sync", tooMany.dump(), bearer, 413},
+        {"transcript too long", "POST", "/api/sync", json{{"recados", {longTranscript}}}.dump(), bearer, 413},
+        {"id too long", "POST", "/api/sync", json{{"apagados", {std::string(4097, 'x')}}}.dump(), bearer, 413},
     };
     for (const Case& c : cases) {
         const Reply reply = test::request(m_port, c.method, c.path, c.body, c.headers);
         EXPECT_EQ(reply.status, c.status) << c.name;
-        if (c.status != 413 && c.status != 405) {
+        if (c.name != std::string("too large") && c.status != 405) {
             EXPECT_TRUE(json::parse(reply.body, nullptr, false).contains("erro")) << c.name << ": " << reply.body;
         }
     }
