@@ -23,6 +23,7 @@ Rectangle {
     }
 
     component SectionTitle: Text {
+        textFormat: Text.PlainText
         color: Brand.inkSoft
         font.pixelSize: Brand.label
         font.weight: Font.DemiBold
@@ -63,6 +64,7 @@ Rectangle {
                 color: row.dot
             }
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: row.text
                 elide: Text.ElideRight
@@ -71,6 +73,7 @@ Rectangle {
                 font.weight: row.current ? Font.DemiBold : Font.Normal
             }
             Text {
+                textFormat: Text.PlainText
                 text: row.count
                 visible: text !== ""
                 color: Brand.inkSoft
@@ -159,6 +162,7 @@ Rectangle {
             spacing: 8
             Rectangle { width: 7; height: 7; radius: 3.5; color: Brand.good }
             Text {
+                textFormat: Text.PlainText
                 objectName: "mcpCaption"
                 Layout.fillWidth: true
                 text: sidebar.inboxView.app.cloud.enabled ? "MCP local e nuvem ligados" : "MCP local pronto"

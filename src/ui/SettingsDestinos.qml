@@ -75,6 +75,7 @@ SettingsPage {
                             anchors.verticalCenter: parent.verticalCenter
                         }
                         Text {
+                            textFormat: Text.PlainText
                             text: entry.name
                             width: entry.width - 50
                             elide: Text.ElideRight
