@@ -42,6 +42,10 @@ Rectangle {
         width: parent ? parent.width : 0
         height: 32
         Accessible.name: text
+        // Reached by Tab like every other control; Return or Space chooses.
+        focusPolicy: Qt.StrongFocus
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
         onClicked: sidebar.inboxView.choose(value)
         background: Rectangle {
             radius: 8

@@ -59,6 +59,9 @@ SettingsPage {
                     height: 34
                     highlighted: id === page.selectedID
                     Accessible.name: name
+                    focusPolicy: Qt.StrongFocus
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
                     onClicked: page.selectedID = id
                     background: Rectangle {
                         radius: 10
