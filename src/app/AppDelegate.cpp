@@ -17,6 +17,13 @@
 
 namespace quaro {
 
+namespace {
+
+// How long quitting waits for a recording in progress to be closed and filed.
+constexpr int quitWaitMs = 5000;
+
+} // namespace
+
 AppDelegate::AppDelegate(AppService& service, QObject* parent) : QObject(parent), m_service(service) {}
 
 AppDelegate::~AppDelegate() = default;
@@ -185,15 +192,15 @@ void AppDelegate::openOnboarding()
 
 void AppDelegate::quit()
 {
-    // A recording in progress is sent rather than dropped: its file closes,
-    // its recado is filed, and a transcription cut short by the exit is
-    // offered again at the next start.
-    if (m_state && m_state->capture()->isCapturing()) {
-        m_state->capture()->stopAndSend();
-        QTimer::singleShot(1000, qApp, &QCoreApplication::quit);
+    // A recording in progress is sent rather than dropped: the application
+    // waits (a few seconds at most) for its file to close and its recado to
+    // be filed. A transcription cut short by the exit is offered again at
+    // the next start.
+    if (!m_state) {
+        QCoreApplication::quit();
         return;
     }
-    QCoreApplication::quit();
+    m_state->capture()->finishForQuit(quitWaitMs, [] { QCoreApplication::quit(); });
 }
 
 } // namespace quaro

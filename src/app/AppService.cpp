@@ -88,28 +88,44 @@ AppService::~AppService()
 AppService::Claim AppService::claimPrimary()
 {
     const QString context = QStringLiteral("instância");
-    if (!m_bus.isConnected() || !m_bus.interface()) {
-        appLog(context, QStringLiteral("no session bus (%1); running without single-instance protection")
-                            .arg(m_bus.lastError().message()));
+    const InstanceLock::Outcome lock = m_lock.tryLock();
+    // Without the bus, the lock file alone decides.
+    const auto alone = [&] {
+        switch (lock) {
+        case InstanceLock::Outcome::locked: return Claim::lockFile;
+        case InstanceLock::Outcome::heldElsewhere: return Claim::alreadyRunning;
+        case InstanceLock::Outcome::unavailable: break;
+        }
+        appLog(context, QStringLiteral("running without single-instance protection"));
         return Claim::noBus;
+    };
+    if (!m_bus.isConnected() || !m_bus.interface()) {
+        appLog(context, QStringLiteral("no session bus (%1)").arg(m_bus.lastError().message()));
+        return alone();
     }
     // The object is in place before the name is taken, so the first call
     // that reaches the name finds it.
     if (!m_bus.registerObject(objectPath, m_adaptor.get(), QDBusConnection::ExportAllSlots)) {
         appLog(context, QStringLiteral("could not export %1: %2").arg(objectPath, m_bus.lastError().message()));
-        return Claim::noBus;
+        return alone();
     }
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = m_bus.interface()->registerService(
         serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+        if (lock == InstanceLock::Outcome::heldElsewhere) {
+            // The running instance started without a bus: it cannot be
+            // reached, but it must stay the only one.
+            m_bus.unregisterService(serviceName);
+            m_bus.unregisterObject(objectPath);
+            return Claim::alreadyRunning;
+        }
         m_registered = true;
         return Claim::primary;
     }
     m_bus.unregisterObject(objectPath);
     if (!reply.isValid()) {
-        appLog(context, QStringLiteral("could not own %1 (%2); running without single-instance protection")
-                            .arg(serviceName, reply.error().message()));
-        return Claim::noBus;
+        appLog(context, QStringLiteral("could not own %1 (%2)").arg(serviceName, reply.error().message()));
+        return alone();
     }
     return Claim::secondary;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/InstanceLock.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -30,12 +32,16 @@ public:
     enum class Claim {
         primary,   // this instance owns the name and serves the methods
         secondary, // another instance owns it: hand the request over and leave
-        noBus,     // no usable session bus: run alone, unprotected
+        lockFile,  // no usable session bus, but the lock file keeps this the only instance
+        alreadyRunning, // an instance without a usable bus holds the lock file: leave
+        noBus,     // neither a session bus nor a lock file: run alone, unprotected
     };
 
     explicit AppService(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~AppService() override;
 
+    // Also takes the lock file of InstanceLock, so that a launch without a
+    // bus (a text console, a broken session) finds a running instance too.
     Claim claimPrimary();
 
     std::function<void()> onToggle;
@@ -54,6 +60,7 @@ private:
     QDBusConnection m_bus;
     std::unique_ptr<Adaptor> m_adaptor;
     bool m_registered = false;
+    InstanceLock m_lock;
 };
 
 } // namespace quaro

@@ -103,7 +103,6 @@ CaptureHooks AppState::captureHooks()
         if (m_cloud->enabled())
             m_cloud->kick();
     };
-    hooks.selectedMicGone = [this] { m_preferences->setSelectedMicID({}); };
     return hooks;
 }
 

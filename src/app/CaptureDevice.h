@@ -29,6 +29,9 @@ public:
     virtual ~CaptureDevice() = default;
 
     virtual std::vector<Microphone> microphones() = 0;
+    // The id of the sound server's default input, as the server says it now;
+    // absent when it names none.
+    virtual std::optional<std::string> defaultMicrophoneID() { return std::nullopt; }
 
     virtual MicrophonePermission permission() { return MicrophonePermission::authorised; }
     // Asks the user once; `answer` receives whether access was granted.

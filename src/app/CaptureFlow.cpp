@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace quaro {
 
@@ -156,7 +158,7 @@ void CaptureFlow::stopAndSend()
     m_current.reset();
 
     if (seconds < m_timing.minimumSeconds) {
-        m_device.stop([file = capture.file](const Result<std::filesystem::path, RecorderError>&) { removeFile(file); });
+        stopDevice([file = capture.file](const Result<std::filesystem::path, RecorderError>&) { removeFile(file); });
         setPhase(Phase::idle());
         return;
     }
@@ -167,7 +169,7 @@ void CaptureFlow::stopAndSend()
                                                     : QStringLiteral("Caixa")));
     ++m_hideToken;
     scheduleHide(m_timing.sentHideMs);
-    m_device.stop([guard = QPointer<CaptureFlow>(this), capture, seconds,
+    stopDevice([guard = QPointer<CaptureFlow>(this), capture, seconds,
                    destino = chosen.selectedDestinoID](Result<std::filesystem::path, RecorderError> stopped) {
         if (guard)
             guard->recordingStopped(capture, seconds, destino, stopped);
@@ -207,6 +209,35 @@ void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const
     m_transcription.transcribe(std::move(job));
 }
 
+void CaptureFlow::stopDevice(CaptureDevice::StopCompletion then)
+{
+    ++m_stopping;
+    m_device.stop([guard = QPointer<CaptureFlow>(this),
+                   then = std::move(then)](Result<std::filesystem::path, RecorderError> stopped) {
+        then(std::move(stopped));
+        if (guard && --guard->m_stopping == 0)
+            emit guard->stopsSettled();
+    });
+}
+
+void CaptureFlow::finishForQuit(int boundMs, std::function<void()> done)
+{
+    if (isCapturing())
+        stopAndSend();
+    if (m_stopping == 0) {
+        done();
+        return;
+    }
+    // Whichever comes first; the other finds nothing left to do.
+    auto once = std::make_shared<std::function<void()>>(std::move(done));
+    auto fire = [once] {
+        if (auto run = std::exchange(*once, {}))
+            run();
+    };
+    connect(this, &CaptureFlow::stopsSettled, this, fire, Qt::SingleShotConnection);
+    QTimer::singleShot(boundMs, this, fire);
+}
+
 void CaptureFlow::transcriptionFinished(const std::string& id, const std::optional<QString>& lost)
 {
     if (id == m_lastSentID)
@@ -222,7 +253,7 @@ void CaptureFlow::discard()
     if (isCapturing()) {
         stopMeter();
         if (m_current) {
-            m_device.stop([file = m_current->file](const Result<std::filesystem::path, RecorderError>&) {
+            stopDevice([file = m_current->file](const Result<std::filesystem::path, RecorderError>&) {
                 removeFile(file);
             });
         }
@@ -360,9 +391,13 @@ void CaptureFlow::requestMicrophonePermission()
 void CaptureFlow::refreshMicrophones()
 {
     m_microphones.setMicrophones(m_device.microphones());
+    m_microphones.setDefaultID(m_device.defaultMicrophoneID());
+    // A chosen microphone that is gone stays chosen: the recorder records
+    // from the default meanwhile, and takes the chosen one back here when it
+    // returns. Following the system, a recording follows a new default.
     const auto selected = choice().selectedMicID;
-    if (selected && !m_microphones.contains(*selected) && m_hooks.selectedMicGone)
-        m_hooks.selectedMicGone();
+    if (isCapturing() && (!selected || m_microphones.contains(*selected)))
+        m_device.switchMicrophone(selected);
 }
 
 void CaptureFlow::switchMicrophone(std::optional<std::string> id)

@@ -96,6 +96,12 @@ public:
     void switchMicrophone(std::optional<std::string> id);
     // Called once at start, before anything is recorded.
     int recoverInterrupted();
+    // Before the application quits: sends a recording in progress, then
+    // calls `done` once every stop asked of the device has finished (the
+    // file closed and the recado filed), or after `boundMs` at the latest,
+    // whichever comes first. `done` runs exactly once.
+    void finishForQuit(int boundMs, std::function<void()> done);
+    bool isStopping() const { return m_stopping > 0; }
 
 signals:
     void phaseChanged();
@@ -104,6 +110,8 @@ signals:
     void lastTranscriptionDoneChanged();
     void noticeChanged();
     void microphonePermissionAnswered(const QString& permission);
+    // The last stop in flight has finished.
+    void stopsSettled();
 
 private:
     struct Capture {
@@ -116,6 +124,8 @@ private:
     void recordingStarted(const Capture& capture, const Result<void, RecorderError>& started);
     void recordingStopped(const Capture& capture, double seconds, const std::optional<std::string>& chosen,
                           const Result<std::filesystem::path, RecorderError>& stopped);
+    // Every stop goes through here, so that quitting can wait for it.
+    void stopDevice(CaptureDevice::StopCompletion then);
     void handleUnexpectedStop(const std::filesystem::path& file, const std::optional<RecorderError>& error);
     void transcriptionFinished(const std::string& id, const std::optional<QString>& lost);
     void fail(const QString& message);
@@ -144,6 +154,7 @@ private:
     std::int64_t m_hideToken = 0;
     // The recording in progress, absent once stopped or dropped.
     std::optional<Capture> m_current;
+    int m_stopping = 0;
     // The recording whose outcome the phase shows: the one in progress, or
     // the last one sent. A late callback of any other recording changes
     // nothing that is shown.

@@ -30,9 +30,6 @@ struct CaptureHooks {
     // A recado was transcribed and filed; the hook decides whether to notify.
     std::function<void(const Recado&, const std::optional<Destino>&)> recadoReady;
     std::function<void()> kickCloud;
-    // The chosen microphone is gone: forget the choice (and hand the default
-    // to a recording in progress through `CaptureFlow::switchMicrophone`).
-    std::function<void()> selectedMicGone;
 };
 
 } // namespace quaro

@@ -37,7 +37,7 @@ void ImportFlow::importFiles(const std::vector<std::filesystem::path>& files)
 {
     std::vector<std::filesystem::path> accepted;
     for (const auto& file : files) {
-        if (AudioImport::acceptsExtension(file))
+        if (AudioImport::acceptsExtension(file) && AudioImport::isRegularFile(file))
             accepted.push_back(file);
     }
     if (accepted.empty()) {

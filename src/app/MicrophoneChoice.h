@@ -9,10 +9,13 @@ namespace quaro {
 class MicrophoneListModel;
 class Preferences;
 
-// The microphone choice as the panel and the widget show it: the options
-// ("Padrão do sistema" first), the device in use (the chosen one when it is
-// connected, else the system's, taken as the first listed) and the switch
-// between following the system and a fixed device. Borrows the list and the
+// The microphone choice as the panel, the widget and the onboarding show it:
+// the options ("Padrão do sistema" first), the device in use and the switch
+// between following the system and a fixed device. The device in use is the
+// chosen one while it is connected, otherwise the sound server's default
+// input. A chosen device that is absent (a headset switched off, a server
+// not up yet) stays chosen: it is used again when it returns, and meanwhile
+// the names say that the default stands in for it. Borrows the list and the
 // preferences, which must outlive it. Main thread only.
 class MicrophoneChoice : public QObject {
     Q_OBJECT
@@ -24,12 +27,18 @@ class MicrophoneChoice : public QObject {
     Q_PROPERTY(QString shortName READ shortName NOTIFY changed)
     Q_PROPERTY(bool followsSystem READ followsSystem NOTIFY changed)
 public:
+    // The chosen device's name, kept for the time it is absent.
+    static const QString nameKey;
+
     MicrophoneChoice(MicrophoneListModel& microphones, Preferences& preferences, QObject* parent = nullptr);
 
     QVariantList options() const;
+    // The chosen entry; -1 while the chosen device is absent.
     int optionIndex() const;
     // The device in use; empty when there is no microphone at all.
     QString selectedID() const;
+    // Its name, or "Padrão do sistema (<chosen> ausente)" while the default
+    // stands in for an absent choice.
     QString name() const;
     QString shortName() const;
     bool followsSystem() const;
@@ -44,6 +53,10 @@ signals:
 
 private:
     int selectedRow() const;
+    int defaultRow() const;
+    bool chosenAbsent() const;
+    QString standInName() const;
+    void rememberChosenName();
 
     MicrophoneListModel& m_microphones;
     Preferences& m_preferences;

@@ -32,8 +32,22 @@ QHash<int, QByteArray> MicrophoneListModel::roleNames() const
 
 bool MicrophoneListModel::contains(const std::string& id) const
 {
-    return std::any_of(m_microphones.begin(), m_microphones.end(),
-                       [&](const Microphone& microphone) { return microphone.id == id; });
+    return rowOf(id) >= 0;
+}
+
+int MicrophoneListModel::rowOf(const std::string& id) const
+{
+    const auto found = std::find_if(m_microphones.begin(), m_microphones.end(),
+                                    [&](const Microphone& microphone) { return microphone.id == id; });
+    return found == m_microphones.end() ? -1 : int(found - m_microphones.begin());
+}
+
+void MicrophoneListModel::setDefaultID(std::optional<std::string> id)
+{
+    if (id == m_defaultID)
+        return;
+    m_defaultID = std::move(id);
+    emit defaultIDChanged();
 }
 
 void MicrophoneListModel::setMicrophones(std::vector<Microphone> microphones)

@@ -4,6 +4,8 @@
 
 #include <QAbstractListModel>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace quaro {
@@ -25,15 +27,22 @@ public:
     int count() const { return static_cast<int>(m_microphones.size()); }
     const std::vector<Microphone>& microphones() const { return m_microphones; }
     bool contains(const std::string& id) const;
+    // The row of that id, -1 when it is not listed.
+    int rowOf(const std::string& id) const;
+    // The system's default input; absent when the server names none.
+    const std::optional<std::string>& defaultID() const { return m_defaultID; }
 
     // Replaces the list; views are only reset when it actually changed.
     void setMicrophones(std::vector<Microphone> microphones);
+    void setDefaultID(std::optional<std::string> id);
 
 signals:
     void countChanged();
+    void defaultIDChanged();
 
 private:
     std::vector<Microphone> m_microphones;
+    std::optional<std::string> m_defaultID;
 };
 
 } // namespace quaro

@@ -1,5 +1,7 @@
 #include "app/QtCaptureSession.h"
 
+#include "app/SoundServer.h"
+
 #include <QIODevice>
 #include <QMediaDevices>
 
@@ -58,6 +60,12 @@ std::optional<Microphone> QtCaptureSession::device(const std::string& id)
 
 std::optional<Microphone> QtCaptureSession::defaultDevice()
 {
+    // The server's word first: Qt's default lags behind a change.
+    if (const auto name = SoundServer::defaultSourceName()) {
+        const QAudioDevice named = findInput(*name);
+        if (!named.isNull())
+            return microphoneOf(named);
+    }
     const QAudioDevice found = QMediaDevices::defaultAudioInput();
     if (found.isNull())
         return std::nullopt;

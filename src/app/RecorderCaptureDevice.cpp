@@ -1,5 +1,6 @@
 #include "app/RecorderCaptureDevice.h"
 
+#include <QAudioDevice>
 #include <QMediaDevices>
 
 namespace quaro {
@@ -7,10 +8,12 @@ namespace quaro {
 RecorderCaptureDevice::RecorderCaptureDevice(QObject* parent)
     : QObject(parent), m_devices(new QMediaDevices(this))
 {
-    connect(m_devices, &QMediaDevices::audioInputsChanged, this, [this] {
+    const auto tell = [this] {
         if (m_microphonesChanged)
             m_microphonesChanged();
-    });
+    };
+    connect(m_devices, &QMediaDevices::audioInputsChanged, this, tell);
+    connect(&m_server, &SoundServerWatch::changed, this, tell);
 }
 
 RecorderCaptureDevice::~RecorderCaptureDevice() = default;
@@ -18,6 +21,16 @@ RecorderCaptureDevice::~RecorderCaptureDevice() = default;
 std::vector<Microphone> RecorderCaptureDevice::microphones()
 {
     return Recorder::microphones();
+}
+
+std::optional<std::string> RecorderCaptureDevice::defaultMicrophoneID()
+{
+    if (auto name = SoundServer::defaultSourceName())
+        return name;
+    const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    if (device.isNull())
+        return std::nullopt;
+    return device.id().toStdString();
 }
 
 void RecorderCaptureDevice::start(std::optional<std::string> microphoneID, std::filesystem::path file,

@@ -2,6 +2,7 @@
 
 #include "app/CaptureDevice.h"
 #include "app/Recorder.h"
+#include "app/SoundServer.h"
 
 #include <QObject>
 
@@ -20,6 +21,7 @@ public:
     ~RecorderCaptureDevice() override;
 
     std::vector<Microphone> microphones() override;
+    std::optional<std::string> defaultMicrophoneID() override;
     void start(std::optional<std::string> microphoneID, std::filesystem::path file,
                StartCompletion completion) override;
     void stop(StopCompletion completion) override;
@@ -34,6 +36,8 @@ public:
 private:
     Recorder m_recorder;
     QMediaDevices* m_devices = nullptr;
+    // Hears a new default input, which Qt's device list may not report.
+    SoundServerWatch m_server;
     std::function<void()> m_microphonesChanged;
 };
 

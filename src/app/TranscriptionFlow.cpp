@@ -51,7 +51,10 @@ void TranscriptionFlow::finish(const TranscriptionJob& job, const Result<std::st
         m_running.erase(running);
 
     std::optional<QString> lost;
-    if (transcript) {
+    if (transcript && QuaroText::trimmingWhitespaceAndNewlines(*transcript).empty()) {
+        appLog(QStringLiteral("transcrição"), QStringLiteral("nenhuma fala em %1").arg(text(job.id)));
+        lost = storeFailure(job, nothingHeardTitle);
+    } else if (transcript) {
         auto stored = storeTranscript(job, *transcript);
         if (stored) {
             afterFiling(job);
@@ -65,7 +68,7 @@ void TranscriptionFlow::finish(const TranscriptionJob& job, const Result<std::st
         }
     } else {
         appLog(QStringLiteral("transcrição"), text(transcript.error().description()));
-        lost = storeFailure(job);
+        lost = storeFailure(job, failedTitle);
     }
 
     if (onFinished)
@@ -98,15 +101,15 @@ Result<void, DatabaseError> TranscriptionFlow::storeTranscript(const Transcripti
 
 // The recado becomes falhou so that it can be transcribed again; the audio is
 // kept. Returns why it could not be stored when even that failed.
-std::optional<QString> TranscriptionFlow::storeFailure(const TranscriptionJob& job)
+std::optional<QString> TranscriptionFlow::storeFailure(const TranscriptionJob& job, const char* title)
 {
     if (!job.unfiled) {
-        (void)m_store.setStatus(job.id, RecadoStatus::falhou, std::string(failedTitle));
+        (void)m_store.setStatus(job.id, RecadoStatus::falhou, std::string(title));
         return std::nullopt;
     }
     Recado recado = *job.unfiled;
     recado.status = RecadoStatus::falhou;
-    recado.title = failedTitle;
+    recado.title = title;
     if (auto inserted = m_store.insert(recado); !inserted) {
         appLog(QStringLiteral("insert"), text(inserted.error().description()));
         return text(inserted.error().description());

@@ -37,6 +37,10 @@ class TranscriptionFlow : public QObject {
 public:
     static constexpr const char* failedTitle = "Não deu para transcrever";
     static constexpr const char* transcribingTitle = "Transcrevendo…";
+    // An empty transcript is filed as a failure: silence, a muted microphone
+    // or speech the engine missed must not reach an AI as an empty request,
+    // nor lose the only copy of the audio.
+    static constexpr const char* nothingHeardTitle = "Não ouvi nenhuma fala.";
 
     // The id of a finished job and, when its recado could not be stored at
     // all, why (its audio file is kept).
@@ -58,7 +62,7 @@ public:
 private:
     void finish(const TranscriptionJob& job, const Result<std::string, TranscriberError>& transcript);
     Result<void, DatabaseError> storeTranscript(const TranscriptionJob& job, const std::string& transcript);
-    std::optional<QString> storeFailure(const TranscriptionJob& job);
+    std::optional<QString> storeFailure(const TranscriptionJob& job, const char* title);
     void afterFiling(const TranscriptionJob& job);
 
     QuaroStore& m_store;

@@ -41,10 +41,17 @@ int main(int argc, char** argv)
     const auto claim = service.claimPrimary();
     if (claim == quaro::AppService::Claim::secondary)
         return quaro::handOffToPrimary(*line);
+    if (claim == quaro::AppService::Claim::alreadyRunning) {
+        // Reached only without a session bus, where the request cannot be
+        // handed over.
+        std::fputs("O Quaro já está aberto.\n", stderr);
+        return 1;
+    }
 
     quaro::AppDelegate delegate(service);
     const QStringList files = line->action == quaro::CommandLine::Action::import ? line->files : QStringList();
-    if (!delegate.start(claim == quaro::AppService::Claim::primary, files))
+    const bool onlyInstance = claim == quaro::AppService::Claim::primary || claim == quaro::AppService::Claim::lockFile;
+    if (!delegate.start(onlyInstance, files))
         return 1;
     // Toggle, stop or discard asked of a first launch are done as it starts.
     switch (line->action) {

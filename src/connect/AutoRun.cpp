@@ -1,5 +1,7 @@
 #include "connect/AutoRun.h"
 
+#include <QRegularExpression>
+
 namespace quaro::AutoRun {
 
 QString prompt()
@@ -52,14 +54,53 @@ QString lastLine(const QString& output)
     return {};
 }
 
+namespace {
+
+// What the claude command-line client prints when it has no usable login:
+// its messages end in "· Please run /login" (or "Run /login …"), or start
+// with the reason. Matched per line, case-insensitively, so that an ordinary
+// failure that only mentions an author, OAuth or a login shell stays a
+// failure.
+bool asksForLogin(const QString& output)
+{
+    // Its own command, "/login", not a web address or a path that ends so.
+    static const QRegularExpression command(QStringLiteral("(^|[\\s`'\"(])/login\\b"));
+    static const QLatin1String anywhere[] = {QLatin1String("claude auth login"), QLatin1String("not logged in"),
+                                             QLatin1String("authentication_error")};
+    static const QLatin1String leading[] = {
+        QLatin1String("authentication required"), QLatin1String("invalid api key"),
+        QLatin1String("invalid auth token"),      QLatin1String("oauth token revoked"),
+        QLatin1String("oauth token has expired"), QLatin1String("login expired"),
+        QLatin1String("session expired"),
+    };
+    const QStringList lines = output.toLower().split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1String("error:")))
+            line = line.mid(6).trimmed();
+        if (command.match(line).hasMatch())
+            return true;
+        for (const QLatin1String& phrase : anywhere) {
+            if (line.contains(phrase))
+                return true;
+        }
+        for (const QLatin1String& phrase : leading) {
+            if (line.startsWith(phrase))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 QString summary(const ProcessResult& result)
 {
     if (result.status == 0) {
         const QString line = lastLine(result.output);
         return line.isEmpty() ? QStringLiteral("Pronto.") : line;
     }
-    const QString lowered = result.output.toLower();
-    if (lowered.contains(QLatin1String("login")) || lowered.contains(QLatin1String("auth")))
+    if (asksForLogin(result.output))
         return QStringLiteral("O Claude Code pediu login. Abra o Terminal, rode \"claude\" e entre na sua conta.");
     return QStringLiteral("O Claude Code parou com erro. Veja o registro em Ajustes.");
 }

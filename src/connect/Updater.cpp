@@ -51,7 +51,7 @@ UpdaterConfig UpdaterConfig::build()
 {
     return {QString::fromUtf8(BuildInfo::marketingVersion), QString::fromUtf8(BuildInfo::buildNumber),
             QString::fromUtf8(BuildInfo::updateFeedUrl), QString::fromUtf8(BuildInfo::updatePublicKey),
-            QString::fromUtf8(BuildInfo::feedbackUrl)};
+            QString::fromUtf8(BuildInfo::feedbackUrl), QString::fromUtf8(BuildInfo::downloadUrl)};
 }
 
 Updater::Updater(UpdaterConfig config, QObject* parent) : QObject(parent), m_config(std::move(config)) {}
@@ -93,6 +93,19 @@ bool Updater::sendFeedback() const
 {
     const QUrl address = feedbackAddress();
     return address.isValid() && openUrl && openUrl(address);
+}
+
+QUrl Updater::downloadPage() const
+{
+    const QUrl url(m_config.downloadPage, QUrl::StrictMode);
+    const bool web = url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http");
+    return url.isValid() && web && !url.host().isEmpty() ? url : QUrl();
+}
+
+bool Updater::openDownloadPage() const
+{
+    const QUrl page = downloadPage();
+    return page.isValid() && openUrl && openUrl(page);
 }
 
 void Updater::checkForUpdates()

@@ -20,6 +20,8 @@ struct UpdaterConfig {
     QString feedUrl;
     QString publicKey;
     QString feedbackUrl;
+    // Where a new version is downloaded by hand (packages and archives).
+    QString downloadPage;
 
     static UpdaterConfig build();
 };
@@ -28,7 +30,8 @@ struct UpdaterConfig {
 // feedback form. Updates exist only in builds configured with both a feed
 // address and a signing key; a development build has none. A check reads
 // the feed and says whether a newer version is out and where; installing
-// it is left to the user's package route. Main thread only.
+// it is left to the user's package route or the download page. A build
+// without a feedback address has no feedback controls. Main thread only.
 class Updater final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isAvailable READ isAvailable CONSTANT)
@@ -37,6 +40,8 @@ class Updater final : public QObject {
     Q_PROPERTY(QString newerVersion READ newerVersion NOTIFY checkFinished)
     Q_PROPERTY(QUrl downloadUrl READ downloadUrl NOTIFY checkFinished)
     Q_PROPERTY(QString checkMessage READ checkMessage NOTIFY checkFinished)
+    Q_PROPERTY(bool canSendFeedback READ canSendFeedback CONSTANT)
+    Q_PROPERTY(QUrl downloadPage READ downloadPage CONSTANT)
 
 public:
     explicit Updater(UpdaterConfig config = UpdaterConfig::build(), QObject* parent = nullptr);
@@ -54,6 +59,9 @@ public:
     // but letters, digits and "-._~" percent-encoded. Invalid when no
     // usable address was configured.
     QUrl feedbackAddress() const;
+    bool canSendFeedback() const { return feedbackAddress().isValid(); }
+    // Invalid when the build names none (or nothing usable).
+    QUrl downloadPage() const;
 
     // Only when updates are available: a check now and one a day after.
     void start();
@@ -62,6 +70,8 @@ public:
     // Opens the feedback form through `openUrl`; false when there is no
     // address or nothing to open it with.
     Q_INVOKABLE bool sendFeedback() const;
+    // Opens the download page through `openUrl`; false when there is none.
+    Q_INVOKABLE bool openDownloadPage() const;
 
     // How addresses reach the user's browser; the application sets it.
     std::function<bool(const QUrl&)> openUrl;

@@ -72,12 +72,20 @@ bool AudioImport::acceptsExtension(const std::filesystem::path& file)
         != std::end(extensions);
 }
 
+bool AudioImport::isRegularFile(const std::filesystem::path& file)
+{
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(file, ignored);
+}
+
 Result<ImportedAudio, AudioImportError> AudioImport::importFile(const std::filesystem::path& source,
                                                                 const std::string& id,
                                                                 const std::filesystem::path& directory)
 {
     if (!isPlainName(id))
         return Failure{AudioImportError::system("Identificador de áudio inválido: " + id + ".")};
+    if (!isRegularFile(source))
+        return Failure{AudioImportError::unreadable(source.filename().string(), "not a regular file")};
     std::error_code ec;
     std::filesystem::create_directories(directory, ec);
     if (ec)

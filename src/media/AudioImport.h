@@ -26,6 +26,9 @@ public:
     static constexpr std::int64_t minimumFrames = 14400; // 0.3 s at 48 kHz
 
     static bool acceptsExtension(const std::filesystem::path& file);
+    // Only regular files (or links to them) are read: a FIFO or a device
+    // named like audio would block the reader for ever.
+    static bool isRegularFile(const std::filesystem::path& file);
 
     // Converts on the calling thread. Any number of imports may run at once.
     static Result<ImportedAudio, AudioImportError> importFile(const std::filesystem::path& source,

@@ -24,6 +24,7 @@ Dialog {
             size: 44
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "aboutVersion"
             anchors.horizontalCenter: parent.horizontalCenter
             text: "Versão " + about.version
@@ -31,6 +32,7 @@ Dialog {
             font.pixelSize: Brand.callout
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap

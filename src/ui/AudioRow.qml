@@ -46,6 +46,7 @@ RowLayout {
         }
     }
     Text {
+        textFormat: Text.PlainText
         text: Brand.formatDuration(row.duration)
         color: Brand.inkSoft
         font.pixelSize: Brand.callout

@@ -53,6 +53,7 @@ GlassCard {
             onChosen: value => card.autoMode.intervalMinutes = value
         }
         Text {
+            textFormat: Text.PlainText
             text: "quando houver pendentes"
             color: Brand.inkSoft
             font.pixelSize: Brand.callout
@@ -77,6 +78,7 @@ GlassCard {
         }
     }
     Text {
+        textFormat: Text.PlainText
         objectName: "autoSummary"
         visible: text !== ""
         width: parent.width

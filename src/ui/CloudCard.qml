@@ -34,6 +34,7 @@ GlassCard {
         spacing: 10
 
         Text {
+            textFormat: Text.PlainText
             objectName: "cloudStatus"
             text: card.status
             color: Brand.ink
@@ -68,6 +69,7 @@ GlassCard {
                     "ChatGPT (web): Configurações › Apps e conectores › Avançado › Modo desenvolvedor. Depois, Criar › cole o link › Sem autenticação.",
                     "Em qualquer conversa: \"o que tem no Quaro?\""]
             delegate: Text {
+                textFormat: Text.PlainText
                 required property string modelData
                 width: parent.width
                 text: modelData
@@ -108,12 +110,14 @@ GlassCard {
         width: parent.width
         spacing: 8
         Text {
+            textFormat: Text.PlainText
             text: "Desligar o modo nuvem?"
             color: Brand.ink
             font.pixelSize: Brand.headline
             font.weight: Font.DemiBold
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: "Apagar remove da nuvem o texto de todos os recados. No computador, nada muda."
             color: Brand.inkSoft

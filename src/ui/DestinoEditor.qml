@@ -48,6 +48,7 @@ GlassCard {
     }
 
     Text {
+        textFormat: Text.PlainText
         objectName: "spokenHint"
         visible: editor.destinoID !== ""
         width: parent.width
@@ -57,6 +58,7 @@ GlassCard {
         wrapMode: Text.WordWrap
     }
     Text {
+        textFormat: Text.PlainText
         visible: editor.destinoID !== ""
         text: "Nome"
         color: Brand.ink
@@ -77,6 +79,7 @@ GlassCard {
         }
     }
     Text {
+        textFormat: Text.PlainText
         visible: editor.destinoID !== ""
         text: "O que a IA deve fazer"
         color: Brand.ink

@@ -10,6 +10,7 @@ Column {
     spacing: 6
 
     Text {
+        textFormat: Text.PlainText
         visible: card.title !== ""
         text: card.title.toUpperCase()
         color: Brand.ink

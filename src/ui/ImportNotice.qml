@@ -26,6 +26,7 @@ Item {
         x: 16
         spacing: 10
         Text {
+            textFormat: Text.PlainText
             objectName: "noticeText"
             anchors.verticalCenter: parent.verticalCenter
             width: Math.min(implicitWidth, 560)

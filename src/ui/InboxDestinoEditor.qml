@@ -50,6 +50,7 @@ ColumnLayout {
     Component.onCompleted: load()
 
     Text {
+        textFormat: Text.PlainText
         objectName: "spokenHint"
         Layout.fillWidth: true
         wrapMode: Text.WordWrap
@@ -57,7 +58,7 @@ ColumnLayout {
         color: Brand.inkSoft
         font.pixelSize: Brand.caption
     }
-    Label { text: "Nome"; font.pixelSize: Brand.label; font.weight: Font.DemiBold }
+    Label { textFormat: Text.PlainText; text: "Nome"; font.pixelSize: Brand.label; font.weight: Font.DemiBold }
     TextField {
         id: nameField
         objectName: "destinoName"
@@ -70,7 +71,7 @@ ColumnLayout {
         }
         onActiveFocusChanged: if (!activeFocus) editor.save()
     }
-    Label { text: "O que a IA deve fazer"; font.pixelSize: Brand.label; font.weight: Font.DemiBold }
+    Label { textFormat: Text.PlainText; text: "O que a IA deve fazer"; font.pixelSize: Brand.label; font.weight: Font.DemiBold }
     ScrollView {
         Layout.fillWidth: true
         Layout.preferredHeight: 110

@@ -29,13 +29,18 @@ MenuBar {
             onTriggered: bar.app.updater.checkForUpdates()
         }
         Action { text: "Primeiros passos…"; onTriggered: bar.host.openOnboardingRequested() }
-        Action { text: "Enviar feedback…"; onTriggered: bar.app.updater.sendFeedback() }
+        Action { id: feedback; text: "Enviar feedback…"; onTriggered: bar.app.updater.sendFeedback() }
         MenuSeparator {}
         Action { text: "Ajustes…"; shortcut: "Ctrl+,"; onTriggered: bar.host.openSettingsRequested() }
         MenuSeparator {}
         Action { text: "Ocultar o Quaro"; shortcut: "Ctrl+H"; onTriggered: bar.host.hideQuaro() }
         Action { text: "Sair do Quaro"; shortcut: "Ctrl+Q"; onTriggered: bar.host.quitRequested() }
-        Component.onCompleted: if (!bar.app.updater.isAvailable) removeAction(updates)
+        Component.onCompleted: {
+            if (!bar.app.updater.isAvailable)
+                removeAction(updates)
+            if (!bar.app.updater.canSendFeedback)
+                removeAction(feedback)
+        }
     }
     Menu {
         id: fileMenu
@@ -86,7 +91,7 @@ MenuBar {
             }
             Instantiator {
                 model: bar.app.capture.microphones
-                delegate: MenuItem {
+                delegate: PlainMenuItem {
                     required property string id
                     required property string name
                     text: name
@@ -106,7 +111,7 @@ MenuBar {
             title: "Destino"
             Instantiator {
                 model: bar.app.inbox.destinos
-                delegate: MenuItem {
+                delegate: PlainMenuItem {
                     required property string id
                     required property string name
                     text: name

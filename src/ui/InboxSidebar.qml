@@ -23,6 +23,7 @@ Rectangle {
     }
 
     component SectionTitle: Text {
+        textFormat: Text.PlainText
         color: Brand.inkSoft
         font.pixelSize: Brand.label
         font.weight: Font.DemiBold
@@ -41,6 +42,10 @@ Rectangle {
         width: parent ? parent.width : 0
         height: 32
         Accessible.name: text
+        // Reached by Tab like every other control; Return or Space chooses.
+        focusPolicy: Qt.StrongFocus
+        Keys.onReturnPressed: clicked()
+        Keys.onEnterPressed: clicked()
         onClicked: sidebar.inboxView.choose(value)
         background: Rectangle {
             radius: 8
@@ -63,6 +68,7 @@ Rectangle {
                 color: row.dot
             }
             Text {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: row.text
                 elide: Text.ElideRight
@@ -71,6 +77,7 @@ Rectangle {
                 font.weight: row.current ? Font.DemiBold : Font.Normal
             }
             Text {
+                textFormat: Text.PlainText
                 text: row.count
                 visible: text !== ""
                 color: Brand.inkSoft
@@ -159,6 +166,7 @@ Rectangle {
             spacing: 8
             Rectangle { width: 7; height: 7; radius: 3.5; color: Brand.good }
             Text {
+                textFormat: Text.PlainText
                 objectName: "mcpCaption"
                 Layout.fillWidth: true
                 text: sidebar.inboxView.app.cloud.enabled ? "MCP local e nuvem ligados" : "MCP local pronto"

@@ -140,6 +140,7 @@ Item {
                         size: 40
                     }
                     Text {
+                        textFormat: Text.PlainText
                         text: "Escolha um recado para ver a transcrição."
                         color: Brand.inkSoft
                         font.pixelSize: Brand.body
@@ -173,6 +174,7 @@ Item {
             spacing: 10
             SymbolIcon { name: "square.and.arrow.down"; size: 22; anchors.verticalCenter: parent.verticalCenter }
             Text {
+                textFormat: Text.PlainText
                 anchors.verticalCenter: parent.verticalCenter
                 text: "Solte para importar e transcrever"
                 color: Brand.ink
@@ -220,6 +222,7 @@ Item {
         }
         background: InkSurface { radius: 16; fill: Brand.cream; shadow: 5 }
         header: Label {
+            textFormat: Text.PlainText
             text: noTray.title
             padding: 24
             bottomPadding: 0
@@ -228,6 +231,7 @@ Item {
             font.weight: Font.DemiBold
         }
         Label {
+            textFormat: Text.PlainText
             width: noTray.availableWidth
             wrapMode: Text.WordWrap
             color: Brand.ink

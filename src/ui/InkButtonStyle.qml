@@ -39,6 +39,7 @@ T.Button {
                 anchors.verticalCenter: parent.verticalCenter
             }
             Text {
+                textFormat: Text.PlainText
                 text: button.text
                 color: Brand.ink
                 font.pixelSize: 13

@@ -15,6 +15,12 @@ ComboBox {
     textRole: "label"
     valueRole: "value"
     currentIndex: options.findIndex(option => option.value === value)
+    delegate: PlainMenuItem {
+        required property int index
+        width: ListView.view.width
+        text: picker.options[index].label
+        highlighted: picker.highlightedIndex === index
+    }
     implicitWidth: 220
     font.pixelSize: Brand.callout
     onActivated: index => chosen(options[index].value)

@@ -12,6 +12,7 @@ T.Button {
     opacity: pressed ? 0.7 : 1
 
     contentItem: Text {
+        textFormat: Text.PlainText
         id: label
         text: link.text
         color: Brand.ink

@@ -40,6 +40,7 @@ Item {
             Wordmark { size: 26 }
             Item { Layout.fillWidth: true }
             Text {
+                textFormat: Text.PlainText
                 objectName: "pendingCount"
                 text: panel.inbox.pendingCount === 1 ? "1 pendente" : panel.inbox.pendingCount + " pendentes"
                 color: Brand.inkSoft
@@ -57,6 +58,7 @@ Item {
         }
 
         Text {
+            textFormat: Text.PlainText
             text: "Microfone"
             color: Brand.ink
             font.pixelSize: Brand.label
@@ -69,6 +71,13 @@ Item {
             model: panel.microphone.options
             textRole: "name"
             valueRole: "id"
+            delegate: PlainMenuItem {
+                required property int index
+                required property var modelData
+                width: ListView.view.width
+                text: modelData.name
+                highlighted: microphones.highlightedIndex === index
+            }
             currentIndex: panel.microphone.optionIndex
             Accessible.name: "Microfone"
             onActivated: {
@@ -78,6 +87,7 @@ Item {
         }
 
         Text {
+            textFormat: Text.PlainText
             text: "Destino"
             color: Brand.ink
             font.pixelSize: Brand.label
@@ -90,6 +100,13 @@ Item {
             model: panel.inbox.destinos
             textRole: "name"
             valueRole: "id"
+            delegate: PlainMenuItem {
+                required property int index
+                required property string name
+                width: ListView.view.width
+                text: name
+                highlighted: destinos.highlightedIndex === index
+            }
             Accessible.name: "Destino"
             function selectedIndex() {
                 return count >= 0 ? indexOfValue(panel.preferences.selectedDestinoID) : -1
@@ -102,6 +119,7 @@ Item {
         }
 
         Text {
+            textFormat: Text.PlainText
             text: "Recentes"
             color: Brand.ink
             font.pixelSize: Brand.label
@@ -122,6 +140,7 @@ Item {
             }
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "emptyRecent"
             Layout.fillWidth: true
             visible: panel.inbox.recent.count === 0

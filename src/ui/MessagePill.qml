@@ -55,6 +55,7 @@ Item {
                 Layout.maximumWidth: 260
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "messageSubtitle"
                 text: pill.subtitle
                 color: Brand.ink

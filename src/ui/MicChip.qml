@@ -31,6 +31,7 @@ T.Button {
             spacing: 4
             SymbolIcon { name: "mic.fill"; size: 14 }
             Text {
+                textFormat: Text.PlainText
                 text: chip.name
                 color: Brand.ink
                 font.pixelSize: 12

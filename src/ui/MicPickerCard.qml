@@ -25,6 +25,7 @@ Rectangle {
         width: parent.width - 20
         spacing: 2
         Text {
+            textFormat: Text.PlainText
             text: "MICROFONE"
             color: Brand.ink
             font.pixelSize: 11
@@ -47,6 +48,15 @@ Rectangle {
                 text: name
                 font.pixelSize: 13
                 focusPolicy: Qt.NoFocus
+                contentItem: Text {
+                    text: parent.text
+                    textFormat: Text.PlainText
+                    font: parent.font
+                    elide: Text.ElideRight
+                    rightPadding: 24
+                    verticalAlignment: Text.AlignVCenter
+                    color: Brand.ink
+                }
                 onClicked: {
                     card.microphone.choose(id)
                     card.close()

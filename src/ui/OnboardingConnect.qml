@@ -47,6 +47,7 @@ OnboardingStep {
         }
     }
     Text {
+        textFormat: Text.PlainText
         objectName: "connectMessage"
         visible: step.connectMessage !== ""
         width: parent.width

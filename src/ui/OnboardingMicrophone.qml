@@ -41,9 +41,10 @@ OnboardingStep {
                 text: "Microfone liberado"
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "micName"
                 visible: step.micStatus === "authorised"
-                text: "Microfone: " + (step.microphone.followsSystem ? "padrão do sistema" : step.microphone.name)
+                text: "Microfone: " + (step.microphone.name !== "" ? step.microphone.name : "padrão do sistema")
                 color: Brand.inkSoft
                 font.pixelSize: Brand.callout
             }
@@ -54,6 +55,7 @@ OnboardingStep {
                 weight: 1.8
             }
             Text {
+                textFormat: Text.PlainText
                 visible: step.micStatus !== "authorised"
                 width: parent.width
                 text: step.micStatus === "undetermined" ? "O sistema vai perguntar uma vez"
@@ -79,6 +81,7 @@ OnboardingStep {
         }
     }
     Text {
+        textFormat: Text.PlainText
         width: parent.width
         text: "Na primeira transcrição, o Quaro pode baixar o modelo de fala do seu idioma. Leva um minuto."
         color: Brand.inkSoft

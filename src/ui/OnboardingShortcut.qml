@@ -48,12 +48,14 @@ OnboardingStep {
             width: parent.width - 32
             spacing: 8
             Text {
+                textFormat: Text.PlainText
                 text: "Faça o teste agora"
                 color: Brand.ink
                 font.pixelSize: Brand.headline
                 font.weight: Font.DemiBold
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "testText"
                 width: parent.width
                 text: "Aperte " + step.preferences.hotKeyLabel

@@ -17,6 +17,7 @@ Column {
         wrapMode: Text.WordWrap
     }
     Text {
+        textFormat: Text.PlainText
         id: lead
         width: parent.width
         color: Brand.inkSoft

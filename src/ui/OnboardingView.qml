@@ -83,7 +83,13 @@ Item {
             PointRow { symbol: "bubble.left"; text: "No Claude: \"o que tem no Quaro?\"" }
             PointRow { symbol: "arrow.uturn.backward"; tint: Brand.support; text: "A IA pega o recado, faz o que o destino pede e grava o resultado nele." }
             PointRow { symbol: "tray.2"; tint: Brand.secondary; text: "Destinos ficam em Ajustes › Destinos. Comece a fala com \"isso é pro…\"." }
-            PointRow { symbol: "bubble.left.and.exclamationmark.bubble.right"; tint: Brand.accent; text: "Achou algo estranho? Quaro › Enviar feedback." }
+            PointRow {
+                objectName: "feedbackPoint"
+                visible: view.app.updater.canSendFeedback
+                symbol: "bubble.left.and.exclamationmark.bubble.right"
+                tint: Brand.accent
+                text: "Achou algo estranho? Quaro › Enviar feedback."
+            }
         }
     }
 

@@ -44,6 +44,7 @@ Item {
                 size: 19
             }
             Text {
+                textFormat: Text.PlainText
                 text: "Falta liberar o microfone"
                 color: Brand.ink
                 font.pixelSize: 12

@@ -56,6 +56,7 @@ Grid {
                         anchors.verticalCenter: parent.verticalCenter
                     }
                     Text {
+                        textFormat: Text.PlainText
                         text: tab.modelData.title
                         color: Brand.ink
                         font.pixelSize: 13

@@ -25,6 +25,7 @@ Row {
         }
     }
     Text {
+        textFormat: Text.PlainText
         id: line
         width: parent.width - 42
         // One line of text sits level with the disc.

@@ -46,6 +46,7 @@ ItemDelegate {
         id: content
         spacing: 4
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: card.title || "Recado"
             elide: Text.ElideRight
@@ -55,6 +56,7 @@ ItemDelegate {
             font.weight: Font.DemiBold
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             visible: card.transcript !== ""
             text: card.transcript
@@ -73,6 +75,7 @@ ItemDelegate {
                 color: card.destinoName ? Brand.color(card.destinoColor) : Brand.systemGrey
             }
             Text {
+                textFormat: Text.PlainText
                 x: 16
                 width: parent.width - 16 - time.width - 8
                 anchors.verticalCenter: parent.verticalCenter
@@ -82,6 +85,7 @@ ItemDelegate {
                 font.pixelSize: Brand.caption
             }
             Text {
+                textFormat: Text.PlainText
                 id: time
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter

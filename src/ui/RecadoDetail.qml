@@ -37,6 +37,7 @@ ScrollView {
     }
 
     component SectionLabel: Text {
+        textFormat: Text.PlainText
         color: Brand.inkSoft
         font.pixelSize: Brand.label
         font.weight: Font.DemiBold
@@ -44,6 +45,7 @@ ScrollView {
         font.letterSpacing: 0.6
     }
     component Body: TextEdit {
+        textFormat: TextEdit.PlainText
         Layout.fillWidth: true
         readOnly: true
         selectByMouse: true
@@ -66,6 +68,7 @@ ScrollView {
                 color: detail.recado.destinoName ? Brand.color(detail.recado.destinoColor) : Brand.systemGrey
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "detailDestino"
                 Layout.fillWidth: true
                 text: detail.recado.destinoName || "Sem destino"
@@ -80,6 +83,7 @@ ScrollView {
             StatusTag { status: detail.status }
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "detailTitle"
             Layout.fillWidth: true
             text: detail.recado.title || "Recado"
@@ -102,7 +106,7 @@ ScrollView {
         RowLayout {
             spacing: 8
             SectionLabel { text: "Transcrição" }
-            Text { text: "feita no computador"; color: Brand.inkSoft; font.pixelSize: Brand.caption }
+            Text { textFormat: Text.PlainText; text: "feita no computador"; color: Brand.inkSoft; font.pixelSize: Brand.caption }
         }
         Body {
             objectName: "detailTranscript"
@@ -137,6 +141,7 @@ ScrollView {
                 }
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "statusHintText"
                 Layout.fillWidth: true
                 wrapMode: Text.WordWrap
@@ -169,11 +174,13 @@ ScrollView {
                 fill: Brand.cream
                 onClicked: detail.inbox.reopen(detail.recado.id, detail.status)
             }
-            // Web assistants reach the recado through cloud mode only.
+            // Web assistants reach the recado through cloud mode only. Named
+            // as the notification names the same target: there "Abrir no
+            // Claude" opens Claude Desktop.
             InkButtonStyle {
                 objectName: "openClaude"
                 visible: detail.host !== null && detail.inboxView.app.cloud.enabled
-                text: "Abrir no Claude"
+                text: "Claude na web"
                 fill: Brand.peach
                 onClicked: detail.host.openInChat("claude", detail.recado.id, detail.recado.title || "")
             }
@@ -200,8 +207,9 @@ ScrollView {
                     required property var modelData
                     spacing: 8
                     Rectangle { width: 6; height: 6; radius: 3; color: Brand.ink }
-                    Text { text: modelData.label; color: Brand.ink; font.pixelSize: Brand.callout }
+                    Text { textFormat: Text.PlainText; text: modelData.label; color: Brand.ink; font.pixelSize: Brand.callout }
                     Text {
+                        textFormat: Text.PlainText
                         text: detail.when(modelData.at)
                         color: Brand.inkSoft
                         font.pixelSize: Brand.callout

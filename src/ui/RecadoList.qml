@@ -34,6 +34,7 @@ Item {
         width: parent.width - 32
         height: 64
         Text {
+            textFormat: Text.PlainText
             objectName: "listTitle"
             Layout.fillWidth: true
             // Destinos change name too: the count is there to re-read it.
@@ -76,6 +77,7 @@ Item {
             color: Brand.inkSoft
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
             text: "Nada por aqui"
@@ -84,6 +86,7 @@ Item {
             font.weight: Font.DemiBold
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "emptyHint"
             width: parent.width
             horizontalAlignment: Text.AlignHCenter

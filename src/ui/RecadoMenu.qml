@@ -34,7 +34,7 @@ Menu {
         title: "Mover para"
         Instantiator {
             model: recadoMenu.inbox.destinos
-            delegate: MenuItem {
+            delegate: PlainMenuItem {
                 required property string id
                 required property string name
                 text: name

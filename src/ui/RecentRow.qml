@@ -13,9 +13,11 @@ RowLayout {
 
     DestinoDot {
         size: 12
-        color: row.destinoID ? Brand.color(row.destinoColor) : Brand.support
+        // No destino, or one that no longer exists: the neutral colour.
+        color: row.destinoColor ? Brand.color(row.destinoColor) : Brand.support
     }
     Text {
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         text: row.title || "Recado"
         elide: Text.ElideRight

@@ -47,6 +47,7 @@ T.Button {
                 size: 21
             }
             Text {
+                textFormat: Text.PlainText
                 text: button.hotKeyLabel
                 color: Brand.ink
                 opacity: 0.8

@@ -50,6 +50,7 @@ Item {
                 color: pill.paused ? Brand.inkSoft : Brand.ink
             }
             Text {
+                textFormat: Text.PlainText
                 objectName: "status"
                 text: pill.paused ? "Pausado · toque para seguir"
                                   : "Ouvindo · " + (pill.app.inbox.selectedDestinoName || "Caixa")

@@ -21,6 +21,7 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: row.title
             color: Brand.ink
@@ -29,6 +30,7 @@ Item {
             wrapMode: Text.WordWrap
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             visible: row.detail !== ""
             text: row.detail

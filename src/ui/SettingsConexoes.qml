@@ -51,6 +51,7 @@ SettingsPage {
             }
         }
         Text {
+            textFormat: Text.PlainText
             objectName: "connectMessage"
             visible: page.connectMessage !== ""
             width: parent.width

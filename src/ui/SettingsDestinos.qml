@@ -59,6 +59,9 @@ SettingsPage {
                     height: 34
                     highlighted: id === page.selectedID
                     Accessible.name: name
+                    focusPolicy: Qt.StrongFocus
+                    Keys.onReturnPressed: clicked()
+                    Keys.onEnterPressed: clicked()
                     onClicked: page.selectedID = id
                     background: Rectangle {
                         radius: 10
@@ -75,6 +78,7 @@ SettingsPage {
                             anchors.verticalCenter: parent.verticalCenter
                         }
                         Text {
+                            textFormat: Text.PlainText
                             text: entry.name
                             width: entry.width - 50
                             elide: Text.ElideRight

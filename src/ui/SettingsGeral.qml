@@ -62,8 +62,12 @@ SettingsPage {
         SettingRow {
             objectName: "versionRow"
             title: "Versão " + page.updater.version
-            detail: page.updater.isAvailable ? "Versões novas chegam sozinhas. Um clique instala."
-                                             : "Cópia de desenvolvimento: atualize com scripts/build.sh."
+            // On Linux a new version comes from the package or the download
+            // page: Quaro says when one is out, it does not install it.
+            detail: !page.updater.isAvailable ? "Cópia de desenvolvimento: atualize com scripts/build.sh."
+                    : page.updater.downloadPage.toString() !== ""
+                      ? "O Quaro avisa quando sai uma versão nova. Instale pelo gerenciador de pacotes ou pela página de download."
+                      : "O Quaro avisa quando sai uma versão nova. Instale pelo gerenciador de pacotes."
             InkButtonStyle {
                 objectName: "checkForUpdates"
                 visible: page.updater.isAvailable
@@ -71,8 +75,16 @@ SettingsPage {
                 text: "Procurar agora"
                 onClicked: page.updater.checkForUpdates()
             }
+            InkButtonStyle {
+                objectName: "openDownloadPage"
+                visible: page.updater.isAvailable && page.updater.downloadPage.toString() !== ""
+                fill: Brand.cream
+                text: "Página de download"
+                onClicked: page.updater.openDownloadPage()
+            }
         }
         Text {
+            textFormat: Text.PlainText
             visible: text !== ""
             width: parent.width
             text: page.updater.checkMessage
@@ -81,6 +93,9 @@ SettingsPage {
             wrapMode: Text.WordWrap
         }
         SettingRow {
+            objectName: "feedbackRow"
+            // A build without a feedback address has nowhere to send it.
+            visible: page.updater.canSendFeedback
             title: "Contar o que achou"
             detail: "Leva 1 minuto e decide o que vem depois."
             InkButtonStyle {

@@ -72,7 +72,7 @@ SettingsPage {
         title: "Importar áudios"
         SettingRow {
             title: "Áudios do WhatsApp, do Gravador, mp3 e m4a"
-            detail: "Também dá para arrastar os arquivos para a caixa ou para o ícone no Dock."
+            detail: "Também dá para arrastar os arquivos para a caixa, ou escolher \"Abrir com\" › Quaro no gerenciador de arquivos."
             InkButtonStyle {
                 objectName: "chooseAudio"
                 fill: Brand.cream

@@ -22,6 +22,7 @@ Row {
         }
     }
     Text {
+        textFormat: Text.PlainText
         id: word
         visible: text !== ""
         color: Brand.ink

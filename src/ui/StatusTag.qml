@@ -22,6 +22,7 @@ Rectangle {
     color: Qt.rgba(tone.r, tone.g, tone.b, 0.22)
 
     Text {
+        textFormat: Text.PlainText
         id: label
         anchors.centerIn: parent
         text: tag.text

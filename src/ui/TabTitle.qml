@@ -12,6 +12,7 @@ Column {
         size: 28
     }
     Text {
+        textFormat: Text.PlainText
         id: line
         width: parent.width
         wrapMode: Text.WordWrap

@@ -3,6 +3,7 @@ import Quaro.Ui
 
 // A short warning line in the brand's error pink.
 Text {
+    textFormat: Text.PlainText
     width: parent ? parent.width : implicitWidth
     color: Qt.darker(Brand.accent, 1.6)
     font.pixelSize: Brand.caption

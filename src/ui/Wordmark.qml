@@ -12,6 +12,7 @@ Row {
     Accessible.name: "Quaro"
 
     Text {
+        textFormat: Text.PlainText
         text: "quaro"
         color: Brand.ink
         font.family: Brand.displayFamily

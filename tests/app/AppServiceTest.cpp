@@ -4,6 +4,7 @@
 #include "support/QtSupport.h"
 
 #include "app/AppService.h"
+#include "app/InstanceLock.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -104,11 +105,20 @@ TEST_F(AppServiceTest, FirstLaunchOrNoBusRunsAndBadArgumentsStop)
     // Nobody owns the name yet: the launch becomes the application.
     EXPECT_EQ(launch({QStringLiteral("--toggle")}).exitCode, 3);
 
+    // Without a bus the lock file in the runtime folder keeps one instance:
+    // a launch runs alone while nobody holds it; while an instance started
+    // without a bus holds it, later launches leave, with a bus or without.
     auto noBus = QProcessEnvironment::systemEnvironment();
     noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/quaro-bus"));
     const Launch alone = run(QStringLiteral(QUARO_SECOND_LAUNCH), {}, {}, noBus);
     EXPECT_EQ(alone.exitCode, 4);
     EXPECT_TRUE(alone.errors.contains(QStringLiteral("[Quaro] instância: no session bus"))) << alone.errors.toStdString();
+    {
+        InstanceLock running;
+        ASSERT_EQ(running.tryLock(), InstanceLock::Outcome::locked);
+        EXPECT_EQ(run(QStringLiteral(QUARO_SECOND_LAUNCH), {}, {}, noBus).exitCode, 5);
+        EXPECT_EQ(launch({QStringLiteral("--toggle")}).exitCode, 5);
+    }
 
     const Launch bad = launch({QStringLiteral("--gravar")});
     EXPECT_EQ(bad.exitCode, 2);

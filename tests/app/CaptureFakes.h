@@ -21,6 +21,8 @@ namespace quaro::testing {
 class FakeCaptureDevice : public QObject, public CaptureDevice {
 public:
     std::vector<Microphone> mics{{"mic-a", "Microfone USB Alfa"}, {"mic-b", "Headset"}};
+    // The sound server's default input; absent: it names none.
+    std::optional<std::string> defaultID;
     MicrophonePermission access = MicrophonePermission::authorised;
     std::optional<RecorderError> startError, stopError;
     // When set, completions wait in `starts`/`stops` until the test delivers them.
@@ -31,6 +33,7 @@ public:
     std::deque<std::function<void()>> starts, stops;
 
     std::vector<Microphone> microphones() override { return mics; }
+    std::optional<std::string> defaultMicrophoneID() override { return defaultID; }
     MicrophonePermission permission() override { return access; }
 
     void start(std::optional<std::string> mic, std::filesystem::path file, StartCompletion done) override

@@ -1,10 +1,12 @@
 // The capture flow against a real inbox in a temporary XDG home, the real
 // importer, a scripted microphone and a scripted speech engine.
 #include "CaptureFakes.h"
+#include "StateTestSupport.h"
 #include "TestSupport.h"
 #include "support/TempHome.h"
 
 #include "app/CaptureFlow.h"
+#include "app/MicrophoneChoice.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroText.h"
 
@@ -44,7 +46,6 @@ public:
             [] {},
             [this](const Recado& recado, const std::optional<Destino>& destino) { ready.push_back({recado, destino}); },
             [this] { ++kicks; },
-            [this] { ++micGone; },
         };
         CaptureTiming timing;
         timing.schedule = [this](int ms, std::function<void()> hide) { hides.push_back({ms, std::move(hide)}); };
@@ -106,7 +107,7 @@ public:
     std::vector<std::string> phases, notices;
     std::vector<std::pair<int, std::function<void()>>> hides;
     std::vector<std::pair<Recado, std::optional<Destino>>> ready;
-    int kicks = 0, micGone = 0;
+    int kicks = 0;
 };
 
 struct PhaseCase {
@@ -283,7 +284,8 @@ TEST_P(CaptureFilingTest, FilesTheRecording)
             EXPECT_EQ(filed->transcript, *row.transcript);
             EXPECT_EQ(filed->title, QuaroText::title(*row.transcript));
         } else {
-            EXPECT_EQ(filed->title, "Não deu para transcrever");
+            const bool silent = row.transcript && row.transcript->find_first_not_of(" \n") == std::string::npos;
+            EXPECT_EQ(filed->title, silent ? "Não ouvi nenhuma fala." : "Não deu para transcrever");
         }
     }
     EXPECT_EQ(fs::exists(file), row.fileKept);
@@ -311,6 +313,9 @@ INSTANTIATE_TEST_SUITE_P(
         FilingCase{"TranscriptionFailsKeepsTheAudio", "Tavlo",
                    Failure{TranscriberError::unsupportedLanguage("pt-BR")}, false, InsertFailure::none,
                    RecadoStatus::falhou, "Tavlo", true, 0, "sent:Tavlo", "[Quaro] transcrição: "},
+        // Silence with "keep only text": the audio stays, nothing reaches an AI.
+        FilingCase{"NothingHeardKeepsTheAudio", "Tavlo", std::string(" \n"), false, InsertFailure::none,
+                   RecadoStatus::falhou, "Tavlo", true, 0, "sent:Tavlo", "[Quaro] transcrição: "},
         FilingCase{"InsertRetriedWithTheTranscript", "Tavlo", std::string("Comprar pão."), false,
                    InsertFailure::once, RecadoStatus::pendente, "Tavlo", false, 1, "sent:Tavlo",
                    "[Quaro] insert: Erro no banco: database or disk is full"},
@@ -321,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ImportCase {
     const char* name;
-    std::vector<std::string> files; // *.wav: 1 s of tone; curto.wav: 0.1 s; others: text
+    std::vector<std::string> files; // *.wav: 1 s of tone; curto.wav: 0.1 s; fila.wav: a FIFO; others: text
     bool insertFails;
     std::vector<std::string> notices;
     std::size_t filed;
@@ -336,7 +341,9 @@ TEST_P(CaptureImportTest, ImportsAndSaysSo)
     QList<QUrl> urls;
     for (const std::string& name : row.files) {
         const fs::path path = sources / name;
-        if (name.ends_with(".wav"))
+        if (name == "fila.wav")
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        else if (name.ends_with(".wav"))
             makeTone(sources, name, name == "curto.wav" ? 0.1 : 1.0, 16000);
         else
             writeBytes(path, {'o', 'l', 'a'});
@@ -374,6 +381,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."}, 0},
         ImportCase{"Mixed", {"a.wav", "leia.txt", "ruim.mp3", "curto.wav"}, false,
                    {"Importando 3 áudios…", "Não consegui abrir ruim.mp3."}, 1},
+        // Nothing would ever arrive from the pipe: it is not read at all.
+        ImportCase{"Fifo", {"fila.wav"}, false,
+                   {"Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."}, 0},
         ImportCase{"InsertFails", {"nota.wav"}, true,
                    {"Importando nota.wav…", "Erro no banco: database or disk is full"}, 0}),
     [](const ::testing::TestParamInfo<ImportCase>& info) { return info.param.name; });
@@ -432,23 +442,74 @@ TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
     EXPECT_EQ(speech.maxRunning(), 1);
 }
 
-TEST_F(CaptureFlowTest, MicrophonesFollowTheDevices)
+// The system's default input is the one the sound server names (here the
+// second device), and a chosen microphone that goes away stays chosen: the
+// default stands in, the names say so, and it is used again when it returns.
+TEST_F(CaptureFlowTest, MicrophonesFollowTheServerAndKeepTheChoice)
 {
+    TestHome settings;
+    const auto prefs = settings.preferences();
     MicrophoneListModel* model = flow->microphones();
+    MicrophoneChoice microphone(*model, *prefs);
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
     QSignalSpy counted(model, &MicrophoneListModel::countChanged);
-    ASSERT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(model->data(model->index(0), model->roleNames().key("shortName")).toString(), "Microfone");
-
-    choice.selectedMicID = "mic-b";
-    flow->startRecording();
-    device.mics.pop_back(); // unplugged
+    device.defaultID = "mic-b";
     device.changed();
-    EXPECT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(microphone.name(), "Headset");
+    EXPECT_EQ(microphone.optionIndex(), 0);
+    microphone.setFollowsSystem(false); // pins the device in use, not the first one
+    EXPECT_EQ(prefs->selectedMicID(), "mic-b");
+
+    microphone.choose("mic-a");
+    choice.selectedMicID = "mic-a";
+    flow->startRecording();
+    const Microphone alfa = device.mics.front();
+    device.mics.erase(device.mics.begin()); // switched off mid-recording
+    device.changed();
     EXPECT_EQ(counted.count(), 1);
-    EXPECT_EQ(micGone, 1);
-    flow->switchMicrophone(std::nullopt);
+    EXPECT_EQ(prefs->selectedMicID(), "mic-a");
+    EXPECT_EQ(microphone.optionIndex(), -1);
+    EXPECT_EQ(microphone.selectedID(), "mic-b");
+    EXPECT_EQ(microphone.shortName(), "Padrão do sistema (Microfone USB Alfa ausente)");
+    // Still away at the next start: whose place the default takes is kept.
+    EXPECT_EQ(MicrophoneChoice(*model, *settings.preferences()).name(), microphone.name());
+
+    device.mics.insert(device.mics.begin(), alfa);
+    device.changed();
+    EXPECT_EQ(microphone.shortName(), "Microfone");
     flow->discard();
-    flow->switchMicrophone("mic-a"); // nothing to hand it to
-    EXPECT_EQ(device.calls, (std::vector<std::string>{"start:mic-b", "switch:default", "stop"}));
+    flow->switchMicrophone("mic-b"); // nothing to hand it to
+    EXPECT_EQ(device.calls, (std::vector<std::string>{"start:mic-a", "switch:mic-a", "stop"}));
+}
+
+TEST_F(CaptureFlowTest, QuitWaitsForTheRecordingToBeFiledWithinABound)
+{
+    int quits = 0;
+    std::size_t filedAtQuit = 0;
+    const auto quit = [&] {
+        ++quits;
+        filedAtQuit = recados().size();
+    };
+    flow->finishForQuit(60000, quit); // nothing recording: at once
+    EXPECT_EQ(quits, 1);
+
+    device.holdCallbacks = true;
+    device.secondsValue = 3.0;
+    flow->startRecording();
+    FakeCaptureDevice::deliver(device.starts);
+    flow->finishForQuit(60000, quit);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 1) << "the file is still being closed";
+    FakeCaptureDevice::deliver(device.stops);
+    EXPECT_EQ(quits, 2);
+    EXPECT_EQ(filedAtQuit, 1u) << "filed before quitting";
+
+    // A stop that never ends: the bound ends the wait, once.
+    flow->startRecording();
+    FakeCaptureDevice::deliver(device.starts);
+    flow->finishForQuit(10, quit);
+    ASSERT_TRUE(waitFor([&] { return quits == 3; }));
+    FakeCaptureDevice::deliver(device.stops);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quits, 3);
 }

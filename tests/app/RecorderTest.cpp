@@ -2,6 +2,8 @@
 // test process alone, with pipe sources standing in for microphones.
 #include "TestSupport.h"
 
+#include "app/QtCaptureSession.h"
+#include "app/SoundServer.h"
 #include "media/AudioDecode.h"
 
 #include <QProcess>
@@ -184,6 +186,25 @@ TEST(QtRecorderTest, RecordsOneFileThroughSwitchAndUnplug)
     EXPECT_EQ(file->value(), out / "REC.m4a");
     EXPECT_NEAR(decodedSeconds(file->value()), recorder.seconds(), 0.03);
     EXPECT_FALSE(unexpected);
+}
+
+// The default input is the server's, at once, and a change of it is heard:
+// Qt's own default can lag behind.
+TEST(QtRecorderTest, TheDefaultIsTheServersAndItsChangeIsHeard)
+{
+    SoundServerWatch watch;
+    int changed = 0;
+    QObject::connect(&watch, &SoundServerWatch::changed, [&] { ++changed; });
+    const int module = g_pulse->addPipeSource("vmic3", 16000, 1);
+    ASSERT_GE(module, 0);
+    ASSERT_TRUE(waitFor([] { return hasMicrophone("vmic3"); }));
+    changed = 0;
+    ASSERT_TRUE(sh("pactl set-default-source vmic3"));
+    EXPECT_TRUE(waitFor([&] { return changed > 0; }));
+    EXPECT_EQ(SoundServer::defaultSourceName(), "vmic3");
+    QtCaptureSession session;
+    EXPECT_EQ(session.defaultDevice().value_or(Microphone{}).id, "vmic3");
+    EXPECT_TRUE(sh("pactl set-default-source vmic && pactl unload-module " + std::to_string(module)));
 }
 
 int main(int argc, char** argv)

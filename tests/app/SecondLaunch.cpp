@@ -2,7 +2,8 @@
 // and applies the single-instance rule as the application's entry point
 // does. Exit status 0 when the running instance took the request, 3 when
 // this process would have become the application, 4 when it would run
-// without a session bus.
+// without a session bus (guarded by the lock file), 5 when another instance
+// holds that lock.
 #include "app/AppService.h"
 #include "app/AppServiceClient.h"
 #include "app/CommandLine.h"
@@ -24,7 +25,9 @@ int main(int argc, char** argv)
     switch (service.claimPrimary()) {
     case AppService::Claim::secondary: return handOffToPrimary(*line);
     case AppService::Claim::primary: return 3;
-    case AppService::Claim::noBus: return 4;
+    case AppService::Claim::lockFile: return 4;
+    case AppService::Claim::alreadyRunning: return 5;
+    case AppService::Claim::noBus: return 6;
     }
     return 1;
 }

@@ -143,8 +143,16 @@ TEST(AutoRunTest, SummaryFollowsExitStatusAndOutput)
     } cases[] = {
         {0, "passo 1\n  3 recados resolvidos \t\n\n\n", "3 recados resolvidos"},
         {0, "\n \n", "Pronto."},
+        // What the real client prints (the first without any login at all).
+        {1, "Not logged in · Please run /login\n", login},
         {1, "Invalid API key · Please run /LOGIN", login},
-        {1, "Authentication failed", login},
+        {1, "Authentication required · Sign in again to continue", login},
+        {1, "Error: OAuth token revoked · Please run /login", login},
+        {1, "API Error: 401 {\"type\":\"error\",\"error\":{\"type\":\"authentication_error\"}}", login},
+        // Ordinary failures that merely mention an author, OAuth or a login.
+        {1, "fatal: empty ident name (for <>) not allowed: please tell me who you are (author)", failed},
+        {1, "MCP server github: OAuth discovery failed\nbash: no job control in this login shell", failed},
+        {1, "GET https://example.com/login returned 500", failed},
         {2, "Segmentation fault", failed},
         {-1, "execve failed", failed},
     };

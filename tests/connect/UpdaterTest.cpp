@@ -29,8 +29,24 @@ TEST(UpdaterTest, FeedbackAddressCarriesTheEncodedVersion)
             opened = url;
             return true;
         };
+        EXPECT_EQ(updater.canSendFeedback(), !c.address.isEmpty());
         EXPECT_EQ(updater.sendFeedback(), !c.address.isEmpty());
         EXPECT_EQ(opened.toString(QUrl::FullyEncoded), c.address) << c.base.toStdString();
+    }
+}
+
+TEST(UpdaterTest, DownloadPageOpensOnlyAWebAddress)
+{
+    for (const auto& [page, opens] : {std::pair{"https://127.0.0.1/baixar", true}, {"", false},
+                                      {"file:///etc/passwd", false}, {"não é endereço", false}}) {
+        Updater updater({"1.4", "27", "", "", "", page});
+        QUrl opened;
+        updater.openUrl = [&](const QUrl& url) {
+            opened = url;
+            return true;
+        };
+        EXPECT_EQ(updater.openDownloadPage(), opens) << page;
+        EXPECT_EQ(opened.isValid(), opens) << page;
     }
 }
 

@@ -4,7 +4,8 @@ a fake notification server on it, all in a fresh temporary folder and all
 stopped by the PIDs this script started.
 
   desktop_session.py
-      prints one JSON line {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS"} once
+      prints one JSON line {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
+      "XDG_RUNTIME_DIR"} once
       everything is up, then keeps it running until its standard input
       closes (or SIGTERM).
 
@@ -125,7 +126,11 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     session = Session()
     try:
-        print(json.dumps(session.env), flush=True)
+        # A runtime folder of its own, so that test processes running side by
+        # side never meet in one (the single-instance lock lives there).
+        run = os.path.join(session.dir, "run")
+        os.mkdir(run, 0o700)
+        print(json.dumps(dict(session.env, XDG_RUNTIME_DIR=run)), flush=True)
         sys.stdin.read()
         return 0
     finally:

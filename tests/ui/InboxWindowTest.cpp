@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QQmlEngine>
+#include <QQuickItem>
 #include <QScreen>
+#include <QTcpServer>
 #include <QUrlQuery>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -123,6 +125,46 @@ TEST_F(InboxWindowTest, HandsTheTextAndTheRequestOver)
                                             Nudge::prompt(QStringLiteral("ID-1"), QStringLiteral("Metas & 50% + bônus"))));
     EXPECT_EQ(QUrlQuery(opened[1]).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded),
               Nudge::prompt(QStringLiteral("ID-2"), QStringLiteral("a=b")));
+}
+
+// What an AI, a remote client or the inbox wrote is shown as written: markup
+// in it is never read, so an image pointed at a listener fetches nothing.
+TEST_F(InboxWindowTest, RemoteTextIsShownAsWrittenAndFetchesNothing)
+{
+    QTcpServer beacon;
+    ASSERT_TRUE(beacon.listen(QHostAddress::LocalHost));
+    int requests = 0;
+    QObject::connect(&beacon, &QTcpServer::newConnection, [&] { ++requests; });
+    const std::string image = QStringLiteral("<img src=\"http://127.0.0.1:%1/b.png\" width=\"8\" height=\"8\">").arg(beacon.serverPort()).toStdString();
+
+    QuaroStore& store = m_state->store();
+    Destino destino{"D2A1E9B0-0000-4000-8000-000000000001", image, "Resuma.", "#FF6A1C", 9};
+    ASSERT_TRUE(store.saveDestino(destino));
+    Recado recado;
+    recado.id = "D2A1E9B0-0000-4000-8000-000000000002";
+    recado.title = recado.transcript = image;
+    recado.destinoID = destino.id;
+    recado.status = RecadoStatus::resolvido;
+    recado.claimedBy = recado.result = image;
+    recado.claimedAt = recado.resolvedAt = 1.0;
+    ASSERT_TRUE(store.insert(recado));
+    m_state->inbox()->setInboxFilterText(QStringLiteral("all"));
+
+    auto inbox = window();
+    inbox->open();
+    ASSERT_TRUE(waitFor([&] { return inbox->isExposed(); }));
+    inbox->grabWindow();
+    int shown = 0;
+    for (QObject* item : inbox->rootObject()->findChildren<QObject*>()) {
+        const bool text = item->inherits("QQuickText") || item->inherits("QQuickTextEdit");
+        if (!text || !item->property("text").toString().contains(QStringLiteral("<img")))
+            continue;
+        ++shown;
+        EXPECT_EQ(item->property("textFormat").toInt(), 0 /* Text.PlainText */) << item->metaObject()->className();
+    }
+    // Title, transcript, who did it, the result, the timeline, the destino.
+    EXPECT_GE(shown, 5);
+    EXPECT_FALSE(waitFor([&] { return requests > 0; }, 1500)) << "the detail fetched a remote image";
 }
 
 } // namespace

@@ -99,6 +99,9 @@ public:
         parts.device = std::move(device);
         parts.speech = std::make_unique<ScriptedSpeechEngine>();
         parts.cloud = std::make_unique<ScriptedCloudLink>();
+        // A development build without a feedback address, whatever this
+        // build was configured with.
+        parts.updater = UpdaterConfig{QStringLiteral("0.1.0"), QStringLiteral("1"), {}, {}, {}, {}};
         parts.database = m_home.path() / "quaro.sqlite";
         parts.audioDirectory = m_home.path() / "Audio";
         // Messages stay until a test dismisses them.
