@@ -21,7 +21,7 @@ Item {
 
     readonly property var inbox: app.inbox
     readonly property var capture: app.capture
-    readonly property string hotKeyLabel: app.preferences.hotKeyLabel
+    readonly property string hotKeyLabel: app.hotKey.label
 
     implicitWidth: 1180
     implicitHeight: 740
