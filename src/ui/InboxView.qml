@@ -233,7 +233,8 @@ Item {
             color: Brand.ink
             font.pixelSize: Brand.body
             text: "Esta área de trabalho não mostra ícones na bandeja do sistema. O Quaro fica aberto nesta "
-                  + "janela: grave pelo menu Gravação ou com " + view.hotKeyLabel + ". Fechar a janela só a minimiza."
+                  + "janela: grave pelo menu Gravação"
+                  + (view.app.hotKeyWorks ? " ou com " + view.hotKeyLabel : "") + ". Fechar a janela só a minimiza."
         }
         Connections {
             target: view.Window.window

@@ -116,8 +116,10 @@ class QuaroDesktop:
     """wayland=True: quaro draws on a headless sway (no X display, no tray)
     and binds its hot key through the fake GlobalShortcuts portal."""
 
-    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True, wayland=False):
+    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True, wayland=False,
+                 portal=True):
         self.onboarding_done = onboarding_done
+        self.with_portal = portal
         self.tray = tray and not wayland
         self.wayland = wayland
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
@@ -162,7 +164,8 @@ class QuaroDesktop:
         self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
         if self.wayland:
             self._start_sway()
-            self._start_portal()
+            if self.with_portal:
+                self._start_portal()
         self._start_app()
 
     def _start_sway(self):
@@ -195,7 +198,7 @@ class QuaroDesktop:
                                                          "/org/freedesktop/portal/desktop"), "app.quaro.test.Portal")
 
     def sway_windows(self):
-        """quaro's windows in sway's tree: (name, floating, width, height)."""
+        """quaro's windows in sway's tree: (name, floating, width, height, x, y)."""
         tree = json.loads(subprocess.run(["swaymsg", "-t", "get_tree"], env=self.env, capture_output=True,
                                          text=True, check=True).stdout)
         found = []
@@ -203,7 +206,7 @@ class QuaroDesktop:
         def walk(node, floating):
             if node.get("pid") == self.app.pid and node.get("visible"):
                 rect = node["rect"]
-                found.append((node.get("name"), floating, rect["width"], rect["height"]))
+                found.append((node.get("name"), floating, rect["width"], rect["height"], rect["x"], rect["y"]))
             for child in node.get("nodes", []):
                 walk(child, floating)
             for child in node.get("floating_nodes", []):
