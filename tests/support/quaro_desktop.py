@@ -117,9 +117,10 @@ class QuaroDesktop:
     and binds its hot key through the fake GlobalShortcuts portal."""
 
     def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True, wayland=False,
-                 portal=True):
+                 portal=True, portal_delay_ms=0):
         self.onboarding_done = onboarding_done
         self.with_portal = portal
+        self.portal_delay_ms = portal_delay_ms
         self.tray = tray and not wayland
         self.wayland = wayland
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
@@ -196,6 +197,7 @@ class QuaroDesktop:
             raise AssertionError("the fake portal did not start")
         self.portal = dbus.Interface(self.bus.get_object("org.freedesktop.portal.Desktop",
                                                          "/org/freedesktop/portal/desktop"), "app.quaro.test.Portal")
+        self.portal.Delay(dbus.UInt32(self.portal_delay_ms))
 
     def sway_windows(self):
         """quaro's windows in sway's tree: (name, floating, width, height, x, y)."""
