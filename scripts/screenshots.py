@@ -209,6 +209,47 @@ def inbox_shots(shots, desk):
     wait_for(lambda: not any(w[3] >= 900 for w in shots.windows()), "the inbox to close", timeout=20)
 
 
+def wayland():
+    """A Wayland session without global shortcuts (headless sway, no tray, no
+    portal): the onboarding's hint with the configuration line, and the
+    widget floating on screen. Pictures by grim."""
+    desk = QuaroDesktop(QUARO, QUARO_MCP, language="pt-BR", onboarding_done=False, wayland=True, portal=False)
+
+    def grab(name, window):
+        path = os.path.join(OUT, name + ".png")
+        _, _, width, height, x, y = window
+        subprocess.check_call(["grim", "-g", "%d,%d %dx%d" % (x, y, width, height), path], env=desk.env)
+        print("screenshots: " + path)
+
+    try:
+        wait_for(lambda: desk.state()["hotKey"] == "unavailable", "no global shortcut")
+        onboarding = wait_for(lambda: next((w for w in desk.sway_windows() if w[0] == "Boas-vindas ao Quaro"), None),
+                              "the onboarding")
+        time.sleep(1)
+        grab("wayland-onboarding-1-no-shortcut", onboarding)
+        subprocess.check_call(["swaymsg", '[title="Boas-vindas ao Quaro"] focus'], env=desk.env,
+                              stdout=subprocess.DEVNULL)
+        # The seat has a keyboard only while wtype runs: it waits for quaro
+        # to take it before pressing.
+        for step in ("2-microfone", "3-atalho"):
+            subprocess.check_call(["wtype", "-s", "1000", "-k", "Return", "-s", "300"], env=desk.env)
+            time.sleep(0.5)
+            grab("wayland-onboarding-" + step, onboarding)
+        desk.quaro.Toggle()
+        wait_for(lambda: desk.state()["phase"] == "recording", "recording")
+        widget = wait_for(lambda: next((w for w in desk.sway_windows() if w[1] and w[3] < 200), None), "the widget")
+        time.sleep(1)
+        grab("wayland-widget-recording", widget)
+        desk.quaro.Discard()
+        output = (None, False, 1280, 800, 0, 0)
+        grab("wayland-desktop", output)
+    except BaseException:
+        sys.stderr.write("--- quaro's log\n" + desk.app_log())
+        raise
+    finally:
+        desk.stop()
+
+
 def glyphs():
     for scale in (1, 2):
         subprocess.check_call([GLYPH_TOOL, OUT, str(scale)], env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
@@ -216,6 +257,7 @@ def glyphs():
 
 def main():
     glyphs()
+    wayland()
     desk = QuaroDesktop(QUARO, QUARO_MCP, language="pt-BR")
     try:
         shots = Shots(desk)

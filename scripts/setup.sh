@@ -20,14 +20,18 @@ packages=(
   # test tools: fixtures, a sound server without a sound card, the MCP client
   ffmpeg opus-tools espeak-ng sox libsox-fmt-all pulseaudio pulseaudio-utils
   python3 sqlite3 curl ca-certificates time
-  # the application: tray, global hot key (X11), D-Bus
-  libxcb1-dev libxcb-keysyms1-dev
+  # the application: tray, global hot key (X11), D-Bus; native Wayland windows; GNOME's own
+  # keyboard shortcuts through GSettings
+  libxcb1-dev libxcb-keysyms1-dev qt6-wayland libglib2.0-dev
   # the desktop interface: Qt Quick, its controls, layouts, shapes and Quick Test
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qml6-module-qtquick-templates qml6-module-qttest
   # application tests: a display, a private session bus, a tray, a notification server
   xvfb xauth xdotool x11-utils dbus python3-dbus python3-gi trayer imagemagick fonts-dejavu-core
   # the interface tests: a program holding the keyboard, and a window manager that hands it out
   xterm openbox
+  # the Wayland road (a headless compositor, its pictures and typing) and GNOME's shortcut
+  # schema with the gsettings tool
+  sway grim wtype gnome-settings-daemon-common libglib2.0-bin
 )
 
 sudo_cmd=()

@@ -15,7 +15,7 @@ bash scripts/setup.sh
 # Every tool the suite drives must be here: a test that quietly skipped for a
 # missing program would let the run pass without having checked anything.
 missing=()
-for tool in node ffmpeg opusenc espeak-ng sox pulseaudio pactl Xvfb xdotool dbus-daemon trayer; do
+for tool in node ffmpeg opusenc espeak-ng sox pulseaudio pactl Xvfb xdotool dbus-daemon trayer sway grim wtype gsettings; do
   command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 /usr/bin/python3 -c 'import dbus' >/dev/null 2>&1 || missing+=("/usr/bin/python3 with the dbus module (python3-dbus)")

@@ -62,9 +62,12 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
 
     m_hotKey.onPress = [this] { toggleRecording(); };
     // Registered on the first turn of the event loop, and again whenever the
-    // user picks another combination.
+    // user picks another combination or asks again. The desktop portal
+    // answers later; the interface keeps running meanwhile.
     QTimer::singleShot(0, this, &AppDelegate::registerHotKey);
     connect(m_state->preferences(), &Preferences::hotKeyPresetChanged, this, &AppDelegate::registerHotKey);
+    connect(m_state->hotKey(), &HotKeyStatus::retryRequested, this, &AppDelegate::registerHotKey);
+    connect(&m_hotKey, &HotKey::stateChanged, this, &AppDelegate::hotKeySettled);
 
     // Quaro is never out of sight: without a tray, the inbox is its window.
     m_trayMissing = !QSystemTrayIcon::isSystemTrayAvailable();
@@ -123,9 +126,19 @@ void AppDelegate::createViews()
 
 void AppDelegate::registerHotKey()
 {
-    const bool works = m_hotKey.registerPreset(m_state->preferences()->hotKeyPreset());
-    m_state->setHotKeyWorks(works);
-    if (!works)
+    // GNOME's own shortcut runs `quaro --toggle`; holding the same keys as
+    // well would toggle twice.
+    if (m_state->hotKey()->gnomeShortcutActive())
+        m_hotKey.release();
+    else
+        m_hotKey.registerPreset(m_state->preferences()->hotKeyPreset());
+}
+
+void AppDelegate::hotKeySettled()
+{
+    const HotKeyState state = m_hotKey.state();
+    m_state->hotKey()->setHotKey(state, m_hotKey.boundTrigger());
+    if (state != HotKeyState::working && state != HotKeyState::waiting && state != HotKeyState::idle)
         m_tray->tellHotKeyUnavailable(m_hotKey.lastFailure());
 }
 

@@ -57,6 +57,7 @@ private:
     void configureNudge();
     void serve();
     void registerHotKey();
+    void hotKeySettled();
     void createViews();
     // The inbox window, built on first need and kept.
     InboxWindow* prepareInbox();

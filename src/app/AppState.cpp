@@ -6,6 +6,7 @@
 #include "connect/CloudSync.h"
 #include "core/QuaroPaths.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,6 +73,13 @@ AppState::AppState(QuaroStore store, AppStateParts parts)
     , m_inbox(m_store, *m_preferences, *m_cloud)
     , m_capture(m_store, *m_device, *m_speech, *parts.audioDirectory, captureHooks(), parts.timing)
 {
+    m_hotKey = std::make_unique<HotKeyStatus>(*m_preferences, SessionInfo::current(), QCoreApplication::applicationFilePath());
+    connect(m_hotKey.get(), &HotKeyStatus::changed, this, [this] {
+        if (m_hotKey->works() == m_hotKeyWorks)
+            return;
+        m_hotKeyWorks = m_hotKey->works();
+        emit hotKeyWorksChanged();
+    });
     m_inbox.reload();
     m_inbox.ensureSelectedDestino();
     wire();
@@ -141,13 +149,7 @@ void AppState::wireConnections(AppStateParts& parts)
     m_updater->start();
 }
 
-void AppState::setHotKeyWorks(bool works)
-{
-    if (works == m_hotKeyWorks)
-        return;
-    m_hotKeyWorks = works;
-    emit hotKeyWorksChanged();
-}
+void AppState::setHotKeyWorks(bool works) { m_hotKey->setHotKey(works ? HotKeyState::working : HotKeyState::taken); }
 
 void AppState::recoverInterrupted()
 {
@@ -160,7 +162,9 @@ QString AppState::snapshot()
     QJsonObject state;
     state[QStringLiteral("phase")] = m_capture.phaseName();
     state[QStringLiteral("phaseText")] = m_capture.phaseText();
-    state[QStringLiteral("hotKeyWorks")] = m_hotKeyWorks;
+    state[QStringLiteral("hotKeyWorks")] = m_hotKey->works();
+    state[QStringLiteral("hotKey")] = m_hotKey->stateName();
+    state[QStringLiteral("hotKeyLabel")] = m_hotKey->label();
     state[QStringLiteral("counts")] = QJsonObject::fromVariantMap(m_inbox.counts());
     state[QStringLiteral("notice")] = m_capture.notice();
     QJsonArray recent;

@@ -2,6 +2,7 @@
 
 #include "app/CaptureDevice.h"
 #include "app/CaptureFlow.h"
+#include "app/HotKeyStatus.h"
 #include "connect/CloudLink.h"
 #include "app/InboxState.h"
 #include "app/Preferences.h"
@@ -51,6 +52,7 @@ class AppState : public QObject {
     Q_PROPERTY(quaro::InboxState* inbox READ inbox CONSTANT)
     Q_PROPERTY(quaro::CaptureFlow* capture READ capture CONSTANT)
     Q_PROPERTY(bool hotKeyWorks READ hotKeyWorks NOTIFY hotKeyWorksChanged)
+    Q_PROPERTY(quaro::HotKeyStatus* hotKey READ hotKey CONSTANT)
     Q_PROPERTY(quaro::AutoMode* autoMode READ autoMode CONSTANT)
     Q_PROPERTY(quaro::ClaudeConnector* connector READ connector CONSTANT)
     Q_PROPERTY(quaro::Updater* updater READ updater CONSTANT)
@@ -70,9 +72,10 @@ public:
     ClaudeConnector* connector() { return m_connector.get(); }
     Updater* updater() { return m_updater.get(); }
 
-    // Whether the global hot key could be had (the tray and settings say so
-    // when not).
-    bool hotKeyWorks() const { return m_hotKeyWorks; }
+    // Where the global hot key stands, and what the interface says about it.
+    HotKeyStatus* hotKey() { return m_hotKey.get(); }
+    bool hotKeyWorks() const { return m_hotKey->works(); }
+    // As if the hot key had been bound or refused (for the interface's tests).
     void setHotKeyWorks(bool works);
 
     // The recados left half-done by an earlier run that ended abruptly
@@ -108,7 +111,8 @@ private:
     std::unique_ptr<AutoMode> m_autoMode;
     std::unique_ptr<ClaudeConnector> m_connector;
     std::unique_ptr<Updater> m_updater;
-    bool m_hotKeyWorks = true;
+    std::unique_ptr<HotKeyStatus> m_hotKey;
+    bool m_hotKeyWorks = false;
 };
 
 } // namespace quaro

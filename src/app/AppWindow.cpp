@@ -2,11 +2,13 @@
 
 #include "app/AppLog.h"
 #include "app/Preferences.h"
+#include "app/X11WindowHints.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStringList>
+#include <QSystemTrayIcon>
 
 #include <algorithm>
 
@@ -44,6 +46,11 @@ AppWindow::AppWindow(QQmlEngine* engine, Preferences& preferences, AppWindowConf
             if (m_placed && isVisible())
                 m_saveTimer.start();
         });
+    // A hidden window takes the choice when it is next shown.
+    connect(&m_preferences, &Preferences::showInDockChanged, this, [this] {
+        if (isVisible())
+            applyTaskbarEntry();
+    });
 }
 
 AppWindow::~AppWindow() = default;
@@ -52,9 +59,18 @@ void AppWindow::present()
 {
     if (!m_placed)
         place();
+    applyTaskbarEntry();
     show();
     raise();
     requestActivate();
+}
+
+// "Mostrar o Quaro na barra de tarefas" off: the windows keep out of the
+// taskbar, unless there is no tray to reach Quaro from instead.
+void AppWindow::applyTaskbarEntry()
+{
+    const bool skip = !m_preferences.showInDock() && QSystemTrayIcon::isSystemTrayAvailable();
+    X11WindowHints::setSkipTaskbar(*this, skip);
 }
 
 void AppWindow::place()

@@ -61,6 +61,7 @@ protected:
 
 private:
     void place();
+    void applyTaskbarEntry();
     void saveGeometry();
 
     Preferences& m_preferences;

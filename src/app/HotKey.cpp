@@ -1,9 +1,9 @@
 #include "app/HotKey.h"
 
 #include "app/AppLog.h"
-#include "app/HotKeyBackend.h"
 #include "app/HotKeyPortal.h"
 #include "app/HotKeyX11.h"
+#include "app/SessionInfo.h"
 
 #include <QGuiApplication>
 
@@ -13,12 +13,26 @@ namespace {
 
 std::unique_ptr<HotKeyBackend> backendFor(const QString& platform, QString& failure)
 {
+    // The portal is reached over D-Bus, so it serves an XWayland Quaro too;
+    // an X11 grab there would only hear keys typed into X11 windows.
+    if (SessionInfo::current().type == SessionType::wayland)
+        return std::make_unique<HotKeyPortal>();
     if (platform == QLatin1String("xcb"))
         return HotKeyX11::create(failure);
-    if (platform == QLatin1String("wayland"))
-        return std::make_unique<HotKeyPortal>();
     failure = QStringLiteral("the display platform \"%1\" offers no global shortcuts").arg(platform);
     return nullptr;
+}
+
+HotKeyState stateOf(HotKeyOutcome outcome)
+{
+    switch (outcome) {
+    case HotKeyOutcome::bound: return HotKeyState::working;
+    case HotKeyOutcome::taken: return HotKeyState::taken;
+    case HotKeyOutcome::unavailable: return HotKeyState::unavailable;
+    case HotKeyOutcome::refused: return HotKeyState::refused;
+    case HotKeyOutcome::cancelled: return HotKeyState::cancelled;
+    }
+    return HotKeyState::refused;
 }
 
 } // namespace
@@ -35,23 +49,49 @@ HotKey::HotKey(QObject* parent) : QObject(parent)
     m_backend->pressed = [this] {
         QMetaObject::invokeMethod(this, &HotKey::deliverPress, Qt::QueuedConnection);
     };
+    m_backend->settled = [this](const HotKeyResult& result) { settle(result); };
+    m_backend->triggerChanged = [this](const QString& trigger) {
+        if (m_state == HotKeyState::working)
+            setState(HotKeyState::working, trigger);
+    };
 }
 
 HotKey::~HotKey() = default;
 
-bool HotKey::registerPreset(HotKeyPreset preset)
+HotKeyState HotKey::registerPreset(HotKeyPreset preset)
 {
-    if (!m_backend)
-        return false;
-    m_backend->release();
-    auto grabbed = m_backend->grab(preset);
-    if (!grabbed) {
-        m_lastFailure = grabbed.error();
-        appLog(QStringLiteral("atalho"), m_lastFailure);
-        return false;
+    if (!m_backend) {
+        setState(HotKeyState::unavailable, {});
+        return m_state;
     }
-    m_lastFailure.clear();
-    return true;
+    m_backend->release();
+    setState(HotKeyState::waiting, {});
+    m_backend->grab(preset);
+    return m_state;
+}
+
+void HotKey::release()
+{
+    if (m_backend)
+        m_backend->release();
+    setState(HotKeyState::idle, {});
+}
+
+void HotKey::settle(const HotKeyResult& result)
+{
+    m_lastFailure = result.detail;
+    if (!m_lastFailure.isEmpty())
+        appLog(QStringLiteral("atalho"), m_lastFailure);
+    setState(stateOf(result.outcome), result.trigger);
+}
+
+void HotKey::setState(HotKeyState state, const QString& boundTrigger)
+{
+    if (state == m_state && boundTrigger == m_boundTrigger)
+        return;
+    m_state = state;
+    m_boundTrigger = boundTrigger;
+    emit stateChanged();
 }
 
 void HotKey::deliverPress()

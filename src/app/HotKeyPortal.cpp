@@ -4,12 +4,11 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QEventLoop>
-#include <QTimer>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QSet>
 
 #include <algorithm>
-#include <optional>
 
 namespace quaro {
 
@@ -18,11 +17,11 @@ namespace {
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString shortcutId = QStringLiteral("gravar");
-// Session creation answers at once; binding may wait for the user to
-// confirm in a dialog of the desktop.
-constexpr int createTimeoutMs = 5000;
-constexpr int bindTimeoutMs = 60000;
+// The Response codes of a portal request.
+constexpr uint responseSuccess = 0;
+constexpr uint responseCancelled = 1;
 
 struct PortalShortcut {
     QString id;
@@ -45,32 +44,39 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
     return argument;
 }
 
-QString trigger(HotKeyPreset preset)
+QList<PortalShortcut> shortcutsOf(const QVariant& value)
 {
-    switch (preset) {
-    case HotKeyPreset::optionSpace: return QStringLiteral("ALT+space");
-    case HotKeyPreset::controlOptionSpace: return QStringLiteral("CTRL+ALT+space");
-    case HotKeyPreset::optionShiftSpace: return QStringLiteral("SHIFT+ALT+space");
-    }
-    return QStringLiteral("ALT+space");
+    QList<PortalShortcut> shortcuts;
+    if (value.canConvert<QDBusArgument>())
+        value.value<QDBusArgument>() >> shortcuts;
+    return shortcuts;
 }
 
-// Collects the one Response signal of a portal request.
-class PortalResponse : public QObject {
-    Q_OBJECT
-public:
-    std::optional<uint> code;
-    QVariantMap results;
-    QEventLoop loop;
+const PortalShortcut* ours(const QList<PortalShortcut>& shortcuts)
+{
+    const auto found = std::find_if(shortcuts.begin(), shortcuts.end(), [](const auto& s) { return s.id == shortcutId; });
+    return found == shortcuts.end() ? nullptr : &*found;
+}
 
-public slots:
-    void response(uint responseCode, const QVariantMap& responseResults)
-    {
-        code = responseCode;
-        results = responseResults;
-        loop.quit();
+// An object path in the portal's documentation, a string in older portals.
+QString sessionOf(const QVariantMap& results)
+{
+    const QVariant handle = results.value(QStringLiteral("session_handle"));
+    return handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
+                                                                      : handle.toString();
+}
+
+QSet<QString> keysOf(const QString& trigger)
+{
+    QSet<QString> keys;
+    for (QString key : trigger.split(QLatin1Char('+'), Qt::SkipEmptyParts)) {
+        key = key.trimmed().toLower();
+        if (key == QLatin1String("control"))
+            key = QStringLiteral("ctrl");
+        keys.insert(key);
     }
-};
+    return keys;
+}
 
 } // namespace
 
@@ -86,98 +92,62 @@ HotKeyPortal::HotKeyPortal(QDBusConnection bus) : m_bus(std::move(bus))
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
                   SLOT(activated(QDBusMessage)));
+    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"), this,
+                  SLOT(shortcutsChanged(QDBusMessage)));
 }
 
 HotKeyPortal::~HotKeyPortal() { release(); }
 
-Result<void, QString> HotKeyPortal::offered()
+QString HotKeyPortal::trigger(HotKeyPreset preset)
 {
-    if (!m_bus.isConnected())
-        return Failure{QStringLiteral("no session bus to reach the desktop portal")};
-    auto call = QDBusMessage::createMethodCall(portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                               QStringLiteral("Get"));
-    call << shortcutsInterface << QStringLiteral("version");
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, createTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        return Failure{QStringLiteral("the desktop portal offers no global shortcuts (%1)").arg(reply.errorMessage())};
-    return {};
+    switch (preset) {
+    case HotKeyPreset::optionSpace: return QStringLiteral("ALT+space");
+    case HotKeyPreset::controlOptionSpace: return QStringLiteral("CTRL+ALT+space");
+    case HotKeyPreset::optionShiftSpace: return QStringLiteral("SHIFT+ALT+space");
+    }
+    return QStringLiteral("ALT+space");
 }
 
-QString HotKeyPortal::nextToken() { return QStringLiteral("quaro%1").arg(++m_tokens); }
-
-// Calls a portal method that answers through a Request object, whose path
-// follows from our bus name and the token, and waits for its Response.
-Result<QVariantMap, QString> HotKeyPortal::request(const QString& method, const QList<QVariant>& arguments,
-                                                   const QString& token)
+bool HotKeyPortal::sameTrigger(const QString& ours, const QString& theirs)
 {
-    QString sender = m_bus.baseService().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    const QString requestPath = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
-    PortalResponse response;
-    // Subscribed before the call, so a quick answer is not missed.
-    m_bus.connect(portalService, requestPath, QStringLiteral("org.freedesktop.portal.Request"),
-                  QStringLiteral("Response"), &response, SLOT(response(uint, QVariantMap)));
-    auto call = QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
-    call.setArguments(arguments);
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, createTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        return Failure{QStringLiteral("%1 failed: %2").arg(method, reply.errorMessage())};
-    QTimer::singleShot(method == QLatin1String("BindShortcuts") ? bindTimeoutMs : createTimeoutMs, &response.loop,
-                       &QEventLoop::quit);
-    if (!response.code)
-        response.loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!response.code)
-        return Failure{QStringLiteral("%1: the desktop portal did not answer").arg(method)};
-    if (*response.code != 0)
-        return Failure{QStringLiteral("%1: refused by the desktop portal (response %2)").arg(method).arg(*response.code)};
-    return response.results;
+    return theirs.trimmed().isEmpty() || keysOf(ours) == keysOf(theirs);
 }
 
-Result<void, QString> HotKeyPortal::grab(HotKeyPreset preset)
+void HotKeyPortal::grab(HotKeyPreset preset)
 {
     release();
-    if (auto available = offered(); !available)
-        return Failure{available.error()};
-    const QString sessionToken = nextToken();
-    const QString createToken = nextToken();
-    auto created = request(QStringLiteral("CreateSession"),
-                           {QVariantMap{{QStringLiteral("handle_token"), createToken},
-                                        {QStringLiteral("session_handle_token"), sessionToken}}},
-                           createToken);
-    if (!created)
-        return Failure{created.error()};
-    // An object path in the portal's documentation, a string in older portals.
-    const QVariant handle = created->value(QStringLiteral("session_handle"));
-    m_session = handle.metaType() == QMetaType::fromType<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
-                                                                            : handle.toString();
-    if (m_session.isEmpty())
-        return Failure{QStringLiteral("CreateSession: the desktop portal returned no session")};
-
-    const PortalShortcut shortcut{shortcutId, {{QStringLiteral("description"), QStringLiteral("Gravar recado")},
-                                               {QStringLiteral("preferred_trigger"), trigger(preset)}}};
-    const QString bindToken = nextToken();
-    auto bound = request(QStringLiteral("BindShortcuts"),
-                         {QVariant::fromValue(QDBusObjectPath(m_session)),
-                          QVariant::fromValue(QList<PortalShortcut>{shortcut}), QString(),
-                          QVariantMap{{QStringLiteral("handle_token"), bindToken}}},
-                         bindToken);
-    if (!bound) {
-        release();
-        return Failure{bound.error()};
+    m_preset = preset;
+    if (!m_bus.isConnected()) {
+        settle(HotKeyOutcome::unavailable, QStringLiteral("no session bus to reach the desktop portal"));
+        return;
     }
-    // The user may decline the shortcut in the portal's dialog: it then
-    // comes back without it.
-    QList<PortalShortcut> granted;
-    bound->value(QStringLiteral("shortcuts")).value<QDBusArgument>() >> granted;
-    const bool ours = std::any_of(granted.begin(), granted.end(), [](const auto& s) { return s.id == shortcutId; });
-    if (!ours) {
-        release();
-        return Failure{QStringLiteral("BindShortcuts: the shortcut was not granted")};
-    }
-    return {};
+    auto version = QDBusMessage::createMethodCall(portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                  QStringLiteral("Get"));
+    version << shortcutsInterface << QStringLiteral("version");
+    const quint64 generation = m_generation;
+    QDBusPendingCallWatcher* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(version), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation] {
+        watcher->deleteLater();
+        if (!current(generation))
+            return;
+        if (watcher->isError()) {
+            settle(HotKeyOutcome::unavailable,
+                   QStringLiteral("the desktop portal offers no global shortcuts (%1)").arg(watcher->error().message()));
+            return;
+        }
+        createSession();
+    });
 }
 
 void HotKeyPortal::release()
+{
+    // Requests still open keep their subscription: a session that one of
+    // them creates after all is closed when its answer comes.
+    ++m_generation;
+    closeSession();
+}
+
+void HotKeyPortal::closeSession()
 {
     if (m_session.isEmpty())
         return;
@@ -187,10 +157,140 @@ void HotKeyPortal::release()
     m_session.clear();
 }
 
+void HotKeyPortal::call(const QString& method, const QList<QVariant>& arguments, Reply then)
+{
+    auto message = QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
+    message.setArguments(arguments);
+    const quint64 generation = m_generation;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation, done = std::move(then)] {
+        watcher->deleteLater();
+        if (current(generation))
+            done(watcher->reply());
+    });
+}
+
+// A portal method that answers through a Request object. Its path follows
+// from our bus name and the token, so the Response is subscribed to before
+// the call: a quick answer cannot be missed.
+void HotKeyPortal::request(const QString& method, QList<QVariant> arguments, QVariantMap options, Answer then)
+{
+    const QString token = QStringLiteral("quaro%1").arg(++m_tokens);
+    QString sender = m_bus.baseService().mid(1);
+    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+    const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+    const quint64 generation = m_generation;
+    m_requests.insert(path, [this, generation, answer = std::move(then)](uint code, const QVariantMap& results) {
+        if (current(generation)) {
+            answer(code, results);
+            return;
+        }
+        // Made for a combination no longer wanted.
+        const QString stale = sessionOf(results);
+        if (!stale.isEmpty())
+            m_bus.call(QDBusMessage::createMethodCall(portalService, stale, QStringLiteral("org.freedesktop.portal.Session"),
+                                                      QStringLiteral("Close")),
+                       QDBus::NoBlock);
+    });
+    m_bus.connect(portalService, path, requestInterface, QStringLiteral("Response"), this, SLOT(response(QDBusMessage)));
+    options.insert(QStringLiteral("handle_token"), token);
+    arguments << options;
+    call(method, arguments, [this, method, path](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ErrorMessage)
+            return;
+        m_requests.remove(path);
+        settle(HotKeyOutcome::refused, QStringLiteral("%1 failed: %2").arg(method, reply.errorMessage()));
+    });
+}
+
+void HotKeyPortal::response(const QDBusMessage& signal)
+{
+    const auto answer = m_requests.take(signal.path());
+    m_bus.disconnect(portalService, signal.path(), requestInterface, QStringLiteral("Response"), this,
+                     SLOT(response(QDBusMessage)));
+    const QList<QVariant> arguments = signal.arguments();
+    if (!answer || arguments.size() < 2)
+        return;
+    answer(arguments[0].toUInt(), qdbus_cast<QVariantMap>(arguments[1]));
+}
+
+void HotKeyPortal::createSession()
+{
+    const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("quaro%1").arg(++m_tokens)}};
+    request(QStringLiteral("CreateSession"), {}, options, [this](uint code, const QVariantMap& results) {
+        const QString session = sessionOf(results);
+        if (code != responseSuccess)
+            return failed(QStringLiteral("CreateSession"), code);
+        if (session.isEmpty())
+            return settle(HotKeyOutcome::refused, QStringLiteral("CreateSession: the desktop portal returned no session"));
+        m_session = session;
+        bind();
+    });
+}
+
+void HotKeyPortal::bind()
+{
+    const PortalShortcut shortcut{shortcutId, {{QStringLiteral("description"), QStringLiteral("Gravar recado")},
+                                               {QStringLiteral("preferred_trigger"), trigger(m_preset)}}};
+    request(QStringLiteral("BindShortcuts"),
+            {QVariant::fromValue(QDBusObjectPath(m_session)), QVariant::fromValue(QList<PortalShortcut>{shortcut}), QString()},
+            {}, [this](uint code, const QVariantMap& results) {
+                if (code != responseSuccess)
+                    return failed(QStringLiteral("BindShortcuts"), code);
+                grantedOrNot(results, false);
+            });
+}
+
+// Some portals answer BindShortcuts without the list; ListShortcuts says
+// what the session really holds.
+void HotKeyPortal::listShortcuts()
+{
+    request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(m_session))}, {},
+            [this](uint code, const QVariantMap& results) {
+                if (code != responseSuccess)
+                    return failed(QStringLiteral("ListShortcuts"), code);
+                grantedOrNot(results, true);
+            });
+}
+
+void HotKeyPortal::grantedOrNot(const QVariantMap& results, bool listed)
+{
+    const QList<PortalShortcut> shortcuts = shortcutsOf(results.value(QStringLiteral("shortcuts")));
+    if (const PortalShortcut* shortcut = ours(shortcuts)) {
+        const QString bound = shortcut->properties.value(QStringLiteral("trigger_description")).toString();
+        settle(HotKeyOutcome::bound, {}, sameTrigger(trigger(m_preset), bound) ? QString() : bound);
+        return;
+    }
+    if (!listed && !results.contains(QStringLiteral("shortcuts")))
+        return listShortcuts();
+    // The user declined this one shortcut in the portal's dialog.
+    settle(HotKeyOutcome::refused, QStringLiteral("BindShortcuts: the shortcut was not granted"));
+}
+
+void HotKeyPortal::failed(const QString& method, uint code)
+{
+    if (code == responseCancelled)
+        settle(HotKeyOutcome::cancelled, QStringLiteral("%1: cancelled in the desktop's dialog").arg(method));
+    else
+        settle(HotKeyOutcome::refused, QStringLiteral("%1: refused by the desktop portal (response %2)").arg(method).arg(code));
+}
+
+void HotKeyPortal::settle(HotKeyOutcome outcome, const QString& detail, const QString& boundTrigger)
+{
+    if (outcome != HotKeyOutcome::bound) {
+        // Nothing half-made stays behind: no session, no later answers.
+        ++m_generation;
+        closeSession();
+    }
+    if (settled)
+        settled(HotKeyResult{outcome, boundTrigger, detail});
+}
+
 void HotKeyPortal::activated(const QDBusMessage& signal)
 {
     // Activated(o session, s shortcut, t timestamp, a{sv} options). The
-    // compositor reports a press once, whatever the key repeat does.
+    // compositor reports a press once, whatever the key repeat does; the
+    // Deactivated that follows at release means nothing to a toggle.
     const QList<QVariant> arguments = signal.arguments();
     if (arguments.size() < 2 || m_session.isEmpty())
         return;
@@ -200,6 +300,19 @@ void HotKeyPortal::activated(const QDBusMessage& signal)
         pressed();
 }
 
-} // namespace quaro
+void HotKeyPortal::shortcutsChanged(const QDBusMessage& signal)
+{
+    // ShortcutsChanged(o session, a(sa{sv}) shortcuts): the user rebound it
+    // in the desktop's settings.
+    const QList<QVariant> arguments = signal.arguments();
+    if (arguments.size() < 2 || m_session.isEmpty() || arguments[0].value<QDBusObjectPath>().path() != m_session)
+        return;
+    const QList<PortalShortcut> shortcuts = shortcutsOf(arguments[1]);
+    const PortalShortcut* shortcut = ours(shortcuts);
+    if (!shortcut || !triggerChanged)
+        return;
+    const QString bound = shortcut->properties.value(QStringLiteral("trigger_description")).toString();
+    triggerChanged(sameTrigger(trigger(m_preset), bound) ? QString() : bound);
+}
 
-#include "HotKeyPortal.moc"
+} // namespace quaro

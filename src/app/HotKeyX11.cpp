@@ -130,7 +130,18 @@ std::uint16_t HotKeyX11::numLockMask() const
     return mask;
 }
 
-Result<void, QString> HotKeyX11::grab(HotKeyPreset preset)
+void HotKeyX11::grab(HotKeyPreset preset)
+{
+    auto taken = take(preset);
+    if (!settled)
+        return;
+    if (taken)
+        settled(HotKeyResult{});
+    else
+        settled(HotKeyResult{HotKeyOutcome::taken, {}, taken.error()});
+}
+
+Result<void, QString> HotKeyX11::take(HotKeyPreset preset)
 {
     release();
     auto grab = std::make_unique<Grab>(m_connection, m_root);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/HotKeyBackend.h"
+#include "core/Result.h"
 
 #include <QAbstractNativeEventFilter>
 
@@ -24,13 +25,14 @@ public:
     HotKeyX11(xcb_connection_t* connection, std::uint32_t root);
     ~HotKeyX11() override;
 
-    Result<void, QString> grab(HotKeyPreset preset) override;
+    void grab(HotKeyPreset preset) override;
     void release() override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     struct Grab;
+    Result<void, QString> take(HotKeyPreset preset);
     std::vector<std::uint8_t> keycodes(std::uint32_t keysym) const;
     std::uint16_t numLockMask() const;
     bool handleKey(bool press, std::uint8_t keycode, std::uint16_t state, std::uint32_t time);

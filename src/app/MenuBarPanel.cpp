@@ -26,7 +26,19 @@ MenuBarPanel::MenuBarPanel(QQmlEngine* engine, AppState& state, AppActions& acti
     : QQuickView(engine, nullptr), m_state(state)
 {
     setTitle(QStringLiteral("Quaro"));
-    setFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A Wayland popup needs a parent window and the press that opened it;
+    // a tray click gives neither, so there the panel is a small dialog (which
+    // tiling compositors float) that closes when it loses the keyboard.
+    m_asWindow = QGuiApplication::platformName() == QLatin1String("wayland");
+    if (m_asWindow) {
+        setFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        connect(this, &QWindow::activeChanged, this, [this] {
+            if (!isActive())
+                close();
+        });
+    } else {
+        setFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    }
     setResizeMode(QQuickView::SizeViewToRootObject);
     setColor(QColor(0xFF, 0xF8, 0xEC));
     setInitialProperties({{QStringLiteral("app"), QVariant::fromValue(&state)},
@@ -57,11 +69,17 @@ void MenuBarPanel::open(const QRect& anchor)
     // The content may have grown while the panel was closed.
     const QSize wanted = rootObject() ? QSize(int(rootObject()->width()), int(rootObject()->height())) : size();
     resize(wanted);
-    if (screen)
+    if (m_asWindow) {
+        setMinimumSize(wanted);
+        setMaximumSize(wanted);
+    } else if (screen) {
         setPosition(placement(target, wanted, screen->availableGeometry()));
+    }
     show();
     raise();
     requestActivate();
+    if (m_asWindow)
+        return;
     setMouseGrabEnabled(true);
     setKeyboardGrabEnabled(true);
 }
@@ -70,8 +88,10 @@ void MenuBarPanel::close()
 {
     if (!isVisible())
         return;
-    setMouseGrabEnabled(false);
-    setKeyboardGrabEnabled(false);
+    if (!m_asWindow) {
+        setMouseGrabEnabled(false);
+        setKeyboardGrabEnabled(false);
+    }
     hide();
 }
 

@@ -37,6 +37,7 @@ protected:
 
 private:
     AppState& m_state;
+    bool m_asWindow = false;
 };
 
 } // namespace quaro

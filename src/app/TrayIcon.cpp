@@ -5,6 +5,7 @@
 #include "app/Glyph.h"
 
 #include <QActionGroup>
+#include <QClipboard>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
@@ -60,7 +61,7 @@ TrayIcon::TrayIcon(AppState& state, QObject* parent) : QObject(parent), m_state(
     connect(preferences, &Preferences::selectedMicIDChanged, this, &TrayIcon::rebuildMenu);
     connect(preferences, &Preferences::selectedDestinoIDChanged, this, &TrayIcon::rebuildMenu);
     connect(preferences, &Preferences::alwaysShowWidgetChanged, this, &TrayIcon::rebuildMenu);
-    connect(&m_state, &AppState::hotKeyWorksChanged, this, &TrayIcon::rebuildMenu);
+    connect(m_state.hotKey(), &HotKeyStatus::changed, this, &TrayIcon::rebuildMenu);
 
     rebuildMenu();
     refreshIcon();
@@ -73,15 +74,39 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::tellHotKeyUnavailable(const QString& why)
 {
-    // Under X11 a refused grab means another program holds the keys; a
-    // Wayland session without the portal's shortcuts offers none at all, and
-    // the user needs the desktop's own shortcut for `quaro --toggle`.
-    m_hotKeyProblem = QGuiApplication::platformName() == QLatin1String("xcb")
-        ? QStringLiteral("Outro app já usa esse atalho.")
-        : QStringLiteral("Esta sessão não oferece atalho global: associe quaro --toggle a um atalho do sistema.");
     appLog(QStringLiteral("atalho"), why);
     rebuildMenu();
-    m_icon.showMessage(QStringLiteral("Quaro"), m_hotKeyProblem, QSystemTrayIcon::Warning);
+    const HotKeyStatus* status = m_state.hotKey();
+    if (status->problem().isEmpty() || m_toldProblem == status->problem())
+        return;
+    m_toldProblem = status->problem();
+    const QString message = status->fix().isEmpty() ? status->problem() : status->problem() + QLatin1Char(' ') + status->fix();
+    m_icon.showMessage(QStringLiteral("Quaro"), message, QSystemTrayIcon::Warning);
+}
+
+// The hot key's problem and the fix this desktop allows, as in the settings
+// and the onboarding.
+void TrayIcon::addHotKeyHelp()
+{
+    HotKeyStatus* status = m_state.hotKey();
+    auto say = [this](const QString& text) {
+        if (!text.isEmpty())
+            m_menu.addAction(text)->setEnabled(false);
+    };
+    say(status->problem());
+    if (status->gnomeShortcutOffered() && !status->fix().isEmpty()) {
+        say(status->fix());
+        m_menu.addAction(QStringLiteral("Criar atalho no GNOME"), status, &HotKeyStatus::createGnomeShortcut);
+    } else if (const QString line = status->configLine(); !line.isEmpty()) {
+        say(status->fix());
+        say(line);
+        m_menu.addAction(QStringLiteral("Copiar a linha"), this, [line] { QGuiApplication::clipboard()->setText(line); });
+    } else {
+        say(status->fix());
+    }
+    if (status->canRetry())
+        m_menu.addAction(QStringLiteral("Pedir o atalho de novo"), status, &HotKeyStatus::retry);
+    say(status->clash());
 }
 
 void TrayIcon::rebuildMenu()
@@ -90,9 +115,7 @@ void TrayIcon::rebuildMenu()
     const bool capturing = m_state.capture()->isCapturing();
     m_menu.addAction(capturing ? QStringLiteral("Parar e enviar") : QStringLiteral("Gravar recado"), this,
                      &TrayIcon::toggleRecordingRequested);
-    if (!m_state.hotKeyWorks())
-        m_menu.addAction(m_hotKeyProblem.isEmpty() ? QStringLiteral("Outro app já usa esse atalho.") : m_hotKeyProblem)
-            ->setEnabled(false);
+    addHotKeyHelp();
     m_menu.addAction(QStringLiteral("Abrir caixa"), this, &TrayIcon::openInboxRequested);
     addMicrophoneMenu();
     addDestinoMenu();

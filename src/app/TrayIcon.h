@@ -22,7 +22,8 @@ public:
     explicit TrayIcon(AppState& state, QObject* parent = nullptr);
     ~TrayIcon() override;
 
-    // Says once, in the menu and as a balloon, that the hot key is not ours.
+    // Says, in the menu and once per problem as a balloon, that the hot key
+    // is not ours and what fixes it.
     void tellHotKeyUnavailable(const QString& why);
 
 signals:
@@ -36,6 +37,7 @@ signals:
 
 private:
     void rebuildMenu();
+    void addHotKeyHelp();
     void addMicrophoneMenu();
     void addDestinoMenu();
     void refreshIcon();
@@ -45,7 +47,7 @@ private:
     QSystemTrayIcon m_icon;
     QMenu m_menu;
     QTimer m_animation;
-    QString m_hotKeyProblem;
+    QString m_toldProblem;
 };
 
 } // namespace quaro

@@ -3,6 +3,7 @@
 #include "app/AppLog.h"
 #include "app/AppState.h"
 #include "app/MicrophoneChoice.h"
+#include "app/X11WindowHints.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -57,6 +58,10 @@ WidgetController::WidgetController(QQmlEngine* engine, AppState& state, Micropho
             m_saveTimer.start();
     });
 
+    if (QQuickItem* root = m_view->rootObject()) {
+        connect(root, &QQuickItem::widthChanged, this, &WidgetController::fitContent);
+        connect(root, &QQuickItem::heightChanged, this, &WidgetController::fitContent);
+    }
     connect(state.capture(), &CaptureFlow::phaseChanged, this, &WidgetController::update);
     connect(state.preferences(), &Preferences::alwaysShowWidgetChanged, this, &WidgetController::update);
     connect(qApp, &QGuiApplication::screenRemoved, this, &WidgetController::keepOnScreen);
@@ -75,9 +80,10 @@ void WidgetController::update()
     const bool show = shouldShow();
     if (show && !m_view->isVisible()) {
         // The content changed with the phase while the window was hidden.
-        if (QQuickItem* root = m_view->rootObject())
-            m_view->resize(int(root->width()), int(root->height()));
+        fitContent();
         place();
+        // On every workspace where the desktop allows it.
+        X11WindowHints::setSticky(*m_view);
         // Shown without activation: the flags keep the keyboard where it was.
         m_view->show();
         m_view->raise();
@@ -91,10 +97,26 @@ void WidgetController::update()
     }
 }
 
+void WidgetController::fitContent()
+{
+    QQuickItem* root = m_view->rootObject();
+    if (!root)
+        return;
+    const QSize size(int(root->width()), int(root->height()));
+    m_view->resize(size);
+    // A window of one fixed size floats in tiling compositors instead of
+    // filling a tile.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        m_view->setMinimumSize(size);
+        m_view->setMaximumSize(size);
+    }
+}
+
 void WidgetController::place()
 {
+    // Wayland clients cannot place their windows: the compositor does.
     QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary)
+    if (!primary || QGuiApplication::platformName() == QLatin1String("wayland"))
         return;
     const auto saved = readOrigin(m_state.preferences()->stringValue(positionKey).value_or(QString()));
     m_placing = true;

@@ -44,6 +44,7 @@ public:
 
 private:
     void update();
+    void fitContent();
     void place();
     void savePosition();
     void keepOnScreen();

@@ -21,7 +21,7 @@ Item {
 
     readonly property var inbox: app.inbox
     readonly property var capture: app.capture
-    readonly property string hotKeyLabel: app.preferences.hotKeyLabel
+    readonly property string hotKeyLabel: app.hotKey.label
 
     implicitWidth: 1180
     implicitHeight: 740
@@ -237,7 +237,8 @@ Item {
             color: Brand.ink
             font.pixelSize: Brand.body
             text: "Esta área de trabalho não mostra ícones na bandeja do sistema. O Quaro fica aberto nesta "
-                  + "janela: grave pelo menu Gravação ou com " + view.hotKeyLabel + ". Fechar a janela só a minimiza."
+                  + "janela: grave pelo menu Gravação"
+                  + (view.app.hotKeyWorks ? " ou com " + view.hotKeyLabel : "") + ". Fechar a janela só a minimiza."
         }
         Connections {
             target: view.Window.window

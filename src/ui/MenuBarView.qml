@@ -15,7 +15,7 @@ Item {
     readonly property var capture: app.capture
     readonly property var inbox: app.inbox
     readonly property var preferences: app.preferences
-    readonly property string hotKeyLabel: preferences.hotKeyLabel
+    readonly property string hotKeyLabel: app.hotKey.label
 
     width: 360
     height: content.implicitHeight + 32

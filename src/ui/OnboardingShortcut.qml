@@ -6,6 +6,7 @@ import Quaro.Ui
 OnboardingStep {
     id: step
     required property var app
+    property var desktop: null
     readonly property var preferences: app.preferences
     readonly property int total: {
         const counts = app.inbox.counts
@@ -25,10 +26,9 @@ OnboardingStep {
             onChosen: value => step.preferences.hotKeyPreset = value
         }
     }
-    WarningText {
-        objectName: "hotKeyWarning"
-        visible: !step.app.hotKeyWorks
-        text: "Outro app já usa esse atalho."
+    HotKeyHelp {
+        status: step.app.hotKey
+        desktop: step.desktop
     }
 
     Item {
@@ -58,7 +58,7 @@ OnboardingStep {
                 textFormat: Text.PlainText
                 objectName: "testText"
                 width: parent.width
-                text: "Aperte " + step.preferences.hotKeyLabel
+                text: "Aperte " + step.app.hotKey.label
                       + " e diga: \"isso é pro Ideias soltas: testando o Quaro pela primeira vez\". Aperte de novo para enviar."
                 color: Brand.inkSoft
                 font.pixelSize: Brand.callout

@@ -70,12 +70,17 @@ Item {
         OnboardingStep {
             title: "Fale. Sua IA escuta."
             text: "O Quaro leva seus recados de voz direto para a IA. Você fala em qualquer app; a IA pega, trabalha e devolve o resultado no próprio recado."
-            PointRow { symbol: "command"; text: view.app.preferences.hotKeyLabel + " em qualquer app grava. De novo, envia." }
+            PointRow {
+                symbol: "command"
+                // Where the session gives no global shortcut, the shortcut step shows the way.
+                text: view.app.hotKey.fix === "" ? view.app.hotKey.label + " em qualquer app grava. De novo, envia."
+                                                 : "Grave pelo Quaro; o passo do atalho mostra como gravar de qualquer app."
+            }
             PointRow { symbol: "lock"; tint: Brand.secondary; text: "A transcrição acontece no computador. O áudio não sai daqui." }
             PointRow { symbol: "tray.full"; tint: Brand.accent; text: "Cada recado tem estado: pendente, pego pela IA, resolvido." }
         }
         OnboardingMicrophone { app: view.app; microphone: view.microphone; desktop: view.desktop }
-        OnboardingShortcut { app: view.app }
+        OnboardingShortcut { app: view.app; desktop: view.desktop }
         OnboardingConnect { app: view.app; desktop: view.desktop; shown: view.step === 3 }
         OnboardingStep {
             title: "Pronto"

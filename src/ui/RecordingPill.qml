@@ -14,7 +14,7 @@ Item {
 
     readonly property var capture: app.capture
     readonly property bool paused: capture.phase === "paused"
-    readonly property string hotKeyLabel: app.preferences.hotKeyLabel
+    readonly property string hotKeyLabel: app.hotKey.label
 
     implicitWidth: row.implicitWidth + 8 + 12
     implicitHeight: 72

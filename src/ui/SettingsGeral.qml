@@ -26,10 +26,10 @@ SettingsPage {
                 onChosen: value => page.preferences.hotKeyPreset = value
             }
         }
-        WarningText {
-            objectName: "hotKeyWarning"
-            visible: !page.app.hotKeyWorks
-            text: "Outro app já usa esse atalho. Escolha outro."
+        HotKeyHelp {
+            status: page.app.hotKey
+            desktop: page.desktop
+            suggestOther: true
         }
     }
 
@@ -44,8 +44,8 @@ SettingsPage {
         }
         SettingSwitch {
             objectName: "showInDock"
-            title: "Mostrar o Quaro no Dock"
-            detail: "Desligado, ele vive só na barra de menus."
+            title: "Mostrar o Quaro na barra de tarefas"
+            detail: "Desligado, ele vive só na bandeja."
             checked: page.preferences.showInDock
             onToggled: on => page.preferences.showInDock = on
         }

@@ -25,11 +25,17 @@ Item {
         property point grabbed
         property point origin
         anchors.fill: parent
+        // Where windows may not place themselves (Wayland) the compositor
+        // moves the window; elsewhere it follows the pointer.
+        property bool systemMove: false
         onPressed: mouse => {
+            systemMove = Qt.platform.pluginName === "wayland" && Window.window.startSystemMove()
             grabbed = mapToGlobal(mouse.x, mouse.y)
             origin = Qt.point(Window.window.x, Window.window.y)
         }
         onPositionChanged: mouse => {
+            if (systemMove)
+                return
             const now = mapToGlobal(mouse.x, mouse.y)
             Window.window.x = origin.x + now.x - grabbed.x
             Window.window.y = origin.y + now.y - grabbed.y
@@ -80,7 +86,7 @@ Item {
             id: collapsed
             objectName: "collapsedButton"
             visible: root.phase === "idle" && root.app.preferences.alwaysShowWidget
-            hotKeyLabel: root.app.preferences.hotKeyLabel
+            hotKeyLabel: root.app.hotKey.label
             onClicked: root.capture.startRecording()
         }
         MicPickerCard {

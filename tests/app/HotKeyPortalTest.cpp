@@ -11,6 +11,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTimer>
+
+#include <optional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +37,9 @@ public:
         m_control.call(QStringLiteral("ActivateIn"), QVariant::fromValue(QDBusObjectPath(session)), shortcut);
     }
     void decline(bool decline) { m_control.call(QStringLiteral("Decline"), decline); }
+    void answer(uint code) { m_control.call(QStringLiteral("Answer"), code); }
+    void delay(uint ms) { m_control.call(QStringLiteral("Delay"), ms); }
+    void bindAs(const QString& trigger) { m_control.call(QStringLiteral("BindAs"), trigger); }
     QJsonArray log()
     {
         const QDBusReply<QString> reply = m_control.call(QStringLiteral("Log"));
@@ -53,6 +60,17 @@ QString calls(const QJsonArray& log)
     return names.join(QLatin1Char(' '));
 }
 
+// Asks for the preset and waits, in the event loop, for the portal's answer.
+std::optional<HotKeyResult> settle(HotKeyPortal& portal, HotKeyPreset preset)
+{
+    std::optional<HotKeyResult> result;
+    portal.settled = [&](const HotKeyResult& r) { result = r; };
+    portal.grab(preset);
+    waitFor([&] { return result.has_value(); });
+    portal.settled = nullptr;
+    return result;
+}
+
 } // namespace
 
 TEST(HotKeyPortalTest, BindsTheShortcutInASessionOfItsOwnAndHearsOnlyIt)
@@ -61,14 +79,16 @@ TEST(HotKeyPortalTest, BindsTheShortcutInASessionOfItsOwnAndHearsOnlyIt)
     int presses = 0;
     portal.pressed = [&] { ++presses; };
 
-    const auto absent = portal.grab(HotKeyPreset::optionSpace);
-    ASSERT_FALSE(absent.ok());
-    EXPECT_TRUE(absent.error().contains(QStringLiteral("offers no global shortcuts"))) << absent.error().toStdString();
+    const auto absent = settle(portal, HotKeyPreset::optionSpace);
+    ASSERT_TRUE(absent);
+    EXPECT_EQ(absent->outcome, HotKeyOutcome::unavailable) << absent->detail.toStdString();
 
     FakePortal fake;
     ASSERT_TRUE(fake.start());
-    const auto bound = portal.grab(HotKeyPreset::controlOptionSpace);
-    ASSERT_TRUE(bound.ok()) << bound.error().toStdString();
+    const auto bound = settle(portal, HotKeyPreset::controlOptionSpace);
+    ASSERT_TRUE(bound);
+    ASSERT_EQ(bound->outcome, HotKeyOutcome::bound) << bound->detail.toStdString();
+    EXPECT_TRUE(bound->trigger.isEmpty());
     QJsonArray log = fake.log();
     ASSERT_EQ(calls(log), QStringLiteral("CreateSession BindShortcuts"));
     const QString session = log[0][QLatin1String("session")].toString();
@@ -86,13 +106,60 @@ TEST(HotKeyPortalTest, BindsTheShortcutInASessionOfItsOwnAndHearsOnlyIt)
     EXPECT_EQ(presses, 1);
 
     // A new combination closes the old session first; a declined one leaves none.
-    ASSERT_TRUE(portal.grab(HotKeyPreset::optionShiftSpace).ok());
+    ASSERT_EQ(settle(portal, HotKeyPreset::optionShiftSpace)->outcome, HotKeyOutcome::bound);
     fake.decline(true);
-    EXPECT_FALSE(portal.grab(HotKeyPreset::optionSpace).ok());
+    EXPECT_EQ(settle(portal, HotKeyPreset::optionSpace)->outcome, HotKeyOutcome::refused);
     log = fake.log();
     EXPECT_EQ(calls(log), QStringLiteral("CreateSession BindShortcuts Close CreateSession BindShortcuts Close "
                                          "CreateSession BindShortcuts Close"));
     EXPECT_EQ(log[2][QLatin1String("session")].toString(), session);
     EXPECT_EQ(log[4][QLatin1String("shortcuts")][0][QLatin1String("preferred_trigger")].toString(),
               QStringLiteral("SHIFT+ALT+space"));
+}
+
+TEST(HotKeyPortalTest, TellsACancelledDialogFromARefusalAndPrintsTheTriggerTheUserChose)
+{
+    FakePortal fake;
+    ASSERT_TRUE(fake.start());
+    HotKeyPortal portal;
+    fake.answer(1);
+    EXPECT_EQ(settle(portal, HotKeyPreset::optionSpace)->outcome, HotKeyOutcome::cancelled);
+    fake.answer(2);
+    EXPECT_EQ(settle(portal, HotKeyPreset::optionSpace)->outcome, HotKeyOutcome::refused);
+    fake.answer(0);
+
+    // The same keys in the desktop's own spelling are still the preset.
+    fake.bindAs(QStringLiteral("Ctrl+Alt+Space"));
+    EXPECT_TRUE(settle(portal, HotKeyPreset::controlOptionSpace)->trigger.isEmpty());
+    fake.bindAs(QStringLiteral("Super+K"));
+    const auto other = settle(portal, HotKeyPreset::controlOptionSpace);
+    EXPECT_EQ(other->outcome, HotKeyOutcome::bound);
+    EXPECT_EQ(other->trigger, QStringLiteral("Super+K"));
+}
+
+TEST(HotKeyPortalTest, KeepsTheEventLoopRunningWhileTheDesktopAsksAndDropsAnswersNoLongerWanted)
+{
+    FakePortal fake;
+    ASSERT_TRUE(fake.start());
+    HotKeyPortal portal;
+    std::vector<HotKeyOutcome> outcomes;
+    portal.settled = [&](const HotKeyResult& result) { outcomes.push_back(result.outcome); };
+    fake.delay(1500);
+    portal.grab(HotKeyPreset::optionSpace);
+    EXPECT_TRUE(outcomes.empty());
+    // The interface's own work goes on while the dialog is open.
+    bool ticked = false;
+    QTimer::singleShot(0, [&] { ticked = true; });
+    ASSERT_TRUE(waitFor([&] { return ticked || !outcomes.empty(); }));
+    EXPECT_TRUE(ticked && outcomes.empty());
+    // Waits until the delayed bind has been asked for, then changes its mind.
+    ASSERT_TRUE(waitFor([&] { return calls(fake.log()).endsWith(QStringLiteral("BindShortcuts")); }));
+    fake.delay(0);
+    portal.grab(HotKeyPreset::optionShiftSpace);
+    ASSERT_TRUE(waitFor([&] { return !outcomes.empty(); }));
+    // The late answer for the first combination says nothing.
+    ASSERT_TRUE(waitFor([&] { return fake.log().size() >= 6; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(outcomes, std::vector<HotKeyOutcome>{HotKeyOutcome::bound});
+    EXPECT_EQ(calls(fake.log()), QStringLiteral("CreateSession BindShortcuts Close CreateSession BindShortcuts LateResponse"));
 }

@@ -2,12 +2,17 @@
 """A stand-in xdg-desktop-portal offering only GlobalShortcuts, for tests.
 
 Owns org.freedesktop.portal.Desktop on the session bus and answers
-CreateSession and BindShortcuts through Request objects and their Response
-signals, as the real portal does. A control interface on the same object:
+CreateSession, BindShortcuts and ListShortcuts through Request objects and
+their Response signals, as xdg-desktop-portal 1.16 does: code 0 with the
+results, 1 when the user cancelled the dialog, 2 for any other refusal. A
+press is Activated then Deactivated. A control interface on the same object:
 
-  app.quaro.test.Portal.Activate(s shortcut_id)   -> emits Activated for every open session
-  app.quaro.test.Portal.ActivateIn(o session, s id) -> emits Activated for that session
+  app.quaro.test.Portal.Activate(s shortcut_id)   -> a press in every open session
+  app.quaro.test.Portal.ActivateIn(o session, s id) -> a press in that session
   app.quaro.test.Portal.Decline(b)                 -> BindShortcuts grants nothing while true
+  app.quaro.test.Portal.Answer(u code)             -> the Response code of the next binds (0, 1, 2)
+  app.quaro.test.Portal.Delay(u ms)                -> BindShortcuts answers that much later
+  app.quaro.test.Portal.BindAs(s trigger)          -> the user picks this trigger in the dialog ("" = the preferred one)
   app.quaro.test.Portal.Log() -> s                 the calls so far, a JSON array
 
 Prints "ready" on standard output once the name is owned.
@@ -55,17 +60,23 @@ class Portal(dbus.service.Object):
         self.sessions = {}
         self.log = []
         self.decline = False
+        self.code = 0
+        self.delay_ms = 0
+        self.bind_as = ""
+        self.bound = {}
 
-    def _answer(self, sender, token, results):
+    def _answer(self, sender, token, results, code=0, delay_ms=0):
         path = "/org/freedesktop/portal/desktop/request/%s/%s" % (sender_part(sender), token)
         request = Request(self.bus, path)
 
         def respond():
-            request.Response(dbus.UInt32(0), dbus.Dictionary(results, signature="sv"))
+            if delay_ms:
+                self.log.append({"call": "LateResponse"})
+            request.Response(dbus.UInt32(code), dbus.Dictionary(results if code == 0 else {}, signature="sv"))
             request.remove_from_connection()
             return False
 
-        GLib.idle_add(respond)
+        GLib.timeout_add(delay_ms, respond) if delay_ms else GLib.idle_add(respond)
         return dbus.ObjectPath(path)
 
     @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
@@ -86,19 +97,33 @@ class Portal(dbus.service.Object):
         entries = [{"id": str(i), "description": str(p.get("description", "")),
                     "preferred_trigger": str(p.get("preferred_trigger", ""))} for i, p in shortcuts]
         self.log.append({"call": "BindShortcuts", "session": str(session), "shortcuts": entries})
-        granted = [] if self.decline else [
-            dbus.Struct((e["id"], dbus.Dictionary({"trigger_description": e["preferred_trigger"]}, signature="sv")))
+        granted = [] if self.decline or self.code else [
+            dbus.Struct((e["id"], dbus.Dictionary({"description": e["description"],
+                                                   "trigger_description": self.bind_as or e["preferred_trigger"]},
+                                                  signature="sv")))
             for e in entries]
-        return self._answer(sender, options["handle_token"],
-                            {"shortcuts": dbus.Array(granted, signature="(sa{sv})")})
+        self.bound[str(session)] = granted
+        return self._answer(sender, options["handle_token"], {"shortcuts": dbus.Array(granted, signature="(sa{sv})")},
+                            self.code, self.delay_ms)
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
+    def ListShortcuts(self, session, options, sender=None):
+        self.log.append({"call": "ListShortcuts", "session": str(session)})
+        shortcuts = self.bound.get(str(session), [])
+        return self._answer(sender, options["handle_token"], {"shortcuts": dbus.Array(shortcuts, signature="(sa{sv})")})
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
     def Activated(self, session, shortcut, timestamp, options):
         pass
 
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Deactivated(self, session, shortcut, timestamp, options):
+        pass
+
     @dbus.service.method(CONTROL, in_signature="os", out_signature="")
     def ActivateIn(self, session, shortcut):
         self.Activated(session, shortcut, dbus.UInt64(0), dbus.Dictionary({}, signature="sv"))
+        self.Deactivated(session, shortcut, dbus.UInt64(0), dbus.Dictionary({}, signature="sv"))
 
     @dbus.service.method(CONTROL, in_signature="s", out_signature="")
     def Activate(self, shortcut):
@@ -108,6 +133,18 @@ class Portal(dbus.service.Object):
     @dbus.service.method(CONTROL, in_signature="b", out_signature="")
     def Decline(self, decline):
         self.decline = bool(decline)
+
+    @dbus.service.method(CONTROL, in_signature="u", out_signature="")
+    def Answer(self, code):
+        self.code = int(code)
+
+    @dbus.service.method(CONTROL, in_signature="u", out_signature="")
+    def Delay(self, ms):
+        self.delay_ms = int(ms)
+
+    @dbus.service.method(CONTROL, in_signature="s", out_signature="")
+    def BindAs(self, trigger):
+        self.bind_as = str(trigger)
 
     @dbus.service.method(CONTROL, in_signature="", out_signature="s")
     def Log(self):

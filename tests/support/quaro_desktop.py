@@ -8,6 +8,7 @@ import configparser
 import http.server
 import json
 import os
+import pwd
 import shutil
 import sqlite3
 import subprocess
@@ -106,10 +107,22 @@ time.sleep(600)
 
 
 
+# sway refuses to run as root; the Wayland road runs it as this user.
+SWAY_USER = "quaro-road"
+SUPPORT = os.path.dirname(os.path.abspath(__file__))
+
+
 class QuaroDesktop:
-    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True):
+    """wayland=True: quaro draws on a headless sway (no X display, no tray)
+    and binds its hot key through the fake GlobalShortcuts portal."""
+
+    def __init__(self, quaro, quaro_mcp, language="en-US", onboarding_done=True, tray=True, wayland=False,
+                 portal=True, portal_delay_ms=0):
         self.onboarding_done = onboarding_done
-        self.tray = tray
+        self.with_portal = portal
+        self.portal_delay_ms = portal_delay_ms
+        self.tray = tray and not wayland
+        self.wayland = wayland
         self.quaro_binary, self.quaro_mcp = quaro, quaro_mcp
         self.dir = tempfile.mkdtemp(prefix="quaro-desktop-")
         self.children = []
@@ -150,7 +163,59 @@ class QuaroDesktop:
         self.stops.append(self.microphone.stop)
         self.log_path = os.path.join(self.dir, "quaro.log")
         self.bus = dbus.bus.BusConnection(self.session.env["DBUS_SESSION_BUS_ADDRESS"])
+        if self.wayland:
+            self._start_sway()
+            if self.with_portal:
+                self._start_portal()
         self._start_app()
+
+    def _start_sway(self):
+        try:
+            pwd.getpwnam(SWAY_USER)
+        except KeyError:
+            subprocess.check_call(["useradd", "--create-home", SWAY_USER])
+        way = tempfile.mkdtemp(prefix="quaro-sway-")
+        self.stops.append(lambda: shutil.rmtree(way, ignore_errors=True))
+        shutil.chown(way, SWAY_USER)
+        config = os.path.join(way, "config")
+        with open(config, "w") as conf:
+            conf.write("output HEADLESS-1 resolution 1280x800\n")
+        self.spawn(["runuser", "-u", SWAY_USER, "--", "env", "-i", "PATH=/usr/bin:/bin", "XDG_RUNTIME_DIR=" + way,
+                    "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman",
+                    "sway", "-c", config])
+        socket = wait_for(lambda: next((os.path.join(way, f) for f in os.listdir(way) if f.startswith("wayland-")
+                                        and not f.endswith(".lock")), None), "sway's socket")
+        self.env["SWAYSOCK"] = wait_for(lambda: next((os.path.join(way, f) for f in os.listdir(way)
+                                                      if f.startswith("sway-ipc.")), None), "sway's IPC socket")
+        self.env.pop("DISPLAY", None)
+        self.env.update(WAYLAND_DISPLAY=socket, QT_QPA_PLATFORM="wayland", XDG_SESSION_TYPE="wayland",
+                        XDG_CURRENT_DESKTOP="sway")
+
+    def _start_portal(self):
+        portal = self.spawn(["/usr/bin/python3", os.path.join(SUPPORT, "fake_portal.py")], stdout=subprocess.PIPE)
+        if portal.stdout.readline().strip() != b"ready":
+            raise AssertionError("the fake portal did not start")
+        self.portal = dbus.Interface(self.bus.get_object("org.freedesktop.portal.Desktop",
+                                                         "/org/freedesktop/portal/desktop"), "app.quaro.test.Portal")
+        self.portal.Delay(dbus.UInt32(self.portal_delay_ms))
+
+    def sway_windows(self):
+        """quaro's windows in sway's tree: (name, floating, width, height, x, y)."""
+        tree = json.loads(subprocess.run(["swaymsg", "-t", "get_tree"], env=self.env, capture_output=True,
+                                         text=True, check=True).stdout)
+        found = []
+
+        def walk(node, floating):
+            if node.get("pid") == self.app.pid and node.get("visible"):
+                rect = node["rect"]
+                found.append((node.get("name"), floating, rect["width"], rect["height"], rect["x"], rect["y"]))
+            for child in node.get("nodes", []):
+                walk(child, floating)
+            for child in node.get("floating_nodes", []):
+                walk(child, True)
+
+        walk(tree, False)
+        return found
 
     def _start_app(self):
         log = open(self.log_path, "a")

@@ -40,7 +40,7 @@ TestCase {
     function test_1_each_tab_shows_its_texts_data() {
         return [
             { tag: "geral", texts: ["Do seu jeito", "Atalho, widget e como o Quaro aparece no computador.",
-                                    "Atalho para gravar", "Mostrar o widget sempre", "Mostrar o Quaro no Dock",
+                                    "Atalho para gravar", "Mostrar o widget sempre", "Mostrar o Quaro na barra de tarefas",
                                     "Abrir ao iniciar a sessão", "Cópia de desenvolvimento: atualize com scripts/build.sh."] },
             { tag: "gravacao", texts: ["Como o Quaro ouve", "Microfone", "Idioma",
                                        "Guardar o áudio depois de transcrever", "Avisar quando o recado chegar na caixa",

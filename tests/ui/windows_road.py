@@ -79,6 +79,10 @@ class Windows(unittest.TestCase):
         widget = wait_for(self.widget, "the widget to appear when recording")
         self.assertEqual(desk.state()["phase"], "recording")
         self.assertEqual(self.x("getwindowfocus"), focused, "the widget took the keyboard")
+        # On every workspace, as openbox sees it (it has no sticky state of its own).
+        hints = subprocess.run(["xprop", "-id", widget[0], "_NET_WM_DESKTOP"], env=desk.env,
+                               capture_output=True, text=True).stdout
+        self.assertIn("_NET_WM_DESKTOP(CARDINAL) = 4294967295", hints)
 
         self.x("windowmove", widget[0], "140", "520")
         wait_for(lambda: desk.preference("widgetOrigin.v2") == "{140, 520}", "the widget's place to be stored")
