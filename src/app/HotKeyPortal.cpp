@@ -5,7 +5,6 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QSet>
 
 #include <algorithm>

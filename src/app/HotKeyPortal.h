@@ -10,7 +10,6 @@
 #include <functional>
 
 class QDBusMessage;
-class QDBusPendingCall;
 
 namespace quaro {
 
