@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quaro::testing {
 namespace {
 
@@ -104,6 +106,12 @@ TEST(AccessibilityTest, EveryControlHasARoleANameAndTabReachesIt)
         settings.present();
         expectUsable(settings);
     }
+    QStringList unnamed;
+    QSet<QObject*> shown;
+    walk(QAccessible::queryAccessibleInterface(&settings), unnamed, shown);
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [](QObject* control) {
+                  return QAccessible::queryAccessibleInterface(control)->role() == QAccessible::PageTab;
+              }), 4);
     OnboardingWindow onboarding(&engine, *state, microphone, desktop);
     onboarding.present();
     expectUsable(onboarding);
