@@ -18,7 +18,9 @@ Grid {
 
     Repeater {
         model: tabs.items
-        delegate: T.Button {
+        // A tab button, so that screen readers hear a tab (a plain button
+        // would force its own role over the one below).
+        delegate: T.TabButton {
             id: tab
             required property var modelData
             readonly property bool selected: modelData.value === tabs.selection

@@ -486,10 +486,7 @@ TEST_F(CaptureFlowTest, QuitWaitsForTheRecordingToBeFiledWithinABound)
 {
     int quits = 0;
     std::size_t filedAtQuit = 0;
-    const auto quit = [&] {
-        ++quits;
-        filedAtQuit = recados().size();
-    };
+    const auto quit = [&] { filedAtQuit = recados().size(), ++quits; };
     flow->finishForQuit(60000, quit); // nothing recording: at once
     EXPECT_EQ(quits, 1);
 

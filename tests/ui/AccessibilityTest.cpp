@@ -1,7 +1,6 @@
-// Every window as a screen reader and a keyboard meet it, walked through
-// QAccessible (Qt Quick Test cannot reach that tree): every control that can
-// be used has a role and a name in Portuguese, and Tab reaches each one that
-// takes the keyboard.
+// Every window as a screen reader and a keyboard meet it, through QAccessible
+// (Qt Quick Test cannot reach that tree): every usable control has a role and
+// a Portuguese name, and Tab reaches each one on screen.
 #include "app/AppActions.h"
 #include "app/AppState.h"
 #include "app/CaptureFakes.h"
@@ -23,155 +22,108 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quaro::testing {
 namespace {
 
-bool usable(QAccessible::Role role)
-{
-    switch (role) {
-    case QAccessible::Button:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::PageTab:
-    case QAccessible::Slider:
-    case QAccessible::SpinBox:
-    case QAccessible::Link:
-    case QAccessible::MenuItem:
-    case QAccessible::ListItem:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-        return true;
-    default:
-        return false;
-    }
-}
+const QSet<QAccessible::Role> usableRoles{
+    QAccessible::Button,   QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+    QAccessible::EditableText, QAccessible::PageTab, QAccessible::Slider,  QAccessible::SpinBox,
+    QAccessible::Link,     QAccessible::MenuItem, QAccessible::ListItem,    QAccessible::ButtonMenu};
 
-// Every usable control, shown or not (tabs and steps not on screen
-// included); `unnamed` gets those without a name.
-int walk(QAccessibleInterface* node, QStringList& unnamed, int depth = 0)
+// Usable controls without a name (shown or not: other tabs and steps too),
+// and those on screen.
+void walk(QAccessibleInterface* node, QStringList& unnamed, QSet<QObject*>& shown, bool visible = true)
 {
-    if (!node || !node->isValid() || depth > 64)
-        return 0;
-    int count = 0;
-    if (usable(node->role())) {
-        ++count;
+    if (!node || !node->isValid())
+        return;
+    visible = visible && !node->state().invisible;
+    if (usableRoles.contains(node->role())) {
         if (node->text(QAccessible::Name).trimmed().isEmpty())
             unnamed << QString::fromLatin1(node->object() ? node->object()->metaObject()->className() : "?");
+        if (auto* item = qobject_cast<QQuickItem*>(node->object()); visible && item && item->isEnabled())
+            shown.insert(item);
     }
     for (int i = 0; i < node->childCount(); ++i)
-        count += walk(node->child(i), unnamed, depth + 1);
-    return count;
+        walk(node->child(i), unnamed, shown, visible);
 }
 
-// The usable controls on screen.
-void collectFocusable(QAccessibleInterface* node, QSet<QObject*>& out, int depth = 0)
+// `tab`: Tab from where the window starts must reach every control on screen.
+void expectUsable(QQuickWindow& window, bool tab = true)
 {
-    if (!node || !node->isValid() || depth > 64 || node->state().invisible)
+    ASSERT_TRUE(waitFor([&] { return window.isExposed(); }));
+    QStringList unnamed;
+    QSet<QObject*> shown;
+    walk(QAccessible::queryAccessibleInterface(&window), unnamed, shown);
+    const std::string title = window.title().toStdString();
+    EXPECT_FALSE(shown.isEmpty()) << title;
+    EXPECT_TRUE(unnamed.isEmpty()) << title << ": " << unnamed.join("; ").toStdString();
+    if (!tab)
         return;
-    auto* item = qobject_cast<QQuickItem*>(node->object());
-    if (usable(node->role()) && item && item->isEnabled())
-        out.insert(item);
-    for (int i = 0; i < node->childCount(); ++i)
-        collectFocusable(node->child(i), out, depth + 1);
+    QSet<QObject*> reached;
+    for (qsizetype i = 0; i < 2 * shown.size() + 4; ++i) {
+        QTest::keyClick(&window, Qt::Key_Tab);
+        for (QObject* at = window.activeFocusItem(); at; at = at->parent())
+            if (shown.contains(at))
+                reached.insert(at);
+    }
+    QStringList missed;
+    for (QObject* control : shown - reached)
+        missed << QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    EXPECT_TRUE(missed.isEmpty()) << title << ": " << missed.join("; ").toStdString();
 }
 
-class AccessibilityTest : public ::testing::Test {
-protected:
-    AccessibilityTest()
-    {
-        QAccessible::setActive(true);
-        AppStateParts parts;
-        parts.preferences = m_home.preferences();
-        parts.device = std::make_unique<FakeCaptureDevice>();
-        parts.speech = std::make_unique<ScriptedSpeechEngine>();
-        m_state = take(AppState::create(std::move(parts)));
-        m_engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
-        m_desktop = std::make_unique<DesktopBridge>(*m_state->capture());
-        m_microphone = std::make_unique<MicrophoneChoice>(*m_state->capture()->microphones(), *m_state->preferences());
-        Recado recado;
-        recado.id = "A11A0000-0000-4000-8000-000000000001";
-        recado.title = recado.transcript = "Revisar as metas do trimestre";
-        recado.status = RecadoStatus::resolvido;
-        recado.claimedBy = recado.result = std::string("Claude");
-        EXPECT_TRUE(m_state->store().insert(recado));
-        m_state->inbox()->setInboxFilterText(QStringLiteral("all"));
-    }
-
-    void expectNamed(QWindow& window)
-    {
-        ASSERT_TRUE(waitFor([&] { return window.isExposed(); }));
-        QCoreApplication::processEvents();
-        QStringList unnamed;
-        EXPECT_GT(walk(QAccessible::queryAccessibleInterface(&window), unnamed), 0) << window.title().toStdString();
-        EXPECT_TRUE(unnamed.isEmpty()) << window.title().toStdString() << ": "
-                                       << unnamed.join(QStringLiteral("; ")).toStdString();
-    }
-
-    // Tab from where the window starts: every usable control on screen is
-    // reached.
-    void expectTabReachesAll(QQuickWindow& window)
-    {
-        QSet<QObject*> wanted;
-        collectFocusable(QAccessible::queryAccessibleInterface(&window), wanted);
-        EXPECT_FALSE(wanted.isEmpty()) << window.title().toStdString();
-        QSet<QObject*> reached;
-        for (qsizetype i = 0; i < 2 * wanted.size() + 4; ++i) {
-            QTest::keyClick(&window, Qt::Key_Tab);
-            for (QObject* at = window.activeFocusItem(); at; at = at->parent())
-                if (wanted.contains(at))
-                    reached.insert(at);
-        }
-        QStringList missed;
-        for (QObject* control : wanted)
-            if (!reached.contains(control))
-                missed << QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
-        EXPECT_TRUE(missed.isEmpty()) << window.title().toStdString() << ": "
-                                      << missed.join(QStringLiteral("; ")).toStdString();
-    }
-
-    TestHome m_home;
-    std::unique_ptr<AppState> m_state;
-    QQmlEngine m_engine;
-    std::unique_ptr<DesktopBridge> m_desktop;
-    std::unique_ptr<MicrophoneChoice> m_microphone;
-    AppActions m_actions;
-};
-
-TEST_F(AccessibilityTest, EveryControlHasARoleANameAndTabReachesIt)
+TEST(AccessibilityTest, EveryControlHasARoleANameAndTabReachesIt)
 {
-    InboxWindow inbox(&m_engine, *m_state, *m_desktop, false);
-    inbox.open();
-    expectNamed(inbox);
-    expectTabReachesAll(inbox);
+    QAccessible::setActive(true);
+    TestHome home;
+    AppStateParts parts;
+    parts.preferences = home.preferences();
+    parts.device = std::make_unique<FakeCaptureDevice>();
+    parts.speech = std::make_unique<ScriptedSpeechEngine>();
+    auto state = take(AppState::create(std::move(parts)));
+    Recado recado;
+    recado.id = "A11A0000-0000-4000-8000-000000000001";
+    recado.title = recado.transcript = "Revisar as metas do trimestre";
+    recado.status = RecadoStatus::resolvido;
+    recado.claimedBy = recado.result = std::string("Claude");
+    ASSERT_TRUE(state->store().insert(recado));
+    state->inbox()->setInboxFilterText(QStringLiteral("all"));
+    QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+    DesktopBridge desktop(*state->capture());
+    MicrophoneChoice microphone(*state->capture()->microphones(), *state->preferences());
+    AppActions actions;
 
-    SettingsWindow settings(&m_engine, *m_state, *m_microphone, *m_desktop);
+    InboxWindow inbox(&engine, *state, desktop, false);
+    inbox.open();
+    expectUsable(inbox);
+    SettingsWindow settings(&engine, *state, microphone, desktop);
     for (const char* tab : {"geral", "gravacao", "destinos", "conexoes"}) {
         SCOPED_TRACE(tab);
-        m_state->preferences()->setSettingsTab(QString::fromLatin1(tab));
+        state->preferences()->setSettingsTab(QString::fromLatin1(tab));
         settings.present();
-        expectNamed(settings);
-        expectTabReachesAll(settings);
+        expectUsable(settings);
     }
-
-    OnboardingWindow onboarding(&m_engine, *m_state, *m_microphone, *m_desktop);
+    QStringList unnamed;
+    QSet<QObject*> shown;
+    walk(QAccessible::queryAccessibleInterface(&settings), unnamed, shown);
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [](QObject* control) {
+                  return QAccessible::queryAccessibleInterface(control)->role() == QAccessible::PageTab;
+              }), 4);
+    OnboardingWindow onboarding(&engine, *state, microphone, desktop);
     onboarding.present();
-    expectNamed(onboarding);
-    expectTabReachesAll(onboarding);
-
-    MenuBarPanel panel(&m_engine, *m_state, m_actions, *m_microphone);
+    expectUsable(onboarding);
+    MenuBarPanel panel(&engine, *state, actions, microphone);
     panel.open(QRect(600, 0, 24, 24));
-    expectNamed(panel);
-    expectTabReachesAll(panel);
-
-    // The widget never takes the keyboard (typing goes on in the user's
-    // application): named, not tabbed.
-    WidgetController widget(&m_engine, *m_state, *m_microphone);
-    m_state->capture()->startRecording();
-    ASSERT_NE(widget.window(), nullptr);
-    expectNamed(*widget.window());
-    m_state->capture()->discard();
+    expectUsable(panel);
+    // The widget never takes the keyboard: typing goes on in the user's
+    // application. Named, not tabbed.
+    WidgetController widget(&engine, *state, microphone);
+    state->capture()->startRecording();
+    expectUsable(*widget.window(), false);
+    state->capture()->discard();
 }
 
 } // namespace

@@ -137,17 +137,15 @@ TEST_F(InboxWindowTest, RemoteTextIsShownAsWrittenAndFetchesNothing)
     QObject::connect(&beacon, &QTcpServer::newConnection, [&] { ++requests; });
     const std::string image = QStringLiteral("<img src=\"http://127.0.0.1:%1/b.png\" width=\"8\" height=\"8\">").arg(beacon.serverPort()).toStdString();
 
-    QuaroStore& store = m_state->store();
     Destino destino{"D2A1E9B0-0000-4000-8000-000000000001", image, "Resuma.", "#FF6A1C", 9};
-    ASSERT_TRUE(store.saveDestino(destino));
+    ASSERT_TRUE(m_state->store().saveDestino(destino));
     Recado recado;
     recado.id = "D2A1E9B0-0000-4000-8000-000000000002";
     recado.title = recado.transcript = image;
     recado.destinoID = destino.id;
     recado.status = RecadoStatus::resolvido;
     recado.claimedBy = recado.result = image;
-    recado.claimedAt = recado.resolvedAt = 1.0;
-    ASSERT_TRUE(store.insert(recado));
+    ASSERT_TRUE(m_state->store().insert(recado));
     m_state->inbox()->setInboxFilterText(QStringLiteral("all"));
 
     auto inbox = window();
