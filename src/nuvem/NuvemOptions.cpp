@@ -50,6 +50,8 @@ const char* NuvemOptions::usage()
            "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
            "                           (várias instâncias podem usar o mesmo banco)\n"
            "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
+           "  --new-accounts N         contas novas por endereço (IPv6: por /64) a cada hora; acima: 429\n"
+           "                           (padrão 30)\n"
            "  --max-recados N          recados por sincronização (padrão 2000; o app manda até 400)\n"
            "  --max-apagados N         ids apagados por sincronização (padrão 10000; o app manda até 2000)\n"
            "  --max-destinos N         destinos por sincronização (padrão 1000)\n"
@@ -99,6 +101,8 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             options.server.keyFile = value;
         else if (name == "--threads")
             ok = number<unsigned>(value, options.server.threads, 1, 64);
+        else if (name == "--new-accounts")
+            ok = number<std::size_t>(value, options.limits.newAccountsPerHour, 1, 1000000);
         else if (name == "--max-recados")
             ok = number<std::size_t>(value, options.limits.sync.recados, 400, 1000000);
         else if (name == "--max-apagados")

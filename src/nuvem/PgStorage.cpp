@@ -186,15 +186,19 @@ Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const
 Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const SecretHash& secret,
                                                       const SyncRequest& request)
 {
-    auto created = db.run("INSERT INTO account(secret_sha256, created_at) VALUES ($1, $2) "
-                          "ON CONFLICT (secret_sha256) DO NOTHING",
-                          {secret.hex(), currentTimestamp()});
+    Result<std::int64_t, DatabaseError> created = 0;
+    if (request.mayCreateAccount)
+        created = db.run("INSERT INTO account(secret_sha256, created_at) VALUES ($1, $2) "
+                         "ON CONFLICT (secret_sha256) DO NOTHING",
+                         {secret.hex(), currentTimestamp()});
     if (!created)
         return Failure{created.error()};
     auto found = db.query("SELECT id, seq, secret_sha256 FROM account WHERE secret_sha256 = $1 FOR UPDATE",
                           {secret.hex()});
     if (!found)
         return Failure{found.error()};
+    if (found->empty() && !request.mayCreateAccount)
+        return SyncReply{.accountRefused = true};
     if (found->empty() || !secret.matches(found->front().string("secret_sha256").value_or("")))
         return Failure{DatabaseError::query("conta não encontrada")};
     const std::int64_t account = found->front().integer("id").value_or(0);
@@ -218,6 +222,7 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
     }
 
     SyncReply reply;
+    reply.created = *created > 0;
     reply.cursor = found->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history gets every change again.
     const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;

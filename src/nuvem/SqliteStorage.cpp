@@ -100,7 +100,11 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
     auto found = findAccount(secret);
     if (!found)
         return Failure{found.error()};
+    bool created = false;
     if (!*found) {
+        if (!request.mayCreateAccount)
+            return SyncReply{.accountRefused = true};
+        created = true;
         auto inserted = m_db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?, ?)",
                                  {secret.hex(), currentTimestamp()});
         if (!inserted)
@@ -139,6 +143,7 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
     if (!seq)
         return Failure{seq.error()};
     SyncReply reply;
+    reply.created = created;
     reply.cursor = seq->empty() ? 0 : seq->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history (a server restored from
     // an older copy) gets every change again rather than none.

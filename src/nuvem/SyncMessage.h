@@ -25,6 +25,9 @@ struct SyncRequest {
     std::vector<RecadoCopy> recados;
     std::vector<std::string> apagados;
     std::int64_t cursor = 0; // what the desktop has applied; 0 for everything
+    // Not part of the body: whether its sender's address may still open an
+    // account now.
+    bool mayCreateAccount = true;
 };
 
 // The most remote changes one sync answer carries, well under what the
@@ -39,6 +42,8 @@ struct SyncReply {
     // The secret was deleted (the link switched off with deletion, or
     // replaced): nothing was applied, and it never makes an account again.
     bool revoked = false;
+    bool created = false;        // this sync opened the account
+    bool accountRefused = false; // there was none, and none could be opened: nothing applied
 };
 
 // What one sync may carry. The desktop sends at most 400 recados and 2 000
