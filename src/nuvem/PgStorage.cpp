@@ -179,6 +179,8 @@ Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const
     if (!revoked->empty())
         return SyncReply{.revoked = true};
     QUARO_TRY_LET(reply, applySync(db, secret, request));
+    if (reply->accountFull)
+        return std::move(*reply); // rolled back as the transaction goes
     QUARO_TRY(transaction->commit());
     return std::move(*reply);
 }
@@ -219,6 +221,16 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
     for (const std::string& id : request.apagados) {
         if (auto deleted = db.run("DELETE FROM recado WHERE account_id = $1 AND id = $2", {account, id}); !deleted)
             return Failure{deleted.error()};
+    }
+    // A sync that leaves the account past its quota is undone whole. Its
+    // deletions count first, so deleting recados lets a full account go on.
+    if (!request.recados.empty()) {
+        QUARO_TRY_LET(usage, db.query("SELECT COUNT(*) AS n, COALESCE(SUM("
+                                     "OCTET_LENGTH(title)+OCTET_LENGTH(transcript)+COALESCE(OCTET_LENGTH(result), 0)), 0) AS bytes "
+                                     "FROM recado WHERE account_id = $1", {account}));
+        if (usage->front().integer("n").value_or(0) > request.accountRecados ||
+            usage->front().integer("bytes").value_or(0) > request.accountBytes)
+            return SyncReply{.accountFull = true};
     }
 
     SyncReply reply;

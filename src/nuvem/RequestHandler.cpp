@@ -129,6 +129,8 @@ HttpResponse RequestHandler::sync(const HttpRequest& request)
         return erro(parsed.error().status, parsed.error().message, "/api/sync");
     const std::string key = ClientAddress::limitKey(request.peer);
     parsed->mayCreateAccount = m_newAccounts.allows(key);
+    parsed->accountRecados = m_syncLimits.accountRecados;
+    parsed->accountBytes = m_syncLimits.accountBytes;
     auto reply = m_storage.sync(SecretHash::of(*secret), *parsed);
     if (!reply)
         return storageFailure(reply.error(), "/api/sync");
@@ -141,6 +143,9 @@ HttpResponse RequestHandler::sync(const HttpRequest& request)
         refused.headers.emplace_back("Retry-After", "3600");
         return refused;
     }
+    if (reply->accountFull)
+        return erro(507, "A cópia na nuvem está cheia. Apague recados antigos para continuar sincronizando.",
+                    "/api/sync");
     if (reply->created)
         m_newAccounts.record(key);
     return jsonResponse(200, syncReplyJson(*reply), "/api/sync");

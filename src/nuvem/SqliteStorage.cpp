@@ -91,6 +91,8 @@ Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, c
     if (!revoked->empty())
         return SyncReply{.revoked = true};
     QUARO_TRY_LET(reply, applySync(secret, request));
+    if (reply->accountFull)
+        return std::move(*reply); // rolled back as the transaction goes
     QUARO_TRY(transaction->commit());
     return std::move(*reply);
 }
@@ -137,6 +139,16 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
     for (const std::string& id : request.apagados) {
         if (auto deleted = m_db.run("DELETE FROM recado WHERE account_id = ? AND id = ?", {account, id}); !deleted)
             return Failure{deleted.error()};
+    }
+    // A sync that leaves the account past its quota is undone whole. Its
+    // deletions count first, so deleting recados lets a full account go on.
+    if (!request.recados.empty()) {
+        QUARO_TRY_LET(usage, m_db.query("SELECT COUNT(*) AS n, COALESCE(SUM("
+                                     "LENGTH(CAST(title AS BLOB))+LENGTH(CAST(transcript AS BLOB))+COALESCE(LENGTH(CAST(result AS BLOB)), 0)), 0) AS bytes "
+                                     "FROM recado WHERE account_id = ?", {account}));
+        if (usage->front().integer("n").value_or(0) > request.accountRecados ||
+            usage->front().integer("bytes").value_or(0) > request.accountBytes)
+            return SyncReply{.accountFull = true};
     }
 
     auto seq = m_db.query("SELECT seq FROM account WHERE id = ?", {account});

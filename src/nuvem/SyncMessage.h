@@ -28,6 +28,9 @@ struct SyncRequest {
     // Not part of the body: whether its sender's address may still open an
     // account now.
     bool mayCreateAccount = true;
+    // The account's quota, also the handler's to set.
+    std::int64_t accountRecados = 200000;
+    std::int64_t accountBytes = std::int64_t(1) << 30;
 };
 
 // The most remote changes one sync answer carries, well under what the
@@ -44,6 +47,7 @@ struct SyncReply {
     bool revoked = false;
     bool created = false;        // this sync opened the account
     bool accountRefused = false; // there was none, and none could be opened: nothing applied
+    bool accountFull = false;    // the sync would pass the account's quota: nothing applied
 };
 
 // What one sync may carry. The desktop sends at most 400 recados and 2 000
@@ -56,6 +60,9 @@ struct SyncLimits {
     std::size_t destinos = 1000;
     std::size_t textBytes = 1024 * 1024; // transcricao, resultado, instrucao, titulo, nome, pego_por
     std::size_t nameBytes = 4096;        // ids, idioma, cor, status
+    // Per account: recados and bytes of their text (title, transcript, result).
+    std::int64_t accountRecados = 200000;
+    std::int64_t accountBytes = std::int64_t(1) << 30;
 };
 
 // Why a sync body was refused: its form (400), or a cap (413).

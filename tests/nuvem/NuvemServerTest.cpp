@@ -57,7 +57,7 @@ protected:
         }
         m_handler.emplace(*m_storage, RequestHandler::Limits{.failedAuthPerWindow = 3,
                                                              .failedAuthWindow = std::chrono::seconds(600),
-                                                             .sync = {.recados = 3, .textBytes = 1000},
+                                                             .sync = {.recados = 3, .textBytes = 1000, .accountRecados = 3},
                                                              .newAccountsPerHour = 2});
         HttpServer::Options options;
         options.port = 0;
@@ -254,6 +254,15 @@ TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
     }
     // Nothing of the refused body was applied: no account was even created.
     EXPECT_EQ(rpc("tools/list", json::object()).status, 401);
+
+    // A full account refuses growth, whole, until recados are deleted.
+    syncOk({{"recados", {recadoUpload("R1", 1), recadoUpload("R2", 1), recadoUpload("R3", 1)}}});
+    const Reply full = sync({{"recados", {recadoUpload("R4", 1), recadoUpload("R1", 5, "resolvido")}}});
+    EXPECT_EQ(full.status, 507);
+    EXPECT_TRUE(json::parse(full.body, nullptr, false).contains("erro"));
+    EXPECT_TRUE(tool("recado_get", {{"id", "R4"}}).is_null());
+    EXPECT_EQ(tool("recado_get", {{"id", "R1"}})["status"], "pendente");
+    syncOk({{"recados", {recadoUpload("R4", 1)}}, {"apagados", {"R2"}}});
 }
 
 TEST_P(NuvemServerTest, McpTransportRules)
