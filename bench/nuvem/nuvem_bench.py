@@ -41,7 +41,7 @@ def main():
     database = sys.argv[3] if len(sys.argv) > 3 else os.path.join(folder, "nuvem.sqlite")
     print("armazenamento:", "PostgreSQL" if "=" in database or database.startswith("postgres") else "SQLite")
     child = subprocess.Popen([server, "--listen", "127.0.0.1:0", "--database", database,
-                              "--threads", "2", "--quiet"], stderr=subprocess.PIPE, text=True)
+                              "--threads", "2", "--quiet", "--trusted-proxy", "127.0.0.1"], stderr=subprocess.PIPE, text=True)
     try:
         line = child.stderr.readline()
         port = int(re.search(r":(\d+)$", line.strip()).group(1))

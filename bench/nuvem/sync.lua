@@ -1,5 +1,6 @@
 -- POST /api/sync for 200 accounts in turn, 20 recados each; the desktop's
--- cursor follows what the server answered for that account.
+-- cursor follows what the server answered for that account. Each account
+-- is its own client behind the proxy (X-Forwarded-For), as deployed.
 local accounts = 200
 local bodies = {}
 local secrets = {}
@@ -24,5 +25,6 @@ request = function()
   counter = counter + 1
   local a = (counter % accounts) + 1
   return wrk.format("POST", "/api/sync",
-    { ["Authorization"] = "Bearer " .. secrets[a], ["Content-Type"] = "application/json" }, bodies[a])
+    { ["Authorization"] = "Bearer " .. secrets[a], ["Content-Type"] = "application/json",
+      ["X-Forwarded-For"] = string.format("198.18.%d.%d", math.floor(a / 256), a % 256) }, bodies[a])
 end

@@ -42,8 +42,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         std::abort();
     storage = std::move(opened).value();
     (void)storage->database().execute("PRAGMA synchronous=OFF;");
-    // A limit no input reaches: throttling would hide the rest of the handler.
-    handler.emplace(*storage, quaro::nuvem::RequestHandler::Limits{1u << 30, std::chrono::seconds(1)});
+    // Limits no input reaches: throttling would hide the rest of the handler.
+    handler.emplace(*storage, quaro::nuvem::RequestHandler::Limits{.failedAuthPerWindow = 1u << 30,
+                                                                   .failedAuthWindow = std::chrono::seconds(1),
+                                                                   .newAccountsPerHour = 1u << 30});
     std::atexit(removeStorage);
     return 0;
 }

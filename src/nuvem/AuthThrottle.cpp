@@ -16,7 +16,7 @@ bool AuthThrottle::allows(const std::string& key, Clock::time_point now)
     return found->second->failures < m_limit;
 }
 
-void AuthThrottle::recordFailure(const std::string& key, Clock::time_point now)
+void AuthThrottle::record(const std::string& key, Clock::time_point now)
 {
     std::lock_guard guard(m_lock);
     auto found = m_windows.find(key);

@@ -9,8 +9,9 @@
 
 namespace quaro::nuvem {
 
-// Counts failed authentications per client address in a fixed window, so
-// that an address guessing links is refused until its window ends. Only
+// Counts events per client address in a fixed window (failed
+// authentications, accounts opened), so that an address past the limit is
+// refused until its window ends. Only
 // failures count, and the caller checks a link before asking: a valid link
 // is served whatever its address did. Memory stays bounded under a flood of
 // addresses by dropping the address that failed least recently, one at a
@@ -26,7 +27,7 @@ public:
 
     // Whether `key` may try again now.
     bool allows(const std::string& key, Clock::time_point now = Clock::now());
-    void recordFailure(const std::string& key, Clock::time_point now = Clock::now());
+    void record(const std::string& key, Clock::time_point now = Clock::now());
     std::size_t size();
 
 private:

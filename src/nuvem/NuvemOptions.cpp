@@ -50,6 +50,11 @@ const char* NuvemOptions::usage()
            "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
            "                           (várias instâncias podem usar o mesmo banco)\n"
            "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
+           "  --new-accounts N         contas novas por endereço (IPv6: por /64) a cada hora; acima: 429\n"
+           "                           (padrão 30)\n"
+           "  --account-recados N      recados guardados por conta (padrão 200000); acima: 507\n"
+           "  --account-bytes BYTES    bytes de texto por conta: títulos, transcrições e resultados\n"
+           "                           (padrão 1073741824); acima: 507\n"
            "  --max-recados N          recados por sincronização (padrão 2000; o app manda até 400)\n"
            "  --max-apagados N         ids apagados por sincronização (padrão 10000; o app manda até 2000)\n"
            "  --max-destinos N         destinos por sincronização (padrão 1000)\n"
@@ -99,6 +104,12 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             options.server.keyFile = value;
         else if (name == "--threads")
             ok = number<unsigned>(value, options.server.threads, 1, 64);
+        else if (name == "--new-accounts")
+            ok = number<std::size_t>(value, options.limits.newAccountsPerHour, 1, 1000000);
+        else if (name == "--account-recados")
+            ok = number<std::int64_t>(value, options.limits.sync.accountRecados, 1000, std::int64_t(1) << 40);
+        else if (name == "--account-bytes")
+            ok = number<std::int64_t>(value, options.limits.sync.accountBytes, 1 << 20, std::int64_t(1) << 50);
         else if (name == "--max-recados")
             ok = number<std::size_t>(value, options.limits.sync.recados, 400, 1000000);
         else if (name == "--max-apagados")

@@ -179,6 +179,8 @@ Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const
     if (!revoked->empty())
         return SyncReply{.revoked = true};
     QUARO_TRY_LET(reply, applySync(db, secret, request));
+    if (reply->accountFull)
+        return std::move(*reply); // rolled back as the transaction goes
     QUARO_TRY(transaction->commit());
     return std::move(*reply);
 }
@@ -186,15 +188,19 @@ Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const
 Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const SecretHash& secret,
                                                       const SyncRequest& request)
 {
-    auto created = db.run("INSERT INTO account(secret_sha256, created_at) VALUES ($1, $2) "
-                          "ON CONFLICT (secret_sha256) DO NOTHING",
-                          {secret.hex(), currentTimestamp()});
+    Result<std::int64_t, DatabaseError> created = 0;
+    if (request.mayCreateAccount)
+        created = db.run("INSERT INTO account(secret_sha256, created_at) VALUES ($1, $2) "
+                         "ON CONFLICT (secret_sha256) DO NOTHING",
+                         {secret.hex(), currentTimestamp()});
     if (!created)
         return Failure{created.error()};
     auto found = db.query("SELECT id, seq, secret_sha256 FROM account WHERE secret_sha256 = $1 FOR UPDATE",
                           {secret.hex()});
     if (!found)
         return Failure{found.error()};
+    if (found->empty() && !request.mayCreateAccount)
+        return SyncReply{.accountRefused = true};
     if (found->empty() || !secret.matches(found->front().string("secret_sha256").value_or("")))
         return Failure{DatabaseError::query("conta não encontrada")};
     const std::int64_t account = found->front().integer("id").value_or(0);
@@ -216,8 +222,19 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
         if (auto deleted = db.run("DELETE FROM recado WHERE account_id = $1 AND id = $2", {account, id}); !deleted)
             return Failure{deleted.error()};
     }
+    // A sync that leaves the account past its quota is undone whole. Its
+    // deletions count first, so deleting recados lets a full account go on.
+    if (!request.recados.empty()) {
+        QUARO_TRY_LET(usage, db.query("SELECT COUNT(*) AS n, COALESCE(SUM("
+                                     "OCTET_LENGTH(title)+OCTET_LENGTH(transcript)+COALESCE(OCTET_LENGTH(result), 0)), 0) AS bytes "
+                                     "FROM recado WHERE account_id = $1", {account}));
+        if (usage->front().integer("n").value_or(0) > request.accountRecados ||
+            usage->front().integer("bytes").value_or(0) > request.accountBytes)
+            return SyncReply{.accountFull = true};
+    }
 
     SyncReply reply;
+    reply.created = *created > 0;
     reply.cursor = found->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history gets every change again.
     const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;

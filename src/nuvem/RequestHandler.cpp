@@ -67,6 +67,7 @@ HttpResponse storageFailure(const DatabaseError& error, std::string route)
 RequestHandler::RequestHandler(AccountStorage& storage, Limits limits)
     : m_storage(storage)
     , m_throttle(limits.failedAuthPerWindow, limits.failedAuthWindow, limits.trackedAddresses)
+    , m_newAccounts(limits.newAccountsPerHour, std::chrono::hours(1), limits.trackedAddresses)
     , m_syncLimits(limits.sync)
 {
 }
@@ -102,7 +103,7 @@ bool RequestHandler::failAuthentication(const HttpRequest& request)
 {
     const std::string key = ClientAddress::limitKey(request.peer);
     const bool allowed = m_throttle.allows(key);
-    m_throttle.recordFailure(key);
+    m_throttle.record(key);
     return allowed;
 }
 
@@ -126,12 +127,27 @@ HttpResponse RequestHandler::sync(const HttpRequest& request)
     auto parsed = parseSyncRequest(request.body, m_syncLimits);
     if (!parsed)
         return erro(parsed.error().status, parsed.error().message, "/api/sync");
+    const std::string key = ClientAddress::limitKey(request.peer);
+    parsed->mayCreateAccount = m_newAccounts.allows(key);
+    parsed->accountRecados = m_syncLimits.accountRecados;
+    parsed->accountBytes = m_syncLimits.accountBytes;
     auto reply = m_storage.sync(SecretHash::of(*secret), *parsed);
     if (!reply)
         return storageFailure(reply.error(), "/api/sync");
     // Not a guess: the secret was real once, and its desktop stops at this.
     if (reply->revoked)
         return erro(410, linkDeleted, "/api/sync");
+    if (reply->accountRefused) {
+        HttpResponse refused = erro(429, "Contas novas demais deste endereço. Tente de novo daqui a uma hora.",
+                                    "/api/sync");
+        refused.headers.emplace_back("Retry-After", "3600");
+        return refused;
+    }
+    if (reply->accountFull)
+        return erro(507, "A cópia na nuvem está cheia. Apague recados antigos para continuar sincronizando.",
+                    "/api/sync");
+    if (reply->created)
+        m_newAccounts.record(key);
     return jsonResponse(200, syncReplyJson(*reply), "/api/sync");
 }
 

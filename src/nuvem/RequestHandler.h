@@ -33,6 +33,8 @@ public:
         // Addresses whose failures are remembered at once.
         std::size_t trackedAddresses = 100000;
         SyncLimits sync;
+        // Accounts one address (IPv6: one /64) may open in an hour, per instance.
+        std::size_t newAccountsPerHour = 30;
     };
 
     RequestHandler(AccountStorage& storage, Limits limits);
@@ -56,6 +58,7 @@ private:
 
     AccountStorage& m_storage;
     AuthThrottle m_throttle;
+    AuthThrottle m_newAccounts;
     SyncLimits m_syncLimits;
 };
 

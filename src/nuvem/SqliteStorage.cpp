@@ -91,6 +91,8 @@ Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, c
     if (!revoked->empty())
         return SyncReply{.revoked = true};
     QUARO_TRY_LET(reply, applySync(secret, request));
+    if (reply->accountFull)
+        return std::move(*reply); // rolled back as the transaction goes
     QUARO_TRY(transaction->commit());
     return std::move(*reply);
 }
@@ -100,7 +102,11 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
     auto found = findAccount(secret);
     if (!found)
         return Failure{found.error()};
+    bool created = false;
     if (!*found) {
+        if (!request.mayCreateAccount)
+            return SyncReply{.accountRefused = true};
+        created = true;
         auto inserted = m_db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?, ?)",
                                  {secret.hex(), currentTimestamp()});
         if (!inserted)
@@ -134,11 +140,22 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
         if (auto deleted = m_db.run("DELETE FROM recado WHERE account_id = ? AND id = ?", {account, id}); !deleted)
             return Failure{deleted.error()};
     }
+    // A sync that leaves the account past its quota is undone whole. Its
+    // deletions count first, so deleting recados lets a full account go on.
+    if (!request.recados.empty()) {
+        QUARO_TRY_LET(usage, m_db.query("SELECT COUNT(*) AS n, COALESCE(SUM("
+                                     "LENGTH(CAST(title AS BLOB))+LENGTH(CAST(transcript AS BLOB))+COALESCE(LENGTH(CAST(result AS BLOB)), 0)), 0) AS bytes "
+                                     "FROM recado WHERE account_id = ?", {account}));
+        if (usage->front().integer("n").value_or(0) > request.accountRecados ||
+            usage->front().integer("bytes").value_or(0) > request.accountBytes)
+            return SyncReply{.accountFull = true};
+    }
 
     auto seq = m_db.query("SELECT seq FROM account WHERE id = ?", {account});
     if (!seq)
         return Failure{seq.error()};
     SyncReply reply;
+    reply.created = created;
     reply.cursor = seq->empty() ? 0 : seq->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history (a server restored from
     // an older copy) gets every change again rather than none.

@@ -25,6 +25,12 @@ struct SyncRequest {
     std::vector<RecadoCopy> recados;
     std::vector<std::string> apagados;
     std::int64_t cursor = 0; // what the desktop has applied; 0 for everything
+    // Not part of the body: whether its sender's address may still open an
+    // account now.
+    bool mayCreateAccount = true;
+    // The account's quota, also the handler's to set.
+    std::int64_t accountRecados = 200000;
+    std::int64_t accountBytes = std::int64_t(1) << 30;
 };
 
 // The most remote changes one sync answer carries, well under what the
@@ -39,6 +45,9 @@ struct SyncReply {
     // The secret was deleted (the link switched off with deletion, or
     // replaced): nothing was applied, and it never makes an account again.
     bool revoked = false;
+    bool created = false;        // this sync opened the account
+    bool accountRefused = false; // there was none, and none could be opened: nothing applied
+    bool accountFull = false;    // the sync would pass the account's quota: nothing applied
 };
 
 // What one sync may carry. The desktop sends at most 400 recados and 2 000
@@ -51,6 +60,9 @@ struct SyncLimits {
     std::size_t destinos = 1000;
     std::size_t textBytes = 1024 * 1024; // transcricao, resultado, instrucao, titulo, nome, pego_por
     std::size_t nameBytes = 4096;        // ids, idioma, cor, status
+    // Per account: recados and bytes of their text (title, transcript, result).
+    std::int64_t accountRecados = 200000;
+    std::int64_t accountBytes = std::int64_t(1) << 30;
 };
 
 // Why a sync body was refused: its form (400), or a cap (413).

@@ -57,7 +57,8 @@ protected:
         }
         m_handler.emplace(*m_storage, RequestHandler::Limits{.failedAuthPerWindow = 3,
                                                              .failedAuthWindow = std::chrono::seconds(600),
-                                                             .sync = {.recados = 3, .textBytes = 1000}});
+                                                             .sync = {.recados = 3, .textBytes = 1000, .accountRecados = 3},
+                                                             .newAccountsPerHour = 2});
         HttpServer::Options options;
         options.port = 0;
         options.maxBody = 64 * 1024;
@@ -188,6 +189,16 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
     syncOk({{"recados", {recadoUpload("R1", 100)}}});
     ASSERT_EQ(sync({{"recados", {recadoUpload("R9", 100)}}}, other).status, 200);
     EXPECT_TRUE(tool("recado_get", {{"id", "R9"}}).is_null());
+    // A third new account from this address waits an hour; elsewhere it is made.
+    const std::string third = "XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX_";
+    const Reply refused = sync({{"recados", {recadoUpload("R8", 100)}}}, third);
+    EXPECT_EQ(refused.status, 429);
+    EXPECT_EQ(refused.headers.at("retry-after"), "3600");
+    EXPECT_EQ(rpc("tools/list", json::object(), "", third).status, 401); // nothing was opened
+    EXPECT_EQ(test::request(m_port, "POST", "/api/sync", "{}",
+                            {{"Authorization", "Bearer " + third}, {"X-Forwarded-For", "192.0.2.7"}})
+                  .status,
+              200);
 
     const auto del = [&](const std::string& key) {
         return test::request(m_port, "DELETE", "/api/account", "", {{"Authorization", "Bearer " + key}}).status;
@@ -243,6 +254,15 @@ TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
     }
     // Nothing of the refused body was applied: no account was even created.
     EXPECT_EQ(rpc("tools/list", json::object()).status, 401);
+
+    // A full account refuses growth, whole, until recados are deleted.
+    syncOk({{"recados", {recadoUpload("R1", 1), recadoUpload("R2", 1), recadoUpload("R3", 1)}}});
+    const Reply full = sync({{"recados", {recadoUpload("R4", 1), recadoUpload("R1", 5, "resolvido")}}});
+    EXPECT_EQ(full.status, 507);
+    EXPECT_TRUE(json::parse(full.body, nullptr, false).contains("erro"));
+    EXPECT_TRUE(tool("recado_get", {{"id", "R4"}}).is_null());
+    EXPECT_EQ(tool("recado_get", {{"id", "R1"}})["status"], "pendente");
+    syncOk({{"recados", {recadoUpload("R4", 1)}}, {"apagados", {"R2"}}});
 }
 
 TEST_P(NuvemServerTest, McpTransportRules)
@@ -287,7 +307,7 @@ TEST_P(NuvemServerTest, BadLinksAreThrottledPerClientButAValidLinkIsAlwaysServed
     // Memory stays bounded by forgetting the stalest address, one at a time.
     AuthThrottle throttle(1, std::chrono::hours(1), 2);
     for (const char* key : {"a", "b", "a", "c"})
-        throttle.recordFailure(key);
+        throttle.record(key);
     EXPECT_EQ(throttle.size(), 2u);
     EXPECT_FALSE(throttle.allows("a"));
     EXPECT_TRUE(throttle.allows("b"));
