@@ -36,7 +36,7 @@ TEST(QuaroTextTest, FoldingAndTrimming)
     EXPECT_EQ(text::fold("ÑANDÚ 🎉"), "nandu 🎉");
     EXPECT_EQ(text::trimmingWhitespace(" \t\xC2\xA0oi\xE2\x80\x83 "), "oi"); // NBSP and em space
     EXPECT_EQ(text::trimmingWhitespace("\noi\n"), "\noi\n");
-    EXPECT_EQ(text::trimmingWhitespaceAndNewlines(" \r\n\toi\xE2\x80\xA8\n"), "oi");
+    EXPECT_EQ(text::trimmingWhitespaceAndNewlines(" \r\n\t\u3000oi\u2028\u0085\u2029\u202F\n"), "oi");
 }
 
 TEST(QuaroTextTest, TitleIsTheFirstSentenceOrLineCutAtASpaceWithinSixtyCharacters)

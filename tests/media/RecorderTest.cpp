@@ -248,13 +248,6 @@ TEST_F(RecorderTest, WriteFailureStopsTheRecordingAndReportsIt)
     EXPECT_FALSE(session.running);
 }
 
-// Two microphones with one id but different names are different devices.
-TEST(MicrophoneTest, HashCoversTheIdAndTheName)
-{
-    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"a", "Mic 2"}));
-    EXPECT_NE(std::hash<Microphone>{}({"a", "Mic"}), std::hash<Microphone>{}({"b", "Mic"}));
-}
-
 // Switching to a device of another layout and unplugging it are the sound
 // server's test in tests/app; these are the cases it cannot stage.
 TEST_F(RecorderTest, OnlyTheAttachedDevicesLossMattersAndAFailedSwitchLandsOnTheDefault)

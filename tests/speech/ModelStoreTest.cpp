@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "LoopbackHttpServer.h"
+#include "support/LoopbackHttpServer.h"
 #include "SpeechTestSupport.h"
 
 using namespace quaro;

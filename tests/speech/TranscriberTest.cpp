@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "LoopbackHttpServer.h"
+#include "support/LoopbackHttpServer.h"
 #include "SpeechTestSupport.h"
 
 using namespace quaro;
