@@ -241,6 +241,17 @@ def wayland():
         time.sleep(1)
         grab("wayland-widget-recording", widget)
         desk.quaro.Discard()
+        # Ajustes from the inbox's menu, the only way in without a tray.
+        desk.quaro.Show()
+        wait_for(lambda: any(w[0] == "Caixa · Quaro" for w in desk.sway_windows()), "the inbox")
+        subprocess.check_call(["swaymsg", '[title="Caixa · Quaro"] focus'], env=desk.env,
+                              stdout=subprocess.DEVNULL)
+        subprocess.check_call(["wtype", "-s", "1000", "-M", "ctrl", "-k", "comma", "-m", "ctrl", "-s", "300"],
+                              env=desk.env)
+        settings_window = wait_for(lambda: next((w for w in desk.sway_windows() if w[0].startswith("Ajustes")),
+                                                None), "the settings")
+        time.sleep(1)
+        grab("wayland-settings-geral-no-shortcut", settings_window)
         output = (None, False, 1280, 800, 0, 0)
         grab("wayland-desktop", output)
     except BaseException:

@@ -30,6 +30,11 @@ AppWindow::AppWindow(QQmlEngine* engine, Preferences& preferences, AppWindowConf
     setTitle(m_config.title);
     setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     setMinimumSize(m_config.minimum);
+    // A window that cannot shrink below its size has a fixed size on Wayland:
+    // tiling compositors then float it whole instead of squeezing it into a
+    // column narrower than its content.
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && m_config.size == m_config.minimum)
+        setMaximumSize(m_config.minimum);
     resize(m_config.size);
     setResizeMode(QQuickView::SizeRootObjectToView);
     setColor(QColor(0xFF, 0xF8, 0xEC));
