@@ -32,6 +32,9 @@ packages=(
   # the Wayland road (a headless compositor, its pictures and typing) and GNOME's shortcut
   # schema with the gsettings tool
   sway grim wtype gnome-settings-daemon-common libglib2.0-bin
+  # Debian packages: building them (CPack runs dpkg-shlibdeps), checking them, and the
+  # package road's minimal Debian root
+  dpkg-dev fakeroot lintian desktop-file-utils appstream mmdebstrap
 )
 
 sudo_cmd=()

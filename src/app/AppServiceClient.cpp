@@ -21,7 +21,8 @@ QString methodFor(CommandLine::Action action)
     case CommandLine::Action::discard: return QStringLiteral("Discard");
     case CommandLine::Action::import: return QStringLiteral("Import");
     case CommandLine::Action::show:
-    case CommandLine::Action::help: break;
+    case CommandLine::Action::help:
+    case CommandLine::Action::version: break;
     }
     return QStringLiteral("Show");
 }
@@ -38,7 +39,7 @@ int fail(const QString& why)
 
 int handOffToPrimary(const CommandLine& line, QDBusConnection bus)
 {
-    if (line.action == CommandLine::Action::help)
+    if (line.action == CommandLine::Action::help || line.action == CommandLine::Action::version)
         return 0;
     if (!bus.isConnected())
         return fail(QStringLiteral("no session bus"));

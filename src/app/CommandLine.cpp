@@ -19,6 +19,7 @@ constexpr Option options[] = {
     {QLatin1String("--discard"), CommandLine::Action::discard},
     {QLatin1String("--help"), CommandLine::Action::help},
     {QLatin1String("-h"), CommandLine::Action::help},
+    {QLatin1String("--version"), CommandLine::Action::version},
 };
 
 std::optional<CommandLine::Action> optionAction(const QString& argument)
@@ -53,8 +54,8 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments, co
             line.files.append(QDir::cleanPath(base.absoluteFilePath(argument)));
         }
     }
-    if (chosen == Action::help) {
-        line.action = Action::help;
+    if (chosen == Action::help || chosen == Action::version) {
+        line.action = *chosen;
         line.files.clear();
         return line;
     }
@@ -72,7 +73,8 @@ QString CommandLine::usage()
                           "  --stop          stop and send the recording\n"
                           "  --discard       discard the recording\n"
                           "  FILE...         import audio files\n"
-                          "  --help          show this text\n");
+                          "  --help          show this text\n"
+                          "  --version       show the version\n");
 }
 
 int CommandLine::reportUsageError(const QString& reason)

@@ -17,6 +17,7 @@ struct CommandLine {
         discard,      // --discard
         import,       // quaro FILE...
         help,         // --help: print the usage and leave
+        version,      // --version: print the version and leave
     };
 
     Action action = Action::show;

@@ -12,12 +12,41 @@
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <cstdio>
+#include <optional>
 
 // The interface's QML module is linked in statically.
 Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
 
+namespace {
+
+// --help and --version answer without a display: they are looked at before
+// the application (and its platform plugin) starts. Returns the exit status
+// when the launch was one of them.
+std::optional<int> answerWithoutDisplay(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const auto line = quaro::CommandLine::parse(arguments, QDir::currentPath());
+    if (!line)
+        return std::nullopt; // may hold Qt's own options; judged once Qt has taken them
+    if (line->action == quaro::CommandLine::Action::help) {
+        std::fputs(qPrintable(quaro::CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (line->action == quaro::CommandLine::Action::version) {
+        std::fputs("quaro " QUARO_VERSION "\n", stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (const auto status = answerWithoutDisplay(argc, argv))
+        return *status;
     // Quaro's windows are small and flat: the software renderer draws them
     // without loading a GL driver, which would more than double the resident
     // memory of an application that mostly waits in the tray.
@@ -32,8 +61,13 @@ int main(int argc, char** argv)
     auto line = quaro::CommandLine::parse(QApplication::arguments().mid(1), QDir::currentPath());
     if (!line)
         return quaro::CommandLine::reportUsageError(line.error());
+    // Reached when Qt's own options came with them (quaro -platform offscreen --help).
     if (line->action == quaro::CommandLine::Action::help) {
         std::fputs(qPrintable(quaro::CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (line->action == quaro::CommandLine::Action::version) {
+        std::fputs("quaro " QUARO_VERSION "\n", stdout);
         return 0;
     }
 
@@ -63,6 +97,7 @@ int main(int argc, char** argv)
     case quaro::CommandLine::Action::show:
     case quaro::CommandLine::Action::import:
     case quaro::CommandLine::Action::help:
+    case quaro::CommandLine::Action::version:
         break;
     }
     return QApplication::exec();

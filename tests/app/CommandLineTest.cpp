@@ -19,6 +19,7 @@ TEST(CommandLineTest, ParsesEachLaunchOrRefusesIt)
         {{"--stop"}, CommandLine{Action::stopAndSend, {}}},
         {{"--discard"}, CommandLine{Action::discard, {}}},
         {{"--help"}, CommandLine{Action::help, {}}},
+        {{"--version", "a.m4a"}, CommandLine{Action::version, {}}},
         {{"nota de voz.ogg", "/tmp/b.m4a", "../c+d.wav"},
          CommandLine{Action::import, {"/home/ana/Áudios/nota de voz.ogg", "/tmp/b.m4a", "/home/ana/c+d.wav"}}},
         {{"--", "--toggle", "-x"}, CommandLine{Action::import, {"/home/ana/Áudios/--toggle", "/home/ana/Áudios/-x"}}},
