@@ -21,6 +21,9 @@ class CloudLink : public QObject {
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
     Q_PROPERTY(QString mcpLink READ mcpLink NOTIFY linkChanged)
     Q_PROPERTY(QString maskedLink READ maskedLink NOTIFY linkChanged)
+    Q_PROPERTY(QString server READ server NOTIFY serverChanged)
+    Q_PROPERTY(bool serverFixed READ serverFixed CONSTANT)
+    Q_PROPERTY(bool checkingServer READ checkingServer NOTIFY serverChanged)
 public:
     using QObject::QObject;
 
@@ -33,11 +36,18 @@ public:
     // Empty while there is no secret.
     virtual QString mcpLink() const { return {}; }
     virtual QString maskedLink() const { return {}; }
+    // The cloud server's base address, and whether the environment fixed it.
+    virtual QString server() const { return {}; }
+    virtual bool serverFixed() const { return false; }
+    virtual bool checkingServer() const { return false; }
 
     Q_INVOKABLE virtual void enable() {}
     Q_INVOKABLE virtual void disable(bool deleteRemote) { (void)deleteRemote; }
     Q_INVOKABLE virtual void rotateLink() {}
     Q_INVOKABLE virtual void syncNow() {}
+    // Moves the copy to another server once it answered as one; the old
+    // server is told to delete, and a new link is made.
+    Q_INVOKABLE virtual void setServer(const QString& address) { (void)address; }
 
     // Starts a sync now, or marks one to run as soon as the running one ends.
     virtual void kick() = 0;
@@ -52,6 +62,7 @@ signals:
     void lastSyncChanged();
     void lastErrorChanged();
     void linkChanged();
+    void serverChanged();
 };
 
 // Cloud mode off: nothing to kick.

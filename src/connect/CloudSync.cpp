@@ -7,6 +7,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <memory>
 
@@ -17,6 +19,10 @@ namespace {
 constexpr char switchKey[] = "nuvem.ligado";
 constexpr char secretKey[] = "nuvem.segredo";
 constexpr char cursorKey[] = "nuvem.cursor";
+// The user's server, and the server that last acknowledged a sync under the
+// current secret (the only one that may hold a copy to delete on a move).
+constexpr char serverKey[] = "nuvem.servidor";
+constexpr char confirmedKey[] = "nuvem.confirmado";
 
 // "[Quaro] nuvem: ..." on standard error, as the application's other
 // diagnostic lines; never shown to the user.
@@ -32,13 +38,30 @@ QString describe(const DatabaseError& error)
     return QString::fromStdString(error.description());
 }
 
+QString withoutTrailingSlash(QString base)
+{
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base;
+}
+
+// A base address the user may choose: https, or plain http to this machine,
+// and nothing but scheme, host, port and an optional path prefix.
+bool acceptableServer(const QString& base)
+{
+    const QUrl url(base, QUrl::StrictMode);
+    return CloudMessage::isSafeBase(url) && !url.host().isEmpty() && url.userInfo().isEmpty() &&
+           !url.hasQuery() && !url.hasFragment();
+}
+
 } // namespace
 
 CloudSyncConfig CloudSyncConfig::standard()
 {
     CloudSyncConfig config;
     const QString fromEnvironment = qEnvironmentVariable("QUARO_CLOUD_URL");
-    config.baseUrl = fromEnvironment.isEmpty() ? QString::fromUtf8(BuildInfo::cloudUrl) : fromEnvironment;
+    config.baseUrl = QString::fromUtf8(BuildInfo::cloudUrl);
+    config.fixedUrl = fromEnvironment;
     config.appVersion = QString::fromUtf8(BuildInfo::marketingVersion);
     return config;
 }
@@ -47,6 +70,11 @@ CloudSync::CloudSync(QuaroStore& store, CloudSyncConfig config, QObject* parent)
     : CloudLink(parent), m_store(store), m_config(std::move(config))
 {
     m_network = new QNetworkAccessManager(this);
+    const std::string chosen = m_store.meta(serverKey).valueOr(std::nullopt).value_or("");
+    m_base = withoutTrailingSlash(!m_config.fixedUrl.isEmpty() ? m_config.fixedUrl
+                                  : !chosen.empty()             ? QString::fromStdString(chosen)
+                                                                : m_config.baseUrl);
+    m_confirmed = QString::fromStdString(m_store.meta(confirmedKey).valueOr(std::nullopt).value_or(""));
     m_enabled = m_store.meta(switchKey).valueOr(std::nullopt) == std::optional<std::string>("1");
     if (auto secret = m_store.meta(secretKey).valueOr(std::nullopt))
         m_secret = QString::fromStdString(*secret);
@@ -71,7 +99,7 @@ CloudSync::~CloudSync()
 
 QString CloudSync::mcpLink() const
 {
-    return CloudSecret::mcpLink(m_config.baseUrl, m_secret);
+    return CloudSecret::mcpLink(m_base, m_secret);
 }
 
 QString CloudSync::maskedLink() const
@@ -147,6 +175,70 @@ void CloudSync::kick()
         syncNow();
 }
 
+bool CloudSync::checkingServer() const
+{
+    return !m_checkReply.isNull();
+}
+
+void CloudSync::setServer(const QString& address)
+{
+    const QString base = withoutTrailingSlash(address.trimmed());
+    if (serverFixed()) {
+        fail(QStringLiteral("O servidor está fixado pela variável de ambiente QUARO_CLOUD_URL."));
+        return;
+    }
+    if (!acceptableServer(base)) {
+        fail(QStringLiteral("Endereço inválido. Use um endereço https://, como https://nuvem.exemplo.com.br."));
+        return;
+    }
+    if (base == m_base || m_checkReply)
+        return;
+    // Nothing is moved to a server that does not answer as one; the check
+    // carries no secret.
+    m_checkReply = send("GET", QStringLiteral("/readyz"), {}, {}, m_config.syncTimeout,
+                        [this, base](int status, const QByteArray& body, const QString& networkError) {
+                            m_checkReply.clear();
+                            emit serverChanged();
+                            if (!networkError.isEmpty()) {
+                                fail(QStringLiteral("Não foi possível falar com %1: %2").arg(base, networkError));
+                                return;
+                            }
+                            const auto answer = nlohmann::json::parse(body.toStdString(), nullptr, false);
+                            if (status != 200 || !answer.is_object() || answer.value("ok", false) != true) {
+                                fail(QStringLiteral("%1 não respondeu como um servidor quaro-nuvem.").arg(base));
+                                return;
+                            }
+                            moveToServer(base);
+                        },
+                        base);
+    emit serverChanged();
+}
+
+void CloudSync::moveToServer(const QString& base)
+{
+    const QString old = std::exchange(m_base, base);
+    (void)m_store.setMeta(serverKey, base.toStdString());
+    emit serverChanged();
+    emit linkChanged();
+    succeed();
+    const bool copyOnOld = !m_secret.isEmpty() && m_confirmed == old;
+    if (!copyOnOld && m_removal == Removal::none) {
+        // Nothing ever reached the old server under this secret: a new link
+        // on the new one is all a move needs.
+        if (!m_secret.isEmpty())
+            finishRemovalAs(Removal::rotate);
+        return;
+    }
+    // As a rotation, with the deletion sent where the copy is.
+    if (m_removalBase.isEmpty())
+        m_removalBase = old;
+    ++m_epoch;
+    if (m_removal == Removal::none)
+        m_removal = Removal::rotate;
+    if (!m_syncing && !m_removalReply)
+        deleteRemoteAccount();
+}
+
 void CloudSync::tick()
 {
     // A link change that failed is retried before anything else is sent.
@@ -188,7 +280,8 @@ void CloudSync::deleteRemoteAccount()
                           [this](int status, const QByteArray& body, const QString& networkError) {
                               m_removalReply.clear();
                               finishRemoval(status, body, networkError);
-                          });
+                          },
+                          m_removalBase);
 }
 
 void CloudSync::finishRemoval(int status, const QByteArray& body, const QString& networkError)
@@ -199,7 +292,12 @@ void CloudSync::finishRemoval(int status, const QByteArray& body, const QString&
         fail(networkError.isEmpty() ? CloudMessage::failureMessage(status, body) : networkError);
         return;
     }
-    const Removal done = std::exchange(m_removal, Removal::none);
+    m_removalBase.clear();
+    finishRemovalAs(std::exchange(m_removal, Removal::none));
+}
+
+void CloudSync::finishRemovalAs(Removal done)
+{
     ++m_epoch;
     m_pendingKick = false;
     // Switched on again while the deletion was under way: continue on a new
@@ -219,12 +317,10 @@ void CloudSync::finishRemoval(int status, const QByteArray& body, const QString&
 }
 
 QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, const std::string& secret,
-                               const QByteArray& body, std::chrono::milliseconds timeout, Finished finished)
+                               const QByteArray& body, std::chrono::milliseconds timeout, Finished finished,
+                               const QString& base)
 {
-    QString base = m_config.baseUrl;
-    while (base.endsWith(QLatin1Char('/')))
-        base.chop(1);
-    const QUrl url(base + path);
+    const QUrl url((base.isEmpty() ? m_base : base) + path);
     // The secret and every transcript travel in this request: never in
     // clear beyond this machine.
     if (!CloudMessage::isSafeBase(url)) {
@@ -234,7 +330,8 @@ QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, co
         return nullptr;
     }
     QNetworkRequest request(url);
-    request.setRawHeader("Authorization", "Bearer " + QByteArray::fromStdString(secret));
+    if (!secret.empty())
+        request.setRawHeader("Authorization", "Bearer " + QByteArray::fromStdString(secret));
     if (!body.isEmpty())
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     request.setTransferTimeout(int(timeout.count()));

@@ -20,15 +20,17 @@ class QNetworkReply;
 
 namespace quaro {
 
-// Where the cloud endpoint is and how patient to be with it. `standard()`
-// takes the address from QUARO_CLOUD_URL in the environment, else from the
-// build (the CMake cache variable of the same name).
+// Where the cloud endpoint is and how patient to be with it. The address in
+// use is `fixedUrl` when set (`standard()` takes it from QUARO_CLOUD_URL in
+// the environment), else the user's setting, else `baseUrl` (`standard()`
+// takes the build's, the CMake cache variable of the same name).
 struct CloudSyncConfig {
     QString baseUrl;
     QString appVersion;
     std::chrono::milliseconds interval{20000};
     std::chrono::milliseconds syncTimeout{30000};
     std::chrono::milliseconds deleteTimeout{60000};
+    QString fixedUrl = {};
 
     static CloudSyncConfig standard();
 };
@@ -55,6 +57,9 @@ public:
     QString lastError() const override { return m_lastError; }
     QString mcpLink() const override;
     QString maskedLink() const override;
+    QString server() const override { return m_base; }
+    bool serverFixed() const override { return !m_config.fixedUrl.isEmpty(); }
+    bool checkingServer() const override;
     // Another cycle was asked for while one (or a link change) was running.
     bool pendingKick() const { return m_pendingKick; }
 
@@ -63,6 +68,7 @@ public:
     void rotateLink() override;
     void syncNow() override;
     void kick() override;
+    void setServer(const QString& address) override;
 
 private:
     // What a sent cycle must acknowledge if the server accepts it.
@@ -82,10 +88,13 @@ private:
     Result<bool, DatabaseError> record(const Cycle& cycle, const CloudReply& reply);
     void endCycle();
     void forgetDeletedLink();
+    void moveToServer(const QString& base);
     void deleteRemoteAccount();
+    void finishRemovalAs(Removal done);
     void finishRemoval(int status, const QByteArray& body, const QString& networkError);
     QNetworkReply* send(const QByteArray& method, const QString& path, const std::string& secret,
-                        const QByteArray& body, std::chrono::milliseconds timeout, Finished finished);
+                        const QByteArray& body, std::chrono::milliseconds timeout, Finished finished,
+                        const QString& base = {});
 
     void setSyncing(bool syncing);
     void setEnabled(bool enabled);
@@ -102,12 +111,18 @@ private:
     QDateTime m_lastSync;
     QString m_lastError;
     QString m_secret;
+    // The server in use; while a move is under way, the one still holding
+    // the copy, which the pending deletion goes to.
+    QString m_base;
+    QString m_removalBase;
+    QString m_confirmed;
     // Advanced by enable, disable and link changes: a cycle sent before
     // records nothing when it returns.
     std::uint64_t m_epoch = 0;
     Removal m_removal = Removal::none;
     QPointer<QNetworkReply> m_cycleReply;
     QPointer<QNetworkReply> m_removalReply;
+    QPointer<QNetworkReply> m_checkReply;
 };
 
 } // namespace quaro

@@ -11,6 +11,7 @@ namespace {
 constexpr char switchKey[] = "nuvem.ligado";
 constexpr char secretKey[] = "nuvem.segredo";
 constexpr char cursorKey[] = "nuvem.cursor";
+constexpr char confirmedKey[] = "nuvem.confirmado";
 constexpr std::int64_t uploadLimit = 400;
 constexpr std::int64_t deletionLimit = 2000;
 
@@ -89,6 +90,8 @@ void CloudSync::finishCycle(const Cycle& cycle, int status, const QByteArray& bo
     }
     if (*changed && onRemoteChange)
         onRemoteChange();
+    if (m_confirmed != m_base && m_store.setMeta(confirmedKey, m_base.toStdString()).ok())
+        m_confirmed = m_base;
     m_lastSync = QDateTime::currentDateTimeUtc();
     emit lastSyncChanged();
     succeed();

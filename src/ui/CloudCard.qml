@@ -28,6 +28,64 @@ GlassCard {
         }
     }
 
+    // The server: the user's own quaro-nuvem (or a hosted one), checked
+    // before anything is sent to it.
+    Column {
+        width: parent.width
+        spacing: 6
+        Text {
+            textFormat: Text.PlainText
+            text: "Servidor"
+            color: Brand.ink
+            font.pixelSize: Brand.label
+            font.bold: true
+        }
+        Row {
+            width: parent.width
+            spacing: 8
+            TextField {
+                id: serverField
+                objectName: "cloudServer"
+                width: parent.width - useServer.width - parent.spacing
+                text: card.cloud.server
+                enabled: !card.cloud.serverFixed && !card.cloud.checkingServer
+                placeholderText: "https://nuvem.exemplo.com.br"
+                inputMethodHints: Qt.ImhUrlCharactersOnly | Qt.ImhNoAutoUppercase
+                font.pixelSize: Brand.body
+                Accessible.name: "Servidor"
+                onAccepted: card.cloud.setServer(text)
+            }
+            InkButtonStyle {
+                id: useServer
+                objectName: "cloudUseServer"
+                fill: Brand.cream
+                text: card.cloud.checkingServer ? "Verificando…" : "Usar"
+                enabled: serverField.enabled && serverField.text.trim() !== card.cloud.server
+                onClicked: card.cloud.setServer(serverField.text)
+            }
+        }
+        Text {
+            textFormat: Text.PlainText
+            objectName: "cloudServerHelp"
+            width: parent.width
+            text: card.cloud.serverFixed ? "Definido pela variável de ambiente QUARO_CLOUD_URL."
+                : "Para ter o seu, rode o quaro-nuvem num servidor com https (veja o README do Quaro) e cole o endereço aqui. Trocar de servidor cria um link novo e apaga a cópia do antigo."
+            color: Brand.inkSoft
+            font.pixelSize: Brand.caption
+            wrapMode: Text.WordWrap
+        }
+        Text {
+            textFormat: Text.PlainText
+            objectName: "cloudError"
+            visible: card.cloud.lastError !== ""
+            width: parent.width
+            text: card.cloud.lastError
+            color: Brand.accent
+            font.pixelSize: Brand.caption
+            wrapMode: Text.WordWrap
+        }
+    }
+
     Column {
         visible: card.cloud.enabled
         width: parent.width

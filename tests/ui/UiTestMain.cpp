@@ -53,6 +53,12 @@ public:
         emit enabledChanged();
     }
     void rotateLink() override { newSecret(); }
+    QString server() const override { return m_server; }
+    void setServer(const QString& address) override
+    {
+        m_server = address;
+        emit serverChanged();
+    }
     void kick() override {}
     bool syncing() const override { return m_syncing; }
     QString lastError() const override { return m_lastError; }
@@ -70,6 +76,7 @@ public:
     }
 
 private:
+    QString m_server = QStringLiteral("https://nuvem.example");
     QString link(const QString& secret) const
     {
         return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + secret;

@@ -184,6 +184,11 @@ TestCase {
     function test_9_cloud_card() {
         const view = open("conexoes")
         const cloud = testApp.cloud
+        const server = findChild(view, "cloudServer")
+        compare(server.text, cloud.server)
+        server.text = "https://minha.nuvem"
+        press(findChild(view, "cloudUseServer"))
+        compare(cloud.server, "https://minha.nuvem")
         press(findChild(view, "cloudEnable"))
         verify(cloud.enabled)
         compare(findChild(view, "cloudStatus").text, "Ligado")
@@ -226,6 +231,7 @@ TestCase {
         testApp.cloud.enable()
         testApp.cloud.script(data.syncing, data.error, data.when)
         compare(findChild(view, "cloudStatus").text, data.expected)
+        compare(findChild(view, "cloudError").visible, data.error !== "")
         testApp.cloud.script(false, "", new Date(NaN))
         testApp.cloud.disable(true)
     }
