@@ -19,9 +19,23 @@ Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
 
 namespace {
 
+// --help and --version answer and end the program: the exit status, or
+// nothing for every other request.
+std::optional<int> answerInformation(const quaro::CommandLine& line)
+{
+    if (line.action == quaro::CommandLine::Action::help) {
+        std::fputs(qPrintable(quaro::CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (line.action == quaro::CommandLine::Action::version) {
+        std::fputs("quaro " QUARO_VERSION "\n", stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 // --help and --version answer without a display: they are looked at before
-// the application (and its platform plugin) starts. Returns the exit status
-// when the launch was one of them.
+// the application (and its platform plugin) starts.
 std::optional<int> answerWithoutDisplay(int argc, char** argv)
 {
     QStringList arguments;
@@ -30,15 +44,7 @@ std::optional<int> answerWithoutDisplay(int argc, char** argv)
     const auto line = quaro::CommandLine::parse(arguments, QDir::currentPath());
     if (!line)
         return std::nullopt; // may hold Qt's own options; judged once Qt has taken them
-    if (line->action == quaro::CommandLine::Action::help) {
-        std::fputs(qPrintable(quaro::CommandLine::usage()), stdout);
-        return 0;
-    }
-    if (line->action == quaro::CommandLine::Action::version) {
-        std::fputs("quaro " QUARO_VERSION "\n", stdout);
-        return 0;
-    }
-    return std::nullopt;
+    return answerInformation(*line);
 }
 
 } // namespace
@@ -62,14 +68,8 @@ int main(int argc, char** argv)
     if (!line)
         return quaro::CommandLine::reportUsageError(line.error());
     // Reached when Qt's own options came with them (quaro -platform offscreen --help).
-    if (line->action == quaro::CommandLine::Action::help) {
-        std::fputs(qPrintable(quaro::CommandLine::usage()), stdout);
-        return 0;
-    }
-    if (line->action == quaro::CommandLine::Action::version) {
-        std::fputs("quaro " QUARO_VERSION "\n", stdout);
-        return 0;
-    }
+    if (const auto status = answerInformation(*line))
+        return *status;
 
     quaro::AppService service;
     const auto claim = service.claimPrimary();
