@@ -117,15 +117,8 @@ bool GnomeShortcut::clashesWithWindowMenu(HotKeyPreset preset)
 
 QString GnomeShortcut::accelerator(HotKeyPreset preset)
 {
-    const HotKeyModifiers keys = modifiers(preset);
-    QString accelerator;
-    if (keys.control)
-        accelerator += QLatin1String("<Control>");
-    if (keys.shift)
-        accelerator += QLatin1String("<Shift>");
-    if (keys.alt)
-        accelerator += QLatin1String("<Alt>");
-    return accelerator + QLatin1String("space");
+    return QString::fromStdString(spelled(modifiers(preset), "<Control>", "<Alt>", "<Shift>", "")) +
+           QLatin1String("space");
 }
 
 } // namespace quaro

@@ -29,6 +29,23 @@ std::string_view rawValue(HotKeyPreset preset) { return info(preset).raw; }
 std::string_view label(HotKeyPreset preset) { return info(preset).label; }
 HotKeyModifiers modifiers(HotKeyPreset preset) { return info(preset).modifiers; }
 
+std::string spelled(HotKeyModifiers keys, std::string_view control, std::string_view alt, std::string_view shift,
+                    std::string_view separator)
+{
+    std::string text;
+    const auto add = [&](bool held, std::string_view name) {
+        if (!held)
+            return;
+        if (!text.empty())
+            text += separator;
+        text += name;
+    };
+    add(keys.control, control);
+    add(keys.alt, alt);
+    add(keys.shift, shift);
+    return text;
+}
+
 std::optional<HotKeyPreset> hotKeyPreset(std::string_view raw)
 {
     for (const auto& p : presets)

@@ -33,5 +33,10 @@ struct HotKeyModifiers {
     bool operator==(const HotKeyModifiers&) const = default;
 };
 HotKeyModifiers modifiers(HotKeyPreset preset);
+// The held keys, Ctrl then Alt then Shift, under the names a desktop's
+// configuration gives them, joined by separator: ("Ctrl", "Mod1", "Shift", "+")
+// spells Ctrl+Alt as "Ctrl+Mod1".
+std::string spelled(HotKeyModifiers keys, std::string_view control, std::string_view alt, std::string_view shift,
+                    std::string_view separator);
 
 } // namespace quaro

@@ -5,7 +5,6 @@
 #include "app/QtStrings.h"
 
 #include <QRegularExpression>
-#include <QStringList>
 
 namespace quaro {
 
@@ -135,24 +134,11 @@ QString HotKeyStatus::configLine() const
     if (!tiling(m_session.desktop) || fix().isEmpty())
         return {};
     const HotKeyModifiers keys = modifiers(m_preferences.hotKeyPreset());
-    if (m_session.desktop == DesktopKind::hyprland) {
-        QStringList names;
-        if (keys.control)
-            names << QStringLiteral("CTRL");
-        if (keys.alt)
-            names << QStringLiteral("ALT");
-        if (keys.shift)
-            names << QStringLiteral("SHIFT");
-        return QStringLiteral("bind = %1, space, exec, %2").arg(names.join(QLatin1Char(' ')), toggleCommand());
-    }
-    QString combination;
-    if (keys.control)
-        combination += QLatin1String("Ctrl+");
-    if (keys.alt)
-        combination += QLatin1String("Mod1+");
-    if (keys.shift)
-        combination += QLatin1String("Shift+");
-    return QStringLiteral("bindsym %1space exec %2").arg(combination, toggleCommand());
+    if (m_session.desktop == DesktopKind::hyprland)
+        return QStringLiteral("bind = %1, space, exec, %2")
+            .arg(QString::fromStdString(spelled(keys, "CTRL", "ALT", "SHIFT", " ")), toggleCommand());
+    return QStringLiteral("bindsym %1+space exec %2")
+        .arg(QString::fromStdString(spelled(keys, "Ctrl", "Mod1", "Shift", "+")), toggleCommand());
 }
 
 bool HotKeyStatus::gnomeShortcutOffered() const { return m_gnome != nullptr; }
