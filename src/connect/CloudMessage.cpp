@@ -1,5 +1,7 @@
 #include "connect/CloudMessage.h"
 
+#include "core/JsonScan.h"
+
 #include <nlohmann/json.hpp>
 
 #include <QHostAddress>
@@ -114,33 +116,12 @@ std::optional<RemoteChange> remoteChange(const json& item)
                         *updatedAt};
 }
 
-// Walks the text before parsing it: nesting past `deepest` is refused
-// without building anything, whatever the parser would have spent on it.
-bool nestingWithin(const QByteArray& body, std::size_t deepest)
-{
-    std::size_t depth = 0;
-    bool inString = false;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        const char c = body[i];
-        if (inString) {
-            if (c == '"')
-                inString = false;
-            else if (c == '\\')
-                ++i;
-        } else if (c == '"') {
-            inString = true;
-        } else if ((c == '[' || c == '{') && ++depth > deepest) {
-            return false;
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return true;
-}
-
 json parseBounded(const QByteArray& body)
 {
-    if (body.size() > CloudMessage::largestReply || !nestingWithin(body, CloudMessage::deepestReply))
+    if (body.size() > CloudMessage::largestReply)
+        return json::value_t::discarded;
+    const std::string_view text(body.constData(), static_cast<std::size_t>(body.size()));
+    if (scanJson(text, CloudMessage::deepestReply) != JsonScan::fine)
         return json::value_t::discarded;
     return json::parse(body.begin(), body.end(), nullptr, false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/JsonScan.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
@@ -7,18 +9,17 @@
 
 namespace quaro::nuvem {
 
-// The one way the server reads a JSON body. Before anything is built it
-// walks the text once, without allocating, and refuses nesting deeper than
-// `maxDepth` (an 8 MiB body of "[" would otherwise cost hundreds of
-// megabytes of nodes) and any U+0000 in a text (PostgreSQL stores none, and
-// no field of the protocol needs one). Any thread.
+// The one way the server reads a JSON body: the text is walked once
+// (scanJson) before anything is built, refusing deep nesting and any U+0000
+// in a text (PostgreSQL stores none, and no field of the protocol needs
+// one). Any thread.
 class JsonReader {
 public:
-    enum class Refusal { none, malformed, tooDeep, nul };
+    using Refusal = JsonScan;
 
     struct Parsed {
         nlohmann::json value; // discarded unless `refusal` is none
-        Refusal refusal = Refusal::none;
+        Refusal refusal = Refusal::fine;
     };
 
     static constexpr std::size_t defaultDepth = 32;
