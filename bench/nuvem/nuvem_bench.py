@@ -1,19 +1,32 @@
 #!/usr/bin/env python3
-"""Load on a quaro-nuvem over loopback: syncs (200 accounts, 20 recados each)
-and remote inbox_list calls per second, p99 latency, and the server's peak
-resident memory. Usage: nuvem_bench.py QUARO_NUVEM [SECONDS] [DATABASE].
+"""Load on quaro-nuvem over loopback: syncs (200 accounts, 20 recados each,
+unchanged or all changed) and remote inbox_list calls per second with their
+p99 latency, the same syncs while one address floods the server with bad
+links and over-quota bodies, and the server's peak resident memory.
+
+Usage: nuvem_bench.py QUARO_NUVEM [SECONDS] [DATABASE] [--compare OTHER_QUARO_NUVEM]
+
 DATABASE defaults to a fresh SQLite file; a PostgreSQL connection text
 (say "host=/tmp/pg port=54329 user=quaro dbname=bench") measures that
-storage instead. Needs wrk."""
+storage instead (each server gets an emptied schema). With --compare the
+other build runs the same load in the same run, one after the other, and
+the figures are printed side by side: absolute rates drift between machines
+and from one minute to the next on a shared one. Needs wrk."""
+import http.client
+import json
 import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 here = os.path.dirname(os.path.abspath(__file__))
+attacker = "203.0.113.7"  # one address behind the proxy, as a client would be
+attack_rate = 100  # requests per second, half bad links, half over-quota bodies
+attack_connections = 4
 
 
 def wrk(port, script, seconds, connections):
@@ -24,7 +37,9 @@ def wrk(port, script, seconds, connections):
     p99 = re.search(r"99%\s+([\d.]+)(us|ms|s)", out)
     scale = {"us": 0.001, "ms": 1.0, "s": 1000.0}[p99.group(2)]
     non2xx = re.search(r"Non-2xx or 3xx responses: (\d+)", out)
-    return rate, float(p99.group(1)) * scale, int(non2xx.group(1)) if non2xx else 0
+    errors = re.search(r"Socket errors: connect (\d+), read (\d+), write (\d+), timeout (\d+)", out)
+    failed = (int(non2xx.group(1)) if non2xx else 0) + (sum(int(n) for n in errors.groups()) if errors else 0)
+    return rate, float(p99.group(1)) * scale, failed
 
 
 def peak_rss_mib(pid):
@@ -35,26 +50,134 @@ def peak_rss_mib(pid):
     return 0.0
 
 
-def main():
-    server, seconds = sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 10
-    folder = tempfile.mkdtemp(prefix="quaro-nuvem-bench-")
-    database = sys.argv[3] if len(sys.argv) > 3 else os.path.join(folder, "nuvem.sqlite")
-    print("armazenamento:", "PostgreSQL" if "=" in database or database.startswith("postgres") else "SQLite")
-    child = subprocess.Popen([server, "--listen", "127.0.0.1:0", "--database", database,
-                              "--threads", "2", "--quiet", "--trusted-proxy", "127.0.0.1"], stderr=subprocess.PIPE, text=True)
+def recado(i, transcript):
+    return {"id": f"X-{i}", "criado_em": 1750000000.0 + i, "duracao": 1.0, "titulo": "x", "transcricao": transcript,
+            "destino_id": None, "idioma": None, "status": "pendente", "pego_por": None, "pego_em": None,
+            "resultado": None, "resolvido_em": None, "atualizado_em": 1750000000.0 + i}
+
+
+def attack(port, stop, counts, lock):
+    """Bad links (remote MCP calls with unknown links, syncs with malformed
+    ones) and sync bodies over the per-sync caps, at a capped rate, from one
+    address: what a careless or hostile client costs the others."""
+    too_many = json.dumps({"destinos": [], "recados": [recado(i, "x") for i in range(2001)], "apagados": [],
+                           "cursor": 0})
+    too_long = json.dumps({"destinos": [], "recados": [recado(0, "x" * (1024 * 1024 + 1))], "apagados": [],
+                           "cursor": 0})
+    rpc = json.dumps({"jsonrpc": "2.0", "id": 1, "method": "tools/call",
+                      "params": {"name": "inbox_list", "arguments": {}}})
+    own = "atacanteatacanteatacanteatacanteatacante123"
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=30)
+    n = 0
+    started = time.monotonic()
+    while not stop.is_set():
+        n += 1
+        path, key, body = "/api/sync", own, too_many if n % 4 == 0 else too_long
+        if n % 4 == 1:
+            path, body = f"/mcp/invalidoinvalidoinvalidoinvalidoinval{n % 10000:04d}", rpc
+        elif n % 4 == 3:
+            key, body = "curto", "{}"
+        headers = {"Authorization": "Bearer " + key, "Content-Type": "application/json", "X-Forwarded-For": attacker}
+        try:
+            connection.request("POST", path, body, headers)
+            response = connection.getresponse()
+            response.read()
+            status = response.status
+        except (OSError, http.client.HTTPException):
+            status = "erro"
+            connection.close()
+            connection = http.client.HTTPConnection("127.0.0.1", port, timeout=30)
+        with lock:
+            counts[status] = counts.get(status, 0) + 1
+        pause = started + n * attack_connections / attack_rate - time.monotonic()
+        if pause > 0:
+            time.sleep(pause)
+    connection.close()
+
+
+def measure(server, seconds, database):
+    """Every load against one build; a dict of figures."""
+    help_text = subprocess.run([server, "--help"], capture_output=True, text=True).stdout
+    arguments = [server, "--listen", "127.0.0.1:0", "--database", database, "--threads", "2", "--quiet"]
+    if "--trusted-proxy" in help_text:  # older builds count every client as the proxy
+        arguments += ["--trusted-proxy", "127.0.0.1"]
+    child = subprocess.Popen(arguments, stderr=subprocess.PIPE, text=True)
+    figures = {}
     try:
         line = child.stderr.readline()
         port = int(re.search(r":(\d+)$", line.strip()).group(1))
         wrk(port, "sync.lua", 2, 4)  # creates the 200 accounts
-        rate, p99, bad = wrk(port, "sync.lua", seconds, 16)
-        print(f"sync (20 recados, 200 contas): {rate:.0f}/s, p99 {p99:.1f} ms, não-2xx {bad}")
-        rate, p99, bad = wrk(port, "inbox_list.lua", seconds, 16)
-        print(f"inbox_list remoto: {rate:.0f}/s, p99 {p99:.1f} ms, não-2xx {bad}")
-        print(f"memória residente máxima do servidor: {peak_rss_mib(child.pid):.1f} MiB")
+        figures["sync"] = wrk(port, "sync.lua", seconds, 16)
+        figures["sync com mudanças"] = wrk(port, "sync_changes.lua", seconds, 16)
+        figures["inbox_list remoto"] = wrk(port, "inbox_list.lua", seconds, 16)
+        stop, counts, lock = threading.Event(), {}, threading.Lock()
+        flood = [threading.Thread(target=attack, args=(port, stop, counts, lock)) for _ in range(attack_connections)]
+        for thread in flood:
+            thread.start()
+        try:
+            figures["sync sob ataque"] = wrk(port, "sync.lua", seconds, 16)
+        finally:
+            stop.set()
+            for thread in flood:
+                thread.join()
+        figures["ataque"] = counts
+        figures["memória"] = peak_rss_mib(child.pid)
     finally:
         child.terminate()
         child.wait(timeout=30)
+    return figures
+
+
+def fresh_database(database, folder, name):
+    if "=" in database or database.startswith("postgres"):
+        subprocess.run(["psql", database, "-q", "-c",
+                        "DROP TABLE IF EXISTS recado, destino, revoked, account CASCADE"], check=True,
+                       capture_output=True)
+        return database
+    return os.path.join(folder, name + ".sqlite")
+
+
+def main():
+    arguments = sys.argv[1:]
+    other = None
+    if "--compare" in arguments:
+        at = arguments.index("--compare")
+        other = arguments[at + 1]
+        del arguments[at:at + 2]
+    server = arguments[0]
+    seconds = int(arguments[1]) if len(arguments) > 1 else 10
+    database = arguments[2] if len(arguments) > 2 else ""
+    folder = tempfile.mkdtemp(prefix="quaro-nuvem-bench-")
+    print("armazenamento:", "PostgreSQL" if "=" in database or database.startswith("postgres") else "SQLite")
+    try:
+        builds = [("este", server)] + ([("outro", other)] if other else [])
+        results = {}
+        for name, binary in builds:
+            results[name] = measure(binary, seconds, fresh_database(database, folder, name) if database
+                                    else os.path.join(folder, name + ".sqlite"))
+    finally:
         shutil.rmtree(folder, ignore_errors=True)
+
+    for name, binary in builds:
+        print(f"{name}: {binary}")
+    header = "".join(f"{name:>34}" for name, _ in builds)
+    print(f"{'':22}{header}")
+    for load in ("sync", "sync com mudanças", "inbox_list remoto", "sync sob ataque"):
+        cells = ""
+        for name, _ in builds:
+            rate, p99, failed = results[name][load]
+            cells += f"{f'{rate:7.0f}/s  p99 {p99:6.1f} ms  falhas {failed}':>34}"
+        print(f"{load:22}{cells}")
+    cells = ""
+    for name, _ in builds:
+        attacked, calm = results[name]["sync sob ataque"][0], results[name]["sync"][0]
+        cells += f"{f'{100 * attacked / calm:.0f}% do sync sem ataque':>34}"
+    print(f"{'sob ataque / sem':22}{cells}")
+    cells = "".join(f"{' '.join(f'{k}:{v}' for k, v in sorted(results[name]['ataque'].items(), key=str)):>34}"
+                    for name, _ in builds)
+    print(f"{'respostas ao ataque':22}{cells}")
+    cells = "".join(f"{results[name]['memória']:31.1f} MiB" for name, _ in builds)
+    print(f"{'memória máxima':22}{cells}")
 
 
 if __name__ == "__main__":

@@ -17,8 +17,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <type_traits>
 #include <mutex>
@@ -37,6 +40,65 @@ constexpr std::size_t headerLimit = 16 * 1024;
 
 using TlsStream = beast::ssl_stream<beast::tcp_stream>;
 
+// The handler's threads and the bounded queue in front of them.
+class WorkQueue {
+public:
+    WorkQueue(unsigned workers, std::size_t capacity) : m_capacity(capacity)
+    {
+        for (unsigned i = 0; i < std::max(1u, workers); ++i)
+            m_threads.emplace_back([this] { work(); });
+    }
+    ~WorkQueue()
+    {
+        {
+            std::lock_guard guard(m_lock);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        for (std::thread& thread : m_threads)
+            thread.join();
+    }
+    WorkQueue(const WorkQueue&) = delete;
+    WorkQueue& operator=(const WorkQueue&) = delete;
+
+    // False when the queue is full (or stopping): the job was not taken.
+    bool push(std::function<void()> job)
+    {
+        {
+            std::lock_guard guard(m_lock);
+            if (m_stopping || m_jobs.size() >= m_capacity)
+                return false;
+            m_jobs.push_back(std::move(job));
+        }
+        m_wake.notify_one();
+        return true;
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock guard(m_lock);
+                m_wake.wait(guard, [this] { return m_stopping || !m_jobs.empty(); });
+                if (m_stopping)
+                    return; // queued jobs go with the queue
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+            }
+            job();
+        }
+    }
+
+    const std::size_t m_capacity;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
+};
+
 // One connection, on plain TCP (Stream = beast::tcp_stream) or TLS.
 template <typename Stream>
 class Session : public std::enable_shared_from_this<Session<Stream>> {
@@ -44,9 +106,9 @@ public:
     static constexpr bool isTls = std::is_same_v<Stream, TlsStream>;
 
     template <typename... Layers>
-    Session(RequestHandler& handler, const HttpServer::Options& options, std::atomic<std::size_t>& live,
-            tcp::socket socket, Layers&... layers)
-        : m_stream(std::move(socket), layers...), m_handler(handler), m_options(options), m_live(live)
+    Session(RequestHandler& handler, WorkQueue& work, const HttpServer::Options& options,
+            std::atomic<std::size_t>& live, tcp::socket socket, Layers&... layers)
+        : m_stream(std::move(socket), layers...), m_handler(handler), m_work(work), m_options(options), m_live(live)
     {
         ++m_live;
         beast::error_code error;
@@ -99,20 +161,45 @@ private:
             return close();
         const auto started = std::chrono::steady_clock::now();
         auto& message = m_parser->get();
-        HttpRequest request{std::string(message.method_string()),
-                            std::string(message.target()),
-                            std::string(message[http::field::authorization]),
-                            std::string(message["Mcp-Session-Id"]),
-                            std::move(message.body()),
-                            ClientAddress::of(m_peer, std::string(message[http::field::forwarded]),
-                                              std::string(message["X-Forwarded-For"]), m_options.trustedProxies)};
-        HttpResponse response;
+        const bool keepAlive = message.keep_alive();
+        auto request = std::make_shared<HttpRequest>(HttpRequest{
+            std::string(message.method_string()), std::string(message.target()),
+            std::string(message[http::field::authorization]), std::string(message["Mcp-Session-Id"]),
+            std::move(message.body()),
+            ClientAddress::of(m_peer, std::string(message[http::field::forwarded]),
+                              std::string(message["X-Forwarded-For"]), m_options.trustedProxies)});
+        if (RequestHandler::answersAtOnce(*request))
+            return answer(*request, handle(*request), keepAlive, started);
+        const bool queued = m_work.push([self = this->shared_from_this(), request, keepAlive, started] {
+            auto response = std::make_shared<HttpResponse>(self->handle(*request));
+            asio::post(self->m_stream.get_executor(), [self, request, response, keepAlive, started] {
+                self->answer(*request, *response, keepAlive, started);
+            });
+        });
+        if (!queued) {
+            // Every worker busy and the queue full: turned away before any
+            // work, so that the server stays responsive and clients retry.
+            HttpResponse busy{.status = 503,
+                              .body = R"({"erro":"O servidor do Quaro está ocupado agora. Tente de novo em instantes."})",
+                              .headers = {{"Retry-After", "1"}},
+                              .route = "ocupado"};
+            answer(*request, busy, keepAlive, started);
+        }
+    }
+
+    HttpResponse handle(const HttpRequest& request)
+    {
         try {
-            response = m_handler.handle(request);
+            return m_handler.handle(request);
         } catch (const std::exception&) {
             // Out of memory, most likely: this request fails, the server stays.
-            response = HttpResponse{.status = 500, .body = R"({"erro":"Erro no servidor do Quaro."})", .route = "?"};
+            return HttpResponse{.status = 500, .body = R"({"erro":"Erro no servidor do Quaro."})", .route = "?"};
         }
+    }
+
+    void answer(const HttpRequest& request, const HttpResponse& response, bool keepAlive,
+                std::chrono::steady_clock::time_point started)
+    {
         if (m_options.logRequests) {
             const auto micros =
                 std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
@@ -121,7 +208,7 @@ private:
                           response.route.c_str(), response.status, static_cast<double>(micros.count()) / 1000.0);
             serverLog(line);
         }
-        write(response, message.keep_alive(), request.method);
+        write(response, keepAlive, request.method);
     }
 
     void write(const HttpResponse& response, bool keepAlive, const std::string& method)
@@ -167,6 +254,7 @@ private:
     beast::flat_buffer m_buffer;
     std::optional<http::request_parser<http::string_body>> m_parser;
     RequestHandler& m_handler;
+    WorkQueue& m_work;
     const HttpServer::Options& m_options;
     std::atomic<std::size_t>& m_live;
     std::string m_peer;
@@ -233,9 +321,9 @@ struct HttpServer::Impl {
             } else {
                 full = false;
                 if (usesTls)
-                    std::make_shared<Session<TlsStream>>(handler, options, live, std::move(socket), tls)->start();
+                    std::make_shared<Session<TlsStream>>(handler, *work, options, live, std::move(socket), tls)->start();
                 else
-                    std::make_shared<Session<beast::tcp_stream>>(handler, options, live, std::move(socket))->start();
+                    std::make_shared<Session<beast::tcp_stream>>(handler, *work, options, live, std::move(socket))->start();
             }
             accept();
         });
@@ -255,6 +343,9 @@ struct HttpServer::Impl {
     bool full = false;
     std::atomic<std::size_t> live{0};
     asio::signal_set signals;
+    // After the io context, so it goes first: its workers are joined while
+    // the sessions they hold can still reach the context.
+    std::optional<WorkQueue> work;
     std::vector<std::thread> threads;
     std::mutex joinLock;
 };
@@ -301,6 +392,7 @@ Result<std::uint16_t, std::string> HttpServer::start()
         impl.signals.add(SIGTERM);
         impl.signals.async_wait([this](beast::error_code, int) { stop(); });
     }
+    impl.work.emplace(impl.options.workers, impl.options.queue);
     impl.accept();
     for (unsigned i = 0; i < std::max(1u, impl.options.threads); ++i)
         impl.threads.emplace_back([&impl] { impl.io.run(); });

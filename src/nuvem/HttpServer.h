@@ -13,8 +13,11 @@ namespace quaro::nuvem {
 
 class RequestHandler;
 
-// HTTP/1.1, plain or over TLS, on a pool of threads, handing every request to the handler.
-// Keeps connections alive; a request whose head or body does not arrive
+// HTTP/1.1, plain or over TLS. A few I/O threads read requests and write
+// answers; a pool of workers runs the handler, so a request that waits on
+// storage never holds up another connection's reading or writing. Requests
+// past the workers wait in a bounded queue; when it is full they are turned
+// away at once with 503 and Retry-After. Keeps connections alive; a request whose head or body does not arrive
 // within `timeout`, or whose body is larger than `maxBody`, ends its
 // connection (with 413 for the size). Connections past `maxConnections` are
 // closed on arrival; failures to accept (out of descriptors) are retried
@@ -25,7 +28,9 @@ public:
     struct Options {
         std::string address = "127.0.0.1";
         std::uint16_t port = 8080; // 0 picks a free one
-        unsigned threads = 2;
+        unsigned threads = 2;      // I/O threads
+        unsigned workers = 16;     // threads running the handler (and waiting on storage)
+        std::size_t queue = 1024;  // requests waiting for a worker; more get 503
         // Connections served at once; more are closed as they arrive.
         std::size_t maxConnections = 1024;
         std::size_t maxBody = 8 * 1024 * 1024;

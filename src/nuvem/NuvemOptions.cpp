@@ -49,7 +49,10 @@ const char* NuvemOptions::usage()
            "  --database CAMINHO|URL   arquivo SQLite das contas (padrão quaro-nuvem.sqlite), ou um\n"
            "                           PostgreSQL: postgresql://usuário@servidor/banco ou \"host=... dbname=...\"\n"
            "                           (várias instâncias podem usar o mesmo banco)\n"
-           "  --threads N              linhas de execução que atendem pedidos (padrão 2)\n"
+           "  --threads N              linhas de execução que leem pedidos e escrevem respostas (padrão 2)\n"
+           "  --workers N              linhas de execução que processam pedidos e esperam o armazenamento\n"
+           "                           (padrão 16; no PostgreSQL, também o número de conexões ao banco)\n"
+           "  --queue N                pedidos à espera de uma delas; acima: 503 com Retry-After (padrão 1024)\n"
            "  --new-accounts N         contas novas por endereço (IPv6: por /64) a cada hora; acima: 429\n"
            "                           (padrão 30)\n"
            "  --account-recados N      recados guardados por conta (padrão 200000); acima: 507\n"
@@ -104,6 +107,10 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
             options.server.keyFile = value;
         else if (name == "--threads")
             ok = number<unsigned>(value, options.server.threads, 1, 64);
+        else if (name == "--workers")
+            ok = number<unsigned>(value, options.server.workers, 1, 1024);
+        else if (name == "--queue")
+            ok = number<std::size_t>(value, options.server.queue, 1, 1000000);
         else if (name == "--new-accounts")
             ok = number<std::size_t>(value, options.limits.newAccountsPerHour, 1, 1000000);
         else if (name == "--account-recados")

@@ -2,6 +2,7 @@
 
 #include "core/QuaroStore.h"
 #include "core/RecadoStatus.h"
+#include "nuvem/DestinoList.h"
 #include "nuvem/PgToolStore.h"
 #include "nuvem/Transaction.h"
 
@@ -19,7 +20,9 @@ CREATE TABLE IF NOT EXISTS account(
   id BIGSERIAL PRIMARY KEY,
   secret_sha256 TEXT NOT NULL UNIQUE,
   created_at DOUBLE PRECISION NOT NULL,
-  seq BIGINT NOT NULL DEFAULT 0);
+  seq BIGINT NOT NULL DEFAULT 0,
+  recados BIGINT NOT NULL DEFAULT 0,
+  bytes BIGINT NOT NULL DEFAULT 0);
 CREATE TABLE IF NOT EXISTS destino(
   account_id BIGINT NOT NULL REFERENCES account(id) ON DELETE CASCADE,
   id TEXT NOT NULL, name TEXT NOT NULL, instruction TEXT NOT NULL, color TEXT NOT NULL, sort BIGINT NOT NULL,
@@ -37,6 +40,34 @@ CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WH
 CREATE TABLE IF NOT EXISTS revoked(
   secret_sha256 TEXT PRIMARY KEY,
   revoked_at DOUBLE PRECISION NOT NULL);
+-- The account's recados and their bytes, kept by every write to its recados
+-- (syncs and remote tools alike) in the same transaction, so that the quota
+-- check costs one row however large the account is. Databases made before
+-- get the counts once.
+DO $$ BEGIN
+  IF NOT EXISTS (SELECT 1 FROM information_schema.columns WHERE table_schema = current_schema()
+                 AND table_name = 'account' AND column_name = 'recados') THEN
+    ALTER TABLE account ADD COLUMN recados BIGINT NOT NULL DEFAULT 0, ADD COLUMN bytes BIGINT NOT NULL DEFAULT 0;
+    UPDATE account SET recados = (SELECT COUNT(*) FROM recado WHERE account_id = account.id),
+      bytes = (SELECT COALESCE(SUM(OCTET_LENGTH(title) + OCTET_LENGTH(transcript) + COALESCE(OCTET_LENGTH(result), 0)), 0)
+               FROM recado WHERE account_id = account.id);
+  END IF;
+END $$;
+CREATE OR REPLACE FUNCTION recado_bytes(r recado) RETURNS BIGINT LANGUAGE sql IMMUTABLE AS
+  'SELECT OCTET_LENGTH(r.title) + OCTET_LENGTH(r.transcript) + COALESCE(OCTET_LENGTH(r.result), 0)';
+CREATE OR REPLACE FUNCTION recado_count() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+  IF TG_OP = 'INSERT' THEN
+    UPDATE account SET recados = recados + 1, bytes = bytes + recado_bytes(NEW) WHERE id = NEW.account_id;
+  ELSIF TG_OP = 'DELETE' THEN
+    UPDATE account SET recados = recados - 1, bytes = bytes - recado_bytes(OLD) WHERE id = OLD.account_id;
+  ELSIF recado_bytes(NEW) <> recado_bytes(OLD) THEN
+    UPDATE account SET bytes = bytes + recado_bytes(NEW) - recado_bytes(OLD) WHERE id = NEW.account_id;
+  END IF;
+  RETURN NULL;
+END $$;
+CREATE OR REPLACE TRIGGER recado_counted AFTER INSERT OR DELETE OR UPDATE OF title, transcript, result ON recado
+  FOR EACH ROW EXECUTE FUNCTION recado_count();
 SELECT pg_advisory_unlock(7007);
 )";
 
@@ -58,7 +89,12 @@ constexpr const char* onConflict =
     "result = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.result ELSE r.result END, "
     "resolved_at = CASE WHEN excluded.updated_at > r.updated_at THEN excluded.resolved_at ELSE r.resolved_at END, "
     "remote_seq = CASE WHEN excluded.updated_at > r.updated_at THEN 0 ELSE r.remote_seq END, "
-    "updated_at = GREATEST(excluded.updated_at, r.updated_at)";
+    "updated_at = GREATEST(excluded.updated_at, r.updated_at) "
+    // An unchanged row is not written again.
+    "WHERE excluded.updated_at > r.updated_at OR excluded.created_at IS DISTINCT FROM r.created_at OR "
+    "excluded.duration IS DISTINCT FROM r.duration OR excluded.title IS DISTINCT FROM r.title OR "
+    "excluded.transcript IS DISTINCT FROM r.transcript OR excluded.destino_id IS DISTINCT FROM r.destino_id OR "
+    "excluded.language IS DISTINCT FROM r.language";
 
 // Upserts the recados in order. A batch never holds one id twice (the
 // statement could not update a row twice): a repeated id starts a new batch,
@@ -205,16 +241,16 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
         return Failure{DatabaseError::query("conta não encontrada")};
     const std::int64_t account = found->front().integer("id").value_or(0);
 
-    if (auto cleared = db.run("DELETE FROM destino WHERE account_id = $1", {account}); !cleared)
-        return Failure{cleared.error()};
-    for (const Destino& d : request.destinos) {
-        auto saved = db.run("INSERT INTO destino(account_id, id, name, instruction, color, sort) "
-                            "VALUES ($1, $2, $3, $4, $5, $6) ON CONFLICT (account_id, id) DO UPDATE SET "
-                            "name = excluded.name, instruction = excluded.instruction, color = excluded.color, "
-                            "sort = excluded.sort",
-                            {account, d.id, d.name, d.instruction, d.colorHex, d.sort});
-        if (!saved)
-            return Failure{saved.error()};
+    const auto wanted = destinosById(request.destinos);
+    QUARO_TRY_LET(stored, db.query("SELECT id, name, instruction, color, sort FROM destino WHERE account_id = $1",
+                                   {account}));
+    if (!sameDestinos(*stored, wanted)) {
+        QUARO_TRY(db.run("DELETE FROM destino WHERE account_id = $1", {account}));
+        for (const auto& [id, d] : wanted) {
+            QUARO_TRY(db.run("INSERT INTO destino(account_id, id, name, instruction, color, sort) "
+                             "VALUES ($1, $2, $3, $4, $5, $6)",
+                             {account, id, d->name, d->instruction, d->colorHex, d->sort}));
+        }
     }
     if (auto saved = upsertRecados(db, account, request.recados); !saved)
         return Failure{saved.error()};
@@ -225,10 +261,8 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
     // A sync that leaves the account past its quota is undone whole. Its
     // deletions count first, so deleting recados lets a full account go on.
     if (!request.recados.empty()) {
-        QUARO_TRY_LET(usage, db.query("SELECT COUNT(*) AS n, COALESCE(SUM("
-                                     "OCTET_LENGTH(title)+OCTET_LENGTH(transcript)+COALESCE(OCTET_LENGTH(result), 0)), 0) AS bytes "
-                                     "FROM recado WHERE account_id = $1", {account}));
-        if (usage->front().integer("n").value_or(0) > request.accountRecados ||
+        QUARO_TRY_LET(usage, db.query("SELECT recados, bytes FROM account WHERE id = $1", {account}));
+        if (usage->empty() || usage->front().integer("recados").value_or(0) > request.accountRecados ||
             usage->front().integer("bytes").value_or(0) > request.accountBytes)
             return SyncReply{.accountFull = true};
     }

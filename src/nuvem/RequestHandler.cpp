@@ -99,6 +99,11 @@ HttpResponse RequestHandler::handle(const HttpRequest& request)
     return erro(404, "Não encontrado.", "outro");
 }
 
+bool RequestHandler::answersAtOnce(const HttpRequest& request)
+{
+    return request.target.substr(0, request.target.find('?')) == "/healthz";
+}
+
 bool RequestHandler::failAuthentication(const HttpRequest& request)
 {
     const std::string key = ClientAddress::limitKey(request.peer);

@@ -40,6 +40,10 @@ public:
     RequestHandler(AccountStorage& storage, Limits limits);
 
     HttpResponse handle(const HttpRequest& request);
+    // Whether the request touches nothing but the process (the liveness
+    // check), so the server may answer it on the spot, even when every
+    // worker is busy.
+    static bool answersAtOnce(const HttpRequest& request);
 
     // The client name travels in the session id the MCP endpoint hands out
     // at initialize, so that any instance can serve the next request.

@@ -2,8 +2,11 @@
 
 #include "core/QuaroStore.h"
 #include "core/RecadoStatus.h"
+#include "nuvem/DestinoList.h"
 #include "nuvem/SqliteToolStore.h"
 #include "nuvem/Transaction.h"
+
+#include <utility>
 
 namespace quaro::nuvem {
 namespace {
@@ -13,7 +16,9 @@ CREATE TABLE IF NOT EXISTS account(
   id INTEGER PRIMARY KEY,
   secret_sha256 TEXT NOT NULL UNIQUE,
   created_at REAL NOT NULL,
-  seq INTEGER NOT NULL DEFAULT 0);
+  seq INTEGER NOT NULL DEFAULT 0,
+  recados INTEGER NOT NULL DEFAULT 0,
+  bytes INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE IF NOT EXISTS destino(
   account_id INTEGER NOT NULL REFERENCES account(id) ON DELETE CASCADE,
   id TEXT NOT NULL, name TEXT NOT NULL, instruction TEXT NOT NULL, color TEXT NOT NULL, sort INTEGER NOT NULL,
@@ -34,6 +39,35 @@ CREATE TABLE IF NOT EXISTS revoked(
 PRAGMA synchronous=FULL;
 )";
 
+// What a recado weighs against its account's quota.
+#define QUARO_RECADO_BYTES(row) \
+    "(LENGTH(CAST(" row ".title AS BLOB)) + LENGTH(CAST(" row ".transcript AS BLOB)) + " \
+    "COALESCE(LENGTH(CAST(" row ".result AS BLOB)), 0))"
+
+// Files made before the account kept its own counts get them, counted once.
+constexpr const char* addCounters =
+    "ALTER TABLE account ADD COLUMN recados INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE account ADD COLUMN bytes INTEGER NOT NULL DEFAULT 0;"
+    "UPDATE account SET recados = (SELECT COUNT(*) FROM recado WHERE account_id = account.id), "
+    "bytes = (SELECT COALESCE(SUM(" QUARO_RECADO_BYTES("recado") "), 0) FROM recado WHERE account_id = account.id);";
+
+// The account's recados and their bytes, kept by every write to its
+// recados (syncs and remote tools alike) in the same transaction, so that
+// the quota check costs one row however large the account is.
+constexpr const char* counters =
+    "CREATE TRIGGER IF NOT EXISTS recado_counted_in AFTER INSERT ON recado BEGIN "
+    "UPDATE account SET recados = recados + 1, bytes = bytes + " QUARO_RECADO_BYTES("NEW")
+    " WHERE id = NEW.account_id; END;"
+    "CREATE TRIGGER IF NOT EXISTS recado_counted_out AFTER DELETE ON recado BEGIN "
+    "UPDATE account SET recados = recados - 1, bytes = bytes - " QUARO_RECADO_BYTES("OLD")
+    " WHERE id = OLD.account_id; END;"
+    "CREATE TRIGGER IF NOT EXISTS recado_recounted AFTER UPDATE OF title, transcript, result ON recado "
+    "WHEN " QUARO_RECADO_BYTES("NEW") " <> " QUARO_RECADO_BYTES("OLD") " BEGIN "
+    "UPDATE account SET bytes = bytes + " QUARO_RECADO_BYTES("NEW") " - " QUARO_RECADO_BYTES("OLD")
+    " WHERE id = NEW.account_id; END;";
+
+#undef QUARO_RECADO_BYTES
+
 // Content always follows the desktop; the status fields only when the
 // upload is newer, and then any remote change it overrides is withdrawn.
 constexpr const char* upsertRecado =
@@ -48,7 +82,13 @@ constexpr const char* upsertRecado =
     "result = IIF(excluded.updated_at > recado.updated_at, excluded.result, recado.result), "
     "resolved_at = IIF(excluded.updated_at > recado.updated_at, excluded.resolved_at, recado.resolved_at), "
     "remote_seq = IIF(excluded.updated_at > recado.updated_at, 0, recado.remote_seq), "
-    "updated_at = MAX(excluded.updated_at, recado.updated_at)";
+    "updated_at = MAX(excluded.updated_at, recado.updated_at) "
+    // A row that would stay as it is is not written: desktops resend what
+    // the server already has, and an unchanged sync then costs no write.
+    "WHERE excluded.updated_at > recado.updated_at OR excluded.created_at IS NOT recado.created_at OR "
+    "excluded.duration IS NOT recado.duration OR excluded.title IS NOT recado.title OR "
+    "excluded.transcript IS NOT recado.transcript OR excluded.destino_id IS NOT recado.destino_id OR "
+    "excluded.language IS NOT recado.language";
 
 } // namespace
 
@@ -59,112 +99,164 @@ Result<std::unique_ptr<SqliteStorage>, DatabaseError> SqliteStorage::open(const 
         return Failure{db.error()};
     if (auto created = db->execute(schema); !created)
         return Failure{created.error()};
+    QUARO_TRY_LET(counted, db->query("SELECT 1 FROM pragma_table_info('account') WHERE name = 'recados'"));
+    if (counted->empty()) {
+        QUARO_TRY_LET(transaction, Transaction<Database>::begin(*db, "BEGIN IMMEDIATE"));
+        QUARO_TRY(db->execute(addCounters));
+        QUARO_TRY(transaction->commit());
+    }
+    QUARO_TRY(db->execute(counters));
     return std::unique_ptr<SqliteStorage>(new SqliteStorage(std::move(db).value()));
 }
 
-Result<std::optional<std::int64_t>, DatabaseError> SqliteStorage::findAccount(const SecretHash& secret)
+Result<std::optional<SqliteStorage::Account>, DatabaseError> SqliteStorage::findAccount(const SecretHash& secret)
 {
-    auto rows = m_db.query("SELECT id, secret_sha256 FROM account WHERE secret_sha256 = ?", {secret.hex()});
-    if (!rows)
-        return Failure{rows.error()};
+    QUARO_TRY_LET(rows, m_db.query("SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?", {secret.hex()}));
     if (rows->empty())
-        return std::optional<std::int64_t>();
+        return std::optional<Account>();
     // The lookup is by hash; the comparison of what came back runs in
     // constant time all the same.
     const std::string stored = rows->front().string("secret_sha256").value_or("");
     if (!secret.matches(stored))
-        return std::optional<std::int64_t>();
-    return rows->front().integer("id");
+        return std::optional<Account>();
+    return std::optional<Account>(
+        Account{rows->front().integer("id").value_or(0), rows->front().integer("seq").value_or(0)});
 }
 
 Result<std::optional<std::int64_t>, DatabaseError> SqliteStorage::account(const SecretHash& secret)
 {
     std::lock_guard guard(m_lock);
-    return findAccount(secret);
+    QUARO_TRY_LET(found, findAccount(secret));
+    if (!*found)
+        return std::optional<std::int64_t>();
+    return std::optional<std::int64_t>((*found)->id);
 }
 
 Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, const SyncRequest& request)
 {
+    Pending mine{secret, request, std::nullopt};
+    std::unique_lock queue(m_queueLock);
+    m_waiting.push_back(&mine);
+    while (!mine.done) {
+        if (m_writing) {
+            m_committed.wait(queue);
+            continue;
+        }
+        // No group is being written: this thread writes every sync waiting
+        // now, its own among them.
+        m_writing = true;
+        const std::vector<Pending*> group = std::exchange(m_waiting, {});
+        queue.unlock();
+        commitGroup(group);
+        queue.lock();
+        for (Pending* pending : group)
+            pending->done = true;
+        m_writing = false;
+        m_committed.notify_all();
+    }
+    return std::move(*mine.outcome);
+}
+
+void SqliteStorage::commitGroup(const std::vector<Pending*>& group)
+{
+    const auto failAll = [&](const DatabaseError& error) {
+        for (Pending* pending : group)
+            pending->outcome.emplace(Failure{error});
+    };
     std::lock_guard guard(m_lock);
-    QUARO_TRY_LET(transaction, Transaction<Database>::begin(m_db, "BEGIN IMMEDIATE"));
-    QUARO_TRY_LET(revoked, m_db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?", {secret.hex()}));
-    if (!revoked->empty())
-        return SyncReply{.revoked = true};
-    QUARO_TRY_LET(reply, applySync(secret, request));
-    if (reply->accountFull)
-        return std::move(*reply); // rolled back as the transaction goes
-    QUARO_TRY(transaction->commit());
-    return std::move(*reply);
+    auto transaction = Transaction<Database>::begin(m_db, "BEGIN IMMEDIATE");
+    if (!transaction)
+        return failAll(transaction.error());
+    for (Pending* pending : group) {
+        if (auto saved = m_db.execute("SAVEPOINT sync"); !saved)
+            return failAll(saved.error());
+        Result<SyncReply, DatabaseError> outcome = applySync(pending->secret, pending->request);
+        // A sync that failed or was refused leaves nothing behind, and the
+        // rest of its group goes on. If even the savepoint cannot be undone
+        // (SQLite gave up the whole transaction), the group fails together.
+        if (!outcome || outcome->accountFull) {
+            if (auto undone = m_db.execute("ROLLBACK TO sync"); !undone)
+                return failAll(undone.error());
+        }
+        if (auto released = m_db.execute("RELEASE sync"); !released)
+            return failAll(released.error());
+        pending->outcome.emplace(std::move(outcome));
+    }
+    if (auto committed = transaction->commit(); !committed) {
+        // Nothing of the group was kept, so no sync may be acknowledged.
+        for (Pending* pending : group) {
+            if (*pending->outcome)
+                pending->outcome.emplace(Failure{committed.error()});
+        }
+    }
+}
+
+Result<void, DatabaseError> SqliteStorage::replaceDestinos(std::int64_t account, const std::vector<Destino>& destinos)
+{
+    const auto wanted = destinosById(destinos);
+    QUARO_TRY_LET(stored, m_db.query("SELECT id, name, instruction, color, sort FROM destino WHERE account_id = ?",
+                                     {account}));
+    if (sameDestinos(*stored, wanted))
+        return {};
+    QUARO_TRY(m_db.run("DELETE FROM destino WHERE account_id = ?", {account}));
+    for (const auto& [id, d] : wanted) {
+        QUARO_TRY(m_db.run("INSERT INTO destino(account_id, id, name, instruction, color, sort) VALUES (?, ?, ?, ?, ?, ?)",
+                           {account, id, d->name, d->instruction, d->colorHex, d->sort}));
+    }
+    return {};
 }
 
 Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secret, const SyncRequest& request)
 {
-    auto found = findAccount(secret);
-    if (!found)
-        return Failure{found.error()};
+    QUARO_TRY_LET(found, findAccount(secret));
     bool created = false;
     if (!*found) {
+        // A live account's secret is never revoked: deletion removes both at
+        // once. Only a secret without one can be.
+        QUARO_TRY_LET(revoked, m_db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?", {secret.hex()}));
+        if (!revoked->empty())
+            return SyncReply{.revoked = true};
         if (!request.mayCreateAccount)
             return SyncReply{.accountRefused = true};
         created = true;
-        auto inserted = m_db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?, ?)",
-                                 {secret.hex(), currentTimestamp()});
-        if (!inserted)
-            return Failure{inserted.error()};
-        found = findAccount(secret);
-        if (!found || !*found)
-            return Failure{found ? DatabaseError::query("conta não criada") : found.error()};
+        QUARO_TRY(m_db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?, ?)",
+                           {secret.hex(), currentTimestamp()}));
+        QUARO_TRY_LET(made, findAccount(secret));
+        if (!*made)
+            return Failure{DatabaseError::query("conta não criada")};
+        *found = *made;
     }
-    const std::int64_t account = **found;
+    const std::int64_t account = (*found)->id;
 
-    if (auto cleared = m_db.run("DELETE FROM destino WHERE account_id = ?", {account}); !cleared)
-        return Failure{cleared.error()};
-    for (const Destino& d : request.destinos) {
-        auto saved = m_db.run("INSERT OR REPLACE INTO destino(account_id, id, name, instruction, color, sort) "
-                              "VALUES (?, ?, ?, ?, ?, ?)",
-                              {account, d.id, d.name, d.instruction, d.colorHex, d.sort});
-        if (!saved)
-            return Failure{saved.error()};
-    }
+    QUARO_TRY(replaceDestinos(account, request.destinos));
     for (const RecadoCopy& copy : request.recados) {
         const Recado& r = copy.recado;
-        auto saved = m_db.run(upsertRecado,
-                              {account, r.id, r.createdAt, r.duration, r.title, r.transcript,
-                               SQLValue::from(r.destinoID), SQLValue::from(r.language), rawValue(r.status),
-                               SQLValue::from(r.claimedBy), SQLValue::from(r.claimedAt), SQLValue::from(r.result),
-                               SQLValue::from(r.resolvedAt), copy.updatedAt});
-        if (!saved)
-            return Failure{saved.error()};
+        QUARO_TRY(m_db.run(upsertRecado,
+                           {account, r.id, r.createdAt, r.duration, r.title, r.transcript,
+                            SQLValue::from(r.destinoID), SQLValue::from(r.language), rawValue(r.status),
+                            SQLValue::from(r.claimedBy), SQLValue::from(r.claimedAt), SQLValue::from(r.result),
+                            SQLValue::from(r.resolvedAt), copy.updatedAt}));
     }
-    for (const std::string& id : request.apagados) {
-        if (auto deleted = m_db.run("DELETE FROM recado WHERE account_id = ? AND id = ?", {account, id}); !deleted)
-            return Failure{deleted.error()};
-    }
+    for (const std::string& id : request.apagados)
+        QUARO_TRY(m_db.run("DELETE FROM recado WHERE account_id = ? AND id = ?", {account, id}));
     // A sync that leaves the account past its quota is undone whole. Its
     // deletions count first, so deleting recados lets a full account go on.
     if (!request.recados.empty()) {
-        QUARO_TRY_LET(usage, m_db.query("SELECT COUNT(*) AS n, COALESCE(SUM("
-                                     "LENGTH(CAST(title AS BLOB))+LENGTH(CAST(transcript AS BLOB))+COALESCE(LENGTH(CAST(result AS BLOB)), 0)), 0) AS bytes "
-                                     "FROM recado WHERE account_id = ?", {account}));
-        if (usage->front().integer("n").value_or(0) > request.accountRecados ||
+        QUARO_TRY_LET(usage, m_db.query("SELECT recados, bytes FROM account WHERE id = ?", {account}));
+        if (usage->empty() || usage->front().integer("recados").value_or(0) > request.accountRecados ||
             usage->front().integer("bytes").value_or(0) > request.accountBytes)
             return SyncReply{.accountFull = true};
     }
 
-    auto seq = m_db.query("SELECT seq FROM account WHERE id = ?", {account});
-    if (!seq)
-        return Failure{seq.error()};
     SyncReply reply;
     reply.created = created;
-    reply.cursor = seq->empty() ? 0 : seq->front().integer("seq").value_or(0);
+    reply.cursor = (*found)->seq;
     // A cursor from beyond this account's history (a server restored from
     // an older copy) gets every change again rather than none.
     const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;
-    auto changes = m_db.query("SELECT * FROM recado WHERE account_id = ? AND remote_seq > ?"
-                              " ORDER BY remote_seq LIMIT " + std::to_string(changesPerReply),
-                              {account, since});
-    if (!changes)
-        return Failure{changes.error()};
+    QUARO_TRY_LET(changes, m_db.query("SELECT * FROM recado WHERE account_id = ? AND remote_seq > ?"
+                                      " ORDER BY remote_seq LIMIT " + std::to_string(changesPerReply),
+                                      {account, since}));
     for (const SQLRow& row : *changes)
         reply.changes.push_back({QuaroStore::recado(row), row.real("updated_at").value_or(0)});
     // A full page: the cursor stops after its last change, and the next

@@ -3,15 +3,23 @@
 #include "core/Database.h"
 #include "nuvem/AccountStorage.h"
 
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace quaro::nuvem {
 
 // Every account in one SQLite file (write-ahead log), the embedded default.
 // One connection; a lock makes each operation, transaction included, run
 // alone, so any thread may call.
+//
+// Syncs are committed in groups: a sync that arrives while another group is
+// being written waits, and the next group takes every sync waiting by then,
+// applies each inside its own savepoint (one that fails or is refused is
+// undone alone) and commits them with one transaction and one flush to
+// disk. Each caller gets its answer only after that commit.
 class SqliteStorage final : public AccountStorage {
 public:
     static Result<std::unique_ptr<SqliteStorage>, DatabaseError> open(const std::filesystem::path& path);
@@ -27,12 +35,31 @@ public:
     std::mutex& lock() { return m_lock; }
 
 private:
+    struct Account {
+        std::int64_t id = 0;
+        std::int64_t seq = 0;
+    };
+    // One sync waiting for its group's commit.
+    struct Pending {
+        const SecretHash& secret;
+        const SyncRequest& request;
+        std::optional<Result<SyncReply, DatabaseError>> outcome;
+        bool done = false; // under m_queueLock
+    };
+
     explicit SqliteStorage(Database db) : m_db(std::move(db)) {}
-    Result<std::optional<std::int64_t>, DatabaseError> findAccount(const SecretHash& secret);
+    Result<std::optional<Account>, DatabaseError> findAccount(const SecretHash& secret);
+    void commitGroup(const std::vector<Pending*>& group);
     Result<SyncReply, DatabaseError> applySync(const SecretHash& secret, const SyncRequest& request);
+    Result<void, DatabaseError> replaceDestinos(std::int64_t account, const std::vector<Destino>& destinos);
 
     Database m_db;
     std::mutex m_lock;
+
+    std::mutex m_queueLock;
+    std::condition_variable m_committed;
+    std::vector<Pending*> m_waiting;
+    bool m_writing = false;
 };
 
 } // namespace quaro::nuvem

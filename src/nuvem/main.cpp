@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     std::unique_ptr<AccountStorage> storage;
     if (options->usesPostgres()) {
         // The connection text may hold a password: it is never logged.
-        auto opened = PgStorage::open(options->database, options->server.threads);
+        auto opened = PgStorage::open(options->database, options->server.workers);
         if (!opened) {
             serverLog("não abri o PostgreSQL: " + opened.error().description());
             return 1;

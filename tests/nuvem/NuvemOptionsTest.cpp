@@ -9,7 +9,8 @@ TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
 {
     auto options = NuvemOptions::parse({"--listen", "[::1]:9000", "--database", "postgresql://q@db/quaro", "--threads",
                                         "4", "--max-body", "2048", "--timeout", "5", "--auth-failures", "7",
-                                        "--tls-cert", "c.pem", "--tls-key", "k.pem", "--quiet", "--trusted-proxy", "::ffff:10.0.0.2", "--max-recados", "500"});
+                                        "--tls-cert", "c.pem", "--tls-key", "k.pem", "--quiet", "--trusted-proxy", "::ffff:10.0.0.2", "--max-recados", "500",
+                                        "--workers", "3", "--queue", "9"});
     ASSERT_TRUE(options) << options.error();
     EXPECT_EQ(options->server.address, "::1");
     EXPECT_EQ(options->server.port, 9000);
@@ -21,6 +22,7 @@ TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
     EXPECT_EQ(options->server.keyFile, "k.pem");
     EXPECT_FALSE(options->server.logRequests);
     EXPECT_EQ(options->limits.sync.recados, 500u);
+    EXPECT_EQ(options->server.workers * 10 + options->server.queue, 39u);
     EXPECT_EQ(options->server.trustedProxies, std::vector<std::string>{"10.0.0.2"});
 
     auto defaults = NuvemOptions::parse({});
@@ -30,7 +32,7 @@ TEST(NuvemOptionsTest, ReadsEveryOptionAndRefusesBadOnes)
 
     const std::vector<std::vector<std::string>> refused{
         {"--listen", "8080"},   {"--listen", "h:99999"}, {"--threads", "0"},  {"--max-body", "1k"},
-        {"--timeout"},          {"--bogus", "1"},        {"--tls-cert", "c.pem"}, {"--trusted-proxy", "proxy"}, {"--max-recados", "399"},
+        {"--timeout"},          {"--bogus", "1"},        {"--tls-cert", "c.pem"}, {"--trusted-proxy", "proxy"}, {"--max-recados", "399"}, {"--workers", "0"}, {"--queue", "0"},
     };
     for (const auto& arguments : refused)
         EXPECT_FALSE(NuvemOptions::parse(arguments)) << arguments.front();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <thread>
 
 namespace quaro::nuvem {
@@ -217,6 +218,33 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
     EXPECT_EQ(del(unused), 404);
     EXPECT_EQ(sync({{"cursor", 0}}, unused).status, 410);
     EXPECT_EQ(rpc("tools/list", json::object(), "", other).status, 200);
+}
+
+// Syncs arriving together are committed together; one refused among them
+// is undone alone and every other one is kept and acknowledged.
+TEST_P(NuvemServerTest, ConcurrentSyncsAreKeptOrRefusedEachOnItsOwn)
+{
+    const auto syncAs = [&](int client, const json& recados) {
+        const std::string key(43, static_cast<char>('a' + client));
+        return test::request(m_port, "POST", "/api/sync", json{{"recados", recados}}.dump(),
+                             {{"Authorization", "Bearer " + key},
+                              {"X-Forwarded-For", "192.0.2." + std::to_string(10 + client)}});
+    };
+    constexpr int clients = 12;
+    const int full = clients - 1;
+    ASSERT_EQ(syncAs(full, {recadoUpload("F1", 1), recadoUpload("F2", 1), recadoUpload("F3", 1)}).status, 200);
+    std::array<int, clients> statuses{};
+    std::vector<std::thread> threads;
+    for (int c = 0; c < clients; ++c)
+        threads.emplace_back([&, c] { statuses.at(static_cast<std::size_t>(c)) = syncAs(c, json::array({recadoUpload("C" + std::to_string(c), 2)})).status; });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int c = 0; c < clients; ++c) {
+        EXPECT_EQ(statuses.at(static_cast<std::size_t>(c)), c == full ? 507 : 200) << c;
+        const Reply listed = rpc("tools/call", {{"name", "inbox_list"}, {"arguments", json::object()}}, "",
+                                 std::string(43, static_cast<char>('a' + c)));
+        EXPECT_EQ(listed.body.find("C" + std::to_string(c)) != std::string::npos, c != full) << c;
+    }
 }
 
 TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)

@@ -1,0 +1,33 @@
+-- As sync.lua, but every sync brings its 20 recados changed (newer
+-- atualizado_em and status): each one is a write the server must flush to
+-- disk before answering.
+local accounts = 200
+local bodies = {}
+local secrets = {}
+local counter = 0
+
+local function recado(a, i)
+  return string.format('{"id":"A%03d-R%02d","criado_em":%d.25,"duracao":4.5,"titulo":"Recado %d",' ..
+    '"transcricao":"fala de teste número %d da conta %d, com algumas palavras a mais para pesar","destino_id":"D1",' ..
+    '"idioma":"pt-BR","status":"STATUS","pego_por":null,"pego_em":null,"resultado":null,' ..
+    '"resolvido_em":null,"atualizado_em":WHEN}', a, i, 1750000000 + i, i, i, a)
+end
+
+for a = 1, accounts do
+  secrets[a] = string.format("benchbenchbenchbenchbenchbenchbenchbe%07d", a)
+  local recados = {}
+  for i = 1, 20 do recados[i] = recado(a, i) end
+  bodies[a] = '{"app":{"versao":"0.1.0"},"destinos":[{"id":"D1","nome":"Tavlo","instrucao":"Faça","cor":"#FF6A1C",' ..
+    '"ordem":0}],"recados":[' .. table.concat(recados, ",") .. '],"apagados":[],"cursor":0}'
+end
+
+request = function()
+  counter = counter + 1
+  local a = (counter % accounts) + 1
+  local when = string.format("%.6f", 1800000000 + counter + math.random())
+  local status = (counter % 2 == 0) and "pendente" or "falhou"
+  local body = bodies[a]:gsub("WHEN", when):gsub("STATUS", status)
+  return wrk.format("POST", "/api/sync",
+    { ["Authorization"] = "Bearer " .. secrets[a], ["Content-Type"] = "application/json",
+      ["X-Forwarded-For"] = string.format("198.18.%d.%d", math.floor(a / 256), a % 256) }, body)
+end
