@@ -23,6 +23,12 @@ constexpr char cursorKey[] = "nuvem.cursor";
 // current secret (the only one that may hold a copy to delete on a move).
 constexpr char serverKey[] = "nuvem.servidor";
 constexpr char confirmedKey[] = "nuvem.confirmado";
+// A deletion of the remote copy not yet confirmed ("trocar": a rotation or
+// a move, which then goes on under a new secret; "apagar": switching off),
+// and the server it goes to when that is not the current one (a move). Kept
+// so that a restart finishes it rather than leaving the copy behind.
+constexpr char removalKey[] = "nuvem.remocao";
+constexpr char removalServerKey[] = "nuvem.remocao_servidor";
 
 // "[Quaro] nuvem: ..." on standard error, as the application's other
 // diagnostic lines; never shown to the user.
@@ -78,11 +84,15 @@ CloudSync::CloudSync(QuaroStore& store, CloudSyncConfig config, QObject* parent)
     m_enabled = m_store.meta(switchKey).valueOr(std::nullopt) == std::optional<std::string>("1");
     if (auto secret = m_store.meta(secretKey).valueOr(std::nullopt))
         m_secret = QString::fromStdString(*secret);
+    const std::string removal = m_store.meta(removalKey).valueOr(std::nullopt).value_or("");
+    m_removal = removal == "trocar" ? Removal::rotate : removal == "apagar" ? Removal::erase : Removal::none;
+    if (m_removal != Removal::none)
+        m_removalBase = QString::fromStdString(m_store.meta(removalServerKey).valueOr(std::nullopt).value_or(""));
     m_timer.setInterval(m_config.interval);
     connect(&m_timer, &QTimer::timeout, this, &CloudSync::tick);
     m_timer.start();
-    if (m_enabled)
-        syncNow();
+    // A deletion left pending by the last run goes first, as at every tick.
+    tick();
 }
 
 CloudSync::~CloudSync()
@@ -141,7 +151,7 @@ void CloudSync::disable(bool deleteRemote)
     setEnabled(false);
     if (!deleteRemote)
         return;
-    m_removal = Removal::erase;
+    setRemoval(Removal::erase);
     if (!m_syncing && !m_removalReply)
         deleteRemoteAccount();
 }
@@ -149,9 +159,19 @@ void CloudSync::disable(bool deleteRemote)
 void CloudSync::rotateLink()
 {
     ++m_epoch;
-    m_removal = Removal::rotate;
+    setRemoval(Removal::rotate);
     if (!m_syncing && !m_removalReply)
         deleteRemoteAccount();
+}
+
+void CloudSync::setRemoval(Removal removal)
+{
+    m_removal = removal;
+    const char* kind = removal == Removal::rotate ? "trocar" : removal == Removal::erase ? "apagar" : nullptr;
+    (void)m_store.setMeta(removalKey, kind ? std::optional<std::string>(kind) : std::nullopt);
+    (void)m_store.setMeta(removalServerKey, kind && !m_removalBase.isEmpty()
+                                                ? std::optional<std::string>(m_removalBase.toStdString())
+                                                : std::nullopt);
 }
 
 void CloudSync::syncNow()
@@ -233,8 +253,7 @@ void CloudSync::moveToServer(const QString& base)
     if (m_removalBase.isEmpty())
         m_removalBase = old;
     ++m_epoch;
-    if (m_removal == Removal::none)
-        m_removal = Removal::rotate;
+    setRemoval(m_removal == Removal::none ? Removal::rotate : m_removal);
     if (!m_syncing && !m_removalReply)
         deleteRemoteAccount();
 }
@@ -293,7 +312,9 @@ void CloudSync::finishRemoval(int status, const QByteArray& body, const QString&
         return;
     }
     m_removalBase.clear();
-    finishRemovalAs(std::exchange(m_removal, Removal::none));
+    const Removal done = m_removal;
+    setRemoval(Removal::none);
+    finishRemovalAs(done);
 }
 
 void CloudSync::finishRemovalAs(Removal done)

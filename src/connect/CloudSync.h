@@ -90,6 +90,8 @@ private:
     void forgetDeletedLink();
     void moveToServer(const QString& base);
     void deleteRemoteAccount();
+    // Sets the pending deletion and keeps it, with its server, in the meta table.
+    void setRemoval(Removal removal);
     void finishRemovalAs(Removal done);
     void finishRemoval(int status, const QByteArray& body, const QString& networkError);
     QNetworkReply* send(const QByteArray& method, const QString& path, const std::string& secret,

@@ -333,5 +333,36 @@ TEST_F(CloudSyncTest, TheServerIsTheUsersToChooseAndMovingDeletesTheOldCopy)
     EXPECT_TRUE(sync.mcpLink().startsWith(other.base() + "/mcp/"));
 }
 
+// The old server's deletion outlives a restart that comes before the old
+// server agreed: the next run sends it there first, then goes on.
+TEST_F(CloudSyncTest, AMoveInterruptedByARestartStillDeletesTheOldCopy)
+{
+    add("A");
+    bool deletes = false;
+    m_server.answer = [&](const HttpCall& call) {
+        return call.method != "DELETE" ? HttpAnswer{200, R"({"cursor":1})"} : HttpAnswer{deletes ? 204 : 503, "{}"};
+    };
+    start().enable();
+    settle(1);
+    const QByteArray oldBearer = bearer();
+    ScriptedHttpServer other;
+    other.answer = [](const HttpCall& call) {
+        return HttpAnswer{200, call.path == "/readyz" ? R"({"ok":true})" : R"({"cursor":1})"};
+    };
+    m_sync->setServer(other.base());
+    ASSERT_TRUE(waitFor([&] { return m_server.calls.size() == 2 && !m_sync->lastError().isEmpty(); }));
+    m_sync.reset();
+    EXPECT_EQ(meta("nuvem.remocao_servidor"), m_server.base().toStdString());
+
+    deletes = true;
+    start();
+    ASSERT_TRUE(waitFor([&] { return other.calls.size() == 2 && !m_sync->syncing(); }));
+    ASSERT_EQ(m_server.calls.size(), 3u);
+    EXPECT_EQ(m_server.calls.back().method + ' ' + m_server.calls.back().authorization, "DELETE " + oldBearer);
+    EXPECT_EQ(other.calls.back().authorization, bearer());
+    EXPECT_NE(bearer(), oldBearer);
+    EXPECT_EQ(meta("nuvem.remocao"), "<nada>");
+}
+
 } // namespace
 } // namespace quaro
