@@ -6,6 +6,7 @@
 #include "nuvem/SqliteToolStore.h"
 #include "nuvem/Transaction.h"
 
+#include <exception>
 #include <utility>
 
 namespace quaro::nuvem {
@@ -147,7 +148,15 @@ Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, c
         m_writing = true;
         const std::vector<Pending*> group = std::exchange(m_waiting, {});
         queue.unlock();
-        commitGroup(group);
+        try {
+            commitGroup(group);
+        } catch (const std::exception& error) {
+            // Out of memory, most likely. The transaction was rolled back on
+            // the way out, so no sync of the group may count as applied, and
+            // the next group must still find a writer.
+            for (Pending* pending : group)
+                pending->outcome.emplace(Failure{DatabaseError::query(error.what())});
+        }
         queue.lock();
         for (Pending* pending : group)
             pending->done = true;
