@@ -12,7 +12,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <thread>
 
 namespace quaro::nuvem {
@@ -245,6 +247,36 @@ TEST_P(NuvemServerTest, ConcurrentSyncsAreKeptOrRefusedEachOnItsOwn)
                                  std::string(43, static_cast<char>('a' + c)));
         EXPECT_EQ(listed.body.find("C" + std::to_string(c)) != std::string::npos, c != full) << c;
     }
+}
+
+// Past the busy workers and their queue, a request is turned away at once
+// (here: one worker stuck on storage, at most one request waiting).
+TEST_P(NuvemServerTest, AFullQueueAnswers503AtOnce)
+{
+    if (GetParam() != "sqlite")
+        GTEST_SKIP() << "a storage held still is easiest with the embedded one";
+    HttpServer::Options options{.port = 0, .workers = 1, .queue = 1, .logRequests = false};
+    HttpServer server(*m_handler, options);
+    const auto port = server.start();
+    ASSERT_TRUE(port) << port.error();
+    std::unique_lock held(static_cast<SqliteStorage&>(*m_storage).lock());
+    std::array<Reply, 3> replies;
+    std::atomic<int> answered = 0;
+    std::vector<std::thread> clients;
+    for (Reply& reply : replies)
+        clients.emplace_back([&] { reply = test::request(*port, "GET", "/readyz", ""), ++answered; });
+    while (answered == 0)
+        std::this_thread::yield();
+    EXPECT_EQ(test::request(*port, "GET", "/healthz", "").status, 200); // never queued
+    held.unlock();
+    for (std::thread& client : clients)
+        client.join();
+    const auto refused = std::count_if(replies.begin(), replies.end(), [](const Reply& r) { return r.status == 503; });
+    // The first is always taken; the next may find the queue still full.
+    EXPECT_TRUE(refused == 1 || refused == 2) << refused;
+    for (const Reply& reply : replies)
+        EXPECT_EQ(reply.status == 503 ? reply.headers.at("retry-after") : std::to_string(reply.status),
+                  reply.status == 503 ? "1" : "200");
 }
 
 TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
