@@ -33,38 +33,22 @@ curl -fsI --max-time 20 "$mirror/dists/bookworm/Release" >/dev/null ||
 work=$(mktemp -d)
 root=$work/root
 mounted=()
-lintian_pid=
 cleanup() {
-  [ -z "$lintian_pid" ] || kill "$lintian_pid" 2>/dev/null || true
+  # The packing or lintian, when the road ends early.
+  for pid in $(jobs -p); do kill "$pid" 2>/dev/null || true; done
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[i]}" 2>/dev/null || true; done
   rm -rf --one-file-system "$work"
 }
 trap cleanup EXIT
 step() { printf '== %s (%ss)\n' "$1" "$SECONDS"; }
 
-step "packing the release build"
-# desktop-file-validate and appstreamcli run inside the root, on the
-# installed files; lintian runs beside the rest of the road.
-mapfile -t debs < <(bash "$source_dir/scripts/package.sh" --from "$build_dir" --out "$work/debs" --no-check)
-((${#debs[@]} == 2)) || { echo "package road: scripts/package.sh made no packages" >&2; exit 1; }
-app_deb=$(printf '%s\n' "${debs[@]}" | grep '/quaro_')
-nuvem_deb=$(printf '%s\n' "${debs[@]}" | grep '/quaro-nuvem_')
-du -k "$app_deb" "$nuvem_deb"
-nice lintian --fail-on error "${debs[@]}" >"$work/lintian.log" 2>&1 &
-lintian_pid=$!
-# The same files under a lower version, for the upgrade: only the control
-# member changes, the data stays as packed.
-old=()
-for deb in "$app_deb" "$nuvem_deb"; do
-  old+=("$work/debs/old-$(basename "$deb")")
-  mkdir "$work/control"
-  ar p "$deb" control.tar.gz | tar -xz -C "$work/control"
-  sed -i 's/^Version: .*/Version: 0.0.1-1/' "$work/control/control"
-  tar -C "$work/control" --owner=0 --group=0 -czf "$work/control.tar.gz" .
-  cp "$deb" "${old[-1]}"
-  (cd "$work" && ar r "${old[-1]}" control.tar.gz)
-  rm -rf "$work/control" "$work/control.tar.gz"
-done
+step "packing the release build, beside the root"
+# gzip rather than xz: the same files, packed in seconds. desktop-file-validate
+# and appstreamcli run inside the root, on the installed files; lintian runs
+# beside the rest of the road.
+bash "$source_dir/scripts/package.sh" --from "$build_dir" --out "$work/debs" --no-check --fast \
+  >"$work/debs.list" 2>"$work/pack.log" &
+pack_pid=$!
 
 step "the minimal Debian 12 root"
 mkdir -p "$cache/archives/partial" "$root"
@@ -93,6 +77,29 @@ for fs in proc sys dev dev/pts; do
 done
 mount --bind "$cache/archives" "$root/var/cache/apt/archives"
 mounted+=("$root/var/cache/apt/archives")
+
+step "the packages"
+wait "$pack_pid" || { cat "$work/pack.log" >&2; echo "package road: scripts/package.sh failed (above)" >&2; exit 1; }
+mapfile -t debs <"$work/debs.list"
+((${#debs[@]} == 2)) || { echo "package road: scripts/package.sh made no packages" >&2; exit 1; }
+app_deb=$(printf '%s\n' "${debs[@]}" | grep '/quaro_')
+nuvem_deb=$(printf '%s\n' "${debs[@]}" | grep '/quaro-nuvem_')
+du -k "$app_deb" "$nuvem_deb"
+nice lintian --fail-on error "${debs[@]}" >"$work/lintian.log" 2>&1 &
+lintian_pid=$!
+# The same files under a lower version, for the upgrade: only the control
+# member changes, the data stays as packed.
+old=()
+for deb in "$app_deb" "$nuvem_deb"; do
+  old+=("$work/debs/old-$(basename "$deb")")
+  mkdir "$work/control"
+  ar p "$deb" control.tar.gz | tar -xz -C "$work/control"
+  sed -i 's/^Version: .*/Version: 0.0.1-1/' "$work/control/control"
+  tar -C "$work/control" --owner=0 --group=0 -czf "$work/control.tar.gz" .
+  cp "$deb" "${old[-1]}"
+  (cd "$work" && ar r "${old[-1]}" control.tar.gz)
+  rm -rf "$work/control" "$work/control.tar.gz"
+done
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir "$root/debs"
 cp "${debs[@]}" "${old[@]}" "$root/debs/"
@@ -106,7 +113,6 @@ chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LAN
 step "lintian"
 status=0
 wait "$lintian_pid" || status=$?
-lintian_pid=
 cat "$work/lintian.log"
 ((status == 0)) || { echo "package road: lintian found errors in the packages (above)" >&2; exit 1; }
 step "done"
