@@ -35,8 +35,20 @@ foreach(package quaro quaro-nuvem)
 endforeach()
 add_custom_target(quaro_package_data ALL DEPENDS ${QUARO_PACKAGE_DATA})
 
+# The metainfo lists each release: the written entries (with their notes)
+# and, when the version CMake keeps has none yet, an entry for it dated
+# like the changelog.
+set(QUARO_METAINFO_IN ${PROJECT_SOURCE_DIR}/data/app.quaro.Quaro.metainfo.xml.in)
+file(READ ${QUARO_METAINFO_IN} QUARO_METAINFO_TEXT)
+set(QUARO_METAINFO_RELEASE "")
+if(NOT QUARO_METAINFO_TEXT MATCHES "<release version=\"${PROJECT_VERSION}\"")
+  string(TIMESTAMP QUARO_RELEASE_DATE "%Y-%m-%d" UTC)
+  set(QUARO_METAINFO_RELEASE "\n    <release version=\"${PROJECT_VERSION}\" date=\"${QUARO_RELEASE_DATE}\"/>")
+endif()
+configure_file(${QUARO_METAINFO_IN} ${QUARO_PACKAGE_STAGE}/app.quaro.Quaro.metainfo.xml @ONLY)
+
 # quaro
-install(FILES ${PROJECT_SOURCE_DIR}/data/app.quaro.Quaro.metainfo.xml
+install(FILES ${QUARO_PACKAGE_STAGE}/app.quaro.Quaro.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT quaro)
 install(FILES ${QUARO_PACKAGE_STAGE}/quaro.1.gz ${QUARO_PACKAGE_STAGE}/quaro-mcp.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT quaro)
@@ -73,6 +85,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quaro.app")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# xz on every core: most of the packing time.
+set(CPACK_THREADS 0)
 
 set(CPACK_DEBIAN_QUARO_PACKAGE_NAME quaro)
 set(CPACK_DEBIAN_QUARO_PACKAGE_SECTION sound)

@@ -105,8 +105,10 @@ void AppDelegate::serve()
     m_service.onDiscard = [this] { m_state->capture()->discard(); };
     m_service.onTogglePause = [this] { m_state->capture()->togglePause(); };
     m_service.onShow = [this] { openInbox(); };
+    m_service.onShowSettings = [this] { openSettings(); };
+    m_service.onShowPanel = [this] { openPanel(); };
     m_service.onImport = [this](const QStringList& files) { openFiles(files); };
-    m_service.stateProvider = [this] { return m_state->snapshot(); };
+    m_service.stateProvider = [this] { return m_state->snapshot(openWindows()); };
 }
 
 void AppDelegate::createViews()
@@ -201,6 +203,30 @@ void AppDelegate::openOnboarding()
         m_onboarding->onFinish = [this] { openInbox(); };
     }
     m_onboarding->present();
+}
+
+void AppDelegate::openPanel()
+{
+    if (m_panel && !m_panel->isVisible())
+        m_panel->open(QRect());
+}
+
+QStringList AppDelegate::openWindows() const
+{
+    // A window counts once it is shown with its interface loaded: one whose
+    // QML failed to load shows an empty frame.
+    const std::pair<const QQuickView*, QLatin1String> windows[] = {
+        {m_inbox.get(), QLatin1String("inbox")},
+        {m_settings.get(), QLatin1String("settings")},
+        {m_onboarding.get(), QLatin1String("onboarding")},
+        {m_panel.get(), QLatin1String("panel")},
+        {m_widget ? m_widget->window() : nullptr, QLatin1String("widget")},
+    };
+    QStringList open;
+    for (const auto& [window, name] : windows)
+        if (window && window->isVisible() && window->rootObject())
+            open.append(name);
+    return open;
 }
 
 void AppDelegate::quit()

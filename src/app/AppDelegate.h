@@ -45,6 +45,8 @@ public:
     void openInbox();
     void openSettings();
     void openOnboarding();
+    // The tray's panel, at the cursor: for desktops without a tray.
+    void openPanel();
     void quit();
 
     AppState* state() { return m_state.get(); }
@@ -59,6 +61,9 @@ private:
     void registerHotKey();
     void hotKeySettled();
     void createViews();
+    // Names of the windows on screen ("inbox", "settings", "onboarding",
+    // "panel", "widget"), for State().
+    QStringList openWindows() const;
     // The inbox window, built on first need and kept.
     InboxWindow* prepareInbox();
 

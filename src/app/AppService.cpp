@@ -45,6 +45,8 @@ public slots:
     void Discard() { later(&m_service, m_service.onDiscard); }
     void TogglePause() { later(&m_service, m_service.onTogglePause); }
     void Show() { later(&m_service, m_service.onShow); }
+    void ShowSettings() { later(&m_service, m_service.onShowSettings); }
+    void ShowPanel() { later(&m_service, m_service.onShowPanel); }
     void Import(const QStringList& files)
     {
         // Another process names the files: only whole, absolute paths are

@@ -18,9 +18,9 @@ namespace quaro {
 //
 // Bus name, object path and interface: app.quaro.Quaro, /app/quaro/Quaro,
 // app.quaro.Quaro; methods Toggle, StopAndSend, Discard, TogglePause,
-// Import(as), Show and
-// State() -> s (a compact JSON text of the application's state, for tests
-// and scripts). Main thread only; every handler runs on a later turn of the
+// Import(as), Show, ShowSettings, ShowPanel and
+// State() -> s (a compact JSON text of the application's state and its open
+// windows, for tests and scripts). Main thread only; every handler runs on a later turn of the
 // event loop than the call, which is answered at once.
 class AppService : public QObject {
     Q_OBJECT
@@ -49,6 +49,8 @@ public:
     std::function<void()> onDiscard;
     std::function<void()> onTogglePause;
     std::function<void()> onShow;
+    std::function<void()> onShowSettings;
+    std::function<void()> onShowPanel;
     std::function<void(const QStringList& files)> onImport; // absolute paths
     // Answers State(); "{}" while unset.
     std::function<QString()> stateProvider;

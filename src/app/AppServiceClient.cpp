@@ -20,6 +20,8 @@ QString methodFor(CommandLine::Action action)
     case CommandLine::Action::stopAndSend: return QStringLiteral("StopAndSend");
     case CommandLine::Action::discard: return QStringLiteral("Discard");
     case CommandLine::Action::import: return QStringLiteral("Import");
+    case CommandLine::Action::settings: return QStringLiteral("ShowSettings");
+    case CommandLine::Action::panel: return QStringLiteral("ShowPanel");
     case CommandLine::Action::show:
     case CommandLine::Action::help:
     case CommandLine::Action::version: break;

@@ -157,9 +157,10 @@ void AppState::recoverInterrupted()
         m_inbox.reload();
 }
 
-QString AppState::snapshot()
+QString AppState::snapshot(const QStringList& windows)
 {
     QJsonObject state;
+    state[QStringLiteral("windows")] = QJsonArray::fromStringList(windows);
     state[QStringLiteral("phase")] = m_capture.phaseName();
     state[QStringLiteral("phaseText")] = m_capture.phaseText();
     state[QStringLiteral("hotKeyWorks")] = m_hotKey->works();

@@ -15,6 +15,7 @@
 #include "core/Result.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 #include <filesystem>
@@ -84,8 +85,9 @@ public:
     void recoverInterrupted();
 
     // A compact JSON text of what the user sees (phase, counts, recent
-    // recados), for scripts and the end-to-end tests.
-    QString snapshot();
+    // recados, the names of the open `windows`), for scripts and the
+    // end-to-end tests.
+    QString snapshot(const QStringList& windows = {});
 
     // Called when a recado has been transcribed and filed, if the user wants
     // to be told.

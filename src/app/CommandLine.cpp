@@ -17,6 +17,8 @@ constexpr Option options[] = {
     {QLatin1String("--toggle"), CommandLine::Action::toggle},
     {QLatin1String("--stop"), CommandLine::Action::stopAndSend},
     {QLatin1String("--discard"), CommandLine::Action::discard},
+    {QLatin1String("--settings"), CommandLine::Action::settings},
+    {QLatin1String("--panel"), CommandLine::Action::panel},
     {QLatin1String("--help"), CommandLine::Action::help},
     {QLatin1String("-h"), CommandLine::Action::help},
     {QLatin1String("--version"), CommandLine::Action::version},
@@ -46,7 +48,7 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments, co
             if (!action)
                 return Failure{QStringLiteral("unknown option: %1").arg(argument)};
             if (chosen && *chosen != *action)
-                return Failure{QStringLiteral("only one of --toggle, --stop, --discard may be given")};
+                return Failure{QStringLiteral("only one of --toggle, --stop, --discard, --settings, --panel may be given")};
             chosen = action;
         } else if (argument.isEmpty()) {
             return Failure{QStringLiteral("empty file name")};
@@ -67,11 +69,13 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments, co
 
 QString CommandLine::usage()
 {
-    return QStringLiteral("usage: quaro [--toggle | --stop | --discard | FILE...]\n"
+    return QStringLiteral("usage: quaro [--toggle | --stop | --discard | --settings | --panel | FILE...]\n"
                           "  (no arguments)  open the inbox of the running Quaro, starting it if needed\n"
                           "  --toggle        start recording, or stop and send the recording\n"
                           "  --stop          stop and send the recording\n"
                           "  --discard       discard the recording\n"
+                          "  --settings      open the settings\n"
+                          "  --panel         open the tray's panel, for desktops without a tray\n"
                           "  FILE...         import audio files\n"
                           "  --help          show this text\n"
                           "  --version       show the version\n");

@@ -15,6 +15,8 @@ struct CommandLine {
         toggle,       // --toggle: start recording, or stop and send
         stopAndSend,  // --stop
         discard,      // --discard
+        settings,     // --settings: open the settings
+        panel,        // --panel: open the tray's panel (for desktops without a tray)
         import,       // quaro FILE...
         help,         // --help: print the usage and leave
         version,      // --version: print the version and leave

@@ -87,10 +87,16 @@ int main(int argc, char** argv)
     const bool onlyInstance = claim == quaro::AppService::Claim::primary || claim == quaro::AppService::Claim::lockFile;
     if (!delegate.start(onlyInstance, files))
         return 1;
-    // Toggle, stop or discard asked of a first launch are done as it starts.
+    // Toggle, settings or panel asked of a first launch are done as it starts.
     switch (line->action) {
     case quaro::CommandLine::Action::toggle:
         delegate.toggleRecording();
+        break;
+    case quaro::CommandLine::Action::settings:
+        delegate.openSettings();
+        break;
+    case quaro::CommandLine::Action::panel:
+        delegate.openPanel();
         break;
     case quaro::CommandLine::Action::stopAndSend:
     case quaro::CommandLine::Action::discard:

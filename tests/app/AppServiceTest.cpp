@@ -51,6 +51,8 @@ protected:
         service.onStopAndSend = [this] { calls << QStringLiteral("stop"); };
         service.onDiscard = [this] { calls << QStringLiteral("discard"); };
         service.onShow = [this] { calls << QStringLiteral("show"); };
+        service.onShowSettings = [this] { calls << QStringLiteral("settings"); };
+        service.onShowPanel = [this] { calls << QStringLiteral("panel"); };
         service.onImport = [this](const QStringList& files) { calls << QStringLiteral("import ") + files.join(QLatin1Char('|')); };
         service.stateProvider = [] { return QStringLiteral("{\"phase\":\"idle\",\"pendentes\":2}"); };
     }
@@ -74,6 +76,8 @@ TEST_F(AppServiceTest, SecondLaunchHandsItsRequestToTheRunningInstance)
         {{"--stop"}, "stop"},
         {{"--discard"}, "discard"},
         {{}, "show"},
+        {{"--settings"}, "settings"},
+        {{"--panel"}, "panel"},
         {{"nota+1.ogg", "/srv/b.m4a"}, "import " + folder.path() + "/nota+1.ogg|/srv/b.m4a"},
     };
     for (const auto& row : rows) {

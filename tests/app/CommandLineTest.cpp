@@ -18,6 +18,8 @@ TEST(CommandLineTest, ParsesEachLaunchOrRefusesIt)
         {{"--toggle", "--toggle"}, CommandLine{Action::toggle, {}}},
         {{"--stop"}, CommandLine{Action::stopAndSend, {}}},
         {{"--discard"}, CommandLine{Action::discard, {}}},
+        {{"--settings"}, CommandLine{Action::settings, {}}},
+        {{"--panel"}, CommandLine{Action::panel, {}}},
         {{"--help"}, CommandLine{Action::help, {}}},
         {{"--version", "a.m4a"}, CommandLine{Action::version, {}}},
         {{"nota de voz.ogg", "/tmp/b.m4a", "../c+d.wav"},
@@ -25,6 +27,7 @@ TEST(CommandLineTest, ParsesEachLaunchOrRefusesIt)
         {{"--", "--toggle", "-x"}, CommandLine{Action::import, {"/home/ana/Áudios/--toggle", "/home/ana/Áudios/-x"}}},
         {{"--bogus"}, std::nullopt},
         {{"--toggle", "--stop"}, std::nullopt},
+        {{"--settings", "--panel"}, std::nullopt},
         {{"--discard", "a.m4a"}, std::nullopt},
         {{""}, std::nullopt},
     };

@@ -1,12 +1,33 @@
 #!/usr/bin/env bash
 # Run by road.sh inside the minimal Debian 12 root, as root.
 #   inside.sh QUARO_DEB NUVEM_DEB OLD_QUARO_DEB OLD_NUVEM_DEB
+#   inside.sh --windows    (itself, on a private session bus)
 set -euo pipefail
-app_deb=$1 nuvem_deb=$2 old_app_deb=$3 old_nuvem_deb=$4
-export DEBIAN_FRONTEND=noninteractive
 fail() { echo "package road: $*" >&2; exit 1; }
 step() { printf '== %s (%ss)\n' "$1" "$SECONDS"; }
 
+if [ "${1:-}" = --windows ]; then
+  # The first launch opens the onboarding and, with no tray, the inbox; the
+  # kept widget shows; later launches open the settings and the panel. A
+  # window counts once its interface has loaded, so a missing QML module
+  # leaves it out.
+  quaro 2>/tmp/quaro.err & pid=$!
+  state() { dbus-send --session --print-reply=literal --dest=app.quaro.Quaro /app/quaro/Quaro app.quaro.Quaro.State 2>/dev/null; }
+  for _ in $(seq 100); do state >/dev/null && break; sleep 0.2; done
+  quaro --settings && quaro --panel || fail "quaro did not take --settings and --panel"
+  want='"windows":["inbox","settings","onboarding","panel","widget"]'
+  for _ in $(seq 50); do state | grep -qF "$want" && break; sleep 0.2; done
+  seen=$(state) || seen="no answer"
+  kill -0 $pid || fail "quaro died"
+  kill $pid; wait $pid || true
+  grep -qF "$want" <<<"$seen" || fail "quaro's windows did not all open: $seen"
+  exit 0
+fi
+
+app_deb=$1 nuvem_deb=$2 old_app_deb=$3 old_nuvem_deb=$4
+export DEBIAN_FRONTEND=noninteractive
+# man -w needs no index: man-db's triggers would rebuild it after every install.
+echo 'man-db man-db/auto-update boolean false' | debconf-set-selections
 apt-get update -qq
 dpkg-query -W -f '${Package}\n' | sort >/tmp/before
 step "installing the lower-versioned packages"
@@ -42,16 +63,15 @@ out=$(quaro --version) || fail "quaro --version failed"
 [ "$out" = "quaro ${version%-*}" ] || fail "quaro --version said '$out', the package is $version"
 quaro --help | grep -q -- --toggle || fail "quaro --help says no usage"
 for page in quaro quaro-mcp quaro-nuvem; do man -w "$page" >/dev/null || fail "man -w $page finds no page"; done
-# The first launch opens the onboarding; a second one hands "show" over and
-# the inbox opens. Every QML module the interface imports must be there.
+desktop-file-validate /usr/share/applications/quaro.desktop || fail "the desktop entry does not validate"
+metainfo=/usr/share/metainfo/app.quaro.Quaro.metainfo.xml
+appstreamcli validate --no-net "$metainfo" || fail "the metainfo does not validate"
+grep -qF "<release version=\"${version%-*}\"" "$metainfo" || fail "the metainfo has no release ${version%-*}"
+# Every window, offscreen, with the widget kept on screen by the preference.
 export QT_QPA_PLATFORM=offscreen
-dbus-run-session -- bash -c '
-  quaro 2>/tmp/quaro.err & pid=$!
-  sleep 4
-  quaro 2>>/tmp/quaro.err
-  sleep 3
-  kill -0 $pid || { echo "quaro died" >>/tmp/quaro.err; exit 1; }
-  kill $pid; wait $pid || true' || { cat /tmp/quaro.err >&2; fail "quaro did not keep running"; }
+mkdir -p "$HOME/.config/Quaro"
+printf '[General]\nalwaysShowWidget=true\n' >"$HOME/.config/Quaro/Quaro.conf"
+dbus-run-session -- bash "$0" --windows || { cat /tmp/quaro.err >&2; exit 1; }
 if grep -E 'is not installed|module ".*" .*not|Cannot assign|unavailable|failed to load|Could not load|Error:' /tmp/quaro.err >&2; then
   fail "quaro's windows did not load (above)"
 fi
