@@ -3,7 +3,12 @@
 //    (the cost of the encoder does not depend on the weights' values): model
 //    load time, encoder real-time factor on 30 s of audio, real-time factor of
 //    the whole primary path, peak memory;
-//  - the PocketSphinx fallback's real-time factor on its own test recording.
+//  - the PocketSphinx fallback's real-time factor on its own test recording;
+//  - for every published model the machine can hold (tiny, base, small,
+//    large-v3-turbo; 16-bit and quantized as whisper.cpp publishes them,
+//    random weights of the real dimensions): encoder real-time factor on 30 s
+//    and peak memory, each in a process of its own; and the encoder of base
+//    with 1, 2 and 4 threads. `speech_bench quick` skips these.
 // Targets on a 2-core machine: encoder RTF <= 0.3, load <= 0.5 s, peak <= 500 MiB.
 
 #include <algorithm>
@@ -15,6 +20,8 @@
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 #include <vector>
 
@@ -73,6 +80,101 @@ std::vector<float> recording(double duration)
     return samples;
 }
 
+long availableKiB()
+{
+    std::ifstream meminfo("/proc/meminfo");
+    std::string line;
+    while (std::getline(meminfo, line)) {
+        if (line.rfind("MemAvailable:", 0) == 0)
+            return std::strtol(line.c_str() + 13, nullptr, 10);
+    }
+    return -1;
+}
+
+// Loads the model and encodes `audio` `runs` times with `threads`, in a child
+// process, so that its peak memory is the model's alone. Prints one line.
+void encoderFigures(const char* label, const std::filesystem::path& model, const std::vector<float>& audio,
+                    int threads, int runs)
+{
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child < 0)
+        return;
+    if (child > 0) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        return;
+    }
+    whisper_context_params cparams = whisper_context_default_params();
+    cparams.use_gpu = false;
+    cparams.flash_attn = false;
+    auto started = Clock::now();
+    whisper_context* context = whisper_init_from_file_with_params_no_state(model.c_str(), cparams);
+    whisper_state* state = context ? whisper_init_state(context) : nullptr;
+    if (!state) {
+        std::printf("  %-22s whisper could not load it\n", label);
+        std::fflush(stdout);
+        _exit(1);
+    }
+    const double load = seconds(started);
+    std::vector<double> encodes;
+    for (int i = 0; i < runs; ++i) {
+        started = Clock::now();
+        whisper_pcm_to_mel_with_state(context, state, audio.data(), static_cast<int>(audio.size()), threads);
+        whisper_encode_with_state(context, state, 0, threads);
+        encodes.push_back(seconds(started));
+    }
+    const double duration = static_cast<double>(audio.size()) / 16000.0;
+    std::printf("  %-22s file %6.0f MiB  load %5.2f s  encoder %6.2f s  RTF %.3f  peak %6.0f MiB\n", label,
+                static_cast<double>(std::filesystem::file_size(model)) / (1024.0 * 1024.0), load, median(encodes),
+                median(encodes) / duration, static_cast<double>(peakKiB()) / 1024.0);
+    std::fflush(stdout);
+    _exit(0);
+}
+
+void modelFigures(const std::filesystem::path& dir, const std::vector<float>& audio, int threads)
+{
+    using quaro::testing::WeightType;
+    using quaro::testing::WhisperDims;
+    struct Model {
+        const char* name;
+        WhisperDims dims;
+        std::vector<std::pair<const char*, WeightType>> kinds;
+    };
+    const std::vector<Model> models{
+        {"tiny", WhisperDims::tiny(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
+        {"base", WhisperDims::base(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
+        {"small", WhisperDims::small(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
+        {"large-v3-turbo", WhisperDims::largeV3Turbo(),
+         {{"", WeightType::f16}, {"-q5_0", WeightType::q5_0}, {"-q8_0", WeightType::q8_0}}},
+    };
+    std::printf("every model, encoder on %.0f s with %d threads (random weights of the real dimensions):\n",
+                static_cast<double>(audio.size()) / 16000.0, threads);
+    for (const Model& model : models) {
+        for (const auto& [suffix, kind] : model.kinds) {
+            const std::string label = std::string(model.name) + suffix;
+            const auto path = dir / ("ggml-" + label + ".bin");
+            if (!quaro::testing::writeRandomWhisperModel(path, model.dims, 1, kind)) {
+                std::printf("  %-22s cannot write it\n", label.c_str());
+                continue;
+            }
+            // The model, its copy in the page cache and the encoder's work.
+            const auto need = static_cast<long>(std::filesystem::file_size(path) / 1024 * 2 + 512 * 1024);
+            if (availableKiB() < need)
+                std::printf("  %-22s skipped: needs about %ld MiB, %ld MiB available\n", label.c_str(), need / 1024,
+                            availableKiB() / 1024);
+            else
+                encoderFigures(label.c_str(), path, audio, threads, model.dims.audioLayer > 12 ? 1 : 2);
+            if (std::string(model.name) == "base" && kind == WeightType::f16) {
+                for (int n : {1, 2, 4})
+                    encoderFigures(("base, " + std::to_string(n) + " thread(s)").c_str(), path, audio, n, 2);
+            }
+            std::error_code ec;
+            std::filesystem::remove(path, ec);
+        }
+    }
+}
+
 double loadAverage()
 {
     double load[1] = {0};
@@ -81,8 +183,9 @@ double loadAverage()
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const bool quick = argc > 1 && std::string(argv[1]) == "quick";
     const int threads = static_cast<int>(std::min(4u, std::max(1u, std::thread::hardware_concurrency())));
     char pattern[] = "/tmp/quaro-speech-bench-XXXXXX";
     if (!mkdtemp(pattern)) {
@@ -180,6 +283,8 @@ int main()
     }
     std::printf("fallback (PocketSphinx, model load included) on %.2f s: median %.2f s, RTF %.3f -> \"%s\"\n",
                 forwardDuration, median(fallbacks), median(fallbacks) / forwardDuration, heard.c_str());
+    if (!quick)
+        modelFigures(dir, audio, threads);
     std::printf("load average %.2f at end\n", loadAverage());
 
     std::error_code ec;

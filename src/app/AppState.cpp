@@ -99,6 +99,7 @@ CaptureHooks AppState::captureHooks()
             choice.selectedDestinoName = destino->name;
         choice.languageID = m_preferences->languageID().toStdString();
         choice.keepAudio = m_preferences->keepAudio();
+        choice.liveTranscription = m_preferences->liveTranscription();
         return choice;
     };
     hooks.destinos = [this] { return m_inbox.destinoList(); };
@@ -168,6 +169,7 @@ QString AppState::snapshot(const QStringList& windows)
     state[QStringLiteral("hotKeyLabel")] = m_hotKey->label();
     state[QStringLiteral("counts")] = QJsonObject::fromVariantMap(m_inbox.counts());
     state[QStringLiteral("notice")] = m_capture.notice();
+    state[QStringLiteral("liveStretches")] = m_capture.liveStretches();
     QJsonArray recent;
     const RecadoListModel* list = m_inbox.recent();
     for (int row = 0; row < list->rowCount(); ++row) {

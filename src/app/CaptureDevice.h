@@ -46,6 +46,12 @@ public:
     virtual void resume() = 0;
     virtual void switchMicrophone(std::optional<std::string> id) = 0;
 
+    // Receives every block of samples written to the recording (mono float,
+    // 48 kHz) on the device's own thread, as soon as it is written. A device
+    // that offers none records without live transcription.
+    using SampleTap = std::function<void(const float* samples, std::size_t count)>;
+    virtual void setSampleTap(SampleTap) {}
+
     // Seconds recorded so far and the input level (0...1); polled.
     virtual double seconds() const = 0;
     virtual float level() const = 0;

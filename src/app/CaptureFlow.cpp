@@ -44,7 +44,8 @@ CaptureFlow::CaptureFlow(QuaroStore& store, CaptureDevice& device, SpeechEngine&
                          QObject* parent)
     : QObject(parent), m_store(store), m_device(device), m_speech(speech),
       m_audioDirectory(std::move(audioDirectory)), m_hooks(std::move(hooks)), m_timing(timing),
-      m_transcription(store, speech, m_hooks), m_import(store, m_transcription, m_audioDirectory, m_hooks)
+      m_transcription(store, speech, m_hooks), m_import(store, m_transcription, m_audioDirectory, m_hooks),
+      m_live(m_transcription.queue())
 {
     // A child, so that the meter is seen to be idle whenever capture is.
     m_meter.setParent(this);
@@ -64,11 +65,14 @@ CaptureFlow::CaptureFlow(QuaroStore& store, CaptureDevice& device, SpeechEngine&
         if (guard)
             guard->refreshMicrophones();
     });
+    m_device.setSampleTap(m_live.tap());
+    connect(&m_live, &LiveTranscription::stretchDone, this, [this](int done) { setLiveStretches(done); });
     refreshMicrophones();
 }
 
 CaptureFlow::~CaptureFlow()
 {
+    m_device.setSampleTap({});
     m_device.setUnexpectedStopHandler({});
     m_device.setMicrophonesChangedHandler({});
 }
@@ -112,6 +116,11 @@ void CaptureFlow::beginCapture()
 
     m_current = capture;
     m_shownID = id;
+    setLiveStretches(0);
+    if (const CaptureChoice now = choice(); now.liveTranscription)
+        m_live.begin(id, now.languageID);
+    else
+        m_live.drop();
     setElapsed(0);
     setLevel(0);
     setPhase(Phase::recording());
@@ -132,6 +141,7 @@ void CaptureFlow::recordingStarted(const Capture& capture, const Result<void, Re
         return;
     }
     m_current.reset();
+    m_live.drop();
     removeFile(capture.file);
     fail(QString::fromStdString(started.error().description()));
 }
@@ -158,6 +168,7 @@ void CaptureFlow::stopAndSend()
     m_current.reset();
 
     if (seconds < m_timing.minimumSeconds) {
+        m_live.drop();
         stopDevice([file = capture.file](const Result<std::filesystem::path, RecorderError>&) { removeFile(file); });
         setPhase(Phase::idle());
         return;
@@ -180,6 +191,7 @@ void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const
                                    const Result<std::filesystem::path, RecorderError>& stopped)
 {
     if (!stopped) {
+        m_live.forget(capture.id);
         if (m_shownID == capture.id && !isCapturing())
             fail(QString::fromStdString(stopped.error().description()));
         if (m_lastSentID == capture.id)
@@ -199,7 +211,15 @@ void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const
     recado.status = RecadoStatus::transcrevendo;
     recado.language = now.languageID;
 
-    TranscriptionJob job{capture.id, file, chosen, now.languageID, now.keepAudio, {}};
+    TranscriptionJob job{capture.id, file, chosen, now.languageID, now.keepAudio, {}, {}};
+    job.live = m_live.finish(capture.id, seconds, now.languageID);
+    if (m_lastSentID == capture.id)
+        setLiveStretches(job.live ? job.live->doneBeforeStop : 0);
+    if (job.live)
+        appLog(QStringLiteral("transcrição ao vivo"),
+               QStringLiteral("%1 trecho(s) pronto(s) antes de parar, %2 na fila")
+                   .arg(job.live->doneBeforeStop)
+                   .arg(job.live->stretches->waiting()));
     if (auto inserted = m_store.insert(recado); !inserted) {
         appLog(QStringLiteral("insert"), QString::fromStdString(inserted.error().description()));
         job.unfiled = recado;
@@ -252,6 +272,7 @@ void CaptureFlow::discard()
 {
     if (isCapturing()) {
         stopMeter();
+        m_live.drop();
         if (m_current) {
             stopDevice([file = m_current->file](const Result<std::filesystem::path, RecorderError>&) {
                 removeFile(file);
@@ -287,6 +308,7 @@ void CaptureFlow::handleUnexpectedStop(const std::filesystem::path& file, const 
         return;
     stopMeter();
     m_current.reset();
+    m_live.drop();
     removeFile(file);
     fail(error ? QString::fromStdString(error->description()) : QString::fromUtf8(stoppedByItself));
 }
@@ -363,7 +385,7 @@ void CaptureFlow::transcribeAgain(const QString& id)
     if (m_hooks.reload)
         m_hooks.reload();
     const CaptureChoice now = choice();
-    m_transcription.transcribe({key, *recado.audioPath, recado.destinoID, now.languageID, now.keepAudio, {}});
+    m_transcription.transcribe({key, *recado.audioPath, recado.destinoID, now.languageID, now.keepAudio, {}, {}});
 }
 
 QString CaptureFlow::microphonePermission() const
@@ -433,6 +455,14 @@ void CaptureFlow::setLevel(double level)
         return;
     m_level = level;
     emit levelChanged();
+}
+
+void CaptureFlow::setLiveStretches(int done)
+{
+    if (done == m_liveStretches)
+        return;
+    m_liveStretches = done;
+    emit liveStretchesChanged();
 }
 
 void CaptureFlow::setLastTranscriptionDone(bool done)

@@ -52,6 +52,10 @@ class CaptureFlow : public QObject {
     Q_PROPERTY(quaro::MicrophoneListModel* microphones READ microphones CONSTANT)
     Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
     Q_PROPERTY(quaro::SpeechEngine* speech READ speech CONSTANT)
+    // Stretches of the recording in progress transcribed so far; after the
+    // stop, those of the last recording sent that were ready before it (0
+    // when it goes in one pass).
+    Q_PROPERTY(int liveStretches READ liveStretches NOTIFY liveStretchesChanged)
 public:
     using Phase = CapturePhase;
 
@@ -70,6 +74,7 @@ public:
     MicrophoneListModel* microphones() { return &m_microphones; }
     QString notice() const { return m_import.notice(); }
     SpeechEngine* speech() { return &m_speech; }
+    int liveStretches() const { return m_liveStretches; }
     // Transcriptions and imports not finished yet.
     int pendingWork() const { return m_transcription.pending() + m_import.pending(); }
 
@@ -108,6 +113,7 @@ signals:
     void elapsedChanged();
     void levelChanged();
     void lastTranscriptionDoneChanged();
+    void liveStretchesChanged();
     void noticeChanged();
     void microphonePermissionAnswered(const QString& permission);
     // The last stop in flight has finished.
@@ -137,6 +143,7 @@ private:
     void setElapsed(double elapsed);
     void setLevel(double level);
     void setLastTranscriptionDone(bool done);
+    void setLiveStretches(int done);
 
     QuaroStore& m_store;
     CaptureDevice& m_device;
@@ -162,8 +169,11 @@ private:
     // The last recording sent; `lastTranscriptionDone` follows it alone.
     std::string m_lastSentID;
 
+    int m_liveStretches = 0;
+
     TranscriptionFlow m_transcription;
     ImportFlow m_import;
+    LiveTranscription m_live;
 };
 
 } // namespace quaro

@@ -17,6 +17,7 @@ struct CaptureChoice {
     std::optional<std::string> selectedDestinoName; // its name; absent shows "Caixa"
     std::string languageID = "pt-BR";
     bool keepAudio = true;
+    bool liveTranscription = true;
 };
 
 // How the capture flow reaches the rest of the application without knowing

@@ -93,7 +93,7 @@ void ImportFlow::fileImported(const std::filesystem::path& source, const std::st
     if (m_hooks.reload)
         m_hooks.reload();
     const bool keepAudio = m_hooks.choice ? m_hooks.choice().keepAudio : true;
-    m_transcription.transcribe({id, imported->path, choice.selectedDestinoID, choice.languageID, keepAudio, {}});
+    m_transcription.transcribe({id, imported->path, choice.selectedDestinoID, choice.languageID, keepAudio, {}, {}});
     ++batch.imported;
 }
 

@@ -19,6 +19,7 @@ const QString dockKey = QStringLiteral("showInDock");
 const QString hotKeyKey = QStringLiteral("hotKey");
 const QString languageKey = QStringLiteral("languageID");
 const QString keepAudioKey = QStringLiteral("keepAudio");
+const QString liveTranscriptionKey = QStringLiteral("liveTranscription");
 const QString nudgeKey = QStringLiteral("nudgeEnabled");
 const QString onboardingKey = QStringLiteral("onboardingDone");
 const QString defaultLanguage = QStringLiteral("pt-BR");
@@ -55,6 +56,7 @@ void Preferences::read()
     const QString language = stringValue(languageKey).value_or(QString());
     m_languageID = language.isEmpty() ? defaultLanguage : language;
     m_keepAudio = boolValue(keepAudioKey, true);
+    m_liveTranscription = boolValue(liveTranscriptionKey, true);
     m_nudgeEnabled = boolValue(nudgeKey, true);
     m_onboardingDone = boolValue(onboardingKey, false);
     m_launchAtLogin = m_launcher.isEnabled();
@@ -198,6 +200,10 @@ void Preferences::setLanguageID(const QString& id)
 }
 
 void Preferences::setKeepAudio(bool on) { update(m_keepAudio, on, keepAudioKey, &Preferences::keepAudioChanged); }
+void Preferences::setLiveTranscription(bool on)
+{
+    update(m_liveTranscription, on, liveTranscriptionKey, &Preferences::liveTranscriptionChanged);
+}
 
 void Preferences::setNudgeEnabled(bool on)
 {

@@ -32,6 +32,8 @@ class Preferences final : public QObject {
     Q_PROPERTY(QString hotKeyLabel READ hotKeyLabel NOTIFY hotKeyPresetChanged)
     Q_PROPERTY(QString languageID READ languageID WRITE setLanguageID NOTIFY languageIDChanged)
     Q_PROPERTY(bool keepAudio READ keepAudio WRITE setKeepAudio NOTIFY keepAudioChanged)
+    Q_PROPERTY(bool liveTranscription READ liveTranscription WRITE setLiveTranscription
+                   NOTIFY liveTranscriptionChanged)
     Q_PROPERTY(bool nudgeEnabled READ nudgeEnabled WRITE setNudgeEnabled NOTIFY nudgeEnabledChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(QString settingsTab READ settingsTab WRITE setSettingsTab NOTIFY settingsTabChanged)
@@ -68,6 +70,10 @@ public:
     void setLanguageID(const QString& id);
     bool keepAudio() const { return m_keepAudio; }
     void setKeepAudio(bool on);
+    // Transcribe stretches while recording, so that the text is ready soon
+    // after the stop ("liveTranscription", on by default).
+    bool liveTranscription() const { return m_liveTranscription; }
+    void setLiveTranscription(bool on);
     bool nudgeEnabled() const { return m_nudgeEnabled; }
     void setNudgeEnabled(bool on);
 
@@ -110,6 +116,7 @@ signals:
     void hotKeyPresetChanged();
     void languageIDChanged();
     void keepAudioChanged();
+    void liveTranscriptionChanged();
     void nudgeEnabledChanged();
     void launchAtLoginChanged();
     void settingsTabChanged();
@@ -132,6 +139,7 @@ private:
     HotKeyPreset m_hotKeyPreset = HotKeyPreset::optionSpace;
     QString m_languageID = QStringLiteral("pt-BR");
     bool m_keepAudio = true;
+    bool m_liveTranscription = true;
     bool m_nudgeEnabled = true;
     bool m_launchAtLogin = false;
     QString m_settingsTab = QStringLiteral("geral");

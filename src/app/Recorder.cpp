@@ -98,6 +98,11 @@ void Recorder::switchMicrophone(std::optional<std::string> id)
     post([this, id = std::move(id)] { m_worker->core().switchMicrophone(id); });
 }
 
+void Recorder::setSampleTap(RecorderCore::SampleTap tap)
+{
+    post([this, tap = std::move(tap)]() mutable { m_worker->core().setSampleTap(std::move(tap)); });
+}
+
 double Recorder::seconds() const
 {
     return m_worker->core().seconds();

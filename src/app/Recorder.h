@@ -2,6 +2,7 @@
 
 #include "core/Result.h"
 #include "media/Microphone.h"
+#include "media/RecorderCore.h"
 #include "media/RecorderError.h"
 
 #include <QObject>
@@ -41,6 +42,8 @@ public:
     void pause();
     void resume();
     void switchMicrophone(std::optional<std::string> id);
+    // Receives the samples written, on the recorder's thread (see RecorderCore).
+    void setSampleTap(RecorderCore::SampleTap tap);
 
     // Seconds recorded and the level (0...1) of the last buffer; cheap
     // enough to poll from a timer.

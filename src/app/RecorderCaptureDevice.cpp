@@ -59,6 +59,11 @@ void RecorderCaptureDevice::switchMicrophone(std::optional<std::string> id)
     m_recorder.switchMicrophone(std::move(id));
 }
 
+void RecorderCaptureDevice::setSampleTap(SampleTap tap)
+{
+    m_recorder.setSampleTap(std::move(tap));
+}
+
 double RecorderCaptureDevice::seconds() const
 {
     return m_recorder.seconds();

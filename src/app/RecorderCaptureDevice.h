@@ -28,6 +28,7 @@ public:
     void pause() override;
     void resume() override;
     void switchMicrophone(std::optional<std::string> id) override;
+    void setSampleTap(SampleTap tap) override;
     double seconds() const override;
     float level() const override;
     void setUnexpectedStopHandler(UnexpectedStopHandler handler) override;

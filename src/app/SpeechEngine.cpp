@@ -7,6 +7,11 @@
 
 namespace quaro {
 
+Result<std::string, TranscriberError> SpeechEngine::transcribeSamples(std::span<const float>, const std::string&)
+{
+    return Failure{TranscriberError::recognition("este motor não transcreve trechos")};
+}
+
 void SpeechEngine::reportModelProgress(double fraction, Download state)
 {
     const double clamped = std::clamp(fraction, 0.0, 1.0);

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <span>
 #include <string>
 
 namespace quaro {
@@ -26,6 +27,11 @@ public:
 
     virtual Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio,
                                                              const std::string& languageID) = 0;
+    // The same for 16 kHz mono samples: a stretch of a recording still in
+    // progress. An engine without it fails, and recordings are then
+    // transcribed whole once they stop.
+    virtual Result<std::string, TranscriberError> transcribeSamples(std::span<const float> samples,
+                                                                    const std::string& languageID);
     // Asks a transcription in progress to give up waiting where it can (a
     // model download); called before the application quits.
     virtual void cancel() {}

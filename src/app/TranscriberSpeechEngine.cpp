@@ -25,11 +25,24 @@ Result<std::string, TranscriberError> TranscriberSpeechEngine::transcribe(const 
                                                                           const std::string& languageID)
 {
     auto result = m_transcriber->transcribe(audio, languageID);
+    settleDownload();
+    return result;
+}
+
+Result<std::string, TranscriberError> TranscriberSpeechEngine::transcribeSamples(std::span<const float> samples,
+                                                                                 const std::string& languageID)
+{
+    auto result = m_transcriber->transcribe(samples, languageID);
+    settleDownload();
+    return result;
+}
+
+void TranscriberSpeechEngine::settleDownload()
+{
     if (m_downloaded.exchange(false)) {
         m_reportedPerMille = -1;
         reportModelProgress(1.0, Download::finished);
     }
-    return result;
 }
 
 void TranscriberSpeechEngine::cancel()

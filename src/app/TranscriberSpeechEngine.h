@@ -21,6 +21,8 @@ public:
 
     Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio,
                                                      const std::string& languageID) override;
+    Result<std::string, TranscriberError> transcribeSamples(std::span<const float> samples,
+                                                            const std::string& languageID) override;
     void cancel() override;
 
     // The transcriber's settings as the environment asks for them.
@@ -28,6 +30,7 @@ public:
 
 private:
     void onDownloadProgress(const DownloadProgress& progress);
+    void settleDownload();
 
     std::unique_ptr<Transcriber> m_transcriber;
     std::atomic<bool> m_downloaded{false};

@@ -37,6 +37,51 @@ TranscriptionFlow::TranscriptionFlow(QuaroStore& store, SpeechEngine& speech, Ca
 void TranscriptionFlow::transcribe(TranscriptionJob job)
 {
     m_running.insert(job.id);
+    if (!job.live) {
+        enqueueFile(std::move(job));
+        return;
+    }
+    // The queue runs in order: when the tail's turn has come, every stretch
+    // before it has had its own.
+    Stretch& tail = job.live->tail;
+    std::vector<float> samples = tail.speech ? std::move(tail.samples) : std::vector<float>{};
+    tail.samples.clear();
+    auto language = job.languageID;
+    m_queue.enqueueSamples(std::move(samples), std::move(language), {},
+                           [this, job = std::move(job)](Result<std::string, TranscriberError> text) mutable {
+                               finishLive(std::move(job), text);
+                           });
+}
+
+void TranscriptionFlow::finishLive(TranscriptionJob job, const Result<std::string, TranscriberError>& tail)
+{
+    const LiveStretches& stretches = *job.live->stretches;
+    std::string transcript;
+    bool whole = tail && !*stretches.dropped && stretches.failed == 0;
+    for (const auto& text : stretches.texts) {
+        if (!text) {
+            whole = false;
+            break;
+        }
+        const std::string_view piece = QuaroText::trimmingWhitespaceAndNewlines(*text);
+        if (!piece.empty())
+            transcript += (transcript.empty() ? "" : " ") + std::string(piece);
+    }
+    if (!whole) {
+        appLog(QStringLiteral("transcrição ao vivo"),
+               QStringLiteral("um trecho falhou; transcrevendo o arquivo inteiro de %1").arg(text(job.id)));
+        job.live.reset();
+        enqueueFile(std::move(job));
+        return;
+    }
+    const std::string_view last = QuaroText::trimmingWhitespaceAndNewlines(*tail);
+    if (!last.empty())
+        transcript += (transcript.empty() ? "" : " ") + std::string(last);
+    finish(job, transcript);
+}
+
+void TranscriptionFlow::enqueueFile(TranscriptionJob job)
+{
     auto audio = job.audio;
     auto language = job.languageID;
     m_queue.enqueue(std::move(audio), std::move(language),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CaptureHooks.h"
+#include "app/LiveTranscription.h"
 #include "app/TranscriptionQueue.h"
 #include "core/QuaroStore.h"
 
@@ -26,6 +27,9 @@ struct TranscriptionJob {
     // filed. It is inserted once more with the outcome, so that the speech
     // is never lost to a passing database failure.
     std::optional<Recado> unfiled;
+    // What live transcription did while recording; absent: one pass over
+    // the file.
+    std::optional<LiveHandover> live;
 };
 
 // The step after a recording or import is filed: transcribes through the
@@ -51,6 +55,7 @@ public:
     void transcribe(TranscriptionJob job);
     bool isTranscribing(const std::string& id) const { return m_running.count(id) > 0; }
     int pending() const { return m_queue.pending(); }
+    TranscriptionQueue& queue() { return m_queue; }
 
     // Marks as failed the recados a previous run left "transcrevendo" (quit,
     // crash or kill mid-transcription), so they can be transcribed again.
@@ -60,6 +65,8 @@ public:
     FinishedHandler onFinished;
 
 private:
+    void enqueueFile(TranscriptionJob job);
+    void finishLive(TranscriptionJob job, const Result<std::string, TranscriberError>& tail);
     void finish(const TranscriptionJob& job, const Result<std::string, TranscriberError>& transcript);
     Result<void, DatabaseError> storeTranscript(const TranscriptionJob& job, const std::string& transcript);
     std::optional<QString> storeFailure(const TranscriptionJob& job, const char* title);

@@ -23,4 +23,18 @@ void TranscriptionQueue::enqueue(std::filesystem::path audio, std::string langua
         std::move(done));
 }
 
+void TranscriptionQueue::enqueueSamples(std::vector<float> samples, std::string languageID,
+                                        std::shared_ptr<const std::atomic<bool>> dropped, Completion done)
+{
+    using Transcript = Result<std::string, TranscriberError>;
+    m_worker.run<Transcript>(
+        [engine = &m_engine, samples = std::move(samples), languageID = std::move(languageID),
+         dropped = std::move(dropped)]() -> Transcript {
+            if (dropped && *dropped)
+                return Failure{TranscriberError::recognition("trecho descartado")};
+            return engine->transcribeSamples(samples, languageID);
+        },
+        std::move(done));
+}
+
 } // namespace quaro

@@ -6,7 +6,10 @@
 #include <QObject>
 
 #include <filesystem>
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <string>
 
 namespace quaro {
@@ -25,6 +28,12 @@ public:
     ~TranscriptionQueue() override;
 
     void enqueue(std::filesystem::path audio, std::string languageID, Completion done);
+
+    // Samples (16 kHz mono) instead of a file: a stretch of a recording in
+    // progress. When `dropped` is set by the time its turn comes, the stretch
+    // is not transcribed and fails at once.
+    void enqueueSamples(std::vector<float> samples, std::string languageID,
+                        std::shared_ptr<const std::atomic<bool>> dropped, Completion done);
 
     // Files waiting or being transcribed.
     int pending() const { return m_worker.outstanding(); }

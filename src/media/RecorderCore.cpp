@@ -194,6 +194,8 @@ std::optional<UnexpectedStop> RecorderCore::handleBuffer(const PcmBufferView& bu
     if (written) {
         m_framesWritten += std::int64_t(m_converted.size());
         m_seconds.store(double(m_framesWritten) / double(AudioConverter::targetRate), std::memory_order_relaxed);
+        if (m_tap)
+            m_tap(m_converted.data(), m_converted.size());
         return std::nullopt;
     }
 

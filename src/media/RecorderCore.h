@@ -86,6 +86,12 @@ public:
     // The buffer path. Returns the unexpected stop when writing failed.
     std::optional<UnexpectedStop> handleBuffer(const PcmBufferView& buffer);
 
+    // Also hands every block of samples written (mono float, 48 kHz) to
+    // `tap`, on the worker, right after it reaches the file; live
+    // transcription listens here. Empty: nobody listens.
+    using SampleTap = std::function<void(const float* samples, std::size_t count)>;
+    void setSampleTap(SampleTap tap) { m_tap = std::move(tap); }
+
     double seconds() const { return m_seconds.load(std::memory_order_relaxed); }
     float level() const { return m_level.load(std::memory_order_relaxed); }
     bool isRecording() const { return m_file != nullptr; }
@@ -109,6 +115,7 @@ private:
     bool m_paused = false;
     std::int64_t m_framesWritten = 0;
     std::vector<float> m_converted;
+    SampleTap m_tap;
     std::atomic<double> m_seconds{0};
     std::atomic<float> m_level{0};
 };

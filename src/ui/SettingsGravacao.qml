@@ -53,6 +53,13 @@ SettingsPage {
             checked: page.preferences.keepAudio
             onToggled: on => page.preferences.keepAudio = on
         }
+        SettingSwitch {
+            objectName: "liveTranscription"
+            title: "Transcrever enquanto você fala"
+            detail: "O texto fica pronto logo que a gravação para."
+            checked: page.preferences.liveTranscription
+            onToggled: on => page.preferences.liveTranscription = on
+        }
     }
 
     GlassCard {

@@ -36,6 +36,7 @@ TEST(Preferences, EveryChoiceSurvivesARestart)
     prefs->setHotKeyPresetRaw(QStringLiteral("optionShiftSpace"));
     prefs->setLanguageID(QStringLiteral("es-ES"));
     prefs->setKeepAudio(false);
+    prefs->setLiveTranscription(false);
     prefs->setNudgeEnabled(false);
     prefs->setLaunchAtLogin(true);
     prefs->setOnboardingDone(true);
@@ -68,13 +69,15 @@ TEST(Preferences, FreshOrUnreadableValuesGiveTheDefaults)
     TestHome fresh, edited;
     ASSERT_TRUE(writeAll(edited.settingsFile(), "[General]\nhotKey=foo\nshowInDock=0\nkeepAudio=yes\nnudgeEnabled=\n"
                                                 "alwaysShowWidget=TRUE\nonboardingDone=1, 2\nlanguageID=\n"
-                                                "autoEnabled=on\nautoInterval=sixty\nautoLastRun=yesterday\n"));
+                                                "autoEnabled=on\nautoInterval=sixty\nautoLastRun=yesterday\n"
+                                                "liveTranscription=no\n"));
     const QVariantMap defaults{
         {"selectedMicID", ""},       {"selectedDestinoID", ""},     {"alwaysShowWidget", false},
         {"showInDock", true},        {"hotKeyPreset", "optionSpace"}, {"hotKeyLabel", "Alt Espaço"},
         {"languageID", "pt-BR"},     {"keepAudio", true},           {"nudgeEnabled", true},
         {"launchAtLogin", false},    {"settingsTab", "geral"},      {"onboardingDone", false},
         {"autoEnabled", false},      {"autoInterval", 60},          {"autoLastRun", QDateTime()},
+        {"liveTranscription", true},
     };
     EXPECT_EQ(values(*fresh.preferences()), defaults);
     EXPECT_EQ(values(*edited.preferences()), defaults);

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """The whole road of the real `quaro` binary on a private desktop, as a user
 walks it: the hot key, speech, the hot key again; the recado is filed,
-transcribed and announced; an AI client resolves it through quaro-mcp and the
+transcribed (live, stretch by stretch, while the user speaks) and announced; an AI client resolves it through quaro-mcp and the
 application shows it; a second launch hands a file to the first; a held hot
-key toggles once.
+key toggles once; without live transcription the same speech gives the same
+words.
 
 Usage: app_road.py QUARO QUARO_MCP
 """
@@ -36,18 +37,13 @@ class Road(unittest.TestCase):
         with open(SPEECH, "rb") as f:
             sentence = f.read()
 
-        # Press, speak, press again.
-        desk.key("key", "alt+space")
-        wait_for(lambda: desk.state()["phase"] == "recording", "recording")
-        desk.microphone.say(b"\0" * RATE + sentence + b"\0" * RATE)
-        wait_for(desk.microphone.quiet, "the sentence to be spoken", timeout=30)
-        desk.key("key", "alt+space")
-
-        # Filed, transcribed by the fallback recognizer, titled, announced.
-        recado = wait_for(lambda: next((r for r in self.recent() if r["status"] == "pendente"), None),
-                          "the recado to be pending", timeout=120)
-        self.assertIn("forward", recado["transcript"].lower())
+        # Press, speak twice with a pause, press again once both stretches
+        # were transcribed while recording.
+        recado = self.record(sentence, live_stretches=2)
+        self.assertEqual(recado["transcript"].lower().count("forward"), 2, recado["transcript"])
         self.assertIn("forward", recado["title"].lower())
+        self.assertEqual(desk.state()["liveStretches"], 2)
+        self.assertIn("2 trecho(s) pronto(s) antes de parar", desk.app_log())
         # What the notification says and offers is the nudge's own test; here:
         # it comes, about this recado.
         note = wait_for(desk.notifications, "the notification")[-1]
@@ -76,6 +72,31 @@ class Road(unittest.TestCase):
         self.assertEqual(desk.state()["phase"], "recording")
         desk.quaro.Discard()
         wait_for(lambda: desk.state()["phase"] == "idle", "idle after discard")
+
+        # Live transcription off: one pass over the file, the same words.
+        desk.restart(liveTranscription="false")
+        wait_for(lambda: desk.state()["hotKeyWorks"], "the hot key after the restart")
+        known = {r["id"] for r in self.recent()}
+        whole = self.record(sentence, known=known)
+        self.assertEqual(whole["transcript"].lower(), recado["transcript"].lower())
+        self.assertEqual(desk.state()["liveStretches"], 0)
+
+    def record(self, sentence, live_stretches=None, known=()):
+        """Says the sentence twice, a pause after each; returns the new recado
+        once it is pending."""
+        desk = self.desk
+        desk.key("key", "alt+space")
+        wait_for(lambda: desk.state()["phase"] == "recording", "recording")
+        pause = b"\0" * (RATE * 2 * 3 // 2)
+        desk.microphone.say(b"\0" * RATE + sentence + pause + sentence + pause)
+        wait_for(desk.microphone.quiet, "the sentence to be spoken", timeout=30)
+        if live_stretches is not None:
+            wait_for(lambda: desk.state()["liveStretches"] == live_stretches, "the stretches before the stop",
+                     timeout=60)
+        desk.key("key", "alt+space")
+        # Filed, transcribed by the fallback recognizer, titled, announced.
+        return wait_for(lambda: next((r for r in self.recent() if r["status"] == "pendente" and r["id"] not in known),
+                                     None), "the recado to be pending", timeout=120)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,9 @@
+#include "speech/StretchCutter.h"
 #include "speech/Transcriber.h"
 
 #include <atomic>
+#include <cmath>
+#include <random>
 #include <fstream>
 #include <thread>
 
@@ -113,6 +116,73 @@ TEST_F(TranscriberTest, WhisperFailuresFallBackToTheOlderRecognizerWhichAnswersO
     EXPECT_EQ(unreadable.error().description(), "Não consegui abrir nota.m4a.");
     EXPECT_EQ(log().size(), 4u); // one line per fallback
     EXPECT_EQ(log().back(), "[Quaro] whisper falhou (Não consegui abrir nota.m4a.); tentando o reconhecedor antigo");
+}
+
+// Synthetic speech for the cutter: a tone over a -60 dBFS noise floor, in
+// phrases (seconds of tone, then seconds of quiet).
+std::vector<float> phrases(const std::vector<std::pair<double, double>>& parts)
+{
+    std::mt19937 random(3);
+    std::normal_distribution<float> noise(0.0f, 0.001f);
+    std::vector<float> out;
+    for (auto [speech, quiet] : parts) {
+        for (int i = 0; i < int(speech * 16000); ++i)
+            out.push_back(0.3f * float(std::sin(i * 0.08)) * float(0.6 + 0.4 * std::sin(i * 0.0009)) + noise(random));
+        for (int i = 0; i < int(quiet * 16000); ++i)
+            out.push_back(noise(random));
+    }
+    return out;
+}
+
+// Feeds the cutter in uneven blocks, as the recorder does; returns the
+// stretches and the tail.
+std::vector<Stretch> cutAll(const std::vector<float>& audio)
+{
+    StretchCutter cutter;
+    std::vector<Stretch> out;
+    for (std::size_t at = 0; at < audio.size(); at += 1237) {
+        auto done = cutter.push(std::span(audio).subspan(at, std::min<std::size_t>(1237, audio.size() - at)));
+        out.insert(out.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
+    }
+    out.push_back(cutter.finish());
+    return out;
+}
+
+TEST(StretchCutterTest, CutsAtPausesLongEnoughWithinBoundsAndLosesNoSample)
+{
+    // Pauses of 0.8 s cut; 0.3 s does not; nor does a pause before 2 s of audio.
+    const auto audio = phrases({{0.0, 0.5}, {2.5, 0.8}, {3.0, 0.3}, {1.0, 0.8}, {1.0, 0.8}, {2.5, 0.2}});
+    auto parts = cutAll(audio);
+    ASSERT_EQ(parts.size(), 3u);
+    std::vector<float> joined;
+    std::size_t cut = 0;
+    const std::vector<std::pair<double, double>> pauses{{3.0, 3.8}, {8.1, 8.9}};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_TRUE(parts[i].speech) << i;
+        joined.insert(joined.end(), parts[i].samples.begin(), parts[i].samples.end());
+        cut += parts[i].samples.size();
+        if (i < pauses.size()) {
+            const double at = double(cut) / 16000;
+            EXPECT_GT(at, pauses[i].first) << "stretch " << i << " ends inside the pause";
+            EXPECT_LT(at, pauses[i].second) << "stretch " << i << " ends inside the pause";
+        }
+    }
+    EXPECT_EQ(joined, audio);
+
+    // Speech without a pause is cut at its maximum length, at a quiet moment
+    // of the last quarter; silence is cut too, and says it holds nothing.
+    const auto talk = phrases({{60.0, 0.0}});
+    parts = cutAll(talk);
+    ASSERT_EQ(parts.size(), 3u);
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        EXPECT_LE(parts[i].samples.size(), 25u * 16000);
+        EXPECT_GE(parts[i].samples.size(), 18u * 16000);
+    }
+    EXPECT_EQ(parts[0].samples.size() + parts[1].samples.size() + parts[2].samples.size(), talk.size());
+    parts = cutAll(phrases({{0.0, 30.0}}));
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_FALSE(parts[0].speech);
+    EXPECT_FALSE(parts[1].speech);
 }
 
 } // namespace

@@ -18,10 +18,33 @@ constexpr std::int32_t kF16 = 1;
 // tokens itself up to the vocabulary size in the header.
 constexpr int kTextTokens = 50257;
 
+// ggml's type and whisper's file type (ggml_ftype, with the quantization
+// version whisper.cpp's quantizer adds) of each weight storage.
+struct Storage {
+    ggml_type type;
+    std::int32_t fileType;
+};
+
+Storage storage(WeightType weights)
+{
+    constexpr std::int32_t kVersion = GGML_QNT_VERSION * GGML_QNT_VERSION_FACTOR;
+    switch (weights) {
+    case WeightType::f16:
+        break;
+    case WeightType::q5_0:
+        return {GGML_TYPE_Q5_0, GGML_FTYPE_MOSTLY_Q5_0 + kVersion};
+    case WeightType::q5_1:
+        return {GGML_TYPE_Q5_1, GGML_FTYPE_MOSTLY_Q5_1 + kVersion};
+    case WeightType::q8_0:
+        return {GGML_TYPE_Q8_0, GGML_FTYPE_MOSTLY_Q8_0 + kVersion};
+    }
+    return {GGML_TYPE_F16, kF16};
+}
+
 class Writer {
 public:
-    Writer(const std::filesystem::path& path, std::uint32_t seed)
-        : m_file(std::fopen(path.c_str(), "wb"), &std::fclose), m_random(seed)
+    Writer(const std::filesystem::path& path, std::uint32_t seed, ggml_type matrices)
+        : m_file(std::fopen(path.c_str(), "wb"), &std::fclose), m_random(seed), m_matrices(matrices)
     {
     }
     bool ok() const { return m_file && std::fflush(m_file.get()) == 0 && !std::ferror(m_file.get()); }
@@ -38,9 +61,12 @@ public:
 
     void tensor(const std::string& name, std::vector<int> shape, bool half, Fill fill = Fill::Random)
     {
+        // whisper keeps its weight matrices in the model's type, the
+        // convolutions in 16-bit floats.
+        const bool quantized = half && shape.size() == 2 && m_matrices != GGML_TYPE_F16;
         i32(static_cast<std::int32_t>(shape.size()));
         i32(static_cast<std::int32_t>(name.size()));
-        i32(half ? kF16 : kF32);
+        i32(quantized ? std::int32_t(m_matrices) : half ? kF16 : kF32);
         std::size_t count = 1;
         for (int n : shape) {
             i32(n);
@@ -49,7 +75,15 @@ public:
         raw(name.data(), name.size());
         std::normal_distribution<float> normal(0.0f, 0.02f);
         auto next = [&] { return fill == Fill::Random ? normal(m_random) : fill == Fill::Ones ? 1.0f : 0.0f; };
-        if (half) {
+        if (quantized) {
+            std::vector<float> data(count);
+            for (auto& v : data)
+                v = next();
+            std::vector<char> packed(ggml_row_size(m_matrices, shape[0]) * (count / std::size_t(shape[0])));
+            ggml_quantize_chunk(m_matrices, data.data(), packed.data(), 0, std::int64_t(count) / shape[0], shape[0],
+                                nullptr);
+            raw(packed.data(), packed.size());
+        } else if (half) {
             std::vector<ggml_fp16_t> data(count);
             for (auto& v : data)
                 v = ggml_fp32_to_fp16(next());
@@ -67,6 +101,7 @@ public:
 private:
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_file;
     std::mt19937 m_random;
+    ggml_type m_matrices;
 };
 
 void attention(Writer& w, const std::string& prefix, int state)
@@ -109,15 +144,17 @@ std::string tokenText(int i)
 
 } // namespace
 
-bool writeRandomWhisperModel(const std::filesystem::path& path, const WhisperDims& d, std::uint32_t seed)
+bool writeRandomWhisperModel(const std::filesystem::path& path, const WhisperDims& d, std::uint32_t seed,
+                             WeightType weights)
 {
-    Writer w(path, seed);
+    const Storage stored = storage(weights);
+    Writer w(path, seed, stored.type);
     if (!w.ok())
         return false;
 
     w.u32(kMagic);
     for (int v : {d.vocab, d.audioCtx, d.audioState, d.audioHead, d.audioLayer, d.textCtx, d.textState,
-                  d.textHead, d.textLayer, d.mels, kF16})
+                  d.textHead, d.textLayer, d.mels, stored.fileType})
         w.i32(v);
 
     // Mel filter bank: mels x (n_fft = 201) positive weights.

@@ -30,12 +30,44 @@ struct WhisperDims {
         d.audioLayer = d.textLayer = 6;
         return d;
     }
+    // The other published multilingual models, for the benchmarks.
+    static WhisperDims tiny()
+    {
+        WhisperDims d;
+        d.audioState = d.textState = 384;
+        d.audioHead = d.textHead = 6;
+        d.audioLayer = d.textLayer = 4;
+        return d;
+    }
+    static WhisperDims small()
+    {
+        WhisperDims d;
+        d.audioState = d.textState = 768;
+        d.audioHead = d.textHead = 12;
+        d.audioLayer = d.textLayer = 12;
+        return d;
+    }
+    static WhisperDims largeV3Turbo()
+    {
+        WhisperDims d;
+        d.vocab = 51866;
+        d.audioState = d.textState = 1280;
+        d.audioHead = d.textHead = 20;
+        d.audioLayer = 32;
+        d.textLayer = 4;
+        d.mels = 128;
+        return d;
+    }
 };
+
+// How the weight matrices are stored: whisper's 16-bit floats, or one of
+// the quantized types whisper.cpp publishes its models in.
+enum class WeightType { f16, q5_0, q5_1, q8_0 };
 
 // Writes a structurally valid ggml whisper model with random 16-bit weights.
 // whisper loads it and runs inference end to end; the text is nonsense.
 // Returns false when the file cannot be written.
 bool writeRandomWhisperModel(const std::filesystem::path& path, const WhisperDims& dims = {},
-                             std::uint32_t seed = 1);
+                             std::uint32_t seed = 1, WeightType weights = WeightType::f16);
 
 } // namespace quaro::testing
