@@ -16,11 +16,14 @@ if [ "${1:-}" = --windows ]; then
   for _ in $(seq 100); do state >/dev/null && break; sleep 0.2; done
   quaro --settings && quaro --panel || fail "quaro did not take --settings and --panel"
   want='"windows":["inbox","settings","onboarding","panel","widget"]'
-  for _ in $(seq 50); do state | grep -qF "$want" && break; sleep 0.2; done
-  seen=$(state) || seen="no answer"
+  for _ in $(seq 50); do
+    seen=$(state) || seen="no answer"
+    [[ $seen == *"$want"* ]] && break
+    sleep 0.2
+  done
   kill -0 $pid || fail "quaro died"
   kill $pid; wait $pid || true
-  grep -qF "$want" <<<"$seen" || fail "quaro's windows did not all open: $seen"
+  [[ $seen == *"$want"* ]] || fail "quaro's windows did not all open: $seen"
   exit 0
 fi
 
