@@ -23,8 +23,10 @@ packages=(
   # the application: tray, global hot key (X11), D-Bus; native Wayland windows; GNOME's own
   # keyboard shortcuts through GSettings
   libxcb1-dev libxcb-keysyms1-dev qt6-wayland libglib2.0-dev
-  # the desktop interface: Qt Quick, its controls, layouts, shapes and Quick Test
+  # the desktop interface: Qt Quick, its controls, layouts, shapes and Quick Test; qmllint
+  # and the QtQml type descriptions it checks the interface against
   qt6-declarative-dev qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-window qml6-module-qtquick-shapes qml6-module-qtqml-workerscript qml6-module-qtquick-templates qml6-module-qttest
+  qt6-declarative-dev-tools qml6-module-qtqml qml6-module-qtqml-models
   # application tests: a display, a private session bus, a tray, a notification server
   xvfb xauth xdotool x11-utils dbus python3-dbus python3-gi trayer imagemagick fonts-dejavu-core
   # the interface tests: a program holding the keyboard, and a window manager that hands it out

@@ -18,6 +18,7 @@ missing=()
 for tool in node ffmpeg opusenc espeak-ng sox pulseaudio pactl Xvfb xdotool dbus-daemon trayer sway grim wtype gsettings; do
   command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
+[ -x "$(qtpaths6 --query QT_HOST_BINS 2>/dev/null)/qmllint" ] || missing+=("qmllint (qt6-declarative-dev-tools)")
 /usr/bin/python3 -c 'import dbus' >/dev/null 2>&1 || missing+=("/usr/bin/python3 with the dbus module (python3-dbus)")
 if ((${#missing[@]})); then
   echo "test.sh: the test suite needs these tools, which are missing:" >&2

@@ -2,6 +2,8 @@
 
 #include "app/QtStrings.h"
 
+#include <algorithm>
+
 namespace quaro {
 
 int DestinoListModel::rowCount(const QModelIndex& parent) const
@@ -38,17 +40,26 @@ QHash<int, QByteArray> DestinoListModel::roleNames() const
 
 QVariantMap DestinoListModel::byId(const QString& id) const
 {
+    const int row = rowOf(id);
+    if (row < 0)
+        return {};
+    QVariantMap values;
+    const auto names = roleNames();
+    for (auto it = names.begin(); it != names.end(); ++it)
+        values.insert(QString::fromLatin1(it.value()), data(index(row), it.key()));
+    return values;
+}
+
+int DestinoListModel::rowOf(const QString& id) const
+{
     const std::string key = id.toStdString();
-    for (int row = 0; row < rowCount(); ++row) {
-        if (m_rows[std::size_t(row)].id != key)
-            continue;
-        QVariantMap values;
-        const auto names = roleNames();
-        for (auto it = names.begin(); it != names.end(); ++it)
-            values.insert(QString::fromLatin1(it.value()), data(index(row), it.key()));
-        return values;
-    }
-    return {};
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [&](const Destino& d) { return d.id == key; });
+    return found == m_rows.end() ? -1 : int(found - m_rows.begin());
+}
+
+QString DestinoListModel::idAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? toQString(m_rows[std::size_t(row)].id) : QString();
 }
 
 void DestinoListModel::setDestinos(std::vector<Destino> destinos)

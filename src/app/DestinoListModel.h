@@ -11,7 +11,8 @@ namespace quaro {
 
 // The destinos in store order, for QML (settings, inbox sidebar, panel).
 // Updated by InboxState on every reload. Main thread only.
-class DestinoListModel final : public KeyedListModel {
+// The base is spelled in full: QML type registration matches bases by the spelled name.
+class DestinoListModel : public quaro::KeyedListModel {
     Q_OBJECT
 
 public:
@@ -34,6 +35,9 @@ public:
     const std::vector<Destino>& destinos() const { return m_rows; }
     // The destino with `id`, keyed by role name; empty when it is not listed.
     Q_INVOKABLE QVariantMap byId(const QString& id) const;
+    // The row holding `id`, or -1; the id at `row`, or empty.
+    Q_INVOKABLE int rowOf(const QString& id) const;
+    Q_INVOKABLE QString idAt(int row) const;
 
 private:
     std::vector<Destino> m_rows;

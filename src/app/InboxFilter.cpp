@@ -23,6 +23,26 @@ QString InboxFilter::text() const
     return allText;
 }
 
+QString InboxFilter::title(const std::optional<QString>& destinoName) const
+{
+    switch (m_kind) {
+    case Kind::status:
+        switch (m_status) {
+        case RecadoStatus::transcrevendo: return QStringLiteral("Transcrevendo");
+        case RecadoStatus::pendente: return QStringLiteral("Pendentes");
+        case RecadoStatus::pego: return QStringLiteral("Pegos pela IA");
+        case RecadoStatus::resolvido: return QStringLiteral("Resolvidos");
+        case RecadoStatus::falhou: return QStringLiteral("Com falha");
+        }
+        break;
+    case Kind::destino:
+        return destinoName.value_or(QStringLiteral("Destino"));
+    case Kind::all:
+        break;
+    }
+    return QStringLiteral("Todos");
+}
+
 std::optional<InboxFilter> InboxFilter::fromText(const QString& text)
 {
     if (text == allText)

@@ -33,6 +33,9 @@ public:
     const std::string& destinoID() const { return m_destinoID; }
 
     QString text() const;
+    // The inbox list's heading: "Pendentes", "Todos", the destino's name
+    // (`destinoName`, or "Destino" when it is not known).
+    QString title(const std::optional<QString>& destinoName) const;
     // Absent for anything that is not one of the three text forms, an
     // unknown status or an empty destino id.
     static std::optional<InboxFilter> fromText(const QString& text);

@@ -1,6 +1,7 @@
 #include "app/InboxState.h"
 
 #include "app/AppLog.h"
+#include "app/DestinoPalette.h"
 #include "connect/CloudLink.h"
 #include "app/Preferences.h"
 #include "app/QtStrings.h"
@@ -11,11 +12,6 @@
 #include <array>
 
 namespace quaro {
-
-namespace {
-// New destinos cycle through these, by how many destinos exist.
-constexpr std::array<const char*, 4> palette = {"#FF6A1C", "#FFDA62", "#FFAE56", "#F5788B"};
-} // namespace
 
 InboxState::InboxState(QuaroStore& store, Preferences& preferences, CloudLink& cloud, QObject* parent)
     : QObject(parent), m_store(store), m_preferences(preferences), m_cloud(cloud)
@@ -52,6 +48,7 @@ bool InboxState::reloadLists()
         return logFailure(destinos.error());
     m_destinos.setDestinos(std::move(destinos).value());
     noteSelectedDestinoName();
+    noteFilterTitle();
 
     auto counts = m_store.counts();
     if (!counts)
@@ -99,6 +96,7 @@ void InboxState::setInboxFilter(const InboxFilter& filter)
         return;
     m_filter = filter;
     emit inboxFilterChanged();
+    noteFilterTitle();
     reload();
 }
 
@@ -143,10 +141,28 @@ void InboxState::noteSelectedDestinoName()
 {
     const auto selected = selectedDestino();
     const QString name = selected ? toQString(selected->name) : QString();
-    if (name == m_selectedDestinoName)
+    if (name != m_selectedDestinoName) {
+        m_selectedDestinoName = name;
+        emit selectedDestinoNameChanged();
+    }
+    const int row = selected ? m_destinos.rowOf(toQString(selected->id)) : -1;
+    if (row != m_selectedDestinoRow) {
+        m_selectedDestinoRow = row;
+        emit selectedDestinoRowChanged();
+    }
+}
+
+void InboxState::noteFilterTitle()
+{
+    std::optional<QString> destinoName;
+    if (m_filter.kind() == InboxFilter::Kind::destino)
+        if (const auto shown = destino(m_filter.destinoID()))
+            destinoName = toQString(shown->name);
+    const QString title = m_filter.title(destinoName);
+    if (title == m_filterTitle)
         return;
-    m_selectedDestinoName = name;
-    emit selectedDestinoNameChanged();
+    m_filterTitle = title;
+    emit inboxFilterTitleChanged();
 }
 
 void InboxState::ensureSelectedDestino()
@@ -176,7 +192,7 @@ QString InboxState::addDestino()
     const Destino destino{.id = makeUUID(),
                           .name = "Novo destino",
                           .instruction = "Diga à IA o que fazer com os recados deste destino.",
-                          .colorHex = palette[list.size() % palette.size()],
+                          .colorHex = std::string(destinoPalette[list.size() % destinoCycle]),
                           .sort = sort};
     saveDestino(toQString(destino.id), toQString(destino.name), toQString(destino.instruction),
                 toQString(destino.colorHex), destino.sort);

@@ -34,14 +34,18 @@ class QuaroStore;
 // Main thread only.
 class InboxState final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(DestinoListModel* destinos READ destinos CONSTANT)
-    Q_PROPERTY(RecadoListModel* recent READ recent CONSTANT)
-    Q_PROPERTY(RecadoListModel* inbox READ inbox CONSTANT)
+    Q_PROPERTY(quaro::DestinoListModel* destinos READ destinos CONSTANT)
+    Q_PROPERTY(quaro::RecadoListModel* recent READ recent CONSTANT)
+    Q_PROPERTY(quaro::RecadoListModel* inbox READ inbox CONSTANT)
     Q_PROPERTY(QVariantMap counts READ counts NOTIFY countsChanged)
     Q_PROPERTY(int pendingCount READ pendingCount NOTIFY countsChanged)
     Q_PROPERTY(QString inboxFilter READ inboxFilterText WRITE setInboxFilterText NOTIFY inboxFilterChanged)
+    // The list's heading under the filter; follows a destino's renaming.
+    Q_PROPERTY(QString inboxFilterTitle READ inboxFilterTitle NOTIFY inboxFilterTitleChanged)
     Q_PROPERTY(QString inboxSearch READ inboxSearch WRITE setInboxSearch NOTIFY inboxSearchChanged)
     Q_PROPERTY(QString selectedDestinoName READ selectedDestinoName NOTIFY selectedDestinoNameChanged)
+    // The selected destino's row in `destinos`, or -1 (the panel's picker).
+    Q_PROPERTY(int selectedDestinoRow READ selectedDestinoRow NOTIFY selectedDestinoRowChanged)
 
 public:
     static constexpr int recentLimit = 4;
@@ -62,11 +66,13 @@ public:
     void setInboxFilter(const InboxFilter& filter);
     QString inboxFilterText() const { return m_filter.text(); }
     void setInboxFilterText(const QString& text); // unreadable text is ignored
+    QString inboxFilterTitle() const { return m_filterTitle; }
     QString inboxSearch() const { return m_search; }
     void setInboxSearch(const QString& search);
 
     // The selected destino's name, or empty when none is selected.
     QString selectedDestinoName() const;
+    int selectedDestinoRow() const { return m_selectedDestinoRow; }
 
     // Refreshes every list from the store, in order (destinos, counts,
     // recent, inbox), stopping at the first failure, which is logged; lists
@@ -109,6 +115,8 @@ signals:
     void inboxFilterChanged();
     void inboxSearchChanged();
     void selectedDestinoNameChanged();
+    void selectedDestinoRowChanged();
+    void inboxFilterTitleChanged();
     void reloaded();
 
 private:
@@ -120,6 +128,7 @@ private:
     bool stillShows(const QString& id, const QString& seenStatus);
     void finishAction(bool changed);
     void noteSelectedDestinoName();
+    void noteFilterTitle();
 
     QuaroStore& m_store;
     Preferences& m_preferences;
@@ -132,6 +141,8 @@ private:
     InboxFilter m_filter;
     QString m_search;
     QString m_selectedDestinoName;
+    int m_selectedDestinoRow = -1;
+    QString m_filterTitle = m_filter.title(std::nullopt);
 };
 
 } // namespace quaro

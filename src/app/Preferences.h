@@ -21,7 +21,7 @@ namespace quaro {
 // so booleans and integers are parsed here: anything unreadable gives the
 // key's default. Whether Quaro starts at login is not a stored key but the
 // autostart entry itself. Main thread only.
-class Preferences final : public QObject {
+class Preferences : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString selectedMicID READ selectedMicID WRITE setSelectedMicID NOTIFY selectedMicIDChanged)
     Q_PROPERTY(QString selectedDestinoID READ selectedDestinoID WRITE setSelectedDestinoID

@@ -2,6 +2,7 @@
 
 #include "app/FormatDuration.h"
 #include "app/QtStrings.h"
+#include "app/RecadoOffers.h"
 
 #include <QDateTime>
 
@@ -57,6 +58,11 @@ QVariant RecadoListModel::value(const Row& row, int role) const
     case ResultRole: return toQString(r.result);
     case ResolvedAtRole: return optionalDateTime(r.resolvedAt);
     case LanguageRole: return toQString(r.language);
+    case MenuCanResolveRole: return menuOffer(r.status).resolve;
+    case MenuCanReopenRole: return menuOffer(r.status).reopen;
+    case MenuCanTranscribeAgainRole: return menuOffer(r.status).transcribeAgain;
+    case DetailCanResolveRole: return detailOffer(r.status).resolve;
+    case DetailCanReopenRole: return detailOffer(r.status).reopen;
     default: return {};
     }
 }
@@ -82,6 +88,11 @@ QHash<int, QByteArray> RecadoListModel::roleNames() const
         {ResultRole, "result"},
         {ResolvedAtRole, "resolvedAt"},
         {LanguageRole, "language"},
+        {MenuCanResolveRole, "menuCanResolve"},
+        {MenuCanReopenRole, "menuCanReopen"},
+        {MenuCanTranscribeAgainRole, "menuCanTranscribeAgain"},
+        {DetailCanResolveRole, "detailCanResolve"},
+        {DetailCanReopenRole, "detailCanReopen"},
     };
 }
 

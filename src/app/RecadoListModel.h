@@ -14,7 +14,8 @@ namespace quaro {
 // A list of recados for QML (the panel's recent ones, the inbox window's
 // list), each row also carrying its destino's name and colour. Updated by
 // InboxState on every reload. Main thread only.
-class RecadoListModel final : public KeyedListModel {
+// The base is spelled in full: QML type registration matches bases by the spelled name.
+class RecadoListModel : public quaro::KeyedListModel {
     Q_OBJECT
 
 public:
@@ -37,6 +38,12 @@ public:
         ResultRole,
         ResolvedAtRole,  // QDateTime, invalid when none
         LanguageRole,
+        // What the card's menu and the detail offer (RecadoOffers.h).
+        MenuCanResolveRole,
+        MenuCanReopenRole,
+        MenuCanTranscribeAgainRole,
+        DetailCanResolveRole,
+        DetailCanReopenRole,
     };
     Q_ENUM(Role)
 

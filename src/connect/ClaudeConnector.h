@@ -27,7 +27,7 @@ struct ClaudeConnectorConfig {
 // the `claude mcp add` command (shown to copy, or run for the user when
 // `claude` was found). For the settings window and onboarding; statuses are
 // read again by `refresh()` and after each connection. Main thread only.
-class ClaudeConnector final : public QObject {
+class ClaudeConnector : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString serverPath READ serverPath CONSTANT)
     Q_PROPERTY(bool helperExists READ helperExists NOTIFY statusChanged)

@@ -32,7 +32,7 @@ struct UpdaterConfig {
 // the feed and says whether a newer version is out and where; installing
 // it is left to the user's package route or the download page. A build
 // without a feedback address has no feedback controls. Main thread only.
-class Updater final : public QObject {
+class Updater : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isAvailable READ isAvailable CONSTANT)
     Q_PROPERTY(QString version READ version CONSTANT)

@@ -11,7 +11,7 @@ Dialog {
     width: 380
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     footer: DialogButtonBox {
-        standardButtons: DialogButtonBox.Ok
+        standardButtons: Dialog.Ok
         background: Item {}
     }
     background: InkSurface { radius: 18; fill: Brand.cream; shadow: 5 }

@@ -6,12 +6,14 @@ import QtQuick.Controls
 // the last summary and its log.
 GlassCard {
     id: card
-    required property var autoMode
-    property var desktop: null
+    required property AutoMode autoMode
+    property DesktopBridge desktop: null
 
     readonly property string downloadPage: "https://docs.anthropic.com/pt/docs/claude-code/setup"
-    readonly property var intervals: [15, 30, 60, 180].map(
-        minutes => ({ value: minutes, label: minutes < 60 ? minutes + " min" : (minutes / 60) + " h" }))
+    readonly property var intervals: [
+        { value: 15, label: "15 min" }, { value: 30, label: "30 min" }, { value: 60, label: "1 h" },
+        { value: 180, label: "3 h" }
+    ]
 
     SettingRow {
         title: "Modo automático com o Claude Code"

@@ -1,7 +1,9 @@
 #include "ui/Brand.h"
 
 #include "app/BrandFonts.h"
+#include "app/DestinoPalette.h"
 #include "app/FormatDuration.h"
+#include "core/RecadoStatus.h"
 
 #include <cstdint>
 #include <optional>
@@ -55,6 +57,26 @@ QColor Brand::color(const QString& hex)
 }
 
 QString Brand::formatDuration(double seconds) { return quaro::formatDuration(seconds); }
+
+QColor Brand::statusTone(const QString& status) const
+{
+    switch (recadoStatus(status.toStdString()).value_or(RecadoStatus::transcrevendo)) {
+    case RecadoStatus::transcrevendo: break;
+    case RecadoStatus::pendente: return m_primary;
+    case RecadoStatus::pego: return m_support;
+    case RecadoStatus::resolvido: return m_good;
+    case RecadoStatus::falhou: return m_systemRed;
+    }
+    return m_systemGrey;
+}
+
+QStringList Brand::destinoSwatches()
+{
+    QStringList swatches;
+    for (std::string_view hex : destinoPalette)
+        swatches << QString::fromLatin1(hex.data(), qsizetype(hex.size()));
+    return swatches;
+}
 
 QFont Brand::display(int pixelSize)
 {

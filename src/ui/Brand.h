@@ -4,13 +4,15 @@
 #include <QFont>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 namespace quaro {
 
 // The interface's design vocabulary for QML: the warm palette, the type
 // scale (sizes in logical pixels), the display face, and the two helpers
-// every view shares (a destino's hex colour, a duration as "1:05").
+// every view shares (a destino's hex colour, a duration as "1:05", a
+// status's tone).
 // A stateless singleton; main thread.
 class Brand : public QObject {
     Q_OBJECT
@@ -37,6 +39,8 @@ class Brand : public QObject {
     Q_PROPERTY(int callout MEMBER m_callout CONSTANT)
     Q_PROPERTY(int caption MEMBER m_caption CONSTANT)
     Q_PROPERTY(int label MEMBER m_label CONSTANT)
+    // The colours a destino can take, as "#RRGGBB".
+    Q_PROPERTY(QStringList destinoSwatches READ destinoSwatches CONSTANT)
     // The registered display family, or empty when the face is missing.
     Q_PROPERTY(QString displayFamily READ displayFamily CONSTANT)
 public:
@@ -47,6 +51,9 @@ public:
     // anything unreadable is the brand orange.
     Q_INVOKABLE static QColor color(const QString& hex);
     Q_INVOKABLE static QString formatDuration(double seconds);
+    // The tone of a recado's status tag, by raw status; grey when unknown.
+    Q_INVOKABLE QColor statusTone(const QString& status) const;
+    static QStringList destinoSwatches();
     // The display face at `pixelSize`; without it, the heaviest system face.
     Q_INVOKABLE static QFont display(int pixelSize);
     static QString displayFamily();

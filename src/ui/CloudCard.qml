@@ -6,8 +6,8 @@ import QtQuick.Controls
 // asked), how to use it, and switching it off (delete or only pause).
 GlassCard {
     id: card
-    required property var cloud
-    property var desktop: null
+    required property CloudLink cloud
+    property DesktopBridge desktop: null
     // View state.
     property bool showLink: false
     property bool confirming: false

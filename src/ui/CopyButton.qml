@@ -7,7 +7,7 @@ InkButtonStyle {
     id: button
     property string label: "Copiar"
     property string copyText: ""
-    property var desktop: null
+    property DesktopBridge desktop: null
     property bool copied: false
     property bool staysCopied: false
 

@@ -1,95 +1,100 @@
 import QtQuick
-import Quaro.Ui
 import QtQuick.Controls
+import QtQuick.Layouts
+import Quaro.Ui
 
-// The editor of one destino. It works on its own copy, loaded when the
-// selection changes (and when the stored destino changes while the user is
-// not typing), and hands every edit to the inbox at once; there is no save
-// button. Nothing is saved for a destino that is gone from the list, so a
-// deleted one is never filed again by a late edit.
-GlassCard {
+// The editor of one destino, in the settings page and in the inbox's
+// popup: its name, what the AI should do with its recados and its colour.
+// It works on its own copy, loaded when the destino changes (and when the
+// stored destino changes while the user is not typing), and files every
+// change as it happens; there is no save button. A save that arrives after
+// the destino was deleted (the field losing focus as the editor goes away)
+// files nothing: the destino stays deleted.
+ColumnLayout {
     id: editor
-    required property var inbox
+    required property InboxState inbox
     property string destinoID: ""
-    property int row: -1
+    // The inbox's popup deletes from here; the settings page has its own button.
+    property bool offersDelete: false
+    signal deleted()
 
     property string name: ""
     property string instruction: ""
     property string colorHex: ""
-    property int sort: 0
+    property real sort: 0
+    property bool gone: false
 
-    readonly property var swatches: ["#FF6A1C", "#FFDA62", "#FFAE56", "#F5788B", "#16130F"]
-    readonly property var model: inbox.destinos
+    spacing: 8
 
-    function field(role) {
-        return model.data(model.index(row, 0), Qt.UserRole + role)
-    }
     function load() {
-        if (row < 0)
-            return
-        name = field(2)
-        instruction = field(3)
-        colorHex = field(4)
-        sort = field(5)
+        const values = destinoID ? inbox.destinos.byId(destinoID) : ({})
+        gone = values.id === undefined
+        name = values.name || ""
+        instruction = values.instruction || ""
+        colorHex = values.colorHex || ""
+        sort = values.sort || 0
+        nameField.text = name
+        instructionField.text = instruction
     }
     function save() {
-        if (destinoID === "" || row < 0 || field(1) !== destinoID)
+        if (destinoID === "" || gone || !inbox.hasDestino(destinoID))
             return
         inbox.saveDestino(destinoID, name, instruction, colorHex, sort)
     }
+    function remove() {
+        gone = true
+        inbox.deleteDestino(destinoID)
+        deleted()
+    }
+
     onDestinoIDChanged: load()
-    onRowChanged: load()
+    Component.onCompleted: load()
     Connections {
-        target: editor.model
+        target: editor.inbox.destinos
         function onDataChanged() {
             if (!nameField.activeFocus && !instructionField.activeFocus)
                 editor.load()
         }
     }
 
+    component FieldLabel: Text {
+        textFormat: Text.PlainText
+        color: Brand.ink
+        font.pixelSize: Brand.label
+        font.bold: true
+    }
+
     Text {
         textFormat: Text.PlainText
         objectName: "spokenHint"
+        Layout.fillWidth: true
         visible: editor.destinoID !== ""
-        width: parent.width
         text: "Diga \"isso é pro " + editor.name + "\" no começo da fala e o recado cai aqui sozinho."
         color: Brand.inkSoft
         font.pixelSize: Brand.callout
         wrapMode: Text.WordWrap
     }
-    Text {
-        textFormat: Text.PlainText
-        visible: editor.destinoID !== ""
-        text: "Nome"
-        color: Brand.ink
-        font.pixelSize: Brand.label
-        font.bold: true
-    }
+    FieldLabel { text: "Nome"; visible: editor.destinoID !== "" }
     TextField {
         id: nameField
         objectName: "nameField"
+        Layout.fillWidth: true
         visible: editor.destinoID !== ""
-        width: parent.width
-        text: editor.name
+        enabled: !editor.gone
         font.pixelSize: Brand.body
         Accessible.name: "Nome"
         onTextEdited: {
             editor.name = text
             editor.save()
         }
+        onActiveFocusChanged: if (!activeFocus) editor.save()
     }
-    Text {
-        textFormat: Text.PlainText
-        visible: editor.destinoID !== ""
-        text: "O que a IA deve fazer"
-        color: Brand.ink
-        font.pixelSize: Brand.label
-        font.bold: true
-    }
+    FieldLabel { text: "O que a IA deve fazer"; visible: editor.destinoID !== "" }
     ScrollView {
+        Layout.fillWidth: true
+        Layout.preferredHeight: 120
         visible: editor.destinoID !== ""
-        width: parent.width
-        height: 140
+        contentWidth: availableWidth
         background: Rectangle {
             color: "white"
             radius: 6
@@ -99,9 +104,9 @@ GlassCard {
         TextArea {
             id: instructionField
             objectName: "instructionField"
-            text: editor.instruction
             wrapMode: TextEdit.Wrap
             font.pixelSize: Brand.callout
+            enabled: !editor.gone
             Accessible.name: "O que a IA deve fazer"
             // Tab moves on, as everywhere else in the window.
             Keys.onTabPressed: nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason)
@@ -112,26 +117,27 @@ GlassCard {
                 editor.instruction = text
                 editor.save()
             }
+            onActiveFocusChanged: if (!activeFocus) editor.save()
         }
     }
-    Row {
-        id: swatchRow
+    RowLayout {
+        Layout.fillWidth: true
         visible: editor.destinoID !== ""
         spacing: 10
         Repeater {
-            model: editor.swatches
+            model: Brand.destinoSwatches
             delegate: AbstractButton {
                 id: swatch
                 required property string modelData
-                readonly property bool current: editor.colorHex.toUpperCase() === modelData
+                readonly property bool current: editor.colorHex.toUpperCase() === swatch.modelData
                 objectName: "swatch" + modelData
-                width: 28
-                height: 28
+                implicitWidth: 28
+                implicitHeight: 28
                 focusPolicy: Qt.StrongFocus
                 Accessible.name: "Cor " + modelData
                 Accessible.checked: current
                 onClicked: {
-                    editor.colorHex = modelData
+                    editor.colorHex = swatch.modelData
                     editor.save()
                 }
                 background: Rectangle {
@@ -147,10 +153,19 @@ GlassCard {
                         name: "checkmark"
                         size: 14
                         weight: 3
-                        color: swatch.modelData === "#16130F" ? "white" : Brand.ink
+                        color: Brand.color(swatch.modelData).hslLightness < 0.3 ? "white" : Brand.ink
                     }
                 }
             }
+        }
+        Item { Layout.fillWidth: true }
+        InkButtonStyle {
+            objectName: "removeDestino"
+            visible: editor.offersDelete
+            text: "Apagar destino"
+            fill: Brand.rose
+            enabled: !editor.gone
+            onClicked: editor.remove()
         }
     }
 }

@@ -6,8 +6,8 @@ import Quaro.Ui
 // or asking the desktop again. The tray menu says the same.
 Column {
     id: help
-    required property var status
-    property var desktop: null
+    required property HotKeyStatus status
+    property DesktopBridge desktop: null
     // The settings add the way out of a taken combination.
     property bool suggestOther: false
 

@@ -6,7 +6,7 @@ import Quaro.Ui
 // close button. The window clears it a while after it was last said.
 Item {
     id: notice
-    required property var capture
+    required property CaptureFlow capture
     readonly property string text: capture.notice
 
     objectName: "importNotice"

@@ -10,13 +10,13 @@ MenuBar {
     required property var inboxView
 
     readonly property var host: inboxView.host
-    readonly property var app: inboxView.app
+    readonly property AppState app: inboxView.app
     readonly property bool trayMissing: host !== null && host.trayMissing
 
     // The text field or area that has the keyboard, for the "Editar" menu.
     function editor() {
         const item = bar.Window.activeFocusItem
-        return item && item.selectAll !== undefined ? item : null
+        return item instanceof TextInput || item instanceof TextEdit ? item : null
     }
 
     Menu {

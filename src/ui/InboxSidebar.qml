@@ -10,7 +10,7 @@ Rectangle {
     id: sidebar
     required property var inboxView
 
-    readonly property var inbox: inboxView.inbox
+    readonly property InboxState inbox: inboxView.inbox
     readonly property var counts: inbox.counts
     readonly property string filter: inbox.inboxFilter
 
@@ -194,8 +194,9 @@ Rectangle {
             open()
         }
         background: InkSurface { radius: 16; fill: Brand.cream; shadow: 5 }
-        contentItem: InboxDestinoEditor {
+        contentItem: DestinoEditor {
             objectName: "destinoEditor"
+            offersDelete: true
             inbox: sidebar.inbox
             destinoID: destinoPopup.destinoID
             onDeleted: destinoPopup.close()

@@ -36,7 +36,7 @@ Rectangle {
             ToolTip.text: "Gravar recado (" + toolbar.inboxView.hotKeyLabel + ")"
             ToolTip.visible: hovered
             ToolTip.delay: 500
-            onClicked: toolbar.inboxView.toggleRecording()
+            onClicked: toolbar.inboxView.capture.toggleRecording()
         }
         TextField {
             id: search

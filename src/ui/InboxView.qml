@@ -12,15 +12,15 @@ import Quaro.Ui
 // tests.
 Item {
     id: view
-    required property var app
+    required property AppState app
     property var host: null
     property string selectedID: ""
     property bool dropping: false
     // The selected recado's values (see RecadoListModel.get), {} when none.
     property var current: ({})
 
-    readonly property var inbox: app.inbox
-    readonly property var capture: app.capture
+    readonly property InboxState inbox: app.inbox
+    readonly property CaptureFlow capture: app.capture
     readonly property string hotKeyLabel: app.hotKey.label
 
     implicitWidth: 1180
@@ -36,7 +36,7 @@ Item {
     function followList() {
         const model = inbox.inbox
         if (!selectedID || model.rowOf(selectedID) < 0)
-            selectedID = model.count > 0 ? model.get(0).id : ""
+            selectedID = model.count > 0 ? model.data(model.index(0, 0), RecadoListModel.IdRole) : ""
         refreshCurrent()
     }
     // The window has just been shown (after a reload): the newest recado.
@@ -44,15 +44,9 @@ Item {
         selectedID = ""
         followList()
     }
+    // Setting the filter reloads the list.
     function choose(filter) {
         inbox.inboxFilter = filter
-        inbox.reload()
-    }
-    function toggleRecording() {
-        if (capture.isCapturing)
-            capture.stopAndSend()
-        else
-            capture.startRecording()
     }
     // Everything dropped goes to the import, which keeps the audio files
     // and refuses the rest (web addresses included: nothing is fetched).
@@ -217,7 +211,7 @@ Item {
         padding: 24
         title: "Sem ícone na bandeja"
         footer: DialogButtonBox {
-            standardButtons: DialogButtonBox.Ok
+            standardButtons: Dialog.Ok
             background: Item {}
         }
         background: InkSurface { radius: 16; fill: Brand.cream; shadow: 5 }

@@ -25,10 +25,9 @@ T.Button {
     Keys.onEnterPressed: clicked()
 
     contentItem: Item {
-        implicitWidth: label.implicitWidth
-        implicitHeight: label.implicitHeight
+        implicitWidth: children[0].implicitWidth
+        implicitHeight: children[0].implicitHeight
         Row {
-            id: label
             anchors.centerIn: parent
             spacing: 6
             SymbolIcon {

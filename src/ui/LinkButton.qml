@@ -5,15 +5,14 @@ import QtQuick.Templates as T
 // A text-only button, underlined while hovered or focused.
 T.Button {
     id: link
-    implicitWidth: label.implicitWidth + 8
-    implicitHeight: label.implicitHeight + 8
+    implicitWidth: contentItem.implicitWidth + 8
+    implicitHeight: contentItem.implicitHeight + 8
     focusPolicy: Qt.StrongFocus
     Accessible.name: text
     opacity: pressed ? 0.7 : 1
 
     contentItem: Text {
         textFormat: Text.PlainText
-        id: label
         text: link.text
         color: Brand.ink
         font.pixelSize: 13

@@ -8,13 +8,13 @@ import QtQuick.Layouts
 // and out.
 Item {
     id: panel
-    required property var app
-    required property var actions
-    required property var microphone
+    required property AppState app
+    required property AppActions actions
+    required property MicrophoneChoice microphone
 
-    readonly property var capture: app.capture
-    readonly property var inbox: app.inbox
-    readonly property var preferences: app.preferences
+    readonly property CaptureFlow capture: app.capture
+    readonly property InboxState inbox: app.inbox
+    readonly property Preferences preferences: app.preferences
     readonly property string hotKeyLabel: app.hotKey.label
 
     width: 360
@@ -108,13 +108,10 @@ Item {
                 highlighted: destinos.highlightedIndex === index
             }
             Accessible.name: "Destino"
-            function selectedIndex() {
-                return count >= 0 ? indexOfValue(panel.preferences.selectedDestinoID) : -1
-            }
-            currentIndex: selectedIndex()
+            currentIndex: panel.inbox.selectedDestinoRow
             onActivated: {
                 panel.preferences.selectedDestinoID = currentValue
-                currentIndex = Qt.binding(selectedIndex)
+                currentIndex = Qt.binding(() => panel.inbox.selectedDestinoRow)
             }
         }
 

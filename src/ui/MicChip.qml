@@ -9,7 +9,7 @@ T.Button {
     id: chip
     property string name: ""
 
-    implicitWidth: content.implicitWidth + 20
+    implicitWidth: contentItem.implicitWidth + 20
     implicitHeight: 30
     focusPolicy: Qt.NoFocus
     Accessible.name: "Escolher o microfone"
@@ -25,8 +25,8 @@ T.Button {
         border.color: Brand.ink
     }
     contentItem: Item {
+        implicitWidth: children[0].implicitWidth
         RowLayout {
-            id: content
             anchors.centerIn: parent
             spacing: 4
             SymbolIcon { name: "mic.fill"; size: 14 }

@@ -7,8 +7,8 @@ import QtQuick.Layouts
 // one device.
 Rectangle {
     id: card
-    required property var app
-    required property var microphone
+    required property AppState app
+    required property MicrophoneChoice microphone
     signal close()
 
     implicitWidth: 300
@@ -41,6 +41,7 @@ Rectangle {
         Repeater {
             model: card.app.capture.microphones
             delegate: ItemDelegate {
+                id: micRow
                 required property string id
                 required property string name
                 Layout.fillWidth: true
@@ -49,23 +50,23 @@ Rectangle {
                 font.pixelSize: 13
                 focusPolicy: Qt.NoFocus
                 contentItem: Text {
-                    text: parent.text
+                    text: micRow.text
                     textFormat: Text.PlainText
-                    font: parent.font
+                    font: micRow.font
                     elide: Text.ElideRight
                     rightPadding: 24
                     verticalAlignment: Text.AlignVCenter
                     color: Brand.ink
                 }
                 onClicked: {
-                    card.microphone.choose(id)
+                    card.microphone.choose(micRow.id)
                     card.close()
                 }
                 SymbolIcon {
                     anchors.right: parent.right
                     anchors.rightMargin: 8
                     anchors.verticalCenter: parent.verticalCenter
-                    visible: parent.id === card.microphone.selectedID
+                    visible: micRow.id === card.microphone.selectedID
                     name: "checkmark"
                     size: 14
                     weight: 2.6

@@ -6,10 +6,10 @@ import Quaro.Ui
 // is shown.
 OnboardingStep {
     id: step
-    required property var app
-    property var desktop: null
+    required property AppState app
+    property DesktopBridge desktop: null
     property bool shown: false
-    readonly property var connector: app.connector
+    readonly property ClaudeConnector connector: app.connector
     property string connectMessage: ""
 
     readonly property var subtitles: ({

@@ -4,9 +4,9 @@ import Quaro.Ui
 // Step 1: microphone access, read once when the step is created.
 OnboardingStep {
     id: step
-    required property var app
-    required property var microphone
-    property var desktop: null
+    required property AppState app
+    required property MicrophoneChoice microphone
+    property DesktopBridge desktop: null
     // "authorised", "undetermined" or "denied".
     property string micStatus: app.capture.microphonePermission()
 

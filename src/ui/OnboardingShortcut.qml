@@ -5,9 +5,9 @@ import Quaro.Ui
 // ticks as soon as the inbox holds any recado.
 OnboardingStep {
     id: step
-    required property var app
-    property var desktop: null
-    readonly property var preferences: app.preferences
+    required property AppState app
+    property DesktopBridge desktop: null
+    readonly property Preferences preferences: app.preferences
     readonly property int total: {
         const counts = app.inbox.counts
         return Object.keys(counts).reduce((sum, status) => sum + counts[status], 0)

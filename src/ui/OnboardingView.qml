@@ -7,9 +7,9 @@ import QtQuick.Layouts
 // onboardingDone and emits `finished`; the window closes itself on it.
 Item {
     id: view
-    required property var app
-    required property var microphone
-    property var desktop: null
+    required property AppState app
+    required property MicrophoneChoice microphone
+    property DesktopBridge desktop: null
     property int steps: 5
     property int step: 0
     signal finished()

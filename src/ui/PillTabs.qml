@@ -25,7 +25,7 @@ Grid {
             required property var modelData
             readonly property bool selected: modelData.value === tabs.selection
             implicitHeight: 30
-            implicitWidth: tabs.tabWidth > 0 ? tabs.tabWidth : content.implicitWidth + 24
+            implicitWidth: tabs.tabWidth > 0 ? tabs.tabWidth : contentItem.implicitWidth + 24
             leftPadding: tabs.vertical ? 14 : 0
             focusPolicy: Qt.StrongFocus
             Accessible.role: Accessible.PageTab
@@ -43,10 +43,8 @@ Grid {
                 border.color: tab.visualFocus ? Brand.ink : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.15)
             }
             contentItem: Item {
-                id: content
-                implicitWidth: line.implicitWidth
+                implicitWidth: children[0].implicitWidth
                 Row {
-                    id: line
                     spacing: 7
                     anchors.verticalCenter: parent.verticalCenter
                     x: tabs.vertical ? 0 : (parent.width - width) / 2

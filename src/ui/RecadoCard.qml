@@ -13,7 +13,11 @@ ItemDelegate {
     required property string status
     required property string destinoName
     required property string destinoColor
-    required property var createdAt
+    required property date createdAt
+    // What the card's menu offers for this recado.
+    required property bool menuCanResolve
+    required property bool menuCanReopen
+    required property bool menuCanTranscribeAgain
     property bool selected: false
     signal chosen()
     signal menuWanted()
@@ -42,7 +46,9 @@ ItemDelegate {
         border.width: card.selected || card.visualFocus ? 2 : 1
         border.color: card.selected || card.visualFocus ? Brand.ink : Qt.rgba(Brand.ink.r, Brand.ink.g, Brand.ink.b, 0.12)
     }
-    contentItem: Column {
+    // Its named parts make the content built at once instead of deferred,
+    // which costs nothing: a card always shows it.
+    contentItem: Column { // qmllint disable deferred-property-id
         id: content
         spacing: 4
         Text {

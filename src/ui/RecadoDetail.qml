@@ -12,7 +12,7 @@ ScrollView {
     // The recado's values (RecadoListModel.get).
     property var recado: ({})
 
-    readonly property var inbox: inboxView.inbox
+    readonly property InboxState inbox: inboxView.inbox
     readonly property string status: recado.status || ""
     readonly property string claimedBy: recado.claimedBy || ""
     readonly property bool hasResult: (recado.result || "") !== ""
@@ -80,7 +80,10 @@ ScrollView {
                 ToolTip.visible: ToolTip.text !== "" && destinoHover.hovered
                 HoverHandler { id: destinoHover }
             }
-            StatusTag { status: detail.status }
+            StatusTag {
+                status: detail.status
+                text: detail.recado.statusLabel || ""
+            }
         }
         Text {
             textFormat: Text.PlainText
@@ -162,14 +165,14 @@ ScrollView {
             }
             InkButtonStyle {
                 objectName: "resolveButton"
-                visible: detail.status === "pendente"
+                visible: detail.recado.detailCanResolve === true
                 text: "Marcar como resolvido"
                 fill: Brand.primary
                 onClicked: detail.inbox.resolveManually(detail.recado.id, detail.status)
             }
             InkButtonStyle {
                 objectName: "reopenButton"
-                visible: ["pego", "resolvido", "falhou"].indexOf(detail.status) >= 0
+                visible: detail.recado.detailCanReopen === true
                 text: "Voltar para pendentes"
                 fill: Brand.cream
                 onClicked: detail.inbox.reopen(detail.recado.id, detail.status)
@@ -204,13 +207,14 @@ ScrollView {
                     { label: "Resultado gravado", at: detail.recado.resolvedAt }
                 ].filter(line => detail.when(line.at) !== "")
                 delegate: RowLayout {
+                    id: line
                     required property var modelData
                     spacing: 8
                     Rectangle { width: 6; height: 6; radius: 3; color: Brand.ink }
-                    Text { textFormat: Text.PlainText; text: modelData.label; color: Brand.ink; font.pixelSize: Brand.callout }
+                    Text { textFormat: Text.PlainText; text: line.modelData.label; color: Brand.ink; font.pixelSize: Brand.callout }
                     Text {
                         textFormat: Text.PlainText
-                        text: detail.when(modelData.at)
+                        text: detail.when(line.modelData.at)
                         color: Brand.inkSoft
                         font.pixelSize: Brand.callout
                     }

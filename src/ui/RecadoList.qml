@@ -10,23 +10,9 @@ Item {
     id: list
     required property var inboxView
 
-    readonly property var inbox: inboxView.inbox
+    readonly property InboxState inbox: inboxView.inbox
     readonly property alias menu: menu
     readonly property bool capturing: inboxView.capture.isCapturing
-    readonly property var titles: ({
-        "status:transcrevendo": "Transcrevendo", "status:pendente": "Pendentes", "status:pego": "Pegos pela IA",
-        "status:resolvido": "Resolvidos", "status:falhou": "Com falha", "all": "Todos"
-    })
-
-    function filterTitle(filter) {
-        if (titles[filter] !== undefined)
-            return titles[filter]
-        if (filter.startsWith("destino:")) {
-            const destino = inbox.destinos.byId(filter.substring(8))
-            return destino.name !== undefined ? destino.name : "Destino"
-        }
-        return ""
-    }
 
     RowLayout {
         id: header
@@ -37,8 +23,7 @@ Item {
             textFormat: Text.PlainText
             objectName: "listTitle"
             Layout.fillWidth: true
-            // Destinos change name too: the count is there to re-read it.
-            text: list.inbox.destinos.count >= 0 ? list.filterTitle(list.inbox.inboxFilter) : ""
+            text: list.inbox.inboxFilterTitle
             elide: Text.ElideRight
             maximumLineCount: 1
             color: Brand.ink
@@ -54,7 +39,7 @@ Item {
             systemName: list.capturing ? "stop.fill" : "mic.fill"
             help: "Gravar recado (" + list.inboxView.hotKeyLabel + ")"
             Accessible.name: list.capturing ? "parar e enviar" : "gravar recado"
-            onClicked: list.inboxView.toggleRecording()
+            onClicked: list.inboxView.capture.toggleRecording()
             background: Rectangle {
                 radius: width / 2
                 color: list.capturing ? Brand.accent : Brand.secondary

@@ -2,16 +2,20 @@ import QtQuick
 import QtQuick.Controls
 import Quaro.Ui
 
-// A recado's context menu: copy, move to a destino, the step its status
-// allows, delete. Shared by every card; `popupFor` fills it from one.
+// A recado's context menu: copy, move to a destino, the steps its status
+// allows (the list model's menu roles), delete. Shared by every card;
+// `popupFor` fills it from one (or from a row's values).
 Menu {
     id: recadoMenu
     required property var inboxView
     property string recadoID: ""
     property string recadoStatus: ""
     property string transcript: ""
+    property bool canResolve: false
+    property bool canReopen: false
+    property bool canTranscribeAgain: false
 
-    readonly property var inbox: inboxView.inbox
+    readonly property InboxState inbox: inboxView.inbox
     // The status-dependent items, for whoever checks what is offered.
     readonly property alias resolveItem: resolveItem
     readonly property alias reopenItem: reopenItem
@@ -21,6 +25,9 @@ Menu {
         recadoID = card.id
         recadoStatus = card.status
         transcript = card.transcript
+        canResolve = card.menuCanResolve
+        canReopen = card.menuCanReopen
+        canTranscribeAgain = card.menuCanTranscribeAgain
         popup()
     }
 
@@ -47,21 +54,21 @@ Menu {
     MenuItem {
         id: resolveItem
         text: "Marcar como resolvido"
-        visible: recadoMenu.recadoStatus === "pendente"
+        visible: recadoMenu.canResolve
         height: visible ? implicitHeight : 0
         onTriggered: recadoMenu.inbox.resolveManually(recadoMenu.recadoID, recadoMenu.recadoStatus)
     }
     MenuItem {
         id: reopenItem
         text: "Voltar para pendentes"
-        visible: recadoMenu.recadoStatus === "pego" || recadoMenu.recadoStatus === "resolvido"
+        visible: recadoMenu.canReopen
         height: visible ? implicitHeight : 0
         onTriggered: recadoMenu.inbox.reopen(recadoMenu.recadoID, recadoMenu.recadoStatus)
     }
     MenuItem {
         id: transcribeAgainItem
         text: "Transcrever de novo"
-        visible: recadoMenu.recadoStatus === "falhou"
+        visible: recadoMenu.canTranscribeAgain
         height: visible ? implicitHeight : 0
         onTriggered: recadoMenu.inboxView.capture.transcribeAgain(recadoMenu.recadoID)
     }

@@ -7,6 +7,7 @@ RowLayout {
     id: row
     required property string title
     required property string status
+    required property string statusLabel
     required property string destinoID
     required property string destinoColor
     spacing: 8
@@ -27,5 +28,6 @@ RowLayout {
     }
     StatusTag {
         status: row.status
+        text: row.statusLabel
     }
 }

@@ -8,11 +8,11 @@ import QtQuick.Layouts
 // pause and discard.
 Item {
     id: pill
-    required property var app
-    required property var microphone
+    required property AppState app
+    required property MicrophoneChoice microphone
     signal toggleMics()
 
-    readonly property var capture: app.capture
+    readonly property CaptureFlow capture: app.capture
     readonly property bool paused: capture.phase === "paused"
     readonly property string hotKeyLabel: app.hotKey.label
 

@@ -5,9 +5,9 @@ import Quaro.Ui
 // automatic mode.
 SettingsPage {
     id: page
-    required property var app
-    property var desktop: null
-    readonly property var connector: app.connector
+    required property AppState app
+    property DesktopBridge desktop: null
+    readonly property ClaudeConnector connector: app.connector
     // View state: what the last "Conectar" said.
     property string connectMessage: ""
 

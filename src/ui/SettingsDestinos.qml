@@ -7,30 +7,23 @@ import QtQuick.Layouts
 // the selected one.
 SettingsPage {
     id: page
-    required property var app
-    readonly property var destinos: app.inbox.destinos
+    required property AppState app
+    readonly property DestinoListModel destinos: app.inbox.destinos
     // View state: the destino being edited, by id ("" for none).
     property string selectedID: ""
 
     title: "Para onde vai"
     subtitle: "Cada destino diz à IA o que fazer com os recados dele."
 
-    function rowOf(id) {
-        for (let i = 0; i < destinos.count; ++i) {
-            if (destinos.data(destinos.index(i, 0), Qt.UserRole + 1) === id)
-                return i
-        }
-        return -1
-    }
     function selectFirst() {
-        selectedID = destinos.count > 0 ? destinos.data(destinos.index(0, 0), Qt.UserRole + 1) : ""
+        selectedID = destinos.idAt(0)
     }
     Component.onCompleted: selectFirst()
     Connections {
         target: page.destinos
         // A destino deleted elsewhere takes the selection with it.
         function onCountChanged() {
-            if (page.rowOf(page.selectedID) < 0)
+            if (page.destinos.rowOf(page.selectedID) < 0)
                 page.selectFirst()
         }
     }
@@ -111,13 +104,15 @@ SettingsPage {
             }
         }
 
-        DestinoEditor {
-            objectName: "destinoEditor"
+        GlassCard {
             Layout.fillWidth: true
             Layout.alignment: Qt.AlignTop
-            inbox: page.app.inbox
-            destinoID: page.selectedID
-            row: page.rowOf(page.selectedID)
+            DestinoEditor {
+                objectName: "destinoEditor"
+                width: parent.width
+                inbox: page.app.inbox
+                destinoID: page.selectedID
+            }
         }
     }
 }

@@ -5,10 +5,10 @@ import Quaro.Ui
 // and feedback.
 SettingsPage {
     id: page
-    required property var app
-    property var desktop: null
-    readonly property var preferences: app.preferences
-    readonly property var updater: app.updater
+    required property AppState app
+    property DesktopBridge desktop: null
+    readonly property Preferences preferences: app.preferences
+    readonly property Updater updater: app.updater
 
     title: "Do seu jeito"
     subtitle: "Atalho, widget e como o Quaro aparece no computador."
@@ -65,7 +65,7 @@ SettingsPage {
             // On Linux a new version comes from the package or the download
             // page: Quaro says when one is out, it does not install it.
             detail: !page.updater.isAvailable ? "Cópia de desenvolvimento: atualize com scripts/build.sh."
-                    : page.updater.downloadPage.toString() !== ""
+                    : String(page.updater.downloadPage) !== ""
                       ? "O Quaro avisa quando sai uma versão nova. Instale pelo gerenciador de pacotes ou pela página de download."
                       : "O Quaro avisa quando sai uma versão nova. Instale pelo gerenciador de pacotes."
             InkButtonStyle {
@@ -77,7 +77,7 @@ SettingsPage {
             }
             InkButtonStyle {
                 objectName: "openDownloadPage"
-                visible: page.updater.isAvailable && page.updater.downloadPage.toString() !== ""
+                visible: page.updater.isAvailable && String(page.updater.downloadPage) !== ""
                 fill: Brand.cream
                 text: "Página de download"
                 onClicked: page.updater.openDownloadPage()

@@ -4,10 +4,10 @@ import Quaro.Ui
 // Gravação: microphone, language, what is kept, the notification, import.
 SettingsPage {
     id: page
-    required property var app
-    required property var microphone
-    property var desktop: null
-    readonly property var preferences: app.preferences
+    required property AppState app
+    required property MicrophoneChoice microphone
+    property DesktopBridge desktop: null
+    readonly property Preferences preferences: app.preferences
 
     title: "Como o Quaro ouve"
     subtitle: "A transcrição acontece no próprio computador. Nada sai daqui."
@@ -19,7 +19,7 @@ SettingsPage {
         { value: "es-ES", label: "Español" }
     ]
     // "Padrão do sistema" (no fixed microphone) first, then the devices.
-    readonly property var microphones: page.microphone.options.map(
+    readonly property var microphones: Array.from(page.microphone.options).map(
         option => ({ value: option.id, label: option.name }))
 
     GlassCard {

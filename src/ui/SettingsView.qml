@@ -7,9 +7,9 @@ import QtQuick.Layouts
 // other parts of the application can open the window on a given tab.
 Item {
     id: view
-    required property var app
-    required property var microphone
-    property var desktop: null
+    required property AppState app
+    required property MicrophoneChoice microphone
+    property DesktopBridge desktop: null
 
     implicitWidth: 820
     implicitHeight: 640

@@ -1,20 +1,14 @@
 import QtQuick
 import Quaro.Ui
 
-// A small capsule naming a recado's status.
+// A small capsule naming a recado's status: its raw value picks the tone,
+// `text` is its label (the list model's statusLabel).
 Rectangle {
     id: tag
     property string status: "pendente"
+    property string text: ""
 
-    readonly property var labels: ({
-        "transcrevendo": "Transcrevendo", "pendente": "Pendente", "pego": "Pego pela IA",
-        "resolvido": "Resolvido", "falhou": "Falhou"
-    })
-    readonly property color tone: ({
-        "transcrevendo": Brand.systemGrey, "pendente": Brand.primary, "pego": Brand.support,
-        "resolvido": Brand.good, "falhou": Brand.systemRed
-    })[status] ?? Brand.systemGrey
-    readonly property string text: labels[status] ?? status
+    readonly property color tone: Brand.statusTone(status)
 
     implicitWidth: label.implicitWidth + 14
     implicitHeight: label.implicitHeight + 6

@@ -7,14 +7,21 @@ import Quaro.Ui
 // A drag anywhere that is not a button moves the window.
 Item {
     id: root
-    required property var app
-    required property var microphone
+    required property AppState app
+    required property MicrophoneChoice microphone
     property bool showMics: false
 
-    readonly property var capture: app.capture
+    readonly property CaptureFlow capture: app.capture
     readonly property string phase: capture.phase
     readonly property bool capturing: phase === "recording" || phase === "paused"
-    readonly property var shown: [recording, sent, failed, permission, collapsed].find(item => item.visible) ?? null
+    // The state on show: recording, sent, failed, permission or collapsed.
+    readonly property Item shown: {
+        for (const piece of [recording, sent, failed, permission, collapsed]) {
+            if (piece.visible)
+                return piece
+        }
+        return null
+    }
 
     onPhaseChanged: if (!capturing) showMics = false
 

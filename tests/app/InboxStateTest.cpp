@@ -207,6 +207,9 @@ TEST_F(InboxStateTest, SelectionFollowsDeletedAndMissingDestinos)
     EXPECT_EQ(m_prefs->selectedDestinoID(), ids[0]);
     EXPECT_EQ(m_state->selectedDestinoName(), QString::fromStdString(m_state->destinoList()[0].name));
     EXPECT_EQ(name.count(), 1);
+    m_prefs->setSelectedDestinoID(ids[2]);
+    EXPECT_EQ(m_state->selectedDestinoRow(), 2);
+    m_prefs->setSelectedDestinoID(ids[0]);
 
     // Deleting another destino keeps the selection.
     m_state->deleteDestino(ids[1]);
@@ -220,6 +223,7 @@ TEST_F(InboxStateTest, SelectionFollowsDeletedAndMissingDestinos)
     EXPECT_EQ(m_prefs->selectedDestinoID(), QString());
     EXPECT_FALSE(m_state->selectedDestino());
     EXPECT_EQ(m_state->selectedDestinoName(), QString());
+    EXPECT_EQ(m_state->selectedDestinoRow(), -1);
 
     // A selection naming no destino (deleted by another process) is corrected.
     const QString added = m_state->addDestino();

@@ -31,7 +31,7 @@ TestCase {
     }
     Component {
         id: editorComponent
-        InboxDestinoEditor { inbox: testApp.inbox; width: 400 }
+        DestinoEditor { inbox: testApp.inbox; offersDelete: true; width: 400 }
     }
 
     readonly property var inbox: testApp.inbox
@@ -120,6 +120,9 @@ TestCase {
         const destino = inbox.destinos.byId(inbox.inbox.get(1).destinoID)
         inbox.inboxFilter = "destino:" + destino.id
         compare(findChild(view, "listTitle").text, destino.name)
+        // It follows the destino's renaming.
+        inbox.saveDestino(destino.id, "Renomeado", destino.instruction, destino.colorHex, destino.sort)
+        compare(findChild(view, "listTitle").text, "Renomeado")
 
         inbox.inboxFilter = "all"
         const search = findChild(view, "searchField")
@@ -210,7 +213,7 @@ TestCase {
     function test_destino_editor_saves_and_stays_deleted() {
         const id = inbox.addDestino()
         const editor = createTemporaryObject(editorComponent, test, { destinoID: id })
-        const name = findChild(editor, "destinoName")
+        const name = findChild(editor, "nameField")
         compare(name.text, "Novo destino")
         name.forceActiveFocus()
         name.selectAll()

@@ -144,13 +144,13 @@ TestCase {
         keyClick(Qt.Key_Backspace)
         for (const letter of "viagem")
             keyClick(letter)
-        const row = destinos.count - 1
-        compare(destinos.data(destinos.index(row, 0), Qt.UserRole + 2), "viagem")
+        const id = destinos.idAt(destinos.count - 1)
+        compare(destinos.byId(id).name, "viagem")
         compare(findChild(view, "spokenHint").text,
                 "Diga \"isso é pro viagem\" no começo da fala e o recado cai aqui sozinho.")
 
         mouseClick(findChild(view, "swatch#F5788B"))
-        compare(destinos.data(destinos.index(row, 0), Qt.UserRole + 4), "#F5788B")
+        compare(destinos.byId(id).colorHex, "#F5788B")
 
         // Deleting selects the first one left; with none left the editor
         // empties, and a new destino is selected.
@@ -159,14 +159,14 @@ TestCase {
         mouseClick(remove)
         compare(destinos.count, before)
         verify(editor.destinoID !== deletedID)
-        compare(editor.destinoID, destinos.data(destinos.index(0, 0), Qt.UserRole + 1))
+        compare(editor.destinoID, destinos.idAt(0))
         while (destinos.count > 0)
             mouseClick(remove)
         compare(editor.destinoID, "")
         verify(!name.visible)
         verify(!remove.enabled)
         mouseClick(findChild(view, "addDestino"))
-        compare(editor.destinoID, destinos.data(destinos.index(0, 0), Qt.UserRole + 1))
+        compare(editor.destinoID, destinos.idAt(0))
     }
 
     function test_8_connector_without_server_or_desktop() {
