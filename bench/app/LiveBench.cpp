@@ -28,6 +28,9 @@
 #include <fstream>
 #include <thread>
 
+#include <sys/resource.h>
+#include <cstdlib>
+
 using namespace quaro;
 
 namespace {
@@ -42,16 +45,21 @@ public:
         auto samples = m_decode(audio);
         if (!samples)
             return Failure{samples.error()};
-        return transcribeSamples(*samples, "en");
+        return whisper(*samples, false);
     }
     Result<std::string, TranscriberError> transcribeSamples(std::span<const float> samples,
                                                             const std::string&) override
     {
-        const int tokens = std::max(1, static_cast<int>(std::ceil(3.0 * double(samples.size()) / 16000.0)));
-        return m_model->transcribe(samples, "en", WhisperOptions{0, false, tokens});
+        return whisper(samples, true);
     }
 
 private:
+    Result<std::string, TranscriberError> whisper(std::span<const float> samples, bool stretch)
+    {
+        const int tokens = std::max(1, static_cast<int>(std::ceil(3.0 * double(samples.size()) / 16000.0)));
+        return m_model->transcribe(samples, "en", WhisperOptions{0, false, tokens, stretch});
+    }
+
     std::shared_ptr<WhisperModel> m_model;
     AudioDecoder m_decode = mediaAudioDecoder();
 };
@@ -135,6 +143,14 @@ std::vector<float> note(double seconds)
     return at48;
 }
 
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 long residentKiB()
 {
     std::ifstream status("/proc/self/status");
@@ -158,31 +174,38 @@ struct Bench {
     bool live = true;
     bool filed = false;
 
-    // One recording; seconds from the second press to pendente, and the
-    // stretches done before it.
-    std::pair<double, int> record()
+    // One recording: wall and CPU seconds from the second press to
+    // pendente, and the stretches done before it.
+    struct Figures {
+        double wall;
+        double cpu;
+        int stretches;
+    };
+    Figures record()
     {
         filed = false;
         flow->startRecording();
+        waitUntil([&] { return device.said(); });
+        QElapsedTimer since;
+        since.start();
+        const double cpu = cpuSeconds();
+        flow->stopAndSend();
+        const int stretches = flow->liveStretches();
+        waitUntil([&] { return filed; });
+        return {double(since.nsecsElapsed()) / 1e9, cpuSeconds() - cpu, std::max(stretches, flow->liveStretches())};
+    }
+
+    static void waitUntil(const std::function<bool()>& done)
+    {
         QEventLoop wait;
         QTimer poll;
-        poll.setInterval(10);
+        poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-            if (device.said())
+            if (done())
                 wait.quit();
         });
         poll.start();
         wait.exec();
-        QElapsedTimer since;
-        since.start();
-        flow->stopAndSend();
-        const int stretches = flow->liveStretches();
-        QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-            if (filed)
-                wait.quit();
-        });
-        wait.exec();
-        return {double(since.nsecsElapsed()) / 1e9, std::max(stretches, flow->liveStretches())};
     }
 };
 
@@ -191,7 +214,8 @@ struct Bench {
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    // 0 runs: only the 20 short recordings.
+    const int runs = argc > 1 ? std::max(0, std::atoi(argv[1])) : 5;
     QTemporaryDir dir;
     const std::filesystem::path root = dir.path().toStdString();
     const auto modelPath = root / "ggml-base.bin";
@@ -227,35 +251,47 @@ int main(int argc, char** argv)
         return bench.record();
     };
 
-    std::printf("live bench: 30 s note, random-weight base model, %u cores, decoder capped at 3 tokens/s\n",
-                std::thread::hardware_concurrency());
-    std::vector<double> on, off;
+    double load[1] = {0};
+    std::printf("live bench: 30 s note, random-weight base model, %u cores, decoder capped at 3 tokens/s, "
+                "load average %.2f\n",
+                std::thread::hardware_concurrency(), getloadavg(load, 1) == 1 ? load[0] : -1.0);
+    std::vector<double> onWall, onCpu, offWall, offCpu;
     int stretches = 0;
     for (int i = 0; i < runs; ++i) {
         bench.live = true;
-        auto [seconds, done] = record();
-        on.push_back(seconds);
-        stretches = done;
-        std::printf("  live on:  %.2f s (%d stretches before the stop)\n", seconds, done);
+        const auto f = record();
+        onWall.push_back(f.wall);
+        onCpu.push_back(f.cpu);
+        stretches = f.stretches;
+        std::printf("  live on:  %.2f s (CPU %.2f s; %d stretches before the stop)\n", f.wall, f.cpu, f.stretches);
         std::fflush(stdout);
     }
-    for (int i = 0; i < std::max(1, runs / 2 + 1); ++i) {
+    for (int i = 0; runs > 0 && i < runs / 2 + 1; ++i) {
         bench.live = false;
-        off.push_back(record().first);
-        std::printf("  live off: %.2f s\n", off.back());
+        const auto f = record();
+        offWall.push_back(f.wall);
+        offCpu.push_back(f.cpu);
+        std::printf("  live off: %.2f s (CPU %.2f s)\n", f.wall, f.cpu);
         std::fflush(stdout);
     }
-    std::printf("second press -> pendente, median: live %.2f s (%d stretches) | single pass %.2f s   [target live <= 1.5 s]\n",
-                median(on), stretches, median(off));
+    std::printf("second press -> pendente, median: live %.2f s (CPU %.2f s, %d stretches) | single pass %.2f s "
+                "(CPU %.2f s)   [target live <= 1.5 s]\n",
+                median(onWall), median(onCpu), stretches, median(offWall), median(offCpu));
+    std::printf("load average %.2f at the end\n", getloadavg(load, 1) == 1 ? load[0] : -1.0);
 
-    // Resident memory over 20 recordings in a row (6 s each, live on).
-    device.setNote(note(6.0));
+    // Resident memory over 20 recordings in a row (3 s each, live on).
+    device.setNote(note(3.0));
     bench.live = true;
-    std::vector<double> resident;
+    std::vector<double> resident, shortWall, shortCpu;
     for (int i = 0; i < 20; ++i) {
-        (void)record();
+        const auto f = record();
+        shortWall.push_back(f.wall);
+        shortCpu.push_back(f.cpu);
         resident.push_back(static_cast<double>(residentKiB()) / 1024.0);
     }
+    std::printf("3 s notes, live on (the tail alone is left at the stop): second press -> pendente median %.2f s "
+                "(CPU %.2f s)\n",
+                median(shortWall), median(shortCpu));
     std::printf("resident memory over 20 recordings: after 1st %.1f MiB, 5th %.1f MiB, 10th %.1f MiB, 20th %.1f MiB\n",
                 resident[0], resident[4], resident[9], resident[19]);
     return 0;

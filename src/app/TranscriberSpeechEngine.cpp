@@ -32,7 +32,7 @@ Result<std::string, TranscriberError> TranscriberSpeechEngine::transcribe(const 
 Result<std::string, TranscriberError> TranscriberSpeechEngine::transcribeSamples(std::span<const float> samples,
                                                                                  const std::string& languageID)
 {
-    auto result = m_transcriber->transcribe(samples, languageID);
+    auto result = m_transcriber->transcribeStretch(samples, languageID);
     settleDownload();
     return result;
 }

@@ -60,9 +60,12 @@ Stretch StretchCutter::finish()
 
 void StretchCutter::addFrame(float level)
 {
-    if (!m_noiseKnown || level < m_noise) {
-        m_noise = level;
+    if (!m_noiseKnown) {
+        // Speech from the first frame must not be taken for the room's noise.
+        m_noise = std::min(level, kQuietFloor);
         m_noiseKnown = true;
+    } else if (level < m_noise) {
+        m_noise = level;
     } else {
         m_noise += kNoiseRisePerFrame;
     }

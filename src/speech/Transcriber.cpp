@@ -45,19 +45,29 @@ Result<std::string, TranscriberError> Transcriber::transcribe(const std::filesys
                                                               std::string_view languageID)
 {
     Audio audio(m_config.decodeAudio, path);
-    return run(audio, languageID);
+    return run(audio, languageID, m_config.whisper);
 }
 
 Result<std::string, TranscriberError> Transcriber::transcribe(std::span<const float> samples,
                                                               std::string_view languageID)
 {
     Audio audio(samples);
-    return run(audio, languageID);
+    return run(audio, languageID, m_config.whisper);
 }
 
-Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string_view languageID)
+Result<std::string, TranscriberError> Transcriber::transcribeStretch(std::span<const float> samples,
+                                                                     std::string_view languageID)
 {
-    auto primary = withWhisper(audio, languageID);
+    Audio audio(samples);
+    WhisperOptions options = m_config.whisper;
+    options.fitContextToAudio = true;
+    return run(audio, languageID, options);
+}
+
+Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string_view languageID,
+                                                      const WhisperOptions& options)
+{
+    auto primary = withWhisper(audio, languageID, options);
     if (primary)
         return primary;
     log("[Quaro] whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
@@ -72,7 +82,8 @@ Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string
     return legacy;
 }
 
-Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std::string_view languageID)
+Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std::string_view languageID,
+                                                              const WhisperOptions& options)
 {
     const auto language = whisperLanguage(languageID);
     if (!language)
@@ -87,7 +98,7 @@ Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
 
     QUARO_TRY_LET(samples, audio.samples());
-    return (*model)->transcribe(*samples, *language, m_config.whisper);
+    return (*model)->transcribe(*samples, *language, options);
 }
 
 Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& audio, std::string_view languageID)

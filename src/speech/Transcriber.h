@@ -56,6 +56,10 @@ public:
 
     // The same for samples already decoded to 16 kHz mono.
     Result<std::string, TranscriberError> transcribe(std::span<const float> samples, std::string_view languageID);
+    // The same for a stretch of a recording in progress (under 30 s): whisper
+    // encodes only as much as the stretch lasts.
+    Result<std::string, TranscriberError> transcribeStretch(std::span<const float> samples,
+                                                            std::string_view languageID);
 
     // Stops a model download in progress; the transcription waiting for it
     // fails over to the older recognizer.
@@ -68,8 +72,10 @@ public:
 private:
     class Audio;
 
-    Result<std::string, TranscriberError> run(Audio& audio, std::string_view languageID);
-    Result<std::string, TranscriberError> withWhisper(Audio& audio, std::string_view languageID);
+    Result<std::string, TranscriberError> run(Audio& audio, std::string_view languageID,
+                                              const WhisperOptions& options);
+    Result<std::string, TranscriberError> withWhisper(Audio& audio, std::string_view languageID,
+                                                      const WhisperOptions& options);
     Result<std::string, TranscriberError> withLegacyRecognizer(Audio& audio, std::string_view languageID);
     Result<std::shared_ptr<WhisperModel>, TranscriberError> sharedModel();
     void log(const std::string& line) const;

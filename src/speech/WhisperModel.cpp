@@ -122,6 +122,14 @@ Result<std::string, TranscriberError> WhisperModel::transcribe(std::span<const f
     if (!options.temperatureFallback)
         params.temperature_inc = 0.0f;
     params.max_tokens = std::max(0, options.maxTokensPerWindow);
+    if (options.fitContextToAudio) {
+        // 50 encoder frames per second of audio, a second to spare.
+        constexpr std::size_t kFramesPerSecond = 50, kSampleRate = 16000;
+        const std::size_t frames = (samples.size() * kFramesPerSecond + kSampleRate - 1) / kSampleRate + kFramesPerSecond;
+        const std::size_t window = static_cast<std::size_t>(whisper_n_audio_ctx(m_context.get()));
+        if (frames < window)
+            params.audio_ctx = static_cast<int>(frames);
+    }
 
     const int rc = whisper_full_with_state(m_context.get(), state.get(), params, samples.data(),
                                            static_cast<int>(samples.size()));

@@ -20,6 +20,11 @@ struct WhisperOptions {
     int threads = 0; // 0: up to four of the machine's cores
     bool temperatureFallback = true;
     int maxTokensPerWindow = 0; // 0: no limit beyond the model's context
+    // The encoder hears only as much as the audio lasts (plus a second)
+    // instead of a whole 30 s window: a short stretch then costs a fraction
+    // of a window. For stretches cut while recording; a whole file keeps
+    // whisper's full window.
+    bool fitContextToAudio = false;
 };
 
 // A whisper model loaded into memory once and shared by every transcription.

@@ -9,6 +9,8 @@
 #include <QMetaObject>
 #include <QObject>
 
+#include <cmath>
+
 #include <condition_variable>
 #include <deque>
 #include <fstream>
@@ -61,6 +63,16 @@ public:
     void switchMicrophone(std::optional<std::string> id) override { calls.push_back("switch:" + id.value_or("default")); }
     double seconds() const override { return secondsValue; }
     float level() const override { return 0; }
+    void setSampleTap(SampleTap listener) override { tap = std::move(listener); }
+    // Hands the live listener `seconds` of a loud tone, or of silence.
+    void say(double seconds, bool loud = true)
+    {
+        std::vector<float> samples(static_cast<std::size_t>(seconds * 48000));
+        for (std::size_t i = 0; loud && i < samples.size(); ++i)
+            samples[i] = 0.3f * float(std::sin(double(i) * 0.06));
+        if (tap)
+            tap(samples.data(), samples.size());
+    }
     void setUnexpectedStopHandler(UnexpectedStopHandler handler) override { unexpectedStop = std::move(handler); }
     void setMicrophonesChangedHandler(std::function<void()> handler) override { changed = std::move(handler); }
 
@@ -73,6 +85,7 @@ public:
 
     UnexpectedStopHandler unexpectedStop;
     std::function<void()> changed;
+    SampleTap tap;
 
 private:
     // Like the recorder, answers later through the event loop, never inside the call.
@@ -104,6 +117,16 @@ public:
         --m_running;
         auto found = script.find(audio);
         return found == script.end() ? fallback : found->second;
+    }
+
+    // Stretches are "trecho 1", "trecho 2"...; an empty tail says nothing.
+    Result<std::string, TranscriberError> transcribeSamples(std::span<const float> samples, const std::string&) override
+    {
+        auto text = transcribe("trecho", {});
+        if (samples.empty())
+            return std::string();
+        std::lock_guard lock(m_mutex);
+        return "trecho " + std::to_string(++m_stretches);
     }
 
     // The queue gives up on quit; a held test engine lets go then.
@@ -140,6 +163,7 @@ private:
     std::optional<int> m_permits; // absent: not held
     int m_running = 0;
     int m_maxRunning = 0;
+    int m_stretches = 0;
     std::vector<std::filesystem::path> m_order;
 };
 

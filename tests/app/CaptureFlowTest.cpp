@@ -442,6 +442,41 @@ TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
     EXPECT_EQ(speech.maxRunning(), 1);
 }
 
+// Stretches cut at the pauses are transcribed while recording and joined with
+// the tail; when the queue falls behind, the whole file goes in one pass.
+TEST_F(CaptureFlowTest, LiveStretchesJoinTheTailOrGiveWayToTheWholeFile)
+{
+    flow->startRecording();
+    for (int i = 0; i < 2; ++i) {
+        device.say(2.5);
+        device.say(1.0, false);
+    }
+    ASSERT_TRUE(waitFor([&] { return flow->liveStretches() == 2; }));
+    device.secondsValue = 7.0;
+    flow->stopAndSend();
+    const std::string live = device.startedFiles.back().stem().string();
+    ASSERT_TRUE(transcribed(live));
+    EXPECT_EQ(recado(live)->transcript, "trecho 1 trecho 2");
+    EXPECT_EQ(flow->liveStretches(), 2);
+    EXPECT_EQ(speech.order(), std::vector<fs::path>(3, "trecho")); // two stretches and the silent tail
+
+    speech.hold();
+    flow->startRecording();
+    for (int i = 0; i < 4; ++i) {
+        device.say(2.5);
+        device.say(1.0, false);
+    }
+    device.secondsValue = 14.0;
+    flow->stopAndSend();
+    const std::string whole = device.startedFiles.back().stem().string();
+    ASSERT_TRUE(waitFor([&] { return recado(whole).has_value(); }));
+    speech.release();
+    ASSERT_TRUE(transcribed(whole));
+    EXPECT_EQ(recado(whole)->transcript, "Um recado qualquer.");
+    EXPECT_EQ(speech.order().back(), device.startedFiles.back());
+    EXPECT_EQ(flow->liveStretches(), 0);
+}
+
 // The system's default input is the one the sound server names (here the
 // second device), and a chosen microphone that goes away stays chosen: the
 // default stands in, the names say so, and it is used again when it returns.

@@ -36,6 +36,10 @@ TEST_F(WhisperModelTest, LoadsARandomModelWhoseTextComesBackTrimmedAndSilenceGiv
     auto text = (*model)->transcribe(quaro::testing::tone(2.0), "pt", kQuick);
     ASSERT_TRUE(text) << text.error().description();
     EXPECT_EQ(*text, trimmed(*text));
+    // A stretch heard with a context fitted to its length runs through too.
+    WhisperOptions stretch = kQuick;
+    stretch.fitContextToAudio = true;
+    EXPECT_TRUE((*model)->transcribe(quaro::testing::tone(2.0), "pt", stretch));
     EXPECT_EQ((*model)->transcribe(std::vector<float>{}, "pt", kQuick).value(), "");
     EXPECT_EQ((*model)->transcribe(std::vector<float>(16000 * 3, 0.0f), "pt", kQuick).value(), "");
 }
