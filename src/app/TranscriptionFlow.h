@@ -26,6 +26,11 @@ struct TranscriptionJob {
     // filed. It is inserted once more with the outcome, so that the speech
     // is never lost to a passing database failure.
     std::optional<Recado> unfiled;
+    // A model of the whisper catalogue; empty: the chosen one.
+    std::string model;
+    // A pendente recado transcribed again keeps its earlier text when the
+    // new pass fails: it returns to pendente under this title.
+    std::optional<std::string> earlierTitle;
 };
 
 // The step after a recording or import is filed: transcribes through the

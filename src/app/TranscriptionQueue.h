@@ -24,7 +24,8 @@ public:
     explicit TranscriptionQueue(SpeechEngine& engine, QObject* parent = nullptr);
     ~TranscriptionQueue() override;
 
-    void enqueue(std::filesystem::path audio, std::string languageID, Completion done);
+    // `model`: a model of the whisper catalogue, or empty for the chosen one.
+    void enqueue(std::filesystem::path audio, std::string languageID, Completion done, std::string model = {});
 
     // Files waiting or being transcribed.
     int pending() const { return m_worker.outstanding(); }

@@ -10,17 +10,23 @@ Menu {
     property string recadoID: ""
     property string recadoStatus: ""
     property string transcript: ""
+    // Whether the recado can be transcribed again now (its status allows it
+    // and its audio is kept), read when the menu opens.
+    property bool canTranscribeAgain: false
 
     readonly property var inbox: inboxView.inbox
     // The status-dependent items, for whoever checks what is offered.
     readonly property alias resolveItem: resolveItem
     readonly property alias reopenItem: reopenItem
     readonly property alias transcribeAgainItem: transcribeAgainItem
+    // Where the items for the other models go: right after "Transcrever de novo".
+    readonly property int firstModelItem: 5
 
     function popupFor(card) {
         recadoID = card.id
         recadoStatus = card.status
         transcript = card.transcript
+        canTranscribeAgain = inboxView.capture.canTranscribeAgain(card.id)
         popup()
     }
 
@@ -61,9 +67,23 @@ Menu {
     MenuItem {
         id: transcribeAgainItem
         text: "Transcrever de novo"
-        visible: recadoMenu.recadoStatus === "falhou"
+        visible: recadoMenu.canTranscribeAgain
         height: visible ? implicitHeight : 0
         onTriggered: recadoMenu.inboxView.capture.transcribeAgain(recadoMenu.recadoID)
+    }
+    // The same with each other model on this computer.
+    Instantiator {
+        model: recadoMenu.inboxView.app.models.alternatives
+        delegate: PlainMenuItem {
+            required property var modelData
+            objectName: "transcribeWith-" + modelData.value
+            text: "Transcrever de novo com " + modelData.label
+            visible: recadoMenu.canTranscribeAgain
+            height: visible ? implicitHeight : 0
+            onTriggered: recadoMenu.inboxView.capture.transcribeAgain(recadoMenu.recadoID, modelData.value)
+        }
+        onObjectAdded: (index, object) => recadoMenu.insertItem(recadoMenu.firstModelItem + index, object)
+        onObjectRemoved: (index, object) => recadoMenu.removeItem(object)
     }
     MenuSeparator {}
     MenuItem {

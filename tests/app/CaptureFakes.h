@@ -106,6 +106,18 @@ public:
         return found == script.end() ? fallback : found->second;
     }
 
+    Result<std::string, TranscriberError> transcribeWith(const std::filesystem::path& audio,
+                                                         const std::string& languageID,
+                                                         const std::string& model) override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            models.push_back(model);
+        }
+        return transcribe(audio, languageID);
+    }
+    std::vector<std::string> models; // asked for by name, in order
+
     // The queue gives up on quit; a held test engine lets go then.
     void cancel() override { release(); }
 
