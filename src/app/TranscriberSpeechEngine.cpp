@@ -1,7 +1,5 @@
 #include "app/TranscriberSpeechEngine.h"
 
-#include <cstdlib>
-
 namespace quaro {
 
 TranscriberSpeechEngine::TranscriberSpeechEngine(QObject* parent)
@@ -11,7 +9,7 @@ TranscriberSpeechEngine::TranscriberSpeechEngine(QObject* parent)
 
 TranscriberSpeechEngine::TranscriberSpeechEngine(TranscriberConfig config, WhisperCatalogue catalogue,
                                                  QObject* parent)
-    : SpeechEngine(parent), m_catalogue(std::move(catalogue)), m_modelDirectory(config.modelDirectory)
+    : SpeechEngine(parent), m_catalogue(std::move(catalogue))
 {
     config.model = m_catalogue.source(m_model);
     config.downloadProgress = [this](const DownloadProgress& progress) { onDownloadProgress(progress); };

@@ -32,9 +32,6 @@ public:
     void setModel(const std::string& model) override;
     void cancel() override;
 
-    const WhisperCatalogue& catalogue() const { return m_catalogue; }
-    const std::filesystem::path& modelDirectory() const { return m_modelDirectory; }
-
     // The transcriber's settings as the environment asks for them.
     static TranscriberConfig configFromEnvironment();
 
@@ -42,7 +39,6 @@ private:
     void onDownloadProgress(const DownloadProgress& progress);
 
     WhisperCatalogue m_catalogue;
-    std::filesystem::path m_modelDirectory;
     std::mutex m_modelLock;
     std::string m_model{WhisperCatalogue::defaultModel};
     std::unique_ptr<Transcriber> m_transcriber;
