@@ -131,10 +131,19 @@ def settings(shots):
     time.sleep(1)
     shots.desk.key("key", "Down", "Down", "Down", "Down", "Down", "Down", "Return")
     window = shots.window(lambda w: w[3] == 820)
+    # A second speech model on disk, so the catalogue shows one to use or delete.
+    models = os.path.join(shots.desk.env["XDG_DATA_HOME"], "Quaro", "Models")
+    os.makedirs(models, exist_ok=True)
+    with open(os.path.join(models, "ggml-tiny.bin"), "wb") as model:
+        model.write(b"\0" * 1024)
     for i, tab in enumerate(SETTINGS_TABS):
         shots.desk.key("mousemove", "--window", window[0], str(SETTINGS_TAB_X),
                        str(SETTINGS_TAB_Y + i * SETTINGS_TAB_STEP), "click", "1")
         shots.grab("settings-" + tab, window)
+        if tab == "gravacao":
+            # Further down: the speech models.
+            shots.desk.key("mousemove", "--window", window[0], "500", "400", "click", "--repeat", "10", "5")
+            shots.grab("settings-gravacao-modelos", window)
     # The rest of Conexões: cloud mode and automatic mode.
     shots.desk.key("mousemove", "--window", window[0], "500", "400", "click", "--repeat", "10", "5")
     shots.grab("settings-conexoes-nuvem-automatico", window)

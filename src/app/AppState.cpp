@@ -32,8 +32,15 @@ AppStateParts completed(AppStateParts parts)
         parts.preferences = std::make_unique<Preferences>();
     if (!parts.device)
         parts.device = std::make_unique<RecorderCaptureDevice>();
-    if (!parts.speech)
-        parts.speech = std::make_unique<TranscriberSpeechEngine>();
+    if (!parts.whisperModels)
+        parts.whisperModels = WhisperCatalogue::fromEnvironment();
+    if (!parts.modelDirectory)
+        parts.modelDirectory = ModelStore::defaultDirectory();
+    if (!parts.speech) {
+        TranscriberConfig config = TranscriberSpeechEngine::configFromEnvironment();
+        config.modelDirectory = *parts.modelDirectory;
+        parts.speech = std::make_unique<TranscriberSpeechEngine>(std::move(config), *parts.whisperModels);
+    }
     if (!parts.audioDirectory)
         parts.audioDirectory = QuaroPaths::audioDirectory();
     return parts;
@@ -80,6 +87,8 @@ AppState::AppState(QuaroStore store, AppStateParts parts)
         m_hotKeyWorks = m_hotKey->works();
         emit hotKeyWorksChanged();
     });
+    m_models = std::make_unique<ModelCatalogue>(*m_preferences, *m_speech, std::move(*parts.whisperModels),
+                                                std::move(*parts.modelDirectory));
     m_inbox.reload();
     m_inbox.ensureSelectedDestino();
     wire();

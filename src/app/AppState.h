@@ -5,6 +5,7 @@
 #include "app/HotKeyStatus.h"
 #include "connect/CloudLink.h"
 #include "app/InboxState.h"
+#include "app/ModelCatalogue.h"
 #include "app/Preferences.h"
 #include "app/SpeechEngine.h"
 #include "connect/AutoMode.h"
@@ -35,6 +36,10 @@ struct AppStateParts {
     std::unique_ptr<CloudLink> cloud;
     std::optional<std::filesystem::path> database;       // default: the user's quaro.sqlite
     std::optional<std::filesystem::path> audioDirectory; // default: the user's Audio folder
+    // The whisper models offered and their folder; default: the published
+    // ones (with the environment's addresses) in the user's Models folder.
+    std::optional<WhisperCatalogue> whisperModels;
+    std::optional<std::filesystem::path> modelDirectory;
     CaptureTiming timing;
     // The AI connections; default: the user's own (automatic mode keeps its
     // configuration beside the database).
@@ -58,6 +63,7 @@ class AppState : public QObject {
     Q_PROPERTY(quaro::ClaudeConnector* connector READ connector CONSTANT)
     Q_PROPERTY(quaro::Updater* updater READ updater CONSTANT)
     Q_PROPERTY(quaro::CloudLink* cloud READ cloudLink CONSTANT)
+    Q_PROPERTY(quaro::ModelCatalogue* models READ models CONSTANT)
 public:
     // Opens the inbox (creating or upgrading it); fails when it cannot.
     static Result<std::unique_ptr<AppState>, DatabaseError> create(AppStateParts parts = {});
@@ -72,6 +78,7 @@ public:
     AutoMode* autoMode() { return m_autoMode.get(); }
     ClaudeConnector* connector() { return m_connector.get(); }
     Updater* updater() { return m_updater.get(); }
+    ModelCatalogue* models() { return m_models.get(); }
 
     // Where the global hot key stands, and what the interface says about it.
     HotKeyStatus* hotKey() { return m_hotKey.get(); }
@@ -114,6 +121,7 @@ private:
     std::unique_ptr<ClaudeConnector> m_connector;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<HotKeyStatus> m_hotKey;
+    std::unique_ptr<ModelCatalogue> m_models;
     bool m_hotKeyWorks = false;
 };
 

@@ -372,20 +372,38 @@ void CaptureFlow::importFiles(const std::vector<std::filesystem::path>& files)
     m_import.importFiles(files);
 }
 
-void CaptureFlow::transcribeAgain(const QString& id)
+bool CaptureFlow::canTranscribeAgain(const QString& id) const
 {
     const std::string key = id.toStdString();
     if (m_transcription.isTranscribing(key))
-        return;
+        return false;
     auto read = m_store.recado(key);
-    if (!read || !read->has_value() || !(*read)->audioPath)
+    if (!read || !read->has_value())
+        return false;
+    const Recado& recado = **read;
+    std::error_code ec;
+    return (recado.status == RecadoStatus::falhou || recado.status == RecadoStatus::pendente) && recado.audioPath &&
+           std::filesystem::is_regular_file(*recado.audioPath, ec);
+}
+
+void CaptureFlow::transcribeAgain(const QString& id, const QString& model)
+{
+    if (!canTranscribeAgain(id))
+        return;
+    const std::string key = id.toStdString();
+    auto read = m_store.recado(key);
+    if (!read || !read->has_value())
         return;
     const Recado& recado = **read;
     (void)m_store.setStatus(key, RecadoStatus::transcrevendo, std::string(TranscriptionFlow::transcribingTitle));
     if (m_hooks.reload)
         m_hooks.reload();
     const CaptureChoice now = choice();
-    m_transcription.transcribe({key, *recado.audioPath, recado.destinoID, now.languageID, now.keepAudio, {}, {}});
+    TranscriptionJob job{key, *recado.audioPath, recado.destinoID, now.languageID, now.keepAudio, {}};
+    job.model = model.toStdString();
+    if (recado.status == RecadoStatus::pendente)
+        job.earlierTitle = recado.title;
+    m_transcription.transcribe(std::move(job));
 }
 
 QString CaptureFlow::microphonePermission() const

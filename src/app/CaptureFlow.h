@@ -90,7 +90,12 @@ public:
     Q_INVOKABLE void importAudio(const QList<QUrl>& urls);
     Q_INVOKABLE void clearNotice() { m_import.clearNotice(); }
     void importFiles(const std::vector<std::filesystem::path>& files);
-    Q_INVOKABLE void transcribeAgain(const QString& id);
+    // A falhou or pendente recado whose audio is kept, transcribed once more
+    // with `model` of the whisper catalogue (empty: the chosen one). A
+    // recado an AI has taken (pego, resolvido) keeps the text it acted on.
+    Q_INVOKABLE void transcribeAgain(const QString& id, const QString& model = QString());
+    // Whether `transcribeAgain` would take the recado now.
+    Q_INVOKABLE bool canTranscribeAgain(const QString& id) const;
     Q_INVOKABLE void refreshMicrophones();
     // "authorised", "undetermined" or "denied", read from the device now.
     Q_INVOKABLE QString microphonePermission() const;

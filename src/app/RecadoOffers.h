@@ -18,7 +18,7 @@ struct RecadoOffer {
 constexpr RecadoOffer menuOffer(RecadoStatus status)
 {
     switch (status) {
-    case RecadoStatus::pendente: return {.resolve = true};
+    case RecadoStatus::pendente: return {.resolve = true, .transcribeAgain = true};
     case RecadoStatus::pego:
     case RecadoStatus::resolvido: return {.reopen = true};
     case RecadoStatus::falhou: return {.transcribeAgain = true};

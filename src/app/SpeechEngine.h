@@ -32,6 +32,19 @@ public:
     // transcribed whole once they stop.
     virtual Result<std::string, TranscriberError> transcribeSamples(std::span<const float> samples,
                                                                     const std::string& languageID);
+    // The same with a given model of the whisper catalogue (empty: the
+    // chosen one). Engines that know a single model ignore it.
+    virtual Result<std::string, TranscriberError> transcribeWith(const std::filesystem::path& audio,
+                                                                 const std::string& languageID,
+                                                                 const std::string& model)
+    {
+        (void)model;
+        return transcribe(audio, languageID);
+    }
+    // The model of every transcription that names none, from the next one
+    // on. Thread-safe.
+    virtual void setModel(const std::string& model) { (void)model; }
+
     // Asks a transcription in progress to give up waiting where it can (a
     // model download); called before the application quits.
     virtual void cancel() {}

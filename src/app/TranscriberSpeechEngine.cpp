@@ -1,12 +1,17 @@
 #include "app/TranscriberSpeechEngine.h"
 
-#include <cstdlib>
-
 namespace quaro {
 
-TranscriberSpeechEngine::TranscriberSpeechEngine(QObject* parent) : SpeechEngine(parent)
+TranscriberSpeechEngine::TranscriberSpeechEngine(QObject* parent)
+    : TranscriberSpeechEngine(configFromEnvironment(), WhisperCatalogue::fromEnvironment(), parent)
 {
-    TranscriberConfig config = configFromEnvironment();
+}
+
+TranscriberSpeechEngine::TranscriberSpeechEngine(TranscriberConfig config, WhisperCatalogue catalogue,
+                                                 QObject* parent)
+    : SpeechEngine(parent), m_catalogue(std::move(catalogue))
+{
+    config.model = m_catalogue.source(m_model);
     config.downloadProgress = [this](const DownloadProgress& progress) { onDownloadProgress(progress); };
     m_transcriber = std::make_unique<Transcriber>(std::move(config));
 }
@@ -16,14 +21,32 @@ TranscriberSpeechEngine::~TranscriberSpeechEngine() = default;
 TranscriberConfig TranscriberSpeechEngine::configFromEnvironment()
 {
     TranscriberConfig config;
-    if (const char* url = std::getenv("QUARO_MODEL_URL"); url && *url)
-        config.model.url = url;
+    config.model = WhisperCatalogue::fromEnvironment().source(WhisperCatalogue::defaultModel);
     return config;
+}
+
+void TranscriberSpeechEngine::setModel(const std::string& model)
+{
+    std::lock_guard lock(m_modelLock);
+    m_model = m_catalogue.model(model).id;
 }
 
 Result<std::string, TranscriberError> TranscriberSpeechEngine::transcribe(const std::filesystem::path& audio,
                                                                           const std::string& languageID)
 {
+    return transcribeWith(audio, languageID, {});
+}
+
+Result<std::string, TranscriberError> TranscriberSpeechEngine::transcribeWith(const std::filesystem::path& audio,
+                                                                              const std::string& languageID,
+                                                                              const std::string& model)
+{
+    std::string chosen = model;
+    if (chosen.empty()) {
+        std::lock_guard lock(m_modelLock);
+        chosen = m_model;
+    }
+    m_transcriber->useModel(m_catalogue.source(chosen));
     auto result = m_transcriber->transcribe(audio, languageID);
     settleDownload();
     return result;

@@ -84,10 +84,11 @@ void TranscriptionFlow::enqueueFile(TranscriptionJob job)
 {
     auto audio = job.audio;
     auto language = job.languageID;
-    m_queue.enqueue(std::move(audio), std::move(language),
-                    [this, job = std::move(job)](Result<std::string, TranscriberError> transcript) {
-                        finish(job, transcript);
-                    });
+    auto model = job.model;
+    m_queue.enqueue(
+        std::move(audio), std::move(language),
+        [this, job = std::move(job)](Result<std::string, TranscriberError> transcript) { finish(job, transcript); },
+        std::move(model));
 }
 
 void TranscriptionFlow::finish(const TranscriptionJob& job, const Result<std::string, TranscriberError>& transcript)
@@ -148,6 +149,10 @@ Result<void, DatabaseError> TranscriptionFlow::storeTranscript(const Transcripti
 // kept. Returns why it could not be stored when even that failed.
 std::optional<QString> TranscriptionFlow::storeFailure(const TranscriptionJob& job, const char* title)
 {
+    if (job.earlierTitle) {
+        (void)m_store.setStatus(job.id, RecadoStatus::pendente, *job.earlierTitle);
+        return std::nullopt;
+    }
     if (!job.unfiled) {
         (void)m_store.setStatus(job.id, RecadoStatus::falhou, std::string(title));
         return std::nullopt;

@@ -30,6 +30,11 @@ struct TranscriptionJob {
     // What live transcription did while recording; absent: one pass over
     // the file.
     std::optional<LiveHandover> live;
+    // A model of the whisper catalogue; empty: the chosen one.
+    std::string model;
+    // A pendente recado transcribed again keeps its earlier text when the
+    // new pass fails: it returns to pendente under this title.
+    std::optional<std::string> earlierTitle;
 };
 
 // The step after a recording or import is filed: transcribes through the

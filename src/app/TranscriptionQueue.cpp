@@ -13,12 +13,14 @@ TranscriptionQueue::~TranscriptionQueue()
     m_engine.cancel();
 }
 
-void TranscriptionQueue::enqueue(std::filesystem::path audio, std::string languageID, Completion done)
+void TranscriptionQueue::enqueue(std::filesystem::path audio, std::string languageID, Completion done,
+                                 std::string model)
 {
     using Transcript = Result<std::string, TranscriberError>;
     m_worker.run<Transcript>(
-        [engine = &m_engine, audio = std::move(audio), languageID = std::move(languageID)] {
-            return engine->transcribe(audio, languageID);
+        [engine = &m_engine, audio = std::move(audio), languageID = std::move(languageID), model = std::move(model)] {
+            return model.empty() ? engine->transcribe(audio, languageID)
+                                 : engine->transcribeWith(audio, languageID, model);
         },
         std::move(done));
 }

@@ -27,7 +27,8 @@ public:
     explicit TranscriptionQueue(SpeechEngine& engine, QObject* parent = nullptr);
     ~TranscriptionQueue() override;
 
-    void enqueue(std::filesystem::path audio, std::string languageID, Completion done);
+    // `model`: a model of the whisper catalogue, or empty for the chosen one.
+    void enqueue(std::filesystem::path audio, std::string languageID, Completion done, std::string model = {});
 
     // Samples (16 kHz mono) instead of a file: a stretch of a recording in
     // progress. When `dropped` is set by the time its turn comes, the stretch

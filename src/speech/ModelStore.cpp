@@ -6,8 +6,10 @@
 #include "core/UniqueFd.h"
 #include "core/WriteAll.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <system_error>
 
@@ -34,7 +36,8 @@ void initCurl()
 // Everything the curl callbacks touch while one download runs.
 struct Transfer {
     int fd = -1;
-    std::uint64_t expected = 0;
+    std::uint64_t expected = 0; // 0: unknown until the server says
+    std::uint64_t limit = 0;
     std::uint64_t received = 0;
     bool tooLarge = false;
     bool writeFailed = false;
@@ -53,7 +56,7 @@ size_t onData(char* data, size_t size, size_t count, void* user)
     const size_t bytes = size * count;
     if (t.cancelled())
         return 0;
-    if (t.received + bytes > t.expected) {
+    if (t.received + bytes > t.limit) {
         t.tooLarge = true;
         return 0;
     }
@@ -66,14 +69,15 @@ size_t onData(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int onProgress(void* user, curl_off_t total, curl_off_t, curl_off_t, curl_off_t)
 {
     auto& t = *static_cast<Transfer*>(user);
     if (t.cancelled())
         return 1;
     if (*t.progress && t.received != t.reported) {
         t.reported = t.received;
-        (*t.progress)(DownloadProgress{t.received, t.expected});
+        const auto announced = total > 0 ? static_cast<std::uint64_t>(total) : t.limit;
+        (*t.progress)(DownloadProgress{t.received, t.expected ? t.expected : std::max(announced, t.received)});
     }
     return 0;
 }
@@ -125,6 +129,7 @@ ModelSource ModelSource::whisperBase()
         "ggml-base.bin",
         147951465,
         "465707469ff3a37a2b9b8d8f89f2f99de7299dac",
+        147951465,
     };
 }
 
@@ -147,12 +152,26 @@ bool ModelStore::goodInPlace(const ModelSource& source, const fs::path& target) 
     if (!fs::is_regular_file(target, ec))
         return false;
     const ModelCheck check(target);
-    if (fs::file_size(target, ec) == source.size && !ec &&
-        (check.recorded(source.sha1) || check.verify(source.sha1)))
+    if (present(source) && (check.recorded(source.sha1) || check.verify(source.sha1)))
         return true;
     // Truncated, grown or corrupt: every transcription would fail on it.
     check.discard();
     return false;
+}
+
+bool ModelStore::present(const ModelSource& source) const
+{
+    std::error_code ec;
+    const fs::path target = pathFor(source);
+    if (!fs::is_regular_file(target, ec))
+        return false;
+    const auto size = fs::file_size(target, ec);
+    return !ec && (source.size ? size == source.size : size > 0);
+}
+
+void ModelStore::remove(const ModelSource& source) const
+{
+    ModelCheck(pathFor(source)).discard();
 }
 
 Result<fs::path, TranscriberError> ModelStore::ensure(const ModelSource& source, const DownloadProgressHandler& progress,
@@ -195,6 +214,11 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     Transfer transfer;
     transfer.fd = fd.get();
     transfer.expected = source.size;
+    // A copy known only by its digest may differ a little from the size
+    // announced for it, not by a quarter.
+    transfer.limit = source.size                ? source.size
+                     : source.approximateSize ? source.approximateSize + source.approximateSize / 4
+                                              : std::numeric_limits<std::uint64_t>::max();
     transfer.digest = digest.get();
     transfer.progress = &progress;
     transfer.cancels = &m_cancels;
@@ -234,7 +258,7 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     if (code == CURLE_ABORTED_BY_CALLBACK || transfer.cancelled())
         return fail(TranscriberError::downloadCancelled());
     if (transfer.tooLarge)
-        return fail(TranscriberError::modelCorrupt("maior que " + std::to_string(source.size) + " bytes"));
+        return fail(TranscriberError::modelCorrupt("maior que " + std::to_string(transfer.limit) + " bytes"));
     if (transfer.writeFailed)
         return fail(TranscriberError::modelDownload("não foi possível gravar em " + m_directory.string()));
     if (code != CURLE_OK) {
@@ -244,7 +268,7 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
             return fail(TranscriberError::modelDownload("HTTP " + std::to_string(status)));
         return fail(TranscriberError::modelDownload(curlError[0] ? curlError : curl_easy_strerror(code)));
     }
-    if (transfer.received != source.size)
+    if (source.size && transfer.received != source.size)
         return fail(TranscriberError::modelCorrupt(std::to_string(transfer.received) + " de " +
                                                    std::to_string(source.size) + " bytes"));
 
@@ -268,7 +292,7 @@ Result<void, TranscriberError> ModelStore::download(const ModelSource& source, c
     // Checked on the way in: the record spares hashing it again at next use.
     ModelCheck(target).record(source.sha1);
     if (progress)
-        progress(DownloadProgress{transfer.received, source.size});
+        progress(DownloadProgress{transfer.received, transfer.received});
     return {};
 }
 

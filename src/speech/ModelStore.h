@@ -17,8 +17,13 @@ namespace quaro {
 struct ModelSource {
     std::string url;
     std::string fileName;
+    // Exact size in bytes; 0 when only the digest is published, and then
+    // the SHA-1 alone decides.
     std::uint64_t size = 0;
     std::string sha1; // lower-case hexadecimal
+    // Approximate size when the exact one is unknown: the progress total
+    // when the server gives no length, and a bound on what is accepted.
+    std::uint64_t approximateSize = 0;
 
     // whisper's multilingual "base" model, as its authors publish it.
     static ModelSource whisperBase();
@@ -62,6 +67,14 @@ public:
     Result<std::filesystem::path, TranscriberError> ensure(const ModelSource& source,
                                                           const DownloadProgressHandler& progress = {},
                                                           std::optional<Ticket> ticket = std::nullopt);
+
+    // Whether a copy of the model is in place, judged by its name and size
+    // alone (cheap enough for an interface to ask often); `ensure` checks
+    // its digest before use.
+    bool present(const ModelSource& source) const;
+
+    // Deletes the model and its check record, to free the space.
+    void remove(const ModelSource& source) const;
 
     // Stops the download in progress and every call waiting for it (from any
     // thread): they fail with `DownloadCancelled`, and the waiters do not

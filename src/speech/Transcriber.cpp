@@ -128,6 +128,15 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel
     return m_model;
 }
 
+void Transcriber::useModel(const ModelSource& model)
+{
+    std::lock_guard lock(m_modelLock);
+    if (model.fileName == m_config.model.fileName && model.url == m_config.model.url && model.sha1 == m_config.model.sha1)
+        return;
+    m_config.model = model;
+    m_model.reset();
+}
+
 std::size_t Transcriber::modelLoads() const
 {
     return m_modelLoads;

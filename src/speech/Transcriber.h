@@ -61,6 +61,11 @@ public:
     Result<std::string, TranscriberError> transcribeStretch(std::span<const float> samples,
                                                             std::string_view languageID);
 
+    // The whisper model of the transcriptions that start from now on. A
+    // different one replaces the model in memory once the transcriptions
+    // under way let go of it; the same one changes nothing.
+    void useModel(const ModelSource& model);
+
     // Stops a model download in progress; the transcription waiting for it
     // fails over to the older recognizer.
     void cancelModelDownload() { m_store.cancel(); }

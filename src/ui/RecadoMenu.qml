@@ -13,6 +13,8 @@ Menu {
     property string transcript: ""
     property bool canResolve: false
     property bool canReopen: false
+    // Whether the recado can be transcribed again now (its status allows it
+    // and its audio is kept), read when the menu opens.
     property bool canTranscribeAgain: false
 
     readonly property InboxState inbox: inboxView.inbox
@@ -20,6 +22,8 @@ Menu {
     readonly property alias resolveItem: resolveItem
     readonly property alias reopenItem: reopenItem
     readonly property alias transcribeAgainItem: transcribeAgainItem
+    // Where the items for the other models go: right after "Transcrever de novo".
+    readonly property int firstModelItem: 5
 
     function popupFor(card) {
         recadoID = card.id
@@ -27,7 +31,7 @@ Menu {
         transcript = card.transcript
         canResolve = card.menuCanResolve
         canReopen = card.menuCanReopen
-        canTranscribeAgain = card.menuCanTranscribeAgain
+        canTranscribeAgain = card.menuCanTranscribeAgain && inboxView.capture.canTranscribeAgain(card.id)
         popup()
     }
 
@@ -71,6 +75,20 @@ Menu {
         visible: recadoMenu.canTranscribeAgain
         height: visible ? implicitHeight : 0
         onTriggered: recadoMenu.inboxView.capture.transcribeAgain(recadoMenu.recadoID)
+    }
+    // The same with each other model on this computer.
+    Instantiator {
+        model: recadoMenu.inboxView.app.models.alternatives
+        delegate: PlainMenuItem {
+            required property var modelData
+            objectName: "transcribeWith-" + modelData.value
+            text: "Transcrever de novo com " + modelData.label
+            visible: recadoMenu.canTranscribeAgain
+            height: visible ? implicitHeight : 0
+            onTriggered: recadoMenu.inboxView.capture.transcribeAgain(recadoMenu.recadoID, modelData.value)
+        }
+        onObjectAdded: (index, object) => recadoMenu.insertItem(recadoMenu.firstModelItem + index, object)
+        onObjectRemoved: (index, object) => recadoMenu.removeItem(object)
     }
     MenuSeparator {}
     MenuItem {

@@ -1,7 +1,8 @@
 import QtQuick
 import Quaro.Ui
 
-// Gravação: microphone, language, what is kept, the notification, import.
+// Gravação: microphone, language, what is kept, the notification, import,
+// the speech model.
 SettingsPage {
     id: page
     required property AppState app
@@ -86,6 +87,23 @@ SettingsPage {
                 text: "Escolher arquivos…"
                 onClicked: if (page.desktop) page.desktop.chooseAudioToImport()
             }
+        }
+    }
+
+    GlassCard {
+        objectName: "modelCard"
+        width: parent.width
+        title: "Modelo de transcrição"
+        // A model fetched by a transcription or deleted by hand shows as it is.
+        onVisibleChanged: if (visible) page.app.models.refresh()
+        Repeater {
+            model: page.app.models
+            delegate: ModelRow { catalogue: page.app.models }
+        }
+        WarningText {
+            objectName: "modelMessage"
+            visible: text !== ""
+            text: page.app.models.message
         }
     }
 }

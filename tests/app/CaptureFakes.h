@@ -128,6 +128,17 @@ public:
         std::lock_guard lock(m_mutex);
         return "trecho " + std::to_string(++m_stretches);
     }
+    Result<std::string, TranscriberError> transcribeWith(const std::filesystem::path& audio,
+                                                         const std::string& languageID,
+                                                         const std::string& model) override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            models.push_back(model);
+        }
+        return transcribe(audio, languageID);
+    }
+    std::vector<std::string> models; // asked for by name, in order
 
     // The queue gives up on quit; a held test engine lets go then.
     void cancel() override { release(); }

@@ -423,6 +423,45 @@ TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
     EXPECT_EQ(speech.order(), std::vector<fs::path>{audio});
 }
 
+TEST_F(CaptureFlowTest, APendenteRecadoIsTranscribedAgainWithAnotherModelInPlace)
+{
+    const fs::path audio = QuaroPaths::audioDirectory() / "NOTE.m4a";
+    writeBytes(audio, {'a'});
+    const auto roadmap = store->destinos().value()[2].id;
+    for (auto [id, status, path] : {std::tuple{"P", RecadoStatus::pendente, audio}, {"G", RecadoStatus::pego, audio},
+                                    {"R", RecadoStatus::resolvido, audio}, {"N", RecadoStatus::pendente, audio / "x"}})
+        ASSERT_TRUE(store->insert({id, 1.0e9, 4.0, path.string(), "Texto antigo.", "Texto antigo", roadmap, status}));
+    // An AI already acted on pego and resolvido; without its audio nothing can be heard again.
+    for (const char* id : {"G", "R", "N"}) {
+        flow->transcribeAgain(id, "small");
+        EXPECT_TRUE(!flow->canTranscribeAgain(id) && recado(id)->transcript == "Texto antigo.") << id;
+    }
+
+    // No destino named: the recado keeps its own; its text and title follow the new pass.
+    speech.script.emplace(audio, std::string("Revisar as metas do trimestre."));
+    flow->transcribeAgain("P", "small");
+    ASSERT_TRUE(transcribed("P"));
+    EXPECT_EQ(recado("P")->status, RecadoStatus::pendente);
+    EXPECT_EQ(recado("P")->title, QuaroText::title("Revisar as metas do trimestre."));
+    EXPECT_EQ(recado("P")->audioPath, audio.string());
+    EXPECT_EQ(destinoName(recado("P")->destinoID), "Roadmap");
+    // A destino named in the new text moves it.
+    speech.script.insert_or_assign(audio, std::string("Isso é pro Tavlo: ligar para o fornecedor."));
+    flow->transcribeAgain("P");
+    ASSERT_TRUE(transcribed("P"));
+    EXPECT_EQ(destinoName(recado("P")->destinoID), "Tavlo");
+    EXPECT_EQ(speech.models, std::vector<std::string>{"small"}) << "the second pass used the chosen model";
+
+    // A failed pass leaves the earlier text in the inbox, still pendente.
+    const Recado before = *recado("P");
+    speech.script.insert_or_assign(audio, Failure{TranscriberError::recognition("sem memória")});
+    flow->transcribeAgain("P", "small");
+    ASSERT_TRUE(transcribed("P"));
+    EXPECT_EQ(recado("P")->status, RecadoStatus::pendente);
+    EXPECT_EQ(recado("P")->title, before.title);
+    EXPECT_EQ(recado("P")->transcript, before.transcript);
+}
+
 TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
 {
     speech.hold();

@@ -1,4 +1,6 @@
 #include "speech/ModelStore.h"
+#include "speech/WhisperCatalogue.h"
+#include "support/ScopedEnv.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -186,3 +188,18 @@ TEST_F(ModelStoreTest, LeftoversAndTruncatedModelsAreReplacedButALockedPartialFi
 }
 
 } // namespace
+
+TEST(WhisperCatalogueTest, EveryModelIsVerifiableAndAddressesComeFromTheEnvironment)
+{
+    for (const auto& model : WhisperCatalogue::published())
+        EXPECT_TRUE(model.sha1.size() == 40 && model.approximateSize > 0) << model.id;
+    EXPECT_EQ(WhisperCatalogue().source("base").url, ModelSource::whisperBase().url);
+    EXPECT_EQ(WhisperCatalogue().source("no-such-model").fileName, "ggml-base.bin");
+
+    quaro::testing::ScopedEnv mirror("QUARO_MODELS_BASE_URL", "http://127.0.0.1:1/espelho");
+    EXPECT_EQ(WhisperCatalogue::fromEnvironment().source("base").url, "http://127.0.0.1:1/espelho/ggml-base.bin");
+    // The older variable still names the default model's own address.
+    quaro::testing::ScopedEnv base("QUARO_MODEL_URL", "http://127.0.0.1:2/base.bin");
+    EXPECT_EQ(WhisperCatalogue::fromEnvironment().source("base").url, "http://127.0.0.1:2/base.bin");
+    EXPECT_EQ(WhisperCatalogue::fromEnvironment().source("tiny").url, "http://127.0.0.1:1/espelho/ggml-tiny.bin");
+}

@@ -21,6 +21,8 @@
 #include <QtQuickTest>
 
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
@@ -133,10 +135,16 @@ public:
     }
 
     // Files a recado straight into the store, as another process would.
-    Q_INVOKABLE void addRecado(const QString& title, const QString& status, int destinoRow)
+    Q_INVOKABLE void addRecado(const QString& title, const QString& status, int destinoRow, bool withAudio = false)
     {
         Recado recado;
         recado.id = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().toStdString();
+        if (withAudio) {
+            const auto audio = QuaroPaths::audioDirectory() / (recado.id + ".m4a");
+            std::filesystem::create_directories(audio.parent_path());
+            std::ofstream(audio) << "audio";
+            recado.audioPath = audio.string();
+        }
         recado.createdAt = double(std::time(nullptr)) + m_added++;
         recado.title = title.toStdString();
         recado.transcript = recado.title;

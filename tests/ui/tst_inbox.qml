@@ -136,16 +136,16 @@ TestCase {
     }
 
     function test_detail_and_menu_follow_the_status() {
-        fixture.addRecado("Falhou", "falhou", -1)
-        fixture.addRecado("Pego", "pego", 0)
-        fixture.addRecado("Pendente", "pendente", 0)
+        fixture.addRecado("Falhou", "falhou", -1, true)
+        fixture.addRecado("Pego", "pego", 0, true)
+        fixture.addRecado("Pendente", "pendente", 0, true)
         fixture.reload()
         inbox.inboxFilter = "all"
         const view = openInbox()
         const menu = findChild(view, "recadoList").menu
         const cases = [
             { title: "Pendente", hint: "Ainda nenhuma IA pegou. Peça no Claude: \"o que tem no Quaro?\"",
-              resolve: true, reopen: false, again: false, detailReopen: false },
+              resolve: true, reopen: false, again: true, detailReopen: false },
             { title: "Pego", hint: "Uma IA pegou este recado e está trabalhando nele.",
               resolve: false, reopen: true, again: false, detailReopen: true },
             { title: "Falhou", hint: "A transcrição falhou. Use o menu do recado para tentar de novo.",

@@ -20,6 +20,16 @@ struct WhisperDims {
     int textLayer = 1;
     int mels = 80;
 
+    // The dimensions of the published multilingual "tiny" model.
+    static WhisperDims tiny()
+    {
+        WhisperDims d;
+        d.audioState = d.textState = 384;
+        d.audioHead = d.textHead = 6;
+        d.audioLayer = d.textLayer = 4;
+        return d;
+    }
+
     // The dimensions of the published multilingual "base" model (the speech
     // benchmark's).
     static WhisperDims base()

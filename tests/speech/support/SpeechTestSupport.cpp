@@ -65,6 +65,31 @@ const std::filesystem::path& tinyRandomModel()
     return path;
 }
 
+namespace {
+
+std::filesystem::path writtenOnce(const char* name, const WhisperDims& dims)
+{
+    static TempDir dir;
+    const auto file = dir.path() / name;
+    if (!writeRandomWhisperModel(file, dims))
+        std::abort();
+    return file;
+}
+
+} // namespace
+
+const std::filesystem::path& randomModelOfTinySize()
+{
+    static const std::filesystem::path path = writtenOnce("ggml-tiny.bin", WhisperDims::tiny());
+    return path;
+}
+
+const std::filesystem::path& randomModelOfBaseSize()
+{
+    static const std::filesystem::path path = writtenOnce("ggml-base.bin", WhisperDims::base());
+    return path;
+}
+
 std::vector<std::string> filesIn(const std::filesystem::path& directory)
 {
     std::vector<std::string> names;

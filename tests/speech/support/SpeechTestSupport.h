@@ -23,6 +23,11 @@ std::vector<float> tone(double seconds);
 // per test program into a folder of its own and only read by the tests.
 const std::filesystem::path& tinyRandomModel();
 
+// Random-weight models of the published "tiny" and "base" dimensions (75 and
+// 142 MB), each written once per test program.
+const std::filesystem::path& randomModelOfTinySize();
+const std::filesystem::path& randomModelOfBaseSize();
+
 // The files left in `directory`, by name.
 std::vector<std::string> filesIn(const std::filesystem::path& directory);
 
