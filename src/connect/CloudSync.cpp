@@ -2,7 +2,9 @@
 
 #include "connect/BuildInfo.h"
 #include "connect/CloudSecret.h"
+#include "sync/SyncMessage.h"
 
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -45,12 +47,25 @@ QString withoutTrailingSlash(QString base)
     return base;
 }
 
+// Whether requests with the secret may go to `url`: https, or plain http to
+// this machine's loopback for development.
+bool isSafeBase(const QUrl& url)
+{
+    if (!url.isValid())
+        return false;
+    if (url.scheme() == QLatin1String("https"))
+        return true;
+    const QString host = url.host();
+    return url.scheme() == QLatin1String("http") &&
+           (host == QLatin1String("localhost") || QHostAddress(host).isLoopback());
+}
+
 // A base address the user may choose: https, or plain http to this machine,
 // and nothing but scheme, host, port and an optional path prefix.
 bool acceptableServer(const QString& base)
 {
     const QUrl url(base, QUrl::StrictMode);
-    return CloudMessage::isSafeBase(url) && !url.host().isEmpty() && url.userInfo().isEmpty() &&
+    return isSafeBase(url) && !url.host().isEmpty() && url.userInfo().isEmpty() &&
            !url.hasQuery() && !url.hasFragment();
 }
 
@@ -289,7 +304,7 @@ void CloudSync::finishRemoval(int status, const QByteArray& body, const QString&
     // 404: the server has no copy under this secret, which is what we want.
     const bool gone = (status >= 200 && status < 300) || status == 404;
     if (!gone) {
-        fail(networkError.isEmpty() ? CloudMessage::failureMessage(status, body) : networkError);
+        fail(networkError.isEmpty() ? failureMessage(status, body) : networkError);
         return;
     }
     m_removalBase.clear();
@@ -316,6 +331,13 @@ void CloudSync::finishRemovalAs(Removal done)
     succeed();
 }
 
+QString CloudSync::failureMessage(int status, const QByteArray& body)
+{
+    if (auto erro = errorText(std::string_view(body.constData(), std::size_t(body.size()))))
+        return QString::fromStdString(*erro);
+    return QStringLiteral("O servidor do Quaro respondeu %1.").arg(status);
+}
+
 QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, const std::string& secret,
                                const QByteArray& body, std::chrono::milliseconds timeout, Finished finished,
                                const QString& base)
@@ -323,7 +345,7 @@ QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, co
     const QUrl url((base.isEmpty() ? m_base : base) + path);
     // The secret and every transcript travel in this request: never in
     // clear beyond this machine.
-    if (!CloudMessage::isSafeBase(url)) {
+    if (!isSafeBase(url)) {
         QTimer::singleShot(0, this, [finished = std::move(finished)] {
             finished(0, {}, QStringLiteral("O endereço do servidor do Quaro precisa começar com https://."));
         });
@@ -341,7 +363,7 @@ QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, co
     QNetworkReply* reply = m_network->sendCustomRequest(request, method, body);
     auto tooLarge = std::make_shared<bool>(false);
     connect(reply, &QNetworkReply::downloadProgress, this, [reply, tooLarge](qint64 received, qint64 total) {
-        if (received > CloudMessage::largestReply || total > CloudMessage::largestReply) {
+        if (received > largestReply || total > largestReply) {
             *tooLarge = true;
             reply->abort();
         }

@@ -83,13 +83,13 @@ Result<std::optional<std::int64_t>, DatabaseError> SqliteStorage::account(const 
     return findAccount(secret);
 }
 
-Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, const SyncRequest& request)
+Result<SyncOutcome, DatabaseError> SqliteStorage::sync(const SecretHash& secret, const SyncOrder& request)
 {
     std::lock_guard guard(m_lock);
     QUARO_TRY_LET(transaction, Transaction<Database>::begin(m_db, "BEGIN IMMEDIATE"));
     QUARO_TRY_LET(revoked, m_db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?", {secret.hex()}));
     if (!revoked->empty())
-        return SyncReply{.revoked = true};
+        return SyncOutcome{.revoked = true};
     QUARO_TRY_LET(reply, applySync(secret, request));
     if (reply->accountFull)
         return std::move(*reply); // rolled back as the transaction goes
@@ -97,7 +97,7 @@ Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, c
     return std::move(*reply);
 }
 
-Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secret, const SyncRequest& request)
+Result<SyncOutcome, DatabaseError> SqliteStorage::applySync(const SecretHash& secret, const SyncOrder& request)
 {
     auto found = findAccount(secret);
     if (!found)
@@ -105,7 +105,7 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
     bool created = false;
     if (!*found) {
         if (!request.mayCreateAccount)
-            return SyncReply{.accountRefused = true};
+            return SyncOutcome{.accountRefused = true};
         created = true;
         auto inserted = m_db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?, ?)",
                                  {secret.hex(), currentTimestamp()});
@@ -136,7 +136,7 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
         if (!saved)
             return Failure{saved.error()};
     }
-    for (const std::string& id : request.apagados) {
+    for (const std::string& id : request.deletions) {
         if (auto deleted = m_db.run("DELETE FROM recado WHERE account_id = ? AND id = ?", {account, id}); !deleted)
             return Failure{deleted.error()};
     }
@@ -148,13 +148,13 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
                                      "FROM recado WHERE account_id = ?", {account}));
         if (usage->front().integer("n").value_or(0) > request.accountRecados ||
             usage->front().integer("bytes").value_or(0) > request.accountBytes)
-            return SyncReply{.accountFull = true};
+            return SyncOutcome{.accountFull = true};
     }
 
     auto seq = m_db.query("SELECT seq FROM account WHERE id = ?", {account});
     if (!seq)
         return Failure{seq.error()};
-    SyncReply reply;
+    SyncOutcome reply;
     reply.created = created;
     reply.cursor = seq->empty() ? 0 : seq->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history (a server restored from

@@ -16,7 +16,7 @@ class SqliteStorage final : public AccountStorage {
 public:
     static Result<std::unique_ptr<SqliteStorage>, DatabaseError> open(const std::filesystem::path& path);
 
-    Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) override;
+    Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) override;
     Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) override;
     Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) override;
     Result<void, DatabaseError> ready() override;
@@ -29,7 +29,7 @@ public:
 private:
     explicit SqliteStorage(Database db) : m_db(std::move(db)) {}
     Result<std::optional<std::int64_t>, DatabaseError> findAccount(const SecretHash& secret);
-    Result<SyncReply, DatabaseError> applySync(const SecretHash& secret, const SyncRequest& request);
+    Result<SyncOutcome, DatabaseError> applySync(const SecretHash& secret, const SyncOrder& request);
 
     Database m_db;
     std::mutex m_lock;
