@@ -1,6 +1,6 @@
 #include "sync/SyncMessage.h"
 
-#include "core/RecadoStatus.h"
+#include "core/RecadoStatusSet.h"
 #include "sync/JsonReader.h"
 
 #include <nlohmann/json.hpp>
@@ -136,11 +136,8 @@ std::optional<RecadoCopy> remoteChange(const json& item)
     const auto updatedAt = numberIfAny(item, key::updatedAt);
     if (!id || !statusText || !updatedAt)
         return std::nullopt;
-    // A server may claim, resolve or reopen; it cannot put a recado back
-    // into transcription or mark it failed.
     const auto status = recadoStatus(*statusText);
-    if (!status || (*status != RecadoStatus::pendente && *status != RecadoStatus::pego &&
-                    *status != RecadoStatus::resolvido))
+    if (!status || !remoteStatuses.contains(*status))
         return std::nullopt;
     RecadoCopy change{.recado = {}, .updatedAt = *updatedAt};
     Recado& r = change.recado;
