@@ -148,13 +148,13 @@ void CloudSync::enable()
     kick();
 }
 
-void CloudSync::disable(bool deleteRemote)
+void CloudSync::disable(RemoteCopy remote)
 {
     (void)m_store.setMeta(switchKey, "0");
     ++m_epoch;
     m_pendingKick = false;
     setEnabled(false);
-    if (!deleteRemote)
+    if (remote == RemoteCopy::keep)
         return;
     m_removal = Removal::erase;
     if (!m_syncing && !m_removalReply)

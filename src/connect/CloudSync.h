@@ -65,7 +65,7 @@ public:
     bool pendingKick() const { return m_pendingKick; }
 
     void enable() override;
-    void disable(bool deleteRemote) override;
+    void disable(RemoteCopy remote) override;
     void rotateLink() override;
     void syncNow() override;
     void kick() override;
