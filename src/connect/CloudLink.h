@@ -8,6 +8,10 @@
 
 namespace quaro {
 
+// What switching cloud mode off does to the copy on the server: kept (a
+// pause; switching on again resumes the same link) or erased with its link.
+enum class RemoteCopy { keep, erase };
+
 // Cloud mode as the application and its settings see it: whether it is on,
 // how the last sync went, the personal link, the switches, and a way to push
 // local changes soon. The sync client implements it; while cloud mode does
@@ -42,7 +46,9 @@ public:
     virtual bool checkingServer() const { return false; }
 
     Q_INVOKABLE virtual void enable() {}
-    Q_INVOKABLE virtual void disable(bool deleteRemote) { (void)deleteRemote; }
+    virtual void disable(RemoteCopy remote) { (void)remote; }
+    Q_INVOKABLE void pause() { disable(RemoteCopy::keep); }
+    Q_INVOKABLE void disableAndErase() { disable(RemoteCopy::erase); }
     Q_INVOKABLE virtual void rotateLink() {}
     Q_INVOKABLE virtual void syncNow() {}
     // Moves the copy to another server once it answered as one; the old

@@ -2,7 +2,9 @@
 
 #include "connect/BuildInfo.h"
 #include "connect/CloudSecret.h"
+#include "sync/SyncMessage.h"
 
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -51,12 +53,25 @@ QString withoutTrailingSlash(QString base)
     return base;
 }
 
+// Whether requests with the secret may go to `url`: https, or plain http to
+// this machine's loopback for development.
+bool isSafeBase(const QUrl& url)
+{
+    if (!url.isValid())
+        return false;
+    if (url.scheme() == QLatin1String("https"))
+        return true;
+    const QString host = url.host();
+    return url.scheme() == QLatin1String("http") &&
+           (host == QLatin1String("localhost") || QHostAddress(host).isLoopback());
+}
+
 // A base address the user may choose: https, or plain http to this machine,
 // and nothing but scheme, host, port and an optional path prefix.
 bool acceptableServer(const QString& base)
 {
     const QUrl url(base, QUrl::StrictMode);
-    return CloudMessage::isSafeBase(url) && !url.host().isEmpty() && url.userInfo().isEmpty() &&
+    return isSafeBase(url) && !url.host().isEmpty() && url.userInfo().isEmpty() &&
            !url.hasQuery() && !url.hasFragment();
 }
 
@@ -143,13 +158,13 @@ void CloudSync::enable()
     kick();
 }
 
-void CloudSync::disable(bool deleteRemote)
+void CloudSync::disable(RemoteCopy remote)
 {
     (void)m_store.setMeta(switchKey, "0");
     ++m_epoch;
     m_pendingKick = false;
     setEnabled(false);
-    if (!deleteRemote)
+    if (remote == RemoteCopy::keep)
         return;
     setRemoval(Removal::erase);
     if (!m_syncing && !m_removalReply)
@@ -308,7 +323,7 @@ void CloudSync::finishRemoval(int status, const QByteArray& body, const QString&
     // 404: the server has no copy under this secret, which is what we want.
     const bool gone = (status >= 200 && status < 300) || status == 404;
     if (!gone) {
-        fail(networkError.isEmpty() ? CloudMessage::failureMessage(status, body) : networkError);
+        fail(networkError.isEmpty() ? failureMessage(status, body) : networkError);
         return;
     }
     m_removalBase.clear();
@@ -337,6 +352,13 @@ void CloudSync::finishRemovalAs(Removal done)
     succeed();
 }
 
+QString CloudSync::failureMessage(int status, const QByteArray& body)
+{
+    if (auto erro = errorText(std::string_view(body.constData(), std::size_t(body.size()))))
+        return QString::fromStdString(*erro);
+    return QStringLiteral("O servidor do Quaro respondeu %1.").arg(status);
+}
+
 QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, const std::string& secret,
                                const QByteArray& body, std::chrono::milliseconds timeout, Finished finished,
                                const QString& base)
@@ -344,7 +366,7 @@ QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, co
     const QUrl url((base.isEmpty() ? m_base : base) + path);
     // The secret and every transcript travel in this request: never in
     // clear beyond this machine.
-    if (!CloudMessage::isSafeBase(url)) {
+    if (!isSafeBase(url)) {
         QTimer::singleShot(0, this, [finished = std::move(finished)] {
             finished(0, {}, QStringLiteral("O endereço do servidor do Quaro precisa começar com https://."));
         });
@@ -362,7 +384,7 @@ QNetworkReply* CloudSync::send(const QByteArray& method, const QString& path, co
     QNetworkReply* reply = m_network->sendCustomRequest(request, method, body);
     auto tooLarge = std::make_shared<bool>(false);
     connect(reply, &QNetworkReply::downloadProgress, this, [reply, tooLarge](qint64 received, qint64 total) {
-        if (received > CloudMessage::largestReply || total > CloudMessage::largestReply) {
+        if (received > largestReply || total > largestReply) {
             *tooLarge = true;
             reply->abort();
         }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "connect/CloudLink.h"
-#include "connect/CloudMessage.h"
 #include "core/QuaroStore.h"
 
 #include <QPointer>
@@ -19,6 +18,8 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace quaro {
+
+struct SyncReply;
 
 // Where the cloud endpoint is and how patient to be with it. The address in
 // use is `fixedUrl` when set (`standard()` takes it from QUARO_CLOUD_URL in
@@ -64,7 +65,7 @@ public:
     bool pendingKick() const { return m_pendingKick; }
 
     void enable() override;
-    void disable(bool deleteRemote) override;
+    void disable(RemoteCopy remote) override;
     void rotateLink() override;
     void syncNow() override;
     void kick() override;
@@ -76,6 +77,7 @@ private:
         std::uint64_t epoch = 0;
         std::vector<std::pair<std::string, std::int64_t>> uploaded;
         std::vector<std::string> deletions;
+        std::int64_t cursor = 0; // the one sent, kept when the answer has none
     };
     enum class Removal { none, rotate, erase };
     using Finished = std::function<void(int status, const QByteArray& body, const QString& networkError)>;
@@ -85,7 +87,7 @@ private:
     void storeNewSecret();
     void runSync(const std::string& secret);
     void finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError);
-    Result<bool, DatabaseError> record(const Cycle& cycle, const CloudReply& reply);
+    Result<bool, DatabaseError> record(const Cycle& cycle, const SyncReply& reply);
     void endCycle();
     void forgetDeletedLink();
     void moveToServer(const QString& base);
@@ -97,6 +99,10 @@ private:
     QNetworkReply* send(const QByteArray& method, const QString& path, const std::string& secret,
                         const QByteArray& body, std::chrono::milliseconds timeout, Finished finished,
                         const QString& base = {});
+
+    // The sentence for a refused request: the body's "erro" text when there
+    // is one, else "O servidor do Quaro respondeu <status>.".
+    static QString failureMessage(int status, const QByteArray& body);
 
     void setSyncing(bool syncing);
     void setEnabled(bool enabled);

@@ -2,7 +2,11 @@
 // what the server accepted and returned.
 #include "connect/CloudSync.h"
 
+#include "sync/SyncMessage.h"
+
 #include <QNetworkReply>
+
+#include <charconv>
 
 namespace quaro {
 
@@ -14,6 +18,17 @@ constexpr char cursorKey[] = "nuvem.cursor";
 constexpr char confirmedKey[] = "nuvem.confirmado";
 constexpr std::int64_t uploadLimit = 400;
 constexpr std::int64_t deletionLimit = 2000;
+
+// The stored cursor's decimal text; 0 when missing or not a whole number.
+std::int64_t storedCursor(const std::optional<std::string>& text)
+{
+    if (!text)
+        return 0;
+    std::int64_t value = 0;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, value);
+    return error == std::errc() && stop == end ? value : 0;
+}
 
 } // namespace
 
@@ -35,8 +50,8 @@ void CloudSync::runSync(const std::string& secret)
     Cycle cycle;
     cycle.epoch = m_epoch;
     cycle.deletions = *deletions;
-    CloudRequest request{m_config.appVersion.toStdString(), *destinos, {}, *deletions,
-                         CloudMessage::storedCursor(*cursor)};
+    cycle.cursor = storedCursor(*cursor);
+    SyncRequest request{m_config.appVersion.toStdString(), *destinos, {}, *deletions, cycle.cursor};
     // Failed transcriptions never travel but count as done; recados still
     // being transcribed wait for a later cycle.
     std::vector<std::pair<std::string, std::int64_t>> failed;
@@ -45,7 +60,7 @@ void CloudSync::runSync(const std::string& secret)
             failed.emplace_back(upload.recado.id, upload.version);
         } else if (upload.recado.status != RecadoStatus::transcrevendo) {
             cycle.uploaded.emplace_back(upload.recado.id, upload.version);
-            request.uploads.push_back(std::move(upload));
+            request.recados.push_back({std::move(upload.recado), upload.updatedAt});
         }
     }
     cycle.uploaded.insert(cycle.uploaded.end(), failed.begin(), failed.end());
@@ -54,7 +69,7 @@ void CloudSync::runSync(const std::string& secret)
         m_cycleReply.clear();
         finishCycle(cycle, status, body, networkError);
     };
-    m_cycleReply = send("POST", QStringLiteral("/api/sync"), secret, CloudMessage::requestBody(request),
+    m_cycleReply = send("POST", QStringLiteral("/api/sync"), secret, QByteArray::fromStdString(syncRequestJson(request)),
                         m_config.syncTimeout, std::move(finished));
 }
 
@@ -72,11 +87,11 @@ void CloudSync::finishCycle(const Cycle& cycle, int status, const QByteArray& bo
         return;
     }
     if (!networkError.isEmpty() || status != 200) {
-        fail(networkError.isEmpty() ? CloudMessage::failureMessage(status, body) : networkError);
+        fail(networkError.isEmpty() ? failureMessage(status, body) : networkError);
         endCycle();
         return;
     }
-    const auto reply = CloudMessage::parseReply(body);
+    const auto reply = parseSyncReply(std::string_view(body.constData(), std::size_t(body.size())), cycle.cursor);
     if (!reply) {
         fail(QStringLiteral("Resposta estranha do servidor."));
         endCycle();
@@ -98,20 +113,21 @@ void CloudSync::finishCycle(const Cycle& cycle, int status, const QByteArray& bo
     endCycle();
 }
 
-Result<bool, DatabaseError> CloudSync::record(const Cycle& cycle, const CloudReply& reply)
+Result<bool, DatabaseError> CloudSync::record(const Cycle& cycle, const SyncReply& reply)
 {
     QUARO_TRY(m_store.markUploaded(cycle.uploaded));
     QUARO_TRY(m_store.clearDeletions(cycle.deletions));
     bool changed = false;
-    for (const RemoteChange& c : reply.changes) {
+    for (const RecadoCopy& change : reply.changes) {
+        const Recado& c = change.recado;
         QUARO_TRY_LET(applied, m_store.applyRemoteStatus(c.id, c.status, c.claimedBy, c.claimedAt, c.result,
-                                                         c.resolvedAt, c.updatedAt));
+                                                         c.resolvedAt, change.updatedAt));
         changed = changed || *applied;
     }
     // Only now that every change is in the inbox may the server forget
     // them; a cycle cut short above gets them again.
-    if (reply.cursor)
-        QUARO_TRY(m_store.setMeta(cursorKey, std::to_string(*reply.cursor)));
+    if (reply.cursor != cycle.cursor)
+        QUARO_TRY(m_store.setMeta(cursorKey, std::to_string(reply.cursor)));
     return changed;
 }
 

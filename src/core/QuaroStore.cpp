@@ -1,6 +1,8 @@
 #include "core/QuaroStore.h"
 
 #include "core/QuaroText.h"
+#include "core/RecadoQuery.h"
+#include "core/RecadoStatusSet.h"
 
 #include <unistd.h>
 
@@ -99,7 +101,7 @@ Result<void, DatabaseError> QuaroStore::setAudioPath(const std::string& id, cons
 Result<std::optional<Recado>, DatabaseError> QuaroStore::claim(const std::string& id, const std::string& by)
 {
     QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ? "
-                                    "WHERE id = ? AND status IN ('pendente', 'pego')",
+                                    "WHERE id = ? AND status IN " + claimableStatuses.sqlList(),
                                     {text(RecadoStatus::pego), by, currentTimestamp(), id}));
     if (changed.value() == 0)
         return std::nullopt;
@@ -112,7 +114,7 @@ Result<std::optional<Recado>, DatabaseError> QuaroStore::resolve(const std::stri
     const Timestamp now = currentTimestamp();
     QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, result = ?, resolved_at = ?, "
                                     "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?) "
-                                    "WHERE id = ? AND status IN ('pendente', 'pego', 'resolvido')",
+                                    "WHERE id = ? AND status IN " + resolvableStatuses.sqlList(),
                                     {text(RecadoStatus::resolvido), result, now, SQLValue::from(by), now, id}));
     if (changed.value() == 0)
         return std::nullopt;
@@ -151,33 +153,9 @@ Result<std::vector<Recado>, DatabaseError> QuaroStore::recados(std::optional<Rec
                                                                const std::optional<std::string>& search,
                                                                std::int64_t limit)
 {
-    std::string where;
-    std::vector<SQLValue> parameters;
-    const auto add = [&](const char* condition) { where += where.empty() ? "WHERE " : " AND "; where += condition; };
-    if (status) {
-        add("status = ?");
-        parameters.push_back(text(*status));
-    }
-    if (destinoID) {
-        add("destino_id = ?");
-        parameters.push_back(*destinoID);
-    }
-    // A blank search means no search; otherwise the text is used as typed,
-    // with LIKE's own wildcards.
-    if (search && !QuaroText::trimmingWhitespace(*search).empty()) {
-        add("(transcript LIKE ? OR title LIKE ? OR IFNULL(result, '') LIKE ?)");
-        const std::string pattern = "%" + *search + "%";
-        for (int column = 0; column < 3; ++column)
-            parameters.emplace_back(pattern);
-    }
-    parameters.emplace_back(limit);
-
-    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM recado " + where + " ORDER BY created_at DESC LIMIT ?", parameters));
-    std::vector<Recado> list;
-    list.reserve(rows.value().size());
-    for (const SQLRow& row : rows.value())
-        list.push_back(recado(row));
-    return list;
+    const SqlQuery query = recadoListing(SqlDialect::sqlite, status, destinoID, search, limit);
+    QUARO_TRY_LET(rows, m_db.query(query.sql, query.parameters));
+    return recadosFrom(*rows);
 }
 
 Result<std::map<RecadoStatus, std::int64_t>, DatabaseError> QuaroStore::counts()
@@ -198,11 +176,7 @@ Result<std::map<RecadoStatus, std::int64_t>, DatabaseError> QuaroStore::counts()
 Result<std::vector<Destino>, DatabaseError> QuaroStore::destinos()
 {
     QUARO_TRY_LET(rows, m_db.query("SELECT * FROM destino ORDER BY sort, name"));
-    std::vector<Destino> list;
-    list.reserve(rows.value().size());
-    for (const SQLRow& row : rows.value())
-        list.push_back(destino(row));
-    return list;
+    return destinosFrom(*rows);
 }
 
 Result<std::optional<Destino>, DatabaseError> QuaroStore::destino(const std::optional<std::string>& id)

@@ -5,6 +5,8 @@
 // change made by any process is tracked.
 #include "core/QuaroStore.h"
 
+#include "core/RecadoStatusSet.h"
+
 namespace quaro {
 
 Result<std::vector<PendingUpload>, DatabaseError> QuaroStore::pendingUploads(std::int64_t limit)
@@ -70,8 +72,8 @@ Result<bool, DatabaseError> QuaroStore::applyRemoteStatus(const std::string& id,
     // quiet: a change that came from the server is not sent back to it.
     QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ?, result = ?, "
                                     "resolved_at = ?, updated_at = ? "
-                                    "WHERE id = ? AND status IN ('pendente', 'pego', 'resolvido') "
-                                    "AND (updated_at IS NULL OR updated_at < ?)",
+                                    "WHERE id = ? AND status IN " + remoteStatuses.sqlList() +
+                                    " AND (updated_at IS NULL OR updated_at < ?)",
                                     {rawValue(status), SQLValue::from(claimedBy), SQLValue::from(claimedAt),
                                      SQLValue::from(result), SQLValue::from(resolvedAt), updatedAt, id, updatedAt}));
     return changed.value() > 0;

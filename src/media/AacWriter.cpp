@@ -150,7 +150,7 @@ Result<void, AudioWriteError> AacWriter::write(const float* samples, std::size_t
         count -= take;
         m_frames += std::int64_t(take);
         if (m_state->filled == frameSize) {
-            auto sent = encode(false);
+            auto sent = encode(Encode::waitingSamples);
             if (!sent)
                 return sent;
         }
@@ -158,13 +158,13 @@ Result<void, AudioWriteError> AacWriter::write(const float* samples, std::size_t
     return {};
 }
 
-// Sends the waiting samples (or, when `final`, the end of stream) to the
-// encoder and writes every packet it returns.
-Result<void, AudioWriteError> AacWriter::encode(bool final)
+// Sends the waiting samples or the end of stream to the encoder and writes
+// every packet it returns.
+Result<void, AudioWriteError> AacWriter::encode(Encode what)
 {
     State& s = *m_state;
     int rc = 0;
-    if (!final) {
+    if (what == Encode::waitingSamples) {
         s.frame->nb_samples = s.filled;
         s.frame->pts = s.pts;
         s.pts += s.filled;
@@ -217,9 +217,9 @@ Result<void, AudioWriteError> AacWriter::close()
     if (s.failed)
         result = Failure{failure("gravação incompleta")};
     if (!s.failed && s.filled > 0)
-        result = encode(false);
+        result = encode(Encode::waitingSamples);
     if (!s.failed)
-        result = encode(true);
+        result = encode(Encode::endOfStream);
     if (!s.failed) {
         int rc = av_write_trailer(s.container.get());
         if (rc >= 0)

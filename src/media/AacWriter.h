@@ -36,7 +36,10 @@ public:
 private:
     struct State;
     AacWriter(std::filesystem::path path, std::unique_ptr<State> state);
-    Result<void, AudioWriteError> encode(bool final);
+    // What encode() hands the encoder: the samples gathered so far, or the
+    // end of the stream (which drains it).
+    enum class Encode { waitingSamples, endOfStream };
+    Result<void, AudioWriteError> encode(Encode what);
     AudioWriteError failure(const std::string& detail) const;
 
     std::filesystem::path m_path;

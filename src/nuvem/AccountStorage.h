@@ -4,13 +4,33 @@
 #include "core/Result.h"
 #include "mcp/ToolStore.h"
 #include "nuvem/SecretHash.h"
-#include "nuvem/SyncMessage.h"
+#include "sync/SyncMessage.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 
 namespace quaro::nuvem {
+
+// A sync as storage applies it: the body and what the handler decided
+// about the account.
+struct SyncOrder : SyncRequest {
+    // Whether its sender's address may still open an account now.
+    bool mayCreateAccount = true;
+    // The account's quota.
+    std::int64_t accountRecados = SyncLimits{}.accountRecados;
+    std::int64_t accountBytes = SyncLimits{}.accountBytes;
+};
+
+// The reply to send, and what became of the account.
+struct SyncOutcome : SyncReply {
+    // The secret was deleted (the link switched off with deletion, or
+    // replaced): nothing was applied, and it never makes an account again.
+    bool revoked = false;
+    bool created = false;        // this sync opened the account
+    bool accountRefused = false; // there was none, and none could be opened: nothing applied
+    bool accountFull = false;    // the sync would pass the account's quota: nothing applied
+};
 
 // Where the server keeps every account's copy of the inbox. Implementations
 // are safe to call from any thread and make each operation atomic.
@@ -34,7 +54,7 @@ public:
     virtual ~AccountStorage() = default;
 
     // Applies one sync in one transaction and tells what to send back.
-    virtual Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) = 0;
+    virtual Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) = 0;
     // Removes the account and everything in it and revokes the secret, even
     // when it had no account. False when there was none.
     virtual Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) = 0;

@@ -120,7 +120,7 @@ Result<NuvemOptions, std::string> NuvemOptions::parse(const std::vector<std::str
         else if (name == "--max-recados")
             ok = number<std::size_t>(value, options.limits.sync.recados, 400, 1000000);
         else if (name == "--max-apagados")
-            ok = number<std::size_t>(value, options.limits.sync.apagados, 2000, 10000000);
+            ok = number<std::size_t>(value, options.limits.sync.deletions, 2000, 10000000);
         else if (name == "--max-destinos")
             ok = number<std::size_t>(value, options.limits.sync.destinos, 1, 1000000);
         else if (name == "--max-text")

@@ -206,14 +206,14 @@ Result<std::optional<std::int64_t>, DatabaseError> PgStorage::account(const Secr
     return rows->front().integer("id");
 }
 
-Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const SyncRequest& request)
+Result<SyncOutcome, DatabaseError> PgStorage::sync(const SecretHash& secret, const SyncOrder& request)
 {
     QUARO_TRY_LET(leased, lease());
     PgConnection& db = **leased;
     QUARO_TRY_LET(transaction, Transaction<PgConnection>::begin(db));
     QUARO_TRY_LET(revoked, db.query("SELECT 1 FROM revoked WHERE secret_sha256 = $1", {secret.hex()}));
     if (!revoked->empty())
-        return SyncReply{.revoked = true};
+        return SyncOutcome{.revoked = true};
     QUARO_TRY_LET(reply, applySync(db, secret, request));
     if (reply->accountFull)
         return std::move(*reply); // rolled back as the transaction goes
@@ -221,8 +221,8 @@ Result<SyncReply, DatabaseError> PgStorage::sync(const SecretHash& secret, const
     return std::move(*reply);
 }
 
-Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const SecretHash& secret,
-                                                      const SyncRequest& request)
+Result<SyncOutcome, DatabaseError> PgStorage::applySync(PgConnection& db, const SecretHash& secret,
+                                                        const SyncOrder& request)
 {
     Result<std::int64_t, DatabaseError> created = 0;
     if (request.mayCreateAccount)
@@ -236,7 +236,7 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
     if (!found)
         return Failure{found.error()};
     if (found->empty() && !request.mayCreateAccount)
-        return SyncReply{.accountRefused = true};
+        return SyncOutcome{.accountRefused = true};
     if (found->empty() || !secret.matches(found->front().string("secret_sha256").value_or("")))
         return Failure{DatabaseError::query("conta não encontrada")};
     const std::int64_t account = found->front().integer("id").value_or(0);
@@ -254,7 +254,7 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
     }
     if (auto saved = upsertRecados(db, account, request.recados); !saved)
         return Failure{saved.error()};
-    for (const std::string& id : request.apagados) {
+    for (const std::string& id : request.deletions) {
         if (auto deleted = db.run("DELETE FROM recado WHERE account_id = $1 AND id = $2", {account, id}); !deleted)
             return Failure{deleted.error()};
     }
@@ -264,10 +264,10 @@ Result<SyncReply, DatabaseError> PgStorage::applySync(PgConnection& db, const Se
         QUARO_TRY_LET(usage, db.query("SELECT recados, bytes FROM account WHERE id = $1", {account}));
         if (usage->empty() || usage->front().integer("recados").value_or(0) > request.accountRecados ||
             usage->front().integer("bytes").value_or(0) > request.accountBytes)
-            return SyncReply{.accountFull = true};
+            return SyncOutcome{.accountFull = true};
     }
 
-    SyncReply reply;
+    SyncOutcome reply;
     reply.created = *created > 0;
     reply.cursor = found->front().integer("seq").value_or(0);
     // A cursor from beyond this account's history gets every change again.

@@ -24,7 +24,7 @@ public:
         const std::string& conninfo, unsigned connections,
         std::chrono::milliseconds poolWait = std::chrono::milliseconds(5000));
 
-    Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) override;
+    Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) override;
     Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) override;
     Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) override;
     std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) override;
@@ -56,7 +56,7 @@ public:
 
 private:
     PgStorage() = default;
-    Result<SyncReply, DatabaseError> applySync(PgConnection& db, const SecretHash& secret, const SyncRequest& request);
+    Result<SyncOutcome, DatabaseError> applySync(PgConnection& db, const SecretHash& secret, const SyncOrder& request);
 
     std::chrono::milliseconds m_poolWait{5000};
     std::mutex m_lock;

@@ -1,7 +1,8 @@
 #include "nuvem/PgToolStore.h"
 
 #include "core/QuaroStore.h"
-#include "nuvem/RecadoQuery.h"
+#include "core/RecadoQuery.h"
+#include "core/RecadoStatusSet.h"
 #include "nuvem/PgStorage.h"
 #include "nuvem/Transaction.h"
 
@@ -21,7 +22,8 @@ Result<std::vector<Recado>, DatabaseError> PgToolStore::recados(std::optional<Re
                                                                 const std::optional<std::string>& search,
                                                                 std::int64_t limit)
 {
-    const SqlQuery query = recadoListing(SqlDialect::postgres, m_account, status, destinoID, search, limit);
+    const SqlQuery query =
+        recadoListing(SqlDialect::postgres, status, destinoID, search, limit, std::pair("account_id", m_account));
     QUARO_TRY_LET(leased, m_storage.lease());
     auto rows = (**leased).query(query.sql, query.parameters);
     if (!rows)
@@ -45,7 +47,7 @@ Result<std::optional<Recado>, DatabaseError> PgToolStore::recado(const std::stri
     return readRecado(**leased, id);
 }
 
-Result<std::optional<Recado>, DatabaseError> PgToolStore::change(const std::string& id, const char* update,
+Result<std::optional<Recado>, DatabaseError> PgToolStore::change(const std::string& id, const std::string& update,
                                                                  std::vector<SQLValue> parameters)
 {
     QUARO_TRY_LET(leased, m_storage.lease());
@@ -71,7 +73,8 @@ Result<std::optional<Recado>, DatabaseError> PgToolStore::claim(const std::strin
     return change(id,
                   "UPDATE recado SET status = 'pego', claimed_by = $4, claimed_at = $5, "
                   "updated_at = GREATEST($5, updated_at + 0.001), remote_seq = $1 "
-                  "WHERE account_id = $2 AND id = $3 AND status IN ('pendente', 'pego')",
+                  "WHERE account_id = $2 AND id = $3 AND status IN " +
+                      claimableStatuses.sqlList(),
                   {by, now});
 }
 
@@ -83,7 +86,8 @@ Result<std::optional<Recado>, DatabaseError> PgToolStore::resolve(const std::str
                   "UPDATE recado SET status = 'resolvido', result = $4, resolved_at = $5, "
                   "claimed_by = COALESCE($6, claimed_by), claimed_at = COALESCE(claimed_at, $5), "
                   "updated_at = GREATEST($5, updated_at + 0.001), remote_seq = $1 "
-                  "WHERE account_id = $2 AND id = $3 AND status IN ('pendente', 'pego', 'resolvido')",
+                  "WHERE account_id = $2 AND id = $3 AND status IN " +
+                      resolvableStatuses.sqlList(),
                   {result, now, SQLValue::from(by)});
 }
 

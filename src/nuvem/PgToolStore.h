@@ -31,7 +31,7 @@ private:
     Result<std::optional<Recado>, DatabaseError> readRecado(PgConnection& db, const std::string& id);
     // `update` takes the change's number as $1, the account as $2 and the
     // id as $3, then `parameters` from $4.
-    Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const char* update,
+    Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const std::string& update,
                                                         std::vector<SQLValue> parameters);
 
     PgStorage& m_storage;

@@ -3,9 +3,9 @@
 #include "core/Hex.h"
 #include "mcp/McpServer.h"
 #include "nuvem/ClientAddress.h"
-#include "nuvem/JsonReader.h"
+#include "sync/JsonReader.h"
 #include "nuvem/ServerLog.h"
-#include "nuvem/SyncMessage.h"
+#include "sync/SyncMessage.h"
 
 #include <nlohmann/json.hpp>
 
@@ -133,10 +133,9 @@ HttpResponse RequestHandler::sync(const HttpRequest& request)
     if (!parsed)
         return erro(parsed.error().status, parsed.error().message, "/api/sync");
     const std::string key = ClientAddress::limitKey(request.peer);
-    parsed->mayCreateAccount = m_newAccounts.allows(key);
-    parsed->accountRecados = m_syncLimits.accountRecados;
-    parsed->accountBytes = m_syncLimits.accountBytes;
-    auto reply = m_storage.sync(SecretHash::of(*secret), *parsed);
+    const SyncOrder order{std::move(*parsed), m_newAccounts.allows(key), m_syncLimits.accountRecados,
+                          m_syncLimits.accountBytes};
+    auto reply = m_storage.sync(SecretHash::of(*secret), order);
     if (!reply)
         return storageFailure(reply.error(), "/api/sync");
     // Not a guess: the secret was real once, and its desktop stops at this.

@@ -3,7 +3,7 @@
 #include "nuvem/AccountStorage.h"
 #include "nuvem/AuthThrottle.h"
 #include "nuvem/HttpExchange.h"
-#include "nuvem/SyncMessage.h"
+#include "sync/SyncMessage.h"
 
 #include <chrono>
 #include <cstddef>

@@ -133,7 +133,7 @@ Result<std::optional<std::int64_t>, DatabaseError> SqliteStorage::account(const 
     return std::optional<std::int64_t>((*found)->id);
 }
 
-Result<SyncReply, DatabaseError> SqliteStorage::sync(const SecretHash& secret, const SyncRequest& request)
+Result<SyncOutcome, DatabaseError> SqliteStorage::sync(const SecretHash& secret, const SyncOrder& request)
 {
     Pending mine{secret, request, std::nullopt};
     std::unique_lock queue(m_queueLock);
@@ -179,7 +179,7 @@ void SqliteStorage::commitGroup(const std::vector<Pending*>& group)
     for (Pending* pending : group) {
         if (auto saved = m_db.execute("SAVEPOINT sync"); !saved)
             return failAll(saved.error());
-        Result<SyncReply, DatabaseError> outcome = applySync(pending->secret, pending->request);
+        Result<SyncOutcome, DatabaseError> outcome = applySync(pending->secret, pending->request);
         // A sync that failed or was refused leaves nothing behind, and the
         // rest of its group goes on. If even the savepoint cannot be undone
         // (SQLite gave up the whole transaction), the group fails together.
@@ -215,7 +215,7 @@ Result<void, DatabaseError> SqliteStorage::replaceDestinos(std::int64_t account,
     return {};
 }
 
-Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secret, const SyncRequest& request)
+Result<SyncOutcome, DatabaseError> SqliteStorage::applySync(const SecretHash& secret, const SyncOrder& request)
 {
     QUARO_TRY_LET(found, findAccount(secret));
     bool created = false;
@@ -224,9 +224,9 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
         // once. Only a secret without one can be.
         QUARO_TRY_LET(revoked, m_db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?", {secret.hex()}));
         if (!revoked->empty())
-            return SyncReply{.revoked = true};
+            return SyncOutcome{.revoked = true};
         if (!request.mayCreateAccount)
-            return SyncReply{.accountRefused = true};
+            return SyncOutcome{.accountRefused = true};
         created = true;
         QUARO_TRY(m_db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?, ?)",
                            {secret.hex(), currentTimestamp()}));
@@ -246,7 +246,7 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
                             SQLValue::from(r.claimedBy), SQLValue::from(r.claimedAt), SQLValue::from(r.result),
                             SQLValue::from(r.resolvedAt), copy.updatedAt}));
     }
-    for (const std::string& id : request.apagados)
+    for (const std::string& id : request.deletions)
         QUARO_TRY(m_db.run("DELETE FROM recado WHERE account_id = ? AND id = ?", {account, id}));
     // A sync that leaves the account past its quota is undone whole. Its
     // deletions count first, so deleting recados lets a full account go on.
@@ -254,10 +254,10 @@ Result<SyncReply, DatabaseError> SqliteStorage::applySync(const SecretHash& secr
         QUARO_TRY_LET(usage, m_db.query("SELECT recados, bytes FROM account WHERE id = ?", {account}));
         if (usage->empty() || usage->front().integer("recados").value_or(0) > request.accountRecados ||
             usage->front().integer("bytes").value_or(0) > request.accountBytes)
-            return SyncReply{.accountFull = true};
+            return SyncOutcome{.accountFull = true};
     }
 
-    SyncReply reply;
+    SyncOutcome reply;
     reply.created = created;
     reply.cursor = (*found)->seq;
     // A cursor from beyond this account's history (a server restored from

@@ -24,7 +24,7 @@ class SqliteStorage final : public AccountStorage {
 public:
     static Result<std::unique_ptr<SqliteStorage>, DatabaseError> open(const std::filesystem::path& path);
 
-    Result<SyncReply, DatabaseError> sync(const SecretHash& secret, const SyncRequest& request) override;
+    Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) override;
     Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) override;
     Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) override;
     Result<void, DatabaseError> ready() override;
@@ -42,15 +42,15 @@ private:
     // One sync waiting for its group's commit.
     struct Pending {
         const SecretHash& secret;
-        const SyncRequest& request;
-        std::optional<Result<SyncReply, DatabaseError>> outcome;
+        const SyncOrder& request;
+        std::optional<Result<SyncOutcome, DatabaseError>> outcome;
         bool done = false; // under m_queueLock
     };
 
     explicit SqliteStorage(Database db) : m_db(std::move(db)) {}
     Result<std::optional<Account>, DatabaseError> findAccount(const SecretHash& secret);
     void commitGroup(const std::vector<Pending*>& group);
-    Result<SyncReply, DatabaseError> applySync(const SecretHash& secret, const SyncRequest& request);
+    Result<SyncOutcome, DatabaseError> applySync(const SecretHash& secret, const SyncOrder& request);
     Result<void, DatabaseError> replaceDestinos(std::int64_t account, const std::vector<Destino>& destinos);
 
     Database m_db;

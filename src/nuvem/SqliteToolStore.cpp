@@ -1,7 +1,8 @@
 #include "nuvem/SqliteToolStore.h"
 
 #include "core/QuaroStore.h"
-#include "nuvem/RecadoQuery.h"
+#include "core/RecadoQuery.h"
+#include "core/RecadoStatusSet.h"
 #include "nuvem/SqliteStorage.h"
 #include "nuvem/Transaction.h"
 
@@ -24,7 +25,8 @@ Result<std::vector<Recado>, DatabaseError> SqliteToolStore::recados(std::optiona
                                                                     const std::optional<std::string>& search,
                                                                     std::int64_t limit)
 {
-    const SqlQuery query = recadoListing(SqlDialect::sqlite, m_account, status, destinoID, search, limit);
+    const SqlQuery query =
+        recadoListing(SqlDialect::sqlite, status, destinoID, search, limit, std::pair("account_id", m_account));
     std::lock_guard guard(m_storage.lock());
     auto rows = m_storage.database().query(query.sql, query.parameters);
     if (!rows)
@@ -48,7 +50,7 @@ Result<std::optional<Recado>, DatabaseError> SqliteToolStore::recado(const std::
     return readRecado(id);
 }
 
-Result<std::optional<Recado>, DatabaseError> SqliteToolStore::change(const std::string& id, const char* update,
+Result<std::optional<Recado>, DatabaseError> SqliteToolStore::change(const std::string& id, const std::string& update,
                                                                      std::vector<SQLValue> parameters)
 {
     Database& db = m_storage.database();
@@ -75,7 +77,8 @@ Result<std::optional<Recado>, DatabaseError> SqliteToolStore::claim(const std::s
     const Timestamp now = currentTimestamp();
     return change(id,
                   "UPDATE recado SET status = 'pego', claimed_by = ?, claimed_at = ?, " QUARO_REMOTE_STAMP
-                  "WHERE account_id = ? AND id = ? AND status IN ('pendente', 'pego')",
+                  "WHERE account_id = ? AND id = ? AND status IN " +
+                      claimableStatuses.sqlList(),
                   {by, now, now});
 }
 
@@ -86,7 +89,8 @@ Result<std::optional<Recado>, DatabaseError> SqliteToolStore::resolve(const std:
     return change(id,
                   "UPDATE recado SET status = 'resolvido', result = ?, resolved_at = ?, "
                   "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?), " QUARO_REMOTE_STAMP
-                  "WHERE account_id = ? AND id = ? AND status IN ('pendente', 'pego', 'resolvido')",
+                  "WHERE account_id = ? AND id = ? AND status IN " +
+                      resolvableStatuses.sqlList(),
                   {result, now, SQLValue::from(by), now, now});
 }
 

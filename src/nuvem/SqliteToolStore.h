@@ -31,7 +31,7 @@ private:
     Result<std::optional<Recado>, DatabaseError> readRecado(const std::string& id);
     // Runs `update` (whose last two parameters are the account and the id)
     // as a numbered remote change, in one transaction.
-    Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const char* update,
+    Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const std::string& update,
                                                         std::vector<SQLValue> parameters);
 
     SqliteStorage& m_storage;

@@ -192,7 +192,7 @@ GlassCard {
                 onClicked: {
                     card.confirming = false
                     card.showLink = false
-                    card.cloud.disable(true)
+                    card.cloud.disableAndErase()
                 }
             }
             InkButtonStyle {
@@ -201,7 +201,7 @@ GlassCard {
                 text: "Só pausar (o link continua)"
                 onClicked: {
                     card.confirming = false
-                    card.cloud.disable(false)
+                    card.cloud.pause()
                 }
             }
             LinkButton {

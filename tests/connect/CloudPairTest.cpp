@@ -125,7 +125,7 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     const QString second = sync.mcpLink();
     EXPECT_EQ(initializeStatus(second), 200);
 
-    sync.disable(true);
+    sync.disable(RemoteCopy::erase);
     ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); })) << sync.lastError().toStdString();
     EXPECT_EQ(initializeStatus(second), 401);
 }

@@ -80,7 +80,7 @@ TEST_F(CloudSyncTest, ACycleSendsTheInboxRecordsTheAnswerAndResumesAfterAPause)
     EXPECT_EQ(meta("nuvem.cursor"), "9007199254740993"); // beyond what a double holds
 
     // A pause keeps the link, and a deletion made meanwhile still goes up.
-    sync.disable(false);
+    sync.disable(RemoteCopy::keep);
     ASSERT_TRUE(m_store.deleteRecado("A").ok());
     sync.enable();
     settle(2);
@@ -251,12 +251,12 @@ TEST_F(CloudSyncTest, SwitchingOffWithDeletionForgetsTheLinkOnlyOnceTheServerAgr
     sync.enable();
     settle(1);
     const std::string first = meta("nuvem.segredo");
-    sync.disable(true);
+    sync.disable(RemoteCopy::erase);
     ASSERT_TRUE(waitFor([&] { return sync.lastError() == "O servidor do Quaro respondeu 503."; }));
     EXPECT_EQ(meta("nuvem.segredo"), first);
 
     deleteStatus = 404; // no copy there is as good as deleted
-    sync.disable(true);
+    sync.disable(RemoteCopy::erase);
     ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); }));
     EXPECT_EQ(meta("nuvem.segredo"), "<nada>");
     sync.enable();

@@ -45,10 +45,10 @@ public:
         m_enabled = true;
         emit enabledChanged();
     }
-    void disable(bool deleteRemote) override
+    void disable(RemoteCopy remote) override
     {
         m_enabled = false;
-        if (deleteRemote) {
+        if (remote == RemoteCopy::erase) {
             m_secret.clear();
             emit linkChanged();
         }

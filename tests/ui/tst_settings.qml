@@ -214,7 +214,7 @@ TestCase {
         verify(!cloud.enabled)
         press(findChild(view, "cloudEnable"))
         verify(cloud.mcpLink !== first)
-        cloud.disable(true)
+        cloud.disableAndErase()
     }
 
     function test_9b_cloud_status_line_data() {
@@ -234,7 +234,7 @@ TestCase {
         compare(findChild(view, "cloudStatus").text, data.expected)
         compare(findChild(view, "cloudError").visible, data.error !== "")
         testApp.cloud.script(false, "", new Date(NaN))
-        testApp.cloud.disable(true)
+        testApp.cloud.disableAndErase()
     }
 
     function test_10_automatic_intervals() {

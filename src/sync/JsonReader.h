@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace quaro::nuvem {
+namespace quaro {
 
-// The one way the server reads a JSON body: the text is walked once
+// The one way a JSON body from a peer is read: the text is walked once
 // (scanJson) before anything is built, refusing deep nesting and any U+0000
 // in a text (PostgreSQL stores none, and no field of the protocol needs
 // one). Any thread.
@@ -29,4 +29,4 @@ public:
     static Refusal check(std::string_view body, std::size_t maxDepth = defaultDepth);
 };
 
-} // namespace quaro::nuvem
+} // namespace quaro

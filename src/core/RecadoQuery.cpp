@@ -1,34 +1,39 @@
-#include "nuvem/RecadoQuery.h"
+#include "core/RecadoQuery.h"
 
 #include "core/QuaroStore.h"
 #include "core/QuaroText.h"
 
-namespace quaro::nuvem {
+namespace quaro {
 
-SqlQuery recadoListing(SqlDialect dialect, std::int64_t account, std::optional<RecadoStatus> status,
+SqlQuery recadoListing(SqlDialect dialect, std::optional<RecadoStatus> status,
                        const std::optional<std::string>& destinoID, const std::optional<std::string>& search,
-                       std::int64_t limit)
+                       std::int64_t limit, const std::optional<std::pair<const char*, SQLValue>>& scope)
 {
     SqlQuery query;
+    std::string where;
     const auto bind = [&](SQLValue value) {
         query.parameters.push_back(std::move(value));
         const std::string number = std::to_string(query.parameters.size());
         return (dialect == SqlDialect::postgres ? "$" : "?") + number;
     };
-    query.sql = "SELECT * FROM recado WHERE account_id = " + bind(account);
+    const auto add = [&](const std::string& condition) {
+        where += (where.empty() ? " WHERE " : " AND ") + condition;
+    };
+    if (scope)
+        add(std::string(scope->first) + " = " + bind(scope->second));
     if (status)
-        query.sql += " AND status = " + bind(std::string(rawValue(*status)));
+        add("status = " + bind(std::string(rawValue(*status))));
     if (destinoID)
-        query.sql += " AND destino_id = " + bind(*destinoID);
+        add("destino_id = " + bind(*destinoID));
     if (search && !QuaroText::trimmingWhitespace(*search).empty()) {
         // SQLite's LIKE ignores the case of ASCII letters; ILIKE is
         // PostgreSQL's nearest.
         const std::string like = dialect == SqlDialect::postgres ? " ILIKE " : " LIKE ";
         const std::string pattern = bind("%" + *search + "%");
-        query.sql += " AND (transcript" + like + pattern + " OR title" + like + pattern + " OR COALESCE(result, '')" +
-                     like + pattern + ")";
+        add("(transcript" + like + pattern + " OR title" + like + pattern + " OR COALESCE(result, '')" + like +
+            pattern + ")");
     }
-    query.sql += " ORDER BY created_at DESC LIMIT " + bind(limit);
+    query.sql = "SELECT * FROM recado" + where + " ORDER BY created_at DESC LIMIT " + bind(limit);
     return query;
 }
 
@@ -50,4 +55,4 @@ std::vector<Destino> destinosFrom(const std::vector<SQLRow>& rows)
     return list;
 }
 
-} // namespace quaro::nuvem
+} // namespace quaro

@@ -1,6 +1,6 @@
-#include "nuvem/JsonReader.h"
+#include "sync/JsonReader.h"
 
-namespace quaro::nuvem {
+namespace quaro {
 
 JsonReader::Refusal JsonReader::check(std::string_view body, std::size_t maxDepth)
 {
@@ -21,4 +21,4 @@ JsonReader::Parsed JsonReader::parse(std::string_view body, std::size_t maxDepth
     return parsed;
 }
 
-} // namespace quaro::nuvem
+} // namespace quaro
