@@ -41,14 +41,6 @@ struct WhisperDims {
         return d;
     }
     // The other published multilingual models, for the benchmarks.
-    static WhisperDims tiny()
-    {
-        WhisperDims d;
-        d.audioState = d.textState = 384;
-        d.audioHead = d.textHead = 6;
-        d.audioLayer = d.textLayer = 4;
-        return d;
-    }
     static WhisperDims small()
     {
         WhisperDims d;
