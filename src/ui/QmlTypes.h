@@ -15,6 +15,7 @@
 #include "app/KeyedListModel.h"
 #include "app/MicrophoneChoice.h"
 #include "app/MicrophoneListModel.h"
+#include "app/ModelCatalogue.h"
 #include "app/RecadoListModel.h"
 
 #include <QtQml/qqml.h>
@@ -97,6 +98,12 @@ struct MicrophoneListModelForeign {
     QML_FOREIGN(quaro::MicrophoneListModel)
     QML_NAMED_ELEMENT(MicrophoneListModel)
     QML_UNCREATABLE("Owned by the capture flow")
+};
+struct ModelCatalogueForeign {
+    Q_GADGET
+    QML_FOREIGN(quaro::ModelCatalogue)
+    QML_NAMED_ELEMENT(ModelCatalogue)
+    QML_UNCREATABLE("Owned by the application state")
 };
 struct AutoModeForeign {
     Q_GADGET
