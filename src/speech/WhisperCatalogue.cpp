@@ -16,8 +16,8 @@ std::vector<WhisperModelInfo> WhisperCatalogue::published()
 {
     // Digests and sizes from the authors' model table. Only `base` has its
     // exact size on record; the others are checked by digest. Memory is
-    // the authors' figure where they give one, else weights plus the
-    // working buffers of a model that shape. Quantized variants whose
+    // the authors' figure where they give one, else the peak measured by
+    // the speech benchmark for a model of that shape. Quantized variants whose
     // digest is not published are left out: an unverified download is never
     // kept.
     return {
@@ -28,11 +28,11 @@ std::vector<WhisperModelInfo> WhisperCatalogue::published()
         {"small", "small", "ggml-small.bin", 0, 466 * MiB, "55356645c2b361a969dfd0ef2c5a50d530afd8d5", 852 * MB,
          "Bem mais preciso em português; umas três vezes mais lento que o base."},
         {"large-v3-turbo", "large-v3-turbo", "ggml-large-v3-turbo.bin", 0, 1536 * MiB,
-         "4af2b29d7ec73d781377bfd1758ca957a807e941", 1800 * MB,
+         "4af2b29d7ec73d781377bfd1758ca957a807e941", 2200 * MB,
          "O mais preciso; lento sem placa de vídeo e pede muita memória."},
         {"large-v3-turbo-q5_0", "large-v3-turbo (quantizado)", "ggml-large-v3-turbo-q5_0.bin", 0, 547 * MiB,
-         "e050f7970618a659205450ad97eb95a18d69c9ee", 850 * MB,
-         "Quase a precisão do turbo em um terço do espaço e da memória."},
+         "e050f7970618a659205450ad97eb95a18d69c9ee", 1100 * MB,
+         "Quase a precisão do turbo em um terço do espaço e metade da memória."},
     };
 }
 

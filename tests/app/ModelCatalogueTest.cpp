@@ -90,7 +90,7 @@ TEST_F(ModelCatalogueTest, AChosenModelIsDownloadedKeptAcrossRestartsAndTranscri
     QAbstractItemModelTester tester(m_models.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(m_models->chosen(), "base");
     EXPECT_EQ(m_models->index(3).data(ModelCatalogue::SizeRole).toString(), "1,5 GB");
-    EXPECT_EQ(m_models->index(3).data(ModelCatalogue::MemoryRole).toString(), "1,8 GB de memória");
+    EXPECT_EQ(m_models->index(3).data(ModelCatalogue::MemoryRole).toString(), "2,2 GB de memória");
 
     QSignalSpy progress(m_models.get(), &ModelCatalogue::progressChanged);
     QSignalSpy done(m_models.get(), &ModelCatalogue::downloadFinished);
