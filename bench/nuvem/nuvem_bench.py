@@ -29,9 +29,9 @@ attack_rate = 100  # requests per second, half bad links, half over-quota bodies
 attack_connections = 4
 
 
-def wrk(port, script, seconds, connections):
+def wrk(port, script, seconds, connections, *args):
     out = subprocess.run(["wrk", "-t2", f"-c{connections}", f"-d{seconds}s", "--latency", "-s",
-                          os.path.join(here, script), f"http://127.0.0.1:{port}"],
+                          os.path.join(here, script), f"http://127.0.0.1:{port}", "--", *args],
                          capture_output=True, text=True, timeout=seconds + 60).stdout
     rate = float(re.search(r"Requests/sec:\s+([\d.]+)", out).group(1))
     p99 = re.search(r"99%\s+([\d.]+)(us|ms|s)", out)
@@ -126,13 +126,13 @@ def measure(builds, seconds, rounds):
     load by load and keeping each build's best round: on a shared machine the
     turns see the same neighbours, and the best round the least of them."""
     results = {name: {} for name, _, _ in builds}
-    loads = [("sync", "sync.lua"), ("sync com mudanças", "sync_changes.lua"), ("inbox_list remoto", "inbox_list.lua"),
-             ("sync sob ataque", None)]
+    loads = [("sync", ("sync.lua",)), ("sync com mudanças", ("sync.lua", "changes")),
+             ("inbox_list remoto", ("inbox_list.lua",)), ("sync sob ataque", None)]
     for load, script in loads:
         for _ in range(rounds):
             for name, _, port in builds:
                 if script:
-                    figures, counts = wrk(port, script, seconds, 16), None
+                    figures, counts = wrk(port, script[0], seconds, 16, *script[1:]), None
                 else:
                     figures, counts = under_attack(port, seconds)
                 best = results[name].get(load)
