@@ -1,6 +1,7 @@
 #include "app/CaptureFlow.h"
 
 #include "app/AppLog.h"
+#include "app/RecadoOffers.h"
 #include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 
@@ -382,7 +383,7 @@ bool CaptureFlow::canTranscribeAgain(const QString& id) const
         return false;
     const Recado& recado = **read;
     std::error_code ec;
-    return (recado.status == RecadoStatus::falhou || recado.status == RecadoStatus::pendente) && recado.audioPath &&
+    return menuOffer(recado.status).transcribeAgain && recado.audioPath &&
            std::filesystem::is_regular_file(*recado.audioPath, ec);
 }
 
