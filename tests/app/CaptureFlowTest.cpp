@@ -2,7 +2,7 @@
 // importer, a scripted microphone and a scripted speech engine.
 #include "CaptureFakes.h"
 #include "StateTestSupport.h"
-#include "TestSupport.h"
+#include "media/Fixtures.h"
 #include "support/TempHome.h"
 
 #include "app/CaptureFlow.h"
@@ -20,12 +20,6 @@ using namespace quaro::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-mode_t mode(const fs::path& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-}
 
 std::string shown(const CapturePhase& phase)
 {
@@ -215,7 +209,7 @@ TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
     speech.release();
     ASSERT_TRUE(transcribed(second));
     EXPECT_TRUE(flow->lastTranscriptionDone());
-    EXPECT_EQ(mode(secondFile), 0600u);
+    EXPECT_EQ(fileMode(secondFile), 0600);
 
     // A start answered after the recording was dropped changes nothing.
     flow->startRecording();
@@ -262,7 +256,7 @@ TEST_P(CaptureFilingTest, FilesTheRecording)
     fs::remove_all(audioFolder);
 
     const std::string id = record(3.0);
-    EXPECT_EQ(mode(audioFolder), 0700u);
+    EXPECT_EQ(fileMode(audioFolder), 0700);
     const fs::path file = device.startedFiles.back();
     ASSERT_TRUE(waitFor([&] { return flow->pendingWork() == 1; }));
     EXPECT_EQ(flow->phaseText().toStdString(), row.selected.value_or("Caixa"));
@@ -290,7 +284,7 @@ TEST_P(CaptureFilingTest, FilesTheRecording)
     }
     EXPECT_EQ(fs::exists(file), row.fileKept);
     if (row.fileKept) {
-        EXPECT_EQ(mode(file), 0600u);
+        EXPECT_EQ(fileMode(file), 0600);
     }
     ASSERT_EQ(ready.size(), row.notified);
     if (!ready.empty()) {
@@ -359,7 +353,7 @@ TEST_P(CaptureImportTest, ImportsAndSaysSo)
     ASSERT_EQ(filed.size(), row.filed);
     std::size_t copies = 0;
     for (const auto& entry : fs::directory_iterator(QuaroPaths::audioDirectory())) {
-        EXPECT_EQ(mode(entry.path()), 0600u);
+        EXPECT_EQ(fileMode(entry.path()), 0600);
         ++copies;
     }
     EXPECT_EQ(copies, row.filed) << "no orphan copies";

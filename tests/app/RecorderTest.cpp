@@ -1,8 +1,10 @@
 // The Qt Multimedia microphone backend against a PulseAudio server of this
 // test process alone, with pipe sources standing in for microphones.
-#include "TestSupport.h"
+#include "media/Fixtures.h"
+#include "support/QtSupport.h"
 
 #include "app/QtCaptureSession.h"
+#include "app/Recorder.h"
 #include "app/SoundServer.h"
 #include "media/AudioDecode.h"
 
@@ -127,6 +129,19 @@ double decodedSeconds(const fs::path& file)
     std::size_t frames = 0;
     EXPECT_TRUE(decodeAudio(file, 48000, [&](const float*, std::size_t n) { frames += n; }).ok());
     return double(frames) / 48000.0;
+}
+
+// Starts the recorder and waits for its answer, which comes through the
+// event loop of the thread that created it.
+std::optional<RecorderError> start(Recorder& recorder, std::string microphone, const fs::path& file)
+{
+    std::optional<Result<void, RecorderError>> done;
+    recorder.start(std::move(microphone), file, [&](Result<void, RecorderError> result) {
+        EXPECT_TRUE(onMainThread());
+        done = std::move(result);
+    });
+    EXPECT_TRUE(waitFor([&] { return done.has_value(); }));
+    return done && !*done ? std::optional(done->error()) : std::nullopt;
 }
 
 bool hasMicrophone(const std::string& id)

@@ -9,6 +9,7 @@
 #include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "support/QtSupport.h"
+#include "support/Take.h"
 #include "support/TempHome.h"
 
 #include <QSettings>
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 
 namespace quaro::testing {
 
@@ -31,14 +31,6 @@ public:
                                              LaunchAtLogin(executable, LaunchAtLogin::defaultEntryPath()));
     }
 };
-
-template <typename T, typename E>
-T take(Result<T, E> result)
-{
-    if (!result.ok())
-        throw std::runtime_error(result.error().description());
-    return std::move(result).value();
-}
 
 inline QuaroStore openStore() { return take(QuaroStore::open(QuaroPaths::databaseURL())); }
 

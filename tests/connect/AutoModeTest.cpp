@@ -124,7 +124,7 @@ TEST_F(AutoModeTest, ResolvesPendingRecadosAsClaudeCodeAutomatico)
 
     EXPECT_EQ(testing::readAll(configPath),
               QByteArray(R"({"mcpServers":{"quaro":{"args":[],"command":")" QUARO_MCP R"("}}})"));
-    EXPECT_EQ(testing::mode(configPath), 0600);
+    EXPECT_EQ(testing::fileMode(configPath.toStdString()), 0600);
     ASSERT_TRUE(values.lastRun);
     EXPECT_EQ(mode->lastRun(), *values.lastRun);
 

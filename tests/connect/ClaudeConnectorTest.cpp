@@ -81,8 +81,8 @@ TEST_F(ClaudeConnectorTest, ConnectingKeepsEverythingElseAndBacksUpOnce)
     const QByteArray expected = QByteArray::fromStdString(expectedJson.dump(2));
     EXPECT_EQ(testing::readAll(desktopFile()), expected);
     EXPECT_EQ(testing::readAll(backupFile()), original);
-    EXPECT_EQ(testing::mode(desktopFile()), 0644);
-    EXPECT_EQ(testing::mode(backupFile()), 0600);
+    EXPECT_EQ(testing::fileMode(desktopFile().toStdString()), 0644);
+    EXPECT_EQ(testing::fileMode(backupFile().toStdString()), 0600);
 
     // Again: the same content, the first backup kept.
     ASSERT_TRUE(connector.connectDesktop());
@@ -123,7 +123,7 @@ TEST_F(ClaudeConnectorTest, WritesThroughASymbolicLinkAndCreatesWhatIsMissing)
     ASSERT_TRUE(linked.connectDesktop()) << linked.desktopMessage().toStdString();
     EXPECT_EQ(QFileInfo(desktopFile()).symLinkTarget(), target);
     EXPECT_TRUE(testing::readAll(target).contains("/opt/Quaro/quaro-mcp"));
-    EXPECT_EQ(testing::mode(target), 0640);
+    EXPECT_EQ(testing::fileMode(target.toStdString()), 0640);
     EXPECT_EQ(testing::readAll(backupFile()), QByteArray(R"({"mcpServers": {}})"));
     EXPECT_EQ(linked.desktopStatusName(), QStringLiteral("connected"));
 }

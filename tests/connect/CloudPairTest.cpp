@@ -1,7 +1,8 @@
 // The real pair: CloudSync over a real inbox file syncing with a real
 // quaro-nuvem on loopback, while the official MCP SDK client (node) works
 // the copy behind the personal link. What the remote client resolves comes
-// home with the next cycle; rotation and deletion make old links answer 401.
+// home with the next cycle; rotation and deletion make old links answer 401;
+// neither a secret nor a transcript reaches the server's log.
 #include "connect/CloudSync.h"
 #include "core/QuaroStore.h"
 #include "support/QtSupport.h"
@@ -86,8 +87,8 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     NuvemProcess nuvem(dir.path());
     ASSERT_FALSE(nuvem.base().isEmpty()) << nuvem.log().toStdString();
     QuaroStore store = std::move(QuaroStore::open(dir / "quaro.sqlite")).value();
-    ASSERT_TRUE(store.insert(Recado{.id = "R1", .createdAt = 1000, .title = "Um"}).ok());
-    ASSERT_TRUE(store.insert(Recado{.id = "R2", .createdAt = 2000, .title = "Dois"}).ok());
+    ASSERT_TRUE(store.insert(Recado{.id = "R1", .createdAt = 1000, .transcript = "fala um", .title = "Um"}).ok());
+    ASSERT_TRUE(store.insert(Recado{.id = "R2", .createdAt = 2000, .transcript = "fala dois", .title = "Dois"}).ok());
 
     CloudSync sync(store, CloudSyncConfig{nuvem.base(), QStringLiteral("0.9"), std::chrono::hours(1)});
     int remoteChanges = 0;
@@ -104,6 +105,8 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     EXPECT_EQ(remote[QStringLiteral("listados")].toArray(), QJsonArray({QStringLiteral("R2"), QStringLiteral("R1")}));
     EXPECT_EQ(remote[QStringLiteral("pego_por")].toString(), QStringLiteral("par-nuvem"));
     EXPECT_EQ(remote[QStringLiteral("status")].toString(), QStringLiteral("resolvido"));
+    EXPECT_EQ(remote[QStringLiteral("recusa")].toString(),
+              QStringLiteral("Não deu para pegar o recado R1: ele não existe ou ainda está sendo transcrito."));
 
     ASSERT_TRUE(cycle()) << sync.lastError().toStdString();
     const Recado r1 = *store.recado("R1").value();
@@ -128,6 +131,10 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     sync.disable(RemoteCopy::erase);
     ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); })) << sync.lastError().toStdString();
     EXPECT_EQ(initializeStatus(second), 401);
+    const QByteArray log = nuvem.log();
+    for (const QString& secret : {first, second})
+        EXPECT_FALSE(log.contains(secret.section(QLatin1Char('/'), -1).toUtf8())) << log.toStdString();
+    EXPECT_FALSE(log.contains("fala ")) << log.toStdString();
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // CloudSync against a scripted loopback server over a real inbox file.
-#include "ScriptedHttpServer.h"
+#include "support/ScriptedHttpServer.h"
 
 #include "connect/CloudSync.h"
 #include "support/QtSupport.h"

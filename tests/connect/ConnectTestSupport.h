@@ -10,16 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace quaro::testing {
-
-// Permission bits of a file (symbolic links are followed), -1 when missing.
-inline int mode(const QString& path)
-{
-    struct stat info {};
-    return ::stat(path.toLocal8Bit().constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
-}
 
 class PrivateHome {
     TempDir m_dir;

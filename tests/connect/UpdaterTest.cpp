@@ -1,6 +1,6 @@
 // The feedback address, and a check against an appcast served on loopback.
 #include "ConnectTestSupport.h"
-#include "ScriptedHttpServer.h"
+#include "support/ScriptedHttpServer.h"
 
 #include "connect/Updater.h"
 

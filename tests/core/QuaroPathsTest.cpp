@@ -37,24 +37,24 @@ TEST_F(QuaroPathsTest, FoldersAndDatabaseFilesArePrivateWhateverTheUmask)
 {
     const auto audio = QuaroPaths::audioDirectory();
     for (const auto& folder : {audio, audio.parent_path(), m_dir / "home" / ".local"})
-        EXPECT_EQ(permissions(folder), 0700u) << folder;
+        EXPECT_EQ(fileMode(folder), 0700) << folder;
     // Folders and files left open by someone else are closed again.
     ::chmod(audio.parent_path().c_str(), 0755);
     ::chmod(audio.c_str(), 0777);
     (void)QuaroPaths::audioDirectory();
-    EXPECT_EQ(permissions(audio.parent_path()), 0700u);
-    EXPECT_EQ(permissions(audio), 0700u);
+    EXPECT_EQ(fileMode(audio.parent_path()), 0700);
+    EXPECT_EQ(fileMode(audio), 0700);
 
     const auto file = QuaroPaths::databaseURL();
     {
         QuaroStore store = take(QuaroStore::open(file));
         check(store.insert(Recado{.id = "A", .createdAt = 1, .transcript = "segredo"}));
         for (const char* suffix : {"", "-wal", "-shm"})
-            EXPECT_EQ(permissions(file.string() + suffix), 0600u) << suffix;
+            EXPECT_EQ(fileMode(file.string() + suffix), 0600) << suffix;
     }
     ::chmod(file.c_str(), 0644);
     QuaroStore store = take(QuaroStore::open(file));
-    EXPECT_EQ(permissions(file), 0600u);
+    EXPECT_EQ(fileMode(file), 0600);
     EXPECT_EQ(take(store.recado("A"))->transcript, "segredo");
 }
 

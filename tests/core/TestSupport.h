@@ -3,34 +3,20 @@
 #include "core/Database.h"
 #include "core/QuaroStore.h"
 #include "support/ScopedEnv.h"
+#include "support/Take.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace quaro::test {
 
+using quaro::testing::fileMode;
 using quaro::testing::ScopedEnv;
+using quaro::testing::take;
 using quaro::testing::TempDir;
-
-inline mode_t permissions(const std::filesystem::path& path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : static_cast<mode_t>(-1);
-}
-
-// Unwraps a Result in a test, failing loudly with the error's text.
-template <typename T, typename E>
-T take(Result<T, E> result)
-{
-    if (!result.ok())
-        throw std::runtime_error(result.error().description()); // gtest reports it as the test's failure
-    return std::move(result).value();
-}
 
 template <typename E>
 void check(const Result<void, E>& result)

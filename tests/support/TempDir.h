@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 
 namespace quaro::testing {
 
@@ -32,5 +33,12 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Permission bits of a file (symbolic links followed), -1 when missing.
+inline int fileMode(const std::filesystem::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
 
 } // namespace quaro::testing

@@ -246,17 +246,4 @@ TestCase {
         compare(testApp.autoMode.intervalMinutes, 15)
         testApp.autoMode.intervalMinutes = 60
     }
-
-    function test_11_tab_walks_the_controls() {
-        const view = open("geral")
-        const tabs = findChild(view, "settingsTabs")
-        tabs.children[0].forceActiveFocus()
-        const seen = []
-        for (let i = 0; i < 8; ++i) {
-            keyClick(Qt.Key_Tab)
-            seen.push(view.Window.activeFocusItem ? view.Window.activeFocusItem.objectName : "")
-        }
-        verify(seen.includes("hotKeyPicker"), seen.join(","))
-        verify(seen.includes("alwaysShowWidgetSwitch"), seen.join(","))
-    }
 }

@@ -1,5 +1,5 @@
 // The main of the test programs whose objects need an application object
-// (queued calls, timers, settings) but no display.
+// (queued calls, timers, settings, child processes) but no display.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
