@@ -138,6 +138,28 @@ void encoderFigures(const char* label, const std::filesystem::path& model, const
     _exit(0);
 }
 
+// The published multilingual models above "base", beside the tests' tiny and base.
+quaro::testing::WhisperDims smallDims()
+{
+    quaro::testing::WhisperDims d;
+    d.audioState = d.textState = 768;
+    d.audioHead = d.textHead = 12;
+    d.audioLayer = d.textLayer = 12;
+    return d;
+}
+
+quaro::testing::WhisperDims largeV3TurboDims()
+{
+    quaro::testing::WhisperDims d;
+    d.vocab = 51866;
+    d.audioState = d.textState = 1280;
+    d.audioHead = d.textHead = 20;
+    d.audioLayer = 32;
+    d.textLayer = 4;
+    d.mels = 128;
+    return d;
+}
+
 void modelFigures(const std::filesystem::path& dir, const std::vector<float>& audio, int threads, bool turbo)
 {
     using quaro::testing::WeightType;
@@ -150,8 +172,8 @@ void modelFigures(const std::filesystem::path& dir, const std::vector<float>& au
     const std::vector<Model> models{
         {"tiny", WhisperDims::tiny(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
         {"base", WhisperDims::base(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
-        {"small", WhisperDims::small(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
-        {"large-v3-turbo", WhisperDims::largeV3Turbo(),
+        {"small", smallDims(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
+        {"large-v3-turbo", largeV3TurboDims(),
          {{"", WeightType::f16}, {"-q5_0", WeightType::q5_0}, {"-q8_0", WeightType::q8_0}}},
     };
     std::printf("every model, encoder on %.0f s with %d threads (random weights of the real dimensions):\n",

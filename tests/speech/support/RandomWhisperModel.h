@@ -40,26 +40,6 @@ struct WhisperDims {
         d.audioLayer = d.textLayer = 6;
         return d;
     }
-    // The other published multilingual models, for the benchmarks.
-    static WhisperDims small()
-    {
-        WhisperDims d;
-        d.audioState = d.textState = 768;
-        d.audioHead = d.textHead = 12;
-        d.audioLayer = d.textLayer = 12;
-        return d;
-    }
-    static WhisperDims largeV3Turbo()
-    {
-        WhisperDims d;
-        d.vocab = 51866;
-        d.audioState = d.textState = 1280;
-        d.audioHead = d.textHead = 20;
-        d.audioLayer = 32;
-        d.textLayer = 4;
-        d.mels = 128;
-        return d;
-    }
 };
 
 // How the weight matrices are stored: whisper's 16-bit floats, or one of
