@@ -1,9 +1,5 @@
-// Where the panel and the widget open, how the widget's place is stored,
-// and the microphone choice both of them show.
+// Where the panel and the widget open, and how the widget's place is stored.
 #include "app/MenuBarPanel.h"
-#include "app/MicrophoneChoice.h"
-#include "app/MicrophoneListModel.h"
-#include "app/StateTestSupport.h"
 #include "app/WidgetController.h"
 
 #include <gtest/gtest.h>
@@ -49,36 +45,6 @@ TEST(WidgetPlacement, OriginTextRoundTrips)
     EXPECT_EQ(WidgetController::readOrigin(QStringLiteral("{10.6, 3}")), QPoint(11, 3));
     for (const char* bad : {"", "10, 3", "{x, y}", "{1}", "{1, 2, 3}"})
         EXPECT_FALSE(WidgetController::readOrigin(QString::fromUtf8(bad))) << bad;
-}
-
-TEST(MicrophoneChoice, FollowsTheSystemOrAFixedDevice)
-{
-    TestHome home;
-    auto preferences = home.preferences();
-    MicrophoneListModel microphones;
-    microphones.setMicrophones({{"usb-1", "Microfone USB Alfa"}, {"headset-2", "Headset Beta"}});
-    MicrophoneChoice choice(microphones, *preferences);
-
-    EXPECT_TRUE(choice.followsSystem());
-    EXPECT_EQ(choice.optionIndex(), 0);
-    EXPECT_EQ(choice.options().size(), 3);
-    EXPECT_EQ(choice.options().front().toMap().value(QStringLiteral("name")).toString(), QStringLiteral("Padrão do sistema"));
-
-    choice.choose(QStringLiteral("headset-2"));
-    EXPECT_EQ(preferences->selectedMicID(), QStringLiteral("headset-2"));
-    EXPECT_EQ(choice.optionIndex(), 2);
-    EXPECT_EQ(choice.shortName(), QStringLiteral("Headset"));
-
-    // Following the system again, then fixing the device in use.
-    choice.setFollowsSystem(true);
-    EXPECT_TRUE(preferences->selectedMicID().isEmpty());
-    choice.setFollowsSystem(false);
-    EXPECT_EQ(preferences->selectedMicID(), QStringLiteral("usb-1"));
-
-    // A chosen device that is unplugged checks no entry.
-    choice.choose(QStringLiteral("gone"));
-    EXPECT_EQ(choice.optionIndex(), -1);
-    EXPECT_EQ(choice.selectedID(), QStringLiteral("usb-1"));
 }
 
 } // namespace

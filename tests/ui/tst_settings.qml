@@ -125,7 +125,8 @@ TestCase {
         compare(mics.currentText, "Padrão do sistema")
         compare(mics.count, 1 + testApp.capture.microphones.count)
         mics.activated(1)
-        verify(testApp.preferences.selectedMicID !== "")
+        compare(testApp.preferences.selectedMicID, "mic-a")
+        compare(mics.currentText, "Microfone USB Alfa")
         mics.activated(0)
         compare(testApp.preferences.selectedMicID, "")
     }
