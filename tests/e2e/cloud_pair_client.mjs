@@ -1,7 +1,8 @@
 // The remote half of the cloud pair test (tests/connect/CloudPairTest.cpp):
 // the official SDK's Streamable HTTP client on a personal link lists the
-// inbox, claims one recado and resolves it, tries to claim it again, then
-// prints what it saw as one JSON line. Usage: node cloud_pair_client.mjs <link> <id> <resultado>
+// inbox, claims one recado, resolves it and tries to claim it again, then
+// prints what it saw as one JSON line.
+// Usage: node cloud_pair_client.mjs <link> <id> <resultado>
 import { Client } from '@modelcontextprotocol/sdk/client/index.js';
 import { StreamableHTTPClientTransport } from '@modelcontextprotocol/sdk/client/streamableHttp.js';
 
