@@ -6,6 +6,7 @@
 #include "nuvem/AccountTools.h"
 #include "nuvem/DestinoList.h"
 
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -119,7 +120,52 @@ Result<void, DatabaseError> upsertRecados(SqlConnection& db, std::int64_t accoun
     return flush();
 }
 
+// The tables as SQLite names their types; PostgreSQL gets its own names.
+constexpr const char* tablesSql = R"(
+CREATE TABLE IF NOT EXISTS account(
+  id INTEGER PRIMARY KEY,
+  secret_sha256 TEXT NOT NULL UNIQUE,
+  created_at REAL NOT NULL,
+  seq INTEGER NOT NULL DEFAULT 0,
+  recados INTEGER NOT NULL DEFAULT 0,
+  bytes INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS destino(
+  account_id INTEGER NOT NULL REFERENCES account(id) ON DELETE CASCADE,
+  id TEXT NOT NULL, name TEXT NOT NULL, instruction TEXT NOT NULL, color TEXT NOT NULL, sort INTEGER NOT NULL,
+  PRIMARY KEY(account_id, id));
+CREATE TABLE IF NOT EXISTS recado(
+  account_id INTEGER NOT NULL REFERENCES account(id) ON DELETE CASCADE,
+  id TEXT NOT NULL, created_at REAL NOT NULL, duration REAL NOT NULL,
+  title TEXT NOT NULL, transcript TEXT NOT NULL, destino_id TEXT, language TEXT,
+  status TEXT NOT NULL, claimed_by TEXT, claimed_at REAL, result TEXT, resolved_at REAL,
+  updated_at REAL NOT NULL,
+  remote_seq INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY(account_id, id));
+CREATE INDEX IF NOT EXISTS recado_by_created ON recado(account_id, created_at);
+CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WHERE remote_seq > 0;
+CREATE TABLE IF NOT EXISTS revoked(
+  secret_sha256 TEXT PRIMARY KEY,
+  revoked_at REAL NOT NULL);
+)";
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
 } // namespace
+
+std::string AccountStorage::tables(SqlDialect dialect)
+{
+    std::string sql = tablesSql;
+    if (dialect == SqlDialect::postgres) {
+        replaceAll(sql, "id INTEGER PRIMARY KEY", "id BIGSERIAL PRIMARY KEY");
+        replaceAll(sql, " INTEGER", " BIGINT");
+        replaceAll(sql, " REAL", " DOUBLE PRECISION");
+    }
+    return sql;
+}
 
 Result<SyncOutcome, DatabaseError> AccountStorage::sync(const SecretHash& secret, const SyncOrder& request)
 {

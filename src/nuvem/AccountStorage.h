@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace quaro::nuvem {
 
@@ -75,6 +76,8 @@ public:
     virtual Result<Held, DatabaseError> hold() = 0;
 
 protected:
+    // The tables and indexes, created when missing, in the dialect's types.
+    static std::string tables(SqlDialect dialect);
     // The body of a sync, inside the caller's transaction. A refused sync
     // (accountFull) may have written: the caller undoes it.
     static Result<SyncOutcome, DatabaseError> applySync(SqlConnection& db, const SecretHash& secret,

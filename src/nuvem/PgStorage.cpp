@@ -8,32 +8,8 @@ namespace {
 
 // Created under an advisory lock: instances starting together on an empty
 // database would otherwise race on the catalogue.
-constexpr const char* schema = R"(
-SELECT pg_advisory_lock(7007);
-CREATE TABLE IF NOT EXISTS account(
-  id BIGSERIAL PRIMARY KEY,
-  secret_sha256 TEXT NOT NULL UNIQUE,
-  created_at DOUBLE PRECISION NOT NULL,
-  seq BIGINT NOT NULL DEFAULT 0,
-  recados BIGINT NOT NULL DEFAULT 0,
-  bytes BIGINT NOT NULL DEFAULT 0);
-CREATE TABLE IF NOT EXISTS destino(
-  account_id BIGINT NOT NULL REFERENCES account(id) ON DELETE CASCADE,
-  id TEXT NOT NULL, name TEXT NOT NULL, instruction TEXT NOT NULL, color TEXT NOT NULL, sort BIGINT NOT NULL,
-  PRIMARY KEY(account_id, id));
-CREATE TABLE IF NOT EXISTS recado(
-  account_id BIGINT NOT NULL REFERENCES account(id) ON DELETE CASCADE,
-  id TEXT NOT NULL, created_at DOUBLE PRECISION NOT NULL, duration DOUBLE PRECISION NOT NULL,
-  title TEXT NOT NULL, transcript TEXT NOT NULL, destino_id TEXT, language TEXT,
-  status TEXT NOT NULL, claimed_by TEXT, claimed_at DOUBLE PRECISION, result TEXT, resolved_at DOUBLE PRECISION,
-  updated_at DOUBLE PRECISION NOT NULL,
-  remote_seq BIGINT NOT NULL DEFAULT 0,
-  PRIMARY KEY(account_id, id));
-CREATE INDEX IF NOT EXISTS recado_by_created ON recado(account_id, created_at);
-CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WHERE remote_seq > 0;
-CREATE TABLE IF NOT EXISTS revoked(
-  secret_sha256 TEXT PRIMARY KEY,
-  revoked_at DOUBLE PRECISION NOT NULL);
+constexpr const char* lockCatalogue = "SELECT pg_advisory_lock(7007);";
+constexpr const char* counters = R"(
 -- The account's recados and their bytes, kept by every write to its recados
 -- (syncs and remote tools alike) in the same transaction, so that the quota
 -- check costs one row however large the account is. Databases made before
@@ -75,7 +51,7 @@ Result<std::unique_ptr<PgStorage>, DatabaseError> PgStorage::open(const std::str
     for (unsigned i = 0; i < std::max(1u, connections); ++i) {
         QUARO_TRY_LET(connection, PgConnection::open(conninfo));
         if (i == 0)
-            QUARO_TRY(connection->execute(schema));
+            QUARO_TRY(connection->execute(lockCatalogue + tables(SqlDialect::postgres) + counters));
         storage->m_connections.push_back(std::move(connection).value());
     }
     for (PgConnection& connection : storage->m_connections)

@@ -8,33 +8,9 @@
 namespace quaro::nuvem {
 namespace {
 
-constexpr const char* schema = R"(
-CREATE TABLE IF NOT EXISTS account(
-  id INTEGER PRIMARY KEY,
-  secret_sha256 TEXT NOT NULL UNIQUE,
-  created_at REAL NOT NULL,
-  seq INTEGER NOT NULL DEFAULT 0,
-  recados INTEGER NOT NULL DEFAULT 0,
-  bytes INTEGER NOT NULL DEFAULT 0);
-CREATE TABLE IF NOT EXISTS destino(
-  account_id INTEGER NOT NULL REFERENCES account(id) ON DELETE CASCADE,
-  id TEXT NOT NULL, name TEXT NOT NULL, instruction TEXT NOT NULL, color TEXT NOT NULL, sort INTEGER NOT NULL,
-  PRIMARY KEY(account_id, id));
-CREATE TABLE IF NOT EXISTS recado(
-  account_id INTEGER NOT NULL REFERENCES account(id) ON DELETE CASCADE,
-  id TEXT NOT NULL, created_at REAL NOT NULL, duration REAL NOT NULL,
-  title TEXT NOT NULL, transcript TEXT NOT NULL, destino_id TEXT, language TEXT,
-  status TEXT NOT NULL, claimed_by TEXT, claimed_at REAL, result TEXT, resolved_at REAL,
-  updated_at REAL NOT NULL,
-  remote_seq INTEGER NOT NULL DEFAULT 0,
-  PRIMARY KEY(account_id, id));
-CREATE INDEX IF NOT EXISTS recado_by_created ON recado(account_id, created_at);
-CREATE INDEX IF NOT EXISTS recado_by_change ON recado(account_id, remote_seq) WHERE remote_seq > 0;
-CREATE TABLE IF NOT EXISTS revoked(
-  secret_sha256 TEXT PRIMARY KEY,
-  revoked_at REAL NOT NULL);
-PRAGMA synchronous=FULL;
-)";
+// Each sync is on disk before it is acknowledged.
+constexpr const char* durability = "PRAGMA synchronous=FULL;";
+
 
 // What a recado weighs against its account's quota.
 #define QUARO_RECADO_BYTES(row) \
@@ -72,8 +48,8 @@ Result<std::unique_ptr<SqliteStorage>, DatabaseError> SqliteStorage::open(const 
     auto db = Database::open(path);
     if (!db)
         return Failure{db.error()};
-    if (auto created = db->execute(schema); !created)
-        return Failure{created.error()};
+    QUARO_TRY(db->execute(tables(SqlDialect::sqlite)));
+    QUARO_TRY(db->execute(durability));
     QUARO_TRY_LET(counted, db->query("SELECT 1 FROM pragma_table_info('account') WHERE name = 'recados'"));
     if (counted->empty()) {
         QUARO_TRY_LET(transaction, Transaction::begin(*db));
