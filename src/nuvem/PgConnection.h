@@ -37,11 +37,11 @@ public:
     void reconnectIfBroken();
     bool broken() const;
 
+    // Statements go through SqlConnection, whose defaults they take.
     Result<void, DatabaseError> execute(const std::string& sql) override;
-    Result<std::int64_t, DatabaseError> run(std::string_view sql,
-                                            const std::vector<SQLValue>& parameters = {}) override;
+    Result<std::int64_t, DatabaseError> run(std::string_view sql, const std::vector<SQLValue>& parameters) override;
     Result<std::vector<SQLRow>, DatabaseError> query(std::string_view sql,
-                                                     const std::vector<SQLValue>& parameters = {}) override;
+                                                     const std::vector<SQLValue>& parameters) override;
 
 private:
     struct Closer {
