@@ -2,6 +2,7 @@
 
 #include "connect/BuildInfo.h"
 #include "connect/CloudSecret.h"
+#include "connect/CloudSyncCycle.h"
 #include "sync/SyncMessage.h"
 
 #include <QHostAddress>

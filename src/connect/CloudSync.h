@@ -1,7 +1,6 @@
 #pragma once
 
 #include "connect/CloudLink.h"
-#include "connect/CloudSyncCycle.h"
 #include "core/QuaroStore.h"
 
 #include <QPointer>
@@ -19,6 +18,8 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace quaro {
+
+class CloudSyncCycle;
 
 // Where the cloud endpoint is and how patient to be with it. The address in
 // use is `fixedUrl` when set (`standard()` takes it from QUARO_CLOUD_URL in
