@@ -2,6 +2,7 @@
 
 #include "connect/BuildInfo.h"
 #include "connect/CloudSecret.h"
+#include "connect/CloudSyncCycle.h"
 #include "sync/SyncMessage.h"
 
 #include <QHostAddress>
@@ -20,7 +21,6 @@ namespace {
 
 constexpr char switchKey[] = "nuvem.ligado";
 constexpr char secretKey[] = "nuvem.segredo";
-constexpr char cursorKey[] = "nuvem.cursor";
 // The user's server, and the server that last acknowledged a sync under the
 // current secret (the only one that may hold a copy to delete on a move).
 constexpr char serverKey[] = "nuvem.servidor";
@@ -148,7 +148,7 @@ void CloudSync::enable()
         m_secret = QString::fromStdString(**stored);
         emit linkChanged();
     }
-    (void)m_store.setMeta(cursorKey, "0");
+    (void)m_store.setMeta(CloudSyncCycle::cursorKey, "0");
     // Resuming the same remote copy keeps the deletions made while paused.
     (void)m_store.markAllForUpload(resumed ? QuaroStore::Tombstones::Keep : QuaroStore::Tombstones::Forget);
     (void)m_store.setMeta(switchKey, "1");
@@ -340,7 +340,7 @@ void CloudSync::finishRemovalAs(Removal done)
     // link, as after a rotation.
     if (done == Removal::rotate || m_enabled) {
         storeNewSecret();
-        (void)m_store.setMeta(cursorKey, "0");
+        (void)m_store.setMeta(CloudSyncCycle::cursorKey, "0");
         (void)m_store.markAllForUpload();
         succeed();
         syncNow();
@@ -438,6 +438,95 @@ void CloudSync::fail(const QString& message)
         return;
     m_lastError = message;
     emit lastErrorChanged();
+}
+
+void CloudSync::runSync(const std::string& secret)
+{
+    auto cycle = CloudSyncCycle::gather(m_store, m_config.appVersion.toStdString(), m_epoch);
+    if (!cycle) {
+        fail(QString::fromStdString(cycle.error().description()));
+        endCycle();
+        return;
+    }
+    QByteArray body = QByteArray::fromStdString(cycle->takeRequest());
+    auto finished = [this, cycle = std::move(cycle).value()](int status, const QByteArray& answer,
+                                                            const QString& networkError) {
+        m_cycleReply.clear();
+        finishCycle(cycle, status, answer, networkError);
+    };
+    m_cycleReply = send("POST", QStringLiteral("/api/sync"), secret, body, m_config.syncTimeout, std::move(finished));
+}
+
+void CloudSync::finishCycle(const CloudSyncCycle& cycle, int status, const QByteArray& body, const QString& networkError)
+{
+    if (cycle.epoch() != m_epoch) {
+        // The switch or the link changed meanwhile: this answer belongs to
+        // a state that is gone.
+        endCycle();
+        return;
+    }
+    if (status == 410) {
+        forgetDeletedLink();
+        endCycle();
+        return;
+    }
+    if (!networkError.isEmpty() || status != 200) {
+        fail(networkError.isEmpty() ? failureMessage(status, body) : networkError);
+        endCycle();
+        return;
+    }
+    const auto reply = cycle.parse(std::string_view(body.constData(), std::size_t(body.size())));
+    if (!reply) {
+        fail(QStringLiteral("Resposta estranha do servidor."));
+        endCycle();
+        return;
+    }
+    auto changed = cycle.record(m_store, *reply);
+    if (!changed) {
+        fail(QString::fromStdString(changed.error().description()));
+        endCycle();
+        return;
+    }
+    if (*changed && onRemoteChange)
+        onRemoteChange();
+    if (m_confirmed != m_base && m_store.setMeta(confirmedKey, m_base.toStdString()).ok())
+        m_confirmed = m_base;
+    m_lastSync = QDateTime::currentDateTimeUtc();
+    emit lastSyncChanged();
+    succeed();
+    endCycle();
+}
+
+void CloudSync::forgetDeletedLink()
+{
+    // The server deleted this link (from another machine sharing it, or a
+    // rotation that was never heard of here): syncing it again would only
+    // be refused, and re-creating it is what must never happen. Switched
+    // off without a secret, cloud mode starts on a new link when switched on.
+    (void)m_store.setMeta(switchKey, "0");
+    (void)m_store.setMeta(secretKey, std::nullopt);
+    ++m_epoch;
+    m_pendingKick = false;
+    m_secret.clear();
+    setEnabled(false);
+    emit linkChanged();
+    fail(QStringLiteral("Este link foi apagado no servidor. Ligue de novo para criar outro."));
+}
+
+void CloudSync::endCycle()
+{
+    setSyncing(false);
+    // A link change waiting for this cycle goes first; the kick it held is
+    // served by the cycle that follows the change.
+    if (m_removal != Removal::none) {
+        if (!m_removalReply)
+            deleteRemoteAccount();
+        return;
+    }
+    if (m_pendingKick) {
+        m_pendingKick = false;
+        syncNow();
+    }
 }
 
 } // namespace quaro

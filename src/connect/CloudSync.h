@@ -19,7 +19,7 @@ class QNetworkReply;
 
 namespace quaro {
 
-struct SyncReply;
+class CloudSyncCycle;
 
 // Where the cloud endpoint is and how patient to be with it. The address in
 // use is `fixedUrl` when set (`standard()` takes it from QUARO_CLOUD_URL in
@@ -72,13 +72,6 @@ public:
     void setServer(const QString& address) override;
 
 private:
-    // What a sent cycle must acknowledge if the server accepts it.
-    struct Cycle {
-        std::uint64_t epoch = 0;
-        std::vector<std::pair<std::string, std::int64_t>> uploaded;
-        std::vector<std::string> deletions;
-        std::int64_t cursor = 0; // the one sent, kept when the answer has none
-    };
     enum class Removal { none, rotate, erase };
     using Finished = std::function<void(int status, const QByteArray& body, const QString& networkError)>;
 
@@ -86,8 +79,7 @@ private:
     std::optional<std::string> readSecret();
     void storeNewSecret();
     void runSync(const std::string& secret);
-    void finishCycle(const Cycle& cycle, int status, const QByteArray& body, const QString& networkError);
-    Result<bool, DatabaseError> record(const Cycle& cycle, const SyncReply& reply);
+    void finishCycle(const CloudSyncCycle& cycle, int status, const QByteArray& body, const QString& networkError);
     void endCycle();
     void forgetDeletedLink();
     void moveToServer(const QString& base);

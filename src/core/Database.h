@@ -3,6 +3,7 @@
 #include "core/DatabaseError.h"
 #include "core/Result.h"
 #include "core/SQLValue.h"
+#include "core/SqlConnection.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,7 +25,7 @@ namespace quaro {
 // text; each is reset after every call, so none holds a read transaction
 // between calls and other processes' writes show at the next one.
 // Move-only; closing happens when the object goes away.
-class Database {
+class Database final : public SqlConnection {
 public:
     // Opens or creates the file at `path`. The file and its -wal/-shm
     // companions are readable by their owner only (mode 0600).
@@ -34,16 +35,20 @@ public:
 
     Database(Database&&) noexcept;
     Database& operator=(Database&&) noexcept;
-    ~Database();
+    ~Database() override;
+
+    SqlDialect dialect() const override { return SqlDialect::sqlite; }
 
     // Runs a script of one or more statements, no parameters, no results.
-    Result<void, DatabaseError> execute(const std::string& sql);
+    Result<void, DatabaseError> execute(const std::string& sql) override;
     // Runs the first statement of `sql` once with positional parameters (the
-    // i-th value binds to placeholder i+1; missing ones stay NULL) and
-    // returns SQLite's change count for the connection.
-    Result<std::int64_t, DatabaseError> run(std::string_view sql, const std::vector<SQLValue>& parameters = {});
+    // i-th value binds to placeholder i+1, "?" or "?i"; missing ones stay
+    // NULL) and returns SQLite's change count for the connection.
+    Result<std::int64_t, DatabaseError> run(std::string_view sql,
+                                            const std::vector<SQLValue>& parameters = {}) override;
     // Runs the first statement of `sql` and returns every row in SQLite's order.
-    Result<std::vector<SQLRow>, DatabaseError> query(std::string_view sql, const std::vector<SQLValue>& parameters = {});
+    Result<std::vector<SQLRow>, DatabaseError> query(std::string_view sql,
+                                                     const std::vector<SQLValue>& parameters = {}) override;
 
 private:
     struct Connection;

@@ -3,6 +3,7 @@
 #include "core/QuaroText.h"
 #include "core/RecadoQuery.h"
 #include "core/RecadoStatusSet.h"
+#include "core/Transaction.h"
 
 #include <unistd.h>
 
@@ -217,18 +218,10 @@ Result<void, DatabaseError> QuaroStore::deleteDestino(const std::string& id)
 {
     // One transaction: a destino that cannot be deleted keeps its recados.
     // A savepoint nests inside a transaction the caller may have open.
-    QUARO_TRY(m_db.execute("SAVEPOINT delete_destino;"));
-    auto outcome = [&]() -> Result<void, DatabaseError> {
-        if (auto detached = done(m_db.run("UPDATE recado SET destino_id = NULL WHERE destino_id = ?", {id}));
-            !detached)
-            return detached;
-        return done(m_db.run("DELETE FROM destino WHERE id = ?", {id}));
-    }();
-    if (outcome)
-        outcome = m_db.execute("RELEASE delete_destino;");
-    if (!outcome)
-        (void)m_db.execute("ROLLBACK TO delete_destino; RELEASE delete_destino;");
-    return outcome;
+    QUARO_TRY_LET(savepoint, Savepoint::begin(m_db, "delete_destino"));
+    QUARO_TRY(done(m_db.run("UPDATE recado SET destino_id = NULL WHERE destino_id = ?", {id})));
+    QUARO_TRY(done(m_db.run("DELETE FROM destino WHERE id = ?", {id})));
+    return savepoint->release();
 }
 
 // --- meta -------------------------------------------------------------------

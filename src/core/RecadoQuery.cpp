@@ -13,8 +13,7 @@ SqlQuery recadoListing(SqlDialect dialect, std::optional<RecadoStatus> status,
     std::string where;
     const auto bind = [&](SQLValue value) {
         query.parameters.push_back(std::move(value));
-        const std::string number = std::to_string(query.parameters.size());
-        return (dialect == SqlDialect::postgres ? "$" : "?") + number;
+        return "?" + std::to_string(query.parameters.size());
     };
     const auto add = [&](const std::string& condition) {
         where += (where.empty() ? " WHERE " : " AND ") + condition;

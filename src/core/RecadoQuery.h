@@ -4,6 +4,7 @@
 #include "core/Recado.h"
 #include "core/RecadoStatus.h"
 #include "core/SQLValue.h"
+#include "core/SqlConnection.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,12 +14,8 @@
 
 namespace quaro {
 
-// The databases a recado table lives in (the desktop's SQLite, the server's
-// SQLite or PostgreSQL) differ, for the queries written once here, only in
-// how parameters are numbered ("?1" or "$1") and in which LIKE ignores the
-// case of letters.
-enum class SqlDialect { sqlite, postgres };
-
+// The databases a recado table lives in differ, for the listing written
+// once here, only in which LIKE ignores the case of letters.
 struct SqlQuery {
     std::string sql;
     std::vector<SQLValue> parameters;

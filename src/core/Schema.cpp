@@ -3,6 +3,7 @@
 // that later versions must keep opening: tables, columns, index, triggers
 // and meta keys never change meaning.
 #include "core/QuaroStore.h"
+#include "core/Transaction.h"
 #include "core/Uuid.h"
 
 #include <algorithm>
@@ -132,27 +133,16 @@ Result<void, DatabaseError> QuaroStore::seedOnce()
 
     // The check and the three inserts form one write transaction, so that
     // two processes opening a new inbox at the same moment seed it once.
-    QUARO_TRY(m_db.execute("BEGIN IMMEDIATE;"));
-    auto seed = [&]() -> Result<void, DatabaseError> {
-        QUARO_TRY_LET(again, isSeeded());
-        if (again.value())
-            return {};
-        std::int64_t sort = 0;
-        for (const DefaultDestino& d : defaultDestinos) {
-            QUARO_TRY(saveDestino(Destino{makeUUID(), d.name, d.instruction, d.colorHex, sort++}));
-        }
-        QUARO_TRY(m_db.run("INSERT OR REPLACE INTO meta(key, value) VALUES ('seeded', '1')"));
+    QUARO_TRY_LET(transaction, Transaction::begin(m_db));
+    QUARO_TRY_LET(again, isSeeded());
+    if (again.value())
         return {};
-    };
-    if (auto done = seed(); !done) {
-        (void)m_db.execute("ROLLBACK;");
-        return done;
+    std::int64_t sort = 0;
+    for (const DefaultDestino& d : defaultDestinos) {
+        QUARO_TRY(saveDestino(Destino{makeUUID(), d.name, d.instruction, d.colorHex, sort++}));
     }
-    if (auto done = m_db.execute("COMMIT;"); !done) {
-        (void)m_db.execute("ROLLBACK;");
-        return done;
-    }
-    return {};
+    QUARO_TRY(m_db.run("INSERT OR REPLACE INTO meta(key, value) VALUES ('seeded', '1')"));
+    return transaction->commit();
 }
 
 Result<bool, DatabaseError> QuaroStore::isSeeded()

@@ -2,13 +2,16 @@
 
 #include "core/DatabaseError.h"
 #include "core/Result.h"
+#include "core/SqlConnection.h"
 #include "mcp/ToolStore.h"
 #include "nuvem/SecretHash.h"
 #include "sync/SyncMessage.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace quaro::nuvem {
 
@@ -32,8 +35,10 @@ struct SyncOutcome : SyncReply {
     bool accountFull = false;    // the sync would pass the account's quota: nothing applied
 };
 
-// Where the server keeps every account's copy of the inbox. Implementations
-// are safe to call from any thread and make each operation atomic.
+// Where the server keeps every account's copy of the inbox: the rules are
+// written here once, over a connection to either database; a backend says
+// how to get a connection (and may group syncs). Safe to call from any
+// thread; each operation is atomic.
 //
 // The rules of the copy:
 // - an unknown secret on sync creates its account (that is how a desktop
@@ -54,16 +59,29 @@ public:
     virtual ~AccountStorage() = default;
 
     // Applies one sync in one transaction and tells what to send back.
-    virtual Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) = 0;
+    virtual Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request);
     // Removes the account and everything in it and revokes the secret, even
     // when it had no account. False when there was none.
-    virtual Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) = 0;
+    Result<bool, DatabaseError> deleteAccount(const SecretHash& secret);
     // The account's number, absent when the secret belongs to none.
-    virtual Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) = 0;
+    Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret);
     // Whether the storage answers a query now, for the readiness check.
-    virtual Result<void, DatabaseError> ready() = 0;
+    Result<void, DatabaseError> ready();
     // The remote tools' view of one account.
-    virtual std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) = 0;
+    std::unique_ptr<mcp::ToolStore> tools(std::int64_t account);
+
+    // A connection for the length of one operation, given back (unlocked,
+    // returned to its pool) when it goes.
+    using Held = std::unique_ptr<SqlConnection, std::function<void(SqlConnection*)>>;
+    virtual Result<Held, DatabaseError> hold() = 0;
+
+protected:
+    // The tables and indexes, created when missing, in the dialect's types.
+    static std::string tables(SqlDialect dialect);
+    // The body of a sync, inside the caller's transaction. A refused sync
+    // (accountFull) may have written: the caller undoes it.
+    static Result<SyncOutcome, DatabaseError> applySync(SqlConnection& db, const SecretHash& secret,
+                                                        const SyncOrder& request);
 };
 
 } // namespace quaro::nuvem

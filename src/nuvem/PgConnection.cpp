@@ -38,6 +38,24 @@ std::string textOf(const SQLValue& value)
     return std::string(buffer, end);
 }
 
+// PostgreSQL numbers parameters $1, $2, ...: the ?1 of a statement written
+// for both backends becomes $1 (outside quoted texts and names).
+std::string numbered(std::string_view sql)
+{
+    std::string statement(sql);
+    char quote = 0;
+    for (std::size_t i = 0; i < statement.size(); ++i) {
+        const char c = statement[i];
+        if (quote)
+            quote = c == quote ? 0 : quote;
+        else if (c == '\'' || c == '"')
+            quote = c;
+        else if (c == '?' && i + 1 < statement.size() && statement[i + 1] >= '0' && statement[i + 1] <= '9')
+            statement[i] = '$';
+    }
+    return statement;
+}
+
 Result<PgResult, DatabaseError> exec(PGconn* connection, std::string_view sql, const std::vector<SQLValue>& parameters)
 {
     std::vector<std::string> texts;
@@ -53,7 +71,7 @@ Result<PgResult, DatabaseError> exec(PGconn* connection, std::string_view sql, c
         texts.push_back(parameter.isNull() ? std::string() : textOf(parameter));
     for (std::size_t i = 0; i < parameters.size(); ++i)
         values.push_back(parameters[i].isNull() ? nullptr : texts[i].c_str());
-    const std::string statement(sql);
+    const std::string statement = numbered(sql);
     PgResult result(PQexecParams(connection, statement.c_str(), static_cast<int>(values.size()), nullptr,
                                  values.data(), nullptr, nullptr, 0));
     const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;

@@ -8,7 +8,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace quaro::nuvem {
@@ -24,44 +23,19 @@ public:
         const std::string& conninfo, unsigned connections,
         std::chrono::milliseconds poolWait = std::chrono::milliseconds(5000));
 
-    Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) override;
-    Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) override;
-    Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) override;
-    std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) override;
-
-    Result<void, DatabaseError> ready() override;
-
-    // A pooled connection for the length of one operation; moving it moves
-    // the duty to give it back.
-    class Lease {
-    public:
-        Lease(PgStorage& storage, PgConnection connection) : m_storage(&storage), m_connection(std::move(connection)) {}
-        Lease(Lease&& other) noexcept
-            : m_storage(std::exchange(other.m_storage, nullptr)), m_connection(std::move(other.m_connection))
-        {
-        }
-        Lease& operator=(Lease&&) = delete;
-        ~Lease();
-        PgConnection* operator->() { return &m_connection; }
-        PgConnection& operator*() { return m_connection; }
-
-    private:
-        PgStorage* m_storage;
-        PgConnection m_connection;
-    };
     // Waits for a free connection at most the pool wait given at open, so
     // that a stalled database turns requests away (503) instead of piling
     // them up; a connection broken by a restart is connected again first.
-    Result<Lease, DatabaseError> lease();
+    Result<Held, DatabaseError> hold() override;
 
 private:
     PgStorage() = default;
-    Result<SyncOutcome, DatabaseError> applySync(PgConnection& db, const SecretHash& secret, const SyncOrder& request);
 
     std::chrono::milliseconds m_poolWait{5000};
+    std::vector<PgConnection> m_connections; // filled at open, never resized
     std::mutex m_lock;
     std::condition_variable m_returned;
-    std::vector<PgConnection> m_idle;
+    std::vector<PgConnection*> m_idle;
 };
 
 } // namespace quaro::nuvem

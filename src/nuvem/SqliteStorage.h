@@ -25,20 +25,14 @@ public:
     static Result<std::unique_ptr<SqliteStorage>, DatabaseError> open(const std::filesystem::path& path);
 
     Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request) override;
-    Result<bool, DatabaseError> deleteAccount(const SecretHash& secret) override;
-    Result<std::optional<std::int64_t>, DatabaseError> account(const SecretHash& secret) override;
-    Result<void, DatabaseError> ready() override;
-    std::unique_ptr<mcp::ToolStore> tools(std::int64_t account) override;
+    Result<Held, DatabaseError> hold() override;
 
-    // For the account tools, which share the connection and the lock.
+    // For tools that tune the file (a fuzzer turns flushing off).
     Database& database() { return m_db; }
+    // Held by every operation for its whole length.
     std::mutex& lock() { return m_lock; }
 
 private:
-    struct Account {
-        std::int64_t id = 0;
-        std::int64_t seq = 0;
-    };
     // One sync waiting for its group's commit.
     struct Pending {
         const SecretHash& secret;
@@ -48,10 +42,7 @@ private:
     };
 
     explicit SqliteStorage(Database db) : m_db(std::move(db)) {}
-    Result<std::optional<Account>, DatabaseError> findAccount(const SecretHash& secret);
     void commitGroup(const std::vector<Pending*>& group);
-    Result<SyncOutcome, DatabaseError> applySync(const SecretHash& secret, const SyncOrder& request);
-    Result<void, DatabaseError> replaceDestinos(std::int64_t account, const std::vector<Destino>& destinos);
 
     Database m_db;
     std::mutex m_lock;

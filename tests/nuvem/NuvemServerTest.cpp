@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace quaro::nuvem {
@@ -111,6 +113,11 @@ protected:
     std::optional<HttpServer> m_server;
     std::uint16_t m_port = 0;
 };
+
+// Cases the database makes no difference to (or that only the embedded one
+// can hold still), and cases only PostgreSQL can show.
+using NuvemServerOnSqlite = NuvemServerTest;
+using NuvemServerOnPostgres = NuvemServerTest;
 
 // What a remote client does comes back with every sync until the desktop
 // sends the cursor after it. (The whole road, with the SDK client, is the
@@ -251,10 +258,8 @@ TEST_P(NuvemServerTest, ConcurrentSyncsAreKeptOrRefusedEachOnItsOwn)
 
 // Past the busy workers and their queue, a request is turned away at once
 // (here: one worker stuck on storage, at most one request waiting).
-TEST_P(NuvemServerTest, AFullQueueAnswers503AtOnce)
+TEST_P(NuvemServerOnSqlite, AFullQueueAnswers503AtOnce)
 {
-    if (GetParam() != "sqlite")
-        GTEST_SKIP() << "a storage held still is easiest with the embedded one";
     HttpServer::Options options{.port = 0, .workers = 1, .queue = 1, .logRequests = false};
     HttpServer server(*m_handler, options);
     const auto port = server.start();
@@ -325,7 +330,7 @@ TEST_P(NuvemServerTest, RefusalsAreJsonAndChangeNothing)
     syncOk({{"recados", {recadoUpload("R4", 1)}}, {"apagados", {"R2"}}});
 }
 
-TEST_P(NuvemServerTest, McpTransportRules)
+TEST_P(NuvemServerOnSqlite, McpTransportRules)
 {
     syncOk({{"cursor", 0}});
     const std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", "application/json"}};
@@ -338,7 +343,7 @@ TEST_P(NuvemServerTest, McpTransportRules)
     EXPECT_EQ(RequestHandler::clientName("qzz"), std::nullopt);
 }
 
-TEST_P(NuvemServerTest, BadLinksAreThrottledPerClientButAValidLinkIsAlwaysServed)
+TEST_P(NuvemServerOnSqlite, BadLinksAreThrottledPerClientButAValidLinkIsAlwaysServed)
 {
     const std::string wrong = "wrongwrongwrongwrongwrongwrongwrongwrongwro";
     const auto from = [&](const std::string& client, const std::string& key) {
@@ -402,7 +407,7 @@ TEST_P(NuvemServerTest, DeepBodiesAndNulTextsAreRefusedCheaply)
 }
 
 // Past the cap a new connection is closed unanswered; live ones go on.
-TEST_P(NuvemServerTest, ConnectionsAreCapped)
+TEST_P(NuvemServerOnSqlite, ConnectionsAreCapped)
 {
     HttpServer::Options options;
     options.port = 0;
@@ -431,10 +436,8 @@ TEST_P(NuvemServerTest, ConnectionsAreCapped)
 
 // A database outage is told (503, Retry-After, readiness), bounded in time,
 // and survived: what was acknowledged before is there after.
-TEST_P(NuvemServerTest, StorageOutageAnswers503AndRecovers)
+TEST_P(NuvemServerOnPostgres, StorageOutageAnswers503AndRecovers)
 {
-    if (GetParam() != "postgres")
-        GTEST_SKIP() << "o SQLite embutido não tem como cair à parte";
     syncOk({{"recados", {recadoUpload("R1", 100)}}});
     EXPECT_EQ(test::request(m_port, "GET", "/readyz", "").status, 200);
     test::PgCluster::instance()->stop();
@@ -456,10 +459,8 @@ TEST_P(NuvemServerTest, StorageOutageAnswers503AndRecovers)
 }
 
 // Two instances on one PostgreSQL database serve one account as one.
-TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
+TEST_P(NuvemServerOnPostgres, TwoInstancesShareOneAccount)
 {
-    if (GetParam() != "postgres")
-        GTEST_SKIP() << "só o PostgreSQL serve várias instâncias";
     auto second = PgStorage::open(m_conninfo, 2);
     ASSERT_TRUE(second) << second.error().description();
     RequestHandler handler(**second, RequestHandler::Limits{});
@@ -491,8 +492,55 @@ TEST_P(NuvemServerTest, TwoInstancesShareOneAccount)
     EXPECT_EQ(json::parse(viaSecond.body)["recados"].size(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerTest, ::testing::Values("sqlite", "postgres"),
-                         [](const auto& storage) { return storage.param; });
+std::string backend(const ::testing::TestParamInfo<std::string>& storage)
+{
+    return storage.param;
+}
+INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerTest, ::testing::Values("sqlite", "postgres"), backend);
+INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerOnSqlite, ::testing::Values("sqlite"), backend);
+INSTANTIATE_TEST_SUITE_P(Storage, NuvemServerOnPostgres, ::testing::Values("postgres"), backend);
+
+std::string output(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
+}
+
+// With a certificate and key, the server speaks only HTTPS.
+TEST(NuvemTlsTest, ServesHttpsWithTheGivenCertificate)
+{
+    const testing::TempDir dir;
+    const std::string cert = (dir / "cert.pem").string(), key = (dir / "key.pem").string();
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " + key +
+                           " -out " + cert + " >/dev/null 2>&1").c_str()),
+              0);
+    auto storage = SqliteStorage::open(dir / "nuvem.sqlite");
+    ASSERT_TRUE(storage);
+    RequestHandler handler(**storage, RequestHandler::Limits{});
+    HttpServer::Options options;
+    options.port = 0;
+    options.logRequests = false;
+    options.certificateFile = cert;
+    options.keyFile = key;
+    {
+        HttpServer server(handler, options);
+        auto port = server.start();
+        ASSERT_TRUE(port) << port.error();
+        const std::string base = "https://127.0.0.1:" + std::to_string(*port);
+        EXPECT_EQ(output("curl -s --max-time 30 --cacert " + cert + " " + base + "/healthz"), R"({"ok":true})");
+        EXPECT_EQ(test::request(*port, "GET", "/healthz", "").status, 0); // plain HTTP gets nothing
+    }
+
+    options.keyFile = (dir / "missing.pem").string();
+    HttpServer broken(handler, options);
+    EXPECT_FALSE(broken.start());
+}
 
 } // namespace
 } // namespace quaro::nuvem

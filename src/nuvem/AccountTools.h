@@ -7,15 +7,15 @@
 
 namespace quaro::nuvem {
 
-class PgConnection;
-class PgStorage;
+class AccountStorage;
 
-// One account's copy in PostgreSQL, as the remote tools see it: the same
-// rules as the embedded storage's SqliteToolStore. A remote change locks the
-// account row while it takes its number. Lives for one request.
-class PgToolStore final : public mcp::ToolStore {
+// One account's copy, as the remote tools see it. Claims and resolutions
+// are remote changes: stamped later than what they overwrite and numbered
+// with the account's change counter (its row locked meanwhile), so the next
+// sync returns them. Lives for one request.
+class AccountTools final : public mcp::ToolStore {
 public:
-    PgToolStore(PgStorage& storage, std::int64_t account) : m_storage(storage), m_account(account) {}
+    AccountTools(AccountStorage& storage, std::int64_t account) : m_storage(storage), m_account(account) {}
 
     Result<std::vector<Destino>, DatabaseError> destinos() override;
     Result<std::vector<Recado>, DatabaseError> recados(std::optional<RecadoStatus> status,
@@ -28,13 +28,12 @@ public:
                                                          const std::optional<std::string>& by) override;
 
 private:
-    Result<std::optional<Recado>, DatabaseError> readRecado(PgConnection& db, const std::string& id);
-    // `update` takes the change's number as $1, the account as $2 and the
-    // id as $3, then `parameters` from $4.
+    // `update` takes the change's number as ?1, the account as ?2 and the
+    // id as ?3, then `parameters` from ?4.
     Result<std::optional<Recado>, DatabaseError> change(const std::string& id, const std::string& update,
                                                         std::vector<SQLValue> parameters);
 
-    PgStorage& m_storage;
+    AccountStorage& m_storage;
     std::int64_t m_account;
 };
 

@@ -1,0 +1,92 @@
+#include "nuvem/AccountTools.h"
+
+#include "core/QuaroStore.h"
+#include "core/RecadoQuery.h"
+#include "core/RecadoStatusSet.h"
+#include "core/Transaction.h"
+#include "nuvem/AccountStorage.h"
+
+namespace quaro::nuvem {
+namespace {
+
+Result<std::optional<Recado>, DatabaseError> readRecado(SqlConnection& db, std::int64_t account, const std::string& id)
+{
+    QUARO_TRY_LET(rows, db.query("SELECT * FROM recado WHERE account_id = ?1 AND id = ?2", {account, id}));
+    if (rows->empty())
+        return std::optional<Recado>();
+    return std::optional<Recado>(QuaroStore::recado(rows->front()));
+}
+
+} // namespace
+
+Result<std::vector<Destino>, DatabaseError> AccountTools::destinos()
+{
+    QUARO_TRY_LET(db, m_storage.hold());
+    QUARO_TRY_LET(rows, (**db).query("SELECT * FROM destino WHERE account_id = ?1 ORDER BY sort, name", {m_account}));
+    return destinosFrom(*rows);
+}
+
+Result<std::vector<Recado>, DatabaseError> AccountTools::recados(std::optional<RecadoStatus> status,
+                                                                 const std::optional<std::string>& destinoID,
+                                                                 const std::optional<std::string>& search,
+                                                                 std::int64_t limit)
+{
+    QUARO_TRY_LET(db, m_storage.hold());
+    const SqlQuery query =
+        recadoListing((**db).dialect(), status, destinoID, search, limit, std::pair("account_id", m_account));
+    QUARO_TRY_LET(rows, (**db).query(query.sql, query.parameters));
+    return recadosFrom(*rows);
+}
+
+Result<std::optional<Recado>, DatabaseError> AccountTools::recado(const std::string& id)
+{
+    QUARO_TRY_LET(db, m_storage.hold());
+    return readRecado(**db, m_account, id);
+}
+
+Result<std::optional<Recado>, DatabaseError> AccountTools::change(const std::string& id, const std::string& update,
+                                                                  std::vector<SQLValue> parameters)
+{
+    QUARO_TRY_LET(held, m_storage.hold());
+    SqlConnection& db = **held;
+    QUARO_TRY_LET(transaction, Transaction::begin(db));
+    QUARO_TRY_LET(seq, db.query("UPDATE account SET seq = seq + 1 WHERE id = ?1 RETURNING seq", {m_account}));
+    if (seq->empty())
+        return std::optional<Recado>();
+    parameters.insert(parameters.begin(), {seq->front().integer("seq").value_or(0), m_account, id});
+    QUARO_TRY_LET(changed, db.run(update, parameters));
+    if (*changed == 0)
+        return std::optional<Recado>();
+    QUARO_TRY_LET(updated, readRecado(db, m_account, id));
+    QUARO_TRY(transaction->commit());
+    return *updated;
+}
+
+// The change is stamped at least a millisecond after what it overwrites, so
+// that it wins on the desktop even when this server's clock runs behind.
+#define QUARO_REMOTE_STAMP \
+    "updated_at = CASE WHEN ?5 > updated_at + 0.001 THEN ?5 ELSE updated_at + 0.001 END, remote_seq = ?1 "
+
+Result<std::optional<Recado>, DatabaseError> AccountTools::claim(const std::string& id, const std::string& by)
+{
+    return change(id,
+                  "UPDATE recado SET status = 'pego', claimed_by = ?4, claimed_at = ?5, " QUARO_REMOTE_STAMP
+                  "WHERE account_id = ?2 AND id = ?3 AND status IN " +
+                      claimableStatuses.sqlList(),
+                  {by, currentTimestamp()});
+}
+
+Result<std::optional<Recado>, DatabaseError> AccountTools::resolve(const std::string& id, const std::string& result,
+                                                                   const std::optional<std::string>& by)
+{
+    return change(id,
+                  "UPDATE recado SET status = 'resolvido', result = ?4, resolved_at = ?5, "
+                  "claimed_by = COALESCE(?6, claimed_by), claimed_at = COALESCE(claimed_at, ?5), " QUARO_REMOTE_STAMP
+                  "WHERE account_id = ?2 AND id = ?3 AND status IN " +
+                      resolvableStatuses.sqlList(),
+                  {result, currentTimestamp(), SQLValue::from(by)});
+}
+
+#undef QUARO_REMOTE_STAMP
+
+} // namespace quaro::nuvem
