@@ -24,10 +24,10 @@ struct Account {
 // storage has one writer anyway).
 Result<std::optional<Account>, DatabaseError> findAccount(SqlConnection& db, const SecretHash& secret, bool lock)
 {
-    std::string sql = "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1";
-    if (lock && db.dialect() == SqlDialect::postgres)
-        sql += " FOR UPDATE";
-    QUARO_TRY_LET(rows, db.query(sql, {secret.hex()}));
+    const bool locked = lock && db.dialect() == SqlDialect::postgres;
+    QUARO_TRY_LET(rows, db.query(locked ? "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1 FOR UPDATE"
+                                        : "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1",
+                                 {secret.hex()}));
     // The lookup is by hash; the comparison of what came back runs in
     // constant time all the same.
     if (rows->empty() || !secret.matches(rows->front().string("secret_sha256").value_or("")))

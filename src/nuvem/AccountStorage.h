@@ -58,6 +58,9 @@ class AccountStorage {
 public:
     virtual ~AccountStorage() = default;
 
+    // For statements built before a connection is held.
+    SqlDialect dialect() const { return m_dialect; }
+
     // Applies one sync in one transaction and tells what to send back.
     virtual Result<SyncOutcome, DatabaseError> sync(const SecretHash& secret, const SyncOrder& request);
     // Removes the account and everything in it and revokes the secret, even
@@ -76,12 +79,17 @@ public:
     virtual Result<Held, DatabaseError> hold() = 0;
 
 protected:
+    explicit AccountStorage(SqlDialect dialect) : m_dialect(dialect) {}
+
     // The tables and indexes, created when missing, in the dialect's types.
     static std::string tables(SqlDialect dialect);
     // The body of a sync, inside the caller's transaction. A refused sync
     // (accountFull) may have written: the caller undoes it.
     static Result<SyncOutcome, DatabaseError> applySync(SqlConnection& db, const SecretHash& secret,
                                                         const SyncOrder& request);
+
+private:
+    SqlDialect m_dialect;
 };
 
 } // namespace quaro::nuvem

@@ -31,9 +31,9 @@ Result<std::vector<Recado>, DatabaseError> AccountTools::recados(std::optional<R
                                                                  const std::optional<std::string>& search,
                                                                  std::int64_t limit)
 {
-    QUARO_TRY_LET(db, m_storage.hold());
     const SqlQuery query =
-        recadoListing((**db).dialect(), status, destinoID, search, limit, std::pair("account_id", m_account));
+        recadoListing(m_storage.dialect(), status, destinoID, search, limit, std::pair("account_id", m_account));
+    QUARO_TRY_LET(db, m_storage.hold());
     QUARO_TRY_LET(rows, (**db).query(query.sql, query.parameters));
     return recadosFrom(*rows);
 }

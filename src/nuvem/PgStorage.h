@@ -29,7 +29,7 @@ public:
     Result<Held, DatabaseError> hold() override;
 
 private:
-    PgStorage() = default;
+    PgStorage() : AccountStorage(SqlDialect::postgres) {}
 
     std::chrono::milliseconds m_poolWait{5000};
     std::vector<PgConnection> m_connections; // filled at open, never resized

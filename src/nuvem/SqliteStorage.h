@@ -41,7 +41,7 @@ private:
         bool done = false; // under m_queueLock
     };
 
-    explicit SqliteStorage(Database db) : m_db(std::move(db)) {}
+    explicit SqliteStorage(Database db) : AccountStorage(SqlDialect::sqlite), m_db(std::move(db)) {}
     void commitGroup(const std::vector<Pending*>& group);
 
     Database m_db;
