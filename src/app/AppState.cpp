@@ -1,9 +1,9 @@
 #include "app/AppState.h"
 
-#include "app/AppLog.h"
 #include "app/RecorderCaptureDevice.h"
 #include "app/TranscriberSpeechEngine.h"
 #include "connect/CloudSync.h"
+#include "core/Log.h"
 #include "core/QuaroPaths.h"
 
 #include <QCoreApplication>

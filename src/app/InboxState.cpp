@@ -1,10 +1,10 @@
 #include "app/InboxState.h"
 
-#include "app/AppLog.h"
 #include "app/DestinoPalette.h"
-#include "connect/CloudLink.h"
 #include "app/Preferences.h"
 #include "app/QtStrings.h"
+#include "connect/CloudLink.h"
+#include "core/Log.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
 
@@ -86,7 +86,7 @@ Result<std::vector<Recado>, DatabaseError> InboxState::filteredRecados()
 
 bool InboxState::logFailure(const DatabaseError& error)
 {
-    appLog(QStringLiteral("reload"), toQString(error.description()));
+    log(LogArea::app, QStringLiteral("reload"), toQString(error.description()));
     return false;
 }
 

@@ -1,7 +1,7 @@
 #include "app/Preferences.h"
 
-#include "app/AppLog.h"
 #include "app/QtStrings.h"
+#include "core/Log.h"
 
 #include <QVariantMap>
 
@@ -221,7 +221,7 @@ void Preferences::setLaunchAtLogin(bool on)
         return;
     m_launchAtLogin = on;
     if (auto changed = m_launcher.setEnabled(on); !changed)
-        appLog(QStringLiteral("login item"), changed.error());
+        log(LogArea::app, QStringLiteral("login item"), changed.error());
     emit launchAtLoginChanged();
 }
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "WhisperLanguage.h"
-#include "core/StderrLog.h"
+#include "core/Log.h"
 
 namespace quaro {
 
@@ -70,7 +70,7 @@ Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string
     auto primary = withWhisper(audio, languageID, options);
     if (primary)
         return primary;
-    log("[Quaro] whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
+    log(LogArea::speech, "whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
     auto legacy = withLegacyRecognizer(audio, languageID);
     // The older recognizer knows US English only. When it refuses a language
     // that whisper does serve, its refusal would tell the user the language
@@ -140,15 +140,6 @@ void Transcriber::useModel(const ModelSource& model)
 std::size_t Transcriber::modelLoads() const
 {
     return m_modelLoads;
-}
-
-void Transcriber::log(const std::string& line) const
-{
-    if (m_config.log) {
-        m_config.log(line);
-        return;
-    }
-    logToStderr(line);
 }
 
 Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio, std::string_view languageID)
