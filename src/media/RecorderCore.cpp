@@ -33,8 +33,8 @@ void removeUnfinished(const std::filesystem::path& file)
 RecordingSinkFactory aacRecordingSinkFactory()
 {
     return [](const std::filesystem::path& path) -> Result<std::unique_ptr<RecordingSink>, AudioWriteError> {
-        QUARO_TRY_LET(writer, AacWriter::create(path));
-        return std::unique_ptr<RecordingSink>(new AacRecordingSink(std::move(writer.value())));
+        auto writer = QUARO_TRY(AacWriter::create(path));
+        return std::unique_ptr<RecordingSink>(new AacRecordingSink(std::move(writer)));
     };
 }
 

@@ -93,12 +93,12 @@ Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std
     if (!WhisperModel::cpuSupported())
         return Failure{WhisperModel::unsupportedCpuError()};
 
-    QUARO_TRY_LET(model, sharedModel());
-    if (!(*model)->isMultilingual() && *language != "en")
+    auto model = QUARO_TRY(sharedModel());
+    if (!model->isMultilingual() && *language != "en")
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
 
-    QUARO_TRY_LET(samples, audio.samples());
-    return (*model)->transcribe(*samples, *language, options);
+    auto samples = QUARO_TRY(audio.samples());
+    return model->transcribe(samples, *language, options);
 }
 
 Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& audio, std::string_view languageID)
@@ -107,8 +107,8 @@ Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& a
     // would refuse the locale before opening anything.
     if (!PocketSphinxRecognizer::serves(languageID) || !m_legacy.available())
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
-    QUARO_TRY_LET(samples, audio.samples());
-    return m_legacy.transcribe(*samples, languageID);
+    auto samples = QUARO_TRY(audio.samples());
+    return m_legacy.transcribe(samples, languageID);
 }
 
 Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel()
@@ -121,9 +121,9 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel
     std::lock_guard lock(m_modelLock);
     if (m_model)
         return m_model;
-    QUARO_TRY_LET(path, m_store.ensure(m_config.model, m_config.downloadProgress, ticket));
-    QUARO_TRY_LET(model, WhisperModel::load(*path));
-    m_model = *model;
+    auto path = QUARO_TRY(m_store.ensure(m_config.model, m_config.downloadProgress, ticket));
+    auto model = QUARO_TRY(WhisperModel::load(path));
+    m_model = model;
     ++m_modelLoads;
     return m_model;
 }
