@@ -91,7 +91,7 @@ void AppDelegate::applyLightAppearance()
 
 void AppDelegate::configureNudge()
 {
-    m_nudge.cloudEnabled = [this] { return m_state && m_state->cloud().enabled(); };
+    m_nudge.cloudEnabled = [this] { return m_state && m_state->cloud()->enabled(); };
     m_nudge.onOpenInbox = [this] { openInbox(); };
     m_state->onRecadoReady = [this](const Recado& recado, const std::optional<Destino>& destino) {
         m_nudge.recadoReady(recado, destino);

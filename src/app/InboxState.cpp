@@ -63,10 +63,10 @@ bool InboxState::reloadLists()
         return logFailure(recent.error());
     m_recent.setRecados(std::move(recent).value(), m_destinos.destinos());
 
-    auto inbox = filteredRecados();
-    if (!inbox)
-        return logFailure(inbox.error());
-    m_inbox.setRecados(std::move(inbox).value(), m_destinos.destinos());
+    auto filtered = filteredRecados();
+    if (!filtered)
+        return logFailure(filtered.error());
+    m_filtered.setRecados(std::move(filtered).value(), m_destinos.destinos());
     return true;
 }
 
