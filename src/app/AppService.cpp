@@ -108,7 +108,8 @@ AppService::Claim AppService::claimPrimary()
     // The object is in place before the name is taken, so the first call
     // that reaches the name finds it.
     if (!m_bus.registerObject(objectPath, m_adaptor.get(), QDBusConnection::ExportAllSlots)) {
-        log(LogArea::app, context, QStringLiteral("could not export %1: %2").arg(objectPath, m_bus.lastError().message()));
+        log(LogArea::app, context,
+            QStringLiteral("could not export %1: %2").arg(objectPath, m_bus.lastError().message()));
         return alone();
     }
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = m_bus.interface()->registerService(

@@ -38,7 +38,8 @@ void BrandFonts::registerFonts()
         if (QFileInfo::exists(path) && registerFile(path))
             return;
     }
-    log(LogArea::app, QStringLiteral("fontes"), QStringLiteral("Bricolage Grotesque não encontrada; usando a fonte do sistema"));
+    log(LogArea::app, QStringLiteral("fontes"),
+        QStringLiteral("Bricolage Grotesque não encontrada; usando a fonte do sistema"));
 }
 
 bool BrandFonts::registerFile(const QString& path)

@@ -218,9 +218,9 @@ void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const
         setLiveStretches(job.live ? job.live->doneBeforeStop : 0);
     if (job.live)
         log(LogArea::app, QStringLiteral("transcrição ao vivo"),
-               QStringLiteral("%1 trecho(s) pronto(s) antes de parar, %2 na fila")
-                   .arg(job.live->doneBeforeStop)
-                   .arg(job.live->stretches->waiting()));
+            QStringLiteral("%1 trecho(s) pronto(s) antes de parar, %2 na fila")
+                .arg(job.live->doneBeforeStop)
+                .arg(job.live->stretches->waiting()));
     if (auto inserted = m_store.insert(recado); !inserted) {
         log(LogArea::app, QStringLiteral("insert"), QString::fromStdString(inserted.error().description()));
         job.unfiled = recado;

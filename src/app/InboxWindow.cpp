@@ -129,7 +129,8 @@ bool InboxWindow::claimTrayMissingNotice()
     if (!m_trayMissing || preferences.boolValue(trayMissingToldKey, false))
         return false;
     preferences.setValue(trayMissingToldKey, true);
-    log(LogArea::app, QStringLiteral("caixa"), QStringLiteral("sem bandeja no sistema: a caixa fica aberta como janela"));
+    log(LogArea::app, QStringLiteral("caixa"),
+        QStringLiteral("sem bandeja no sistema: a caixa fica aberta como janela"));
     return true;
 }
 

@@ -35,7 +35,7 @@ InstanceLock::Outcome InstanceLock::tryLock()
     const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         log(LogArea::app, QStringLiteral("instância"),
-               QStringLiteral("could not open %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(errno))));
+            QStringLiteral("could not open %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(errno))));
         return Outcome::unavailable;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -44,7 +44,7 @@ InstanceLock::Outcome InstanceLock::tryLock()
         if (why == EWOULDBLOCK)
             return Outcome::heldElsewhere;
         log(LogArea::app, QStringLiteral("instância"),
-               QStringLiteral("could not lock %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(why))));
+            QStringLiteral("could not lock %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(why))));
         return Outcome::unavailable;
     }
     m_fd = fd;

@@ -69,7 +69,7 @@ void TranscriptionFlow::finishLive(TranscriptionJob job, const Result<std::strin
     }
     if (!whole) {
         log(LogArea::app, QStringLiteral("transcrição ao vivo"),
-               QStringLiteral("um trecho falhou; transcrevendo o arquivo inteiro de %1").arg(text(job.id)));
+            QStringLiteral("um trecho falhou; transcrevendo o arquivo inteiro de %1").arg(text(job.id)));
         job.live.reset();
         enqueueFile(std::move(job));
         return;
@@ -203,7 +203,7 @@ int TranscriptionFlow::recoverInterrupted()
     }
     if (recovered > 0)
         log(LogArea::app, QStringLiteral("transcrição"),
-               QStringLiteral("%1 recado(s) interrompido(s) marcado(s) como falhou").arg(recovered));
+            QStringLiteral("%1 recado(s) interrompido(s) marcado(s) como falhou").arg(recovered));
     return recovered;
 }
 

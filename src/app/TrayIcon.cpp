@@ -66,7 +66,8 @@ TrayIcon::TrayIcon(AppState& state, QObject* parent) : QObject(parent), m_state(
     rebuildMenu();
     refreshIcon();
     if (!QSystemTrayIcon::isSystemTrayAvailable())
-        log(LogArea::app, QStringLiteral("bandeja"), QStringLiteral("a área de notificação do desktop não está disponível"));
+        log(LogArea::app, QStringLiteral("bandeja"),
+            QStringLiteral("a área de notificação do desktop não está disponível"));
     m_icon.show();
 }
 

@@ -314,7 +314,8 @@ struct HttpServer::Impl {
                 // Full: this connection is closed at once, before any TLS or
                 // HTTP work, and the live ones are served.
                 if (!full)
-                    log(LogArea::server, "conexões demais (" + std::to_string(options.maxConnections) + "): recusando as novas");
+                    log(LogArea::server,
+                        "conexões demais (" + std::to_string(options.maxConnections) + "): recusando as novas");
                 full = true;
                 beast::error_code ignored;
                 socket.close(ignored);

@@ -37,7 +37,8 @@ int main(int argc, char** argv)
     } else {
         auto opened = SqliteStorage::open(options->database);
         if (!opened) {
-            quaro::log(quaro::LogArea::server, "não abri o banco " + options->database + ": " + opened.error().description());
+            quaro::log(quaro::LogArea::server,
+                       "não abri o banco " + options->database + ": " + opened.error().description());
             return 1;
         }
         storage = std::move(opened).value();
