@@ -1,8 +1,8 @@
 // Imports arbitrary bytes under an audio file name, the way a user could drop
 // any file on Quaro: the importer must fail cleanly or produce a file, never
 // crash, leak or leave a partial file behind.
+#include "core/Log.h"
 #include "media/AudioImport.h"
-#include "media/Log.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,7 @@ const fs::path& workDir()
         std::string pattern = (fs::temp_directory_path() / "quaro-fuzz-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             std::abort();
-        quaro::media::setLogHandler([](const std::string&) {});
+        quaro::setLogHandler([](quaro::LogArea, const std::string&) {});
         std::atexit([] {
             std::error_code ec;
             fs::remove_all(workDir(), ec);

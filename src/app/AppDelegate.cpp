@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
-#include "app/AppLog.h"
 #include "app/BrandFonts.h"
+#include "core/Log.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -37,7 +37,7 @@ bool AppDelegate::start(bool primary, const QStringList& openedFiles)
     auto state = AppState::create();
     if (!state) {
         const QString why = QString::fromStdString(state.error().description());
-        appLog(QStringLiteral("caixa"), why);
+        log(LogArea::app, QStringLiteral("caixa"), why);
         QMessageBox alert(QMessageBox::Critical, QStringLiteral("Quaro"),
                           QStringLiteral("O Quaro não conseguiu abrir a caixa de recados"));
         alert.setInformativeText(why);
@@ -91,7 +91,7 @@ void AppDelegate::applyLightAppearance()
 
 void AppDelegate::configureNudge()
 {
-    m_nudge.cloudEnabled = [this] { return m_state && m_state->cloud().enabled(); };
+    m_nudge.cloudEnabled = [this] { return m_state && m_state->cloud()->enabled(); };
     m_nudge.onOpenInbox = [this] { openInbox(); };
     m_state->onRecadoReady = [this](const Recado& recado, const std::optional<Destino>& destino) {
         m_nudge.recadoReady(recado, destino);

@@ -1,6 +1,6 @@
 #include "app/AppService.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
@@ -98,17 +98,18 @@ AppService::Claim AppService::claimPrimary()
         case InstanceLock::Outcome::heldElsewhere: return Claim::alreadyRunning;
         case InstanceLock::Outcome::unavailable: break;
         }
-        appLog(context, QStringLiteral("running without single-instance protection"));
+        log(LogArea::app, context, QStringLiteral("running without single-instance protection"));
         return Claim::noBus;
     };
     if (!m_bus.isConnected() || !m_bus.interface()) {
-        appLog(context, QStringLiteral("no session bus (%1)").arg(m_bus.lastError().message()));
+        log(LogArea::app, context, QStringLiteral("no session bus (%1)").arg(m_bus.lastError().message()));
         return alone();
     }
     // The object is in place before the name is taken, so the first call
     // that reaches the name finds it.
     if (!m_bus.registerObject(objectPath, m_adaptor.get(), QDBusConnection::ExportAllSlots)) {
-        appLog(context, QStringLiteral("could not export %1: %2").arg(objectPath, m_bus.lastError().message()));
+        log(LogArea::app, context,
+            QStringLiteral("could not export %1: %2").arg(objectPath, m_bus.lastError().message()));
         return alone();
     }
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = m_bus.interface()->registerService(
@@ -126,7 +127,7 @@ AppService::Claim AppService::claimPrimary()
     }
     m_bus.unregisterObject(objectPath);
     if (!reply.isValid()) {
-        appLog(context, QStringLiteral("could not own %1 (%2)").arg(serviceName, reply.error().message()));
+        log(LogArea::app, context, QStringLiteral("could not own %1 (%2)").arg(serviceName, reply.error().message()));
         return alone();
     }
     return Claim::secondary;

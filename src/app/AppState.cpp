@@ -1,9 +1,9 @@
 #include "app/AppState.h"
 
-#include "app/AppLog.h"
 #include "app/RecorderCaptureDevice.h"
 #include "app/TranscriberSpeechEngine.h"
 #include "connect/CloudSync.h"
+#include "core/Log.h"
 #include "core/QuaroPaths.h"
 
 #include <QCoreApplication>
@@ -65,10 +65,8 @@ private:
 
 Result<std::unique_ptr<AppState>, DatabaseError> AppState::create(AppStateParts parts)
 {
-    auto store = QuaroStore::open(parts.database.value_or(QuaroPaths::databaseURL()));
-    if (!store)
-        return Failure{store.error()};
-    return std::unique_ptr<AppState>(new AppState(std::move(store).value(), completed(std::move(parts))));
+    auto store = QUARO_TRY(QuaroStore::open(parts.database.value_or(QuaroPaths::databaseURL())));
+    return std::unique_ptr<AppState>(new AppState(std::move(store), completed(std::move(parts))));
 }
 
 AppState::AppState(QuaroStore store, AppStateParts parts)

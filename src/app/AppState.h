@@ -62,7 +62,7 @@ class AppState : public QObject {
     Q_PROPERTY(quaro::AutoMode* autoMode READ autoMode CONSTANT)
     Q_PROPERTY(quaro::ClaudeConnector* connector READ connector CONSTANT)
     Q_PROPERTY(quaro::Updater* updater READ updater CONSTANT)
-    Q_PROPERTY(quaro::CloudLink* cloud READ cloudLink CONSTANT)
+    Q_PROPERTY(quaro::CloudLink* cloud READ cloud CONSTANT)
     Q_PROPERTY(quaro::ModelCatalogue* models READ models CONSTANT)
 public:
     // Opens the inbox (creating or upgrading it); fails when it cannot.
@@ -72,8 +72,7 @@ public:
     Preferences* preferences() { return m_preferences.get(); }
     InboxState* inbox() { return &m_inbox; }
     CaptureFlow* capture() { return &m_capture; }
-    CloudLink& cloud() { return *m_cloud; }
-    CloudLink* cloudLink() { return m_cloud.get(); }
+    CloudLink* cloud() { return m_cloud.get(); }
     QuaroStore& store() { return m_store; }
     AutoMode* autoMode() { return m_autoMode.get(); }
     ClaudeConnector* connector() { return m_connector.get(); }

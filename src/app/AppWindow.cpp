@@ -1,8 +1,8 @@
 #include "app/AppWindow.h"
 
-#include "app/AppLog.h"
 #include "app/Preferences.h"
 #include "app/X11WindowHints.h"
+#include "core/Log.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -41,7 +41,7 @@ AppWindow::AppWindow(QQmlEngine* engine, Preferences& preferences, AppWindowConf
     setInitialProperties(m_config.properties);
     setSource(m_config.source);
     for (const QQmlError& error : errors())
-        appLog(QStringLiteral("janela"), error.toString());
+        log(LogArea::app, QStringLiteral("janela"), error.toString());
 
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(saveDelayMs);

@@ -1,6 +1,6 @@
 #include "app/BrandFonts.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -38,7 +38,8 @@ void BrandFonts::registerFonts()
         if (QFileInfo::exists(path) && registerFile(path))
             return;
     }
-    appLog(QStringLiteral("fontes"), QStringLiteral("Bricolage Grotesque não encontrada; usando a fonte do sistema"));
+    log(LogArea::app, QStringLiteral("fontes"),
+        QStringLiteral("Bricolage Grotesque não encontrada; usando a fonte do sistema"));
 }
 
 bool BrandFonts::registerFile(const QString& path)
@@ -46,7 +47,7 @@ bool BrandFonts::registerFile(const QString& path)
     const int id = QFontDatabase::addApplicationFont(path);
     const QStringList families = id < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(id);
     if (families.isEmpty()) {
-        appLog(QStringLiteral("fontes"), QStringLiteral("não foi possível ler ") + path);
+        log(LogArea::app, QStringLiteral("fontes"), QStringLiteral("não foi possível ler ") + path);
         return false;
     }
     family() = families.front();

@@ -1,7 +1,7 @@
 #include "app/CaptureFlow.h"
 
-#include "app/AppLog.h"
 #include "app/RecadoOffers.h"
+#include "core/Log.h"
 #include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 
@@ -217,12 +217,12 @@ void CaptureFlow::recordingStopped(const Capture& capture, double seconds, const
     if (m_lastSentID == capture.id)
         setLiveStretches(job.live ? job.live->doneBeforeStop : 0);
     if (job.live)
-        appLog(QStringLiteral("transcrição ao vivo"),
-               QStringLiteral("%1 trecho(s) pronto(s) antes de parar, %2 na fila")
-                   .arg(job.live->doneBeforeStop)
-                   .arg(job.live->stretches->waiting()));
+        log(LogArea::app, QStringLiteral("transcrição ao vivo"),
+            QStringLiteral("%1 trecho(s) pronto(s) antes de parar, %2 na fila")
+                .arg(job.live->doneBeforeStop)
+                .arg(job.live->stretches->waiting()));
     if (auto inserted = m_store.insert(recado); !inserted) {
-        appLog(QStringLiteral("insert"), QString::fromStdString(inserted.error().description()));
+        log(LogArea::app, QStringLiteral("insert"), QString::fromStdString(inserted.error().description()));
         job.unfiled = recado;
     }
     if (m_hooks.reload)

@@ -1,5 +1,7 @@
 #include "app/ClaudeDesktopEntry.h"
 
+#include "core/QuaroPaths.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -118,16 +120,9 @@ QHash<QString, QString> readEntry(const QString& path)
 
 QStringList ClaudeDesktopEntry::applicationFolders()
 {
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome))
-        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
-    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (dataDirs.isEmpty())
-        dataDirs = QStringLiteral("/usr/local/share:/usr/share");
-    QStringList folders{dataHome + QStringLiteral("/applications")};
-    for (const QString& dir : dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        if (QDir::isAbsolutePath(dir))
-            folders.append(dir + QStringLiteral("/applications"));
+    QStringList folders{QString::fromStdString((QuaroPaths::dataHome() / "applications").string())};
+    for (const auto& dir : QuaroPaths::dataDirectories())
+        folders.append(QString::fromStdString((dir / "applications").string()));
     return folders;
 }
 

@@ -1,7 +1,7 @@
 #include "app/DesktopBridge.h"
 
-#include "app/AppLog.h"
 #include "app/CaptureFlow.h"
+#include "core/Log.h"
 #include "media/AudioImport.h"
 
 #include <QClipboard>
@@ -73,7 +73,7 @@ bool DesktopBridge::openMicrophoneSettings()
         if (QProcess::startDetached(panel.first(), panel.mid(1)))
             return true;
     }
-    appLog(QStringLiteral("microfone"), QStringLiteral("nenhum painel de som para abrir"));
+    log(LogArea::app, QStringLiteral("microfone"), QStringLiteral("nenhum painel de som para abrir"));
     return false;
 }
 

@@ -1,9 +1,9 @@
 #include "app/HotKey.h"
 
-#include "app/AppLog.h"
 #include "app/HotKeyPortal.h"
 #include "app/HotKeyX11.h"
 #include "app/SessionInfo.h"
+#include "core/Log.h"
 
 #include <QGuiApplication>
 
@@ -41,7 +41,7 @@ HotKey::HotKey(QObject* parent) : QObject(parent)
 {
     m_backend = backendFor(QGuiApplication::platformName(), m_lastFailure);
     if (!m_backend) {
-        appLog(QStringLiteral("atalho"), m_lastFailure);
+        log(LogArea::app, QStringLiteral("atalho"), m_lastFailure);
         return;
     }
     // The backend reports from inside event dispatch; the application's
@@ -81,7 +81,7 @@ void HotKey::settle(const HotKeyResult& result)
 {
     m_lastFailure = result.detail;
     if (!m_lastFailure.isEmpty())
-        appLog(QStringLiteral("atalho"), m_lastFailure);
+        log(LogArea::app, QStringLiteral("atalho"), m_lastFailure);
     setState(stateOf(result.outcome), result.trigger);
 }
 

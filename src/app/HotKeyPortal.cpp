@@ -100,9 +100,9 @@ HotKeyPortal::~HotKeyPortal() { release(); }
 QString HotKeyPortal::trigger(HotKeyPreset preset)
 {
     switch (preset) {
-    case HotKeyPreset::optionSpace: return QStringLiteral("ALT+space");
-    case HotKeyPreset::controlOptionSpace: return QStringLiteral("CTRL+ALT+space");
-    case HotKeyPreset::optionShiftSpace: return QStringLiteral("SHIFT+ALT+space");
+    case HotKeyPreset::altSpace: return QStringLiteral("ALT+space");
+    case HotKeyPreset::controlAltSpace: return QStringLiteral("CTRL+ALT+space");
+    case HotKeyPreset::altShiftSpace: return QStringLiteral("SHIFT+ALT+space");
     }
     return QStringLiteral("ALT+space");
 }

@@ -58,7 +58,7 @@ private:
 
     QDBusConnection m_bus;
     QString m_session;
-    HotKeyPreset m_preset = HotKeyPreset::optionSpace;
+    HotKeyPreset m_preset = HotKeyPreset::altSpace;
     // Each grab or release starts a new generation; answers of an older
     // one are dropped (and a session created for it closed).
     quint64 m_generation = 0;

@@ -11,9 +11,9 @@ struct PresetInfo {
 };
 
 constexpr PresetInfo presets[] = {
-    {HotKeyPreset::optionSpace, "optionSpace", "Alt Espaço", {.alt = true}},
-    {HotKeyPreset::controlOptionSpace, "controlOptionSpace", "Ctrl Alt Espaço", {.alt = true, .control = true}},
-    {HotKeyPreset::optionShiftSpace, "optionShiftSpace", "Alt Shift Espaço", {.alt = true, .shift = true}},
+    {HotKeyPreset::altSpace, "optionSpace", "Alt Espaço", {.alt = true}},
+    {HotKeyPreset::controlAltSpace, "controlOptionSpace", "Ctrl Alt Espaço", {.alt = true, .control = true}},
+    {HotKeyPreset::altShiftSpace, "optionShiftSpace", "Alt Shift Espaço", {.alt = true, .shift = true}},
 };
 
 const PresetInfo& info(HotKeyPreset preset)

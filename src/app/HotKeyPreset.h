@@ -8,15 +8,17 @@
 namespace quaro {
 
 // The three key combinations the user can pick for the global hot key. All
-// use the space bar; they differ in modifiers. Stored by raw value.
+// use the space bar; they differ in modifiers. Stored by raw value, which
+// keeps the names the preferences have always held ("optionSpace" is
+// Alt+Space).
 enum class HotKeyPreset {
-    optionSpace,        // Alt+Space
-    controlOptionSpace, // Ctrl+Alt+Space
-    optionShiftSpace,   // Alt+Shift+Space
+    altSpace,
+    controlAltSpace,
+    altShiftSpace,
 };
 
 inline constexpr std::array<HotKeyPreset, 3> allHotKeyPresets = {
-    HotKeyPreset::optionSpace, HotKeyPreset::controlOptionSpace, HotKeyPreset::optionShiftSpace};
+    HotKeyPreset::altSpace, HotKeyPreset::controlAltSpace, HotKeyPreset::altShiftSpace};
 
 // "optionSpace", "controlOptionSpace", "optionShiftSpace".
 std::string_view rawValue(HotKeyPreset preset);

@@ -1,6 +1,6 @@
 #include "app/ImportFlow.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 #include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 
@@ -84,7 +84,7 @@ void ImportFlow::fileImported(const std::filesystem::path& source, const std::st
         // The source is untouched, so nothing is lost; the copy would only
         // be an orphan in the audio folder.
         const QString message = QString::fromStdString(inserted.error().description());
-        appLog(QStringLiteral("insert"), message);
+        log(LogArea::app, QStringLiteral("insert"), message);
         batch.errors.push_back(message);
         std::error_code ignored;
         std::filesystem::remove(imported->path, ignored);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/Hash.h"
 #include "core/RecadoStatus.h"
 
 #include <QString>
@@ -54,18 +53,3 @@ private:
 };
 
 } // namespace quaro
-
-// A discriminator (0 status, 1 destino, 2 all), then the payload of the case.
-template <>
-struct std::hash<quaro::InboxFilter> {
-    std::size_t operator()(const quaro::InboxFilter& filter) const
-    {
-        std::size_t seed = 0;
-        quaro::hashCombine(seed, static_cast<int>(filter.kind()));
-        if (filter.kind() == quaro::InboxFilter::Kind::status)
-            quaro::hashCombine(seed, std::string(quaro::rawValue(filter.recadoStatus())));
-        else if (filter.kind() == quaro::InboxFilter::Kind::destino)
-            quaro::hashCombine(seed, filter.destinoID());
-        return seed;
-    }
-};

@@ -1,10 +1,10 @@
 #include "app/InboxState.h"
 
-#include "app/AppLog.h"
 #include "app/DestinoPalette.h"
-#include "connect/CloudLink.h"
 #include "app/Preferences.h"
 #include "app/QtStrings.h"
+#include "connect/CloudLink.h"
+#include "core/Log.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
 
@@ -63,10 +63,10 @@ bool InboxState::reloadLists()
         return logFailure(recent.error());
     m_recent.setRecados(std::move(recent).value(), m_destinos.destinos());
 
-    auto inbox = filteredRecados();
-    if (!inbox)
-        return logFailure(inbox.error());
-    m_inbox.setRecados(std::move(inbox).value(), m_destinos.destinos());
+    auto filtered = filteredRecados();
+    if (!filtered)
+        return logFailure(filtered.error());
+    m_filtered.setRecados(std::move(filtered).value(), m_destinos.destinos());
     return true;
 }
 
@@ -86,7 +86,7 @@ Result<std::vector<Recado>, DatabaseError> InboxState::filteredRecados()
 
 bool InboxState::logFailure(const DatabaseError& error)
 {
-    appLog(QStringLiteral("reload"), toQString(error.description()));
+    log(LogArea::app, QStringLiteral("reload"), toQString(error.description()));
     return false;
 }
 

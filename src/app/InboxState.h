@@ -36,7 +36,7 @@ class InboxState final : public QObject {
     Q_OBJECT
     Q_PROPERTY(quaro::DestinoListModel* destinos READ destinos CONSTANT)
     Q_PROPERTY(quaro::RecadoListModel* recent READ recent CONSTANT)
-    Q_PROPERTY(quaro::RecadoListModel* inbox READ inbox CONSTANT)
+    Q_PROPERTY(quaro::RecadoListModel* filtered READ filtered CONSTANT)
     Q_PROPERTY(QVariantMap counts READ counts NOTIFY countsChanged)
     Q_PROPERTY(int pendingCount READ pendingCount NOTIFY countsChanged)
     Q_PROPERTY(QString inboxFilter READ inboxFilterText WRITE setInboxFilterText NOTIFY inboxFilterChanged)
@@ -55,7 +55,7 @@ public:
 
     DestinoListModel* destinos() { return &m_destinos; }
     RecadoListModel* recent() { return &m_recent; }
-    RecadoListModel* inbox() { return &m_inbox; }
+    RecadoListModel* filtered() { return &m_filtered; }
 
     // Raw status -> number of recados; statuses without recados are missing.
     QVariantMap counts() const;
@@ -136,7 +136,7 @@ private:
 
     DestinoListModel m_destinos;
     RecadoListModel m_recent;
-    RecadoListModel m_inbox;
+    RecadoListModel m_filtered;
     std::map<RecadoStatus, std::int64_t> m_counts;
     InboxFilter m_filter;
     QString m_search;

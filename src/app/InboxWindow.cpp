@@ -1,11 +1,11 @@
 #include "app/InboxWindow.h"
 
-#include "app/AppLog.h"
 #include "app/AppState.h"
 #include "app/AppWindow.h"
 #include "app/DesktopBridge.h"
 #include "app/Nudge.h"
 #include "app/Preferences.h"
+#include "core/Log.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -34,7 +34,7 @@ InboxWindow::InboxWindow(QQmlEngine* engine, AppState& state, DesktopBridge& des
                           {QStringLiteral("host"), QVariant::fromValue(this)}});
     setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quaro/Ui/InboxView.qml")));
     for (const QQmlError& error : errors())
-        appLog(QStringLiteral("caixa"), error.toString());
+        log(LogArea::app, QStringLiteral("caixa"), error.toString());
 
     m_noticeTimer.setSingleShot(true);
     connect(state.capture(), &CaptureFlow::noticeChanged, this, &InboxWindow::holdNotice);
@@ -129,7 +129,8 @@ bool InboxWindow::claimTrayMissingNotice()
     if (!m_trayMissing || preferences.boolValue(trayMissingToldKey, false))
         return false;
     preferences.setValue(trayMissingToldKey, true);
-    appLog(QStringLiteral("caixa"), QStringLiteral("sem bandeja no sistema: a caixa fica aberta como janela"));
+    log(LogArea::app, QStringLiteral("caixa"),
+        QStringLiteral("sem bandeja no sistema: a caixa fica aberta como janela"));
     return true;
 }
 

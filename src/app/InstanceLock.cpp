@@ -1,6 +1,6 @@
 #include "app/InstanceLock.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,8 +34,8 @@ InstanceLock::Outcome InstanceLock::tryLock()
     const QByteArray file = QFile::encodeName(path());
     const int fd = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
-        appLog(QStringLiteral("instância"),
-               QStringLiteral("could not open %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(errno))));
+        log(LogArea::app, QStringLiteral("instância"),
+            QStringLiteral("could not open %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(errno))));
         return Outcome::unavailable;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -43,8 +43,8 @@ InstanceLock::Outcome InstanceLock::tryLock()
         ::close(fd);
         if (why == EWOULDBLOCK)
             return Outcome::heldElsewhere;
-        appLog(QStringLiteral("instância"),
-               QStringLiteral("could not lock %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(why))));
+        log(LogArea::app, QStringLiteral("instância"),
+            QStringLiteral("could not lock %1: %2").arg(path(), QString::fromLocal8Bit(std::strerror(why))));
         return Outcome::unavailable;
     }
     m_fd = fd;

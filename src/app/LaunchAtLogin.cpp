@@ -1,5 +1,7 @@
 #include "app/LaunchAtLogin.h"
 
+#include "core/QuaroPaths.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -90,10 +92,7 @@ LaunchAtLogin::LaunchAtLogin(QString executable, QString entryPath)
 
 QString LaunchAtLogin::defaultEntryPath()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/autostart/quaro.desktop");
+    return QString::fromStdString((QuaroPaths::configHome() / "autostart" / "quaro.desktop").string());
 }
 
 QString LaunchAtLogin::execValue(const QString& program)

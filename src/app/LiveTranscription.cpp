@@ -1,6 +1,6 @@
 #include "app/LiveTranscription.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 #include "media/AudioConverter.h"
 
 #include <QMetaObject>
@@ -85,7 +85,7 @@ void LiveTranscription::begin(const std::string& id, const std::string& language
     auto converter = AudioConverter::make(PcmFormat{SampleType::float32, AudioConverter::targetRate, 1, true},
                                           kSpeechRate);
     if (!converter) {
-        appLog(QStringLiteral("transcrição ao vivo"), QString::fromStdString(converter.error()));
+        log(LogArea::app, QStringLiteral("transcrição ao vivo"), QString::fromStdString(converter.error()));
         return;
     }
     m_languageID = languageID;
@@ -149,7 +149,7 @@ std::optional<LiveHandover> LiveTranscription::finish(const std::string& id, dou
     const auto fail = [&](const QString& why) -> std::optional<LiveHandover> {
         *stretches->dropped = true;
         if (!why.isEmpty())
-            appLog(QStringLiteral("transcrição ao vivo"), why);
+            log(LogArea::app, QStringLiteral("transcrição ao vivo"), why);
         return std::nullopt;
     };
     if (*stretches->dropped || stretches->failed > 0)
@@ -210,7 +210,7 @@ void LiveTranscription::enqueue(Stretch stretch)
 
 void LiveTranscription::giveUp(const QString& why)
 {
-    appLog(QStringLiteral("transcrição ao vivo"), why);
+    log(LogArea::app, QStringLiteral("transcrição ao vivo"), why);
     if (m_current)
         *m_current->dropped = true;
 }

@@ -1,9 +1,9 @@
 #include "app/MenuBarPanel.h"
 
 #include "app/AppActions.h"
-#include "app/AppLog.h"
 #include "app/AppState.h"
 #include "app/MicrophoneChoice.h"
+#include "core/Log.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -46,7 +46,7 @@ MenuBarPanel::MenuBarPanel(QQmlEngine* engine, AppState& state, AppActions& acti
                           {QStringLiteral("microphone"), QVariant::fromValue(&microphone)}});
     setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quaro/Ui/MenuBarView.qml")));
     for (const QQmlError& error : errors())
-        appLog(QStringLiteral("painel"), error.toString());
+        log(LogArea::app, QStringLiteral("painel"), error.toString());
     connect(&actions, &AppActions::closeMenu, this, &MenuBarPanel::close);
 }
 

@@ -1,6 +1,6 @@
 #include "app/ModelCatalogue.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 
 #include <QPointer>
 
@@ -207,7 +207,7 @@ void ModelCatalogue::finishDownload(const QString& id, const Result<std::filesys
         m_progress = 1;
         emit progressChanged();
     } else if (result.error().kind != TranscriberError::Kind::downloadCancelled) {
-        appLog(QStringLiteral("modelo"), id + QStringLiteral(": ") + text(result.error().description()));
+        log(LogArea::app, QStringLiteral("modelo"), id + QStringLiteral(": ") + text(result.error().description()));
         setMessage(text(result.error().description()));
     }
     emit downloadingChanged();

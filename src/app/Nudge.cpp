@@ -1,6 +1,6 @@
 #include "app/Nudge.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 
 #include <QClipboard>
 #include <QDBusMessage>
@@ -99,7 +99,7 @@ void Nudge::reportMissingServer(const QString& why)
     if (m_reportedMissing)
         return;
     m_reportedMissing = true;
-    appLog(QStringLiteral("notificação"), QStringLiteral("no notification shown: %1").arg(why));
+    log(LogArea::app, QStringLiteral("notificação"), QStringLiteral("no notification shown: %1").arg(why));
 }
 
 void Nudge::actionInvoked(uint notification, const QString& action)
@@ -122,7 +122,7 @@ void Nudge::handle(const QString& action, Posted recado)
         if (auto* clipboard = QGuiApplication::clipboard())
             clipboard->setText(text);
         if (auto entry = findClaudeDesktop ? findClaudeDesktop() : std::nullopt; entry && !entry->launch())
-            appLog(QStringLiteral("notificação"), QStringLiteral("could not start %1").arg(entry->path()));
+            log(LogArea::app, QStringLiteral("notificação"), QStringLiteral("could not start %1").arg(entry->path()));
     } else if (action == claudeWebAction) {
         open(claudeWebAddress, text);
     } else if (action == chatGptAction) {

@@ -1,7 +1,7 @@
 #include "app/Preferences.h"
 
-#include "app/AppLog.h"
 #include "app/QtStrings.h"
+#include "core/Log.h"
 
 #include <QVariantMap>
 
@@ -51,7 +51,7 @@ void Preferences::read()
     m_alwaysShowWidget = boolValue(widgetKey, false);
     m_showInDock = boolValue(dockKey, true);
     const auto preset = quaro::hotKeyPreset(stringValue(hotKeyKey).value_or(QString()).toStdString());
-    m_hotKeyPreset = preset.value_or(HotKeyPreset::optionSpace);
+    m_hotKeyPreset = preset.value_or(HotKeyPreset::altSpace);
     // An empty language would leave the transcriber with none to force.
     const QString language = stringValue(languageKey).value_or(QString());
     m_languageID = language.isEmpty() ? defaultLanguage : language;
@@ -221,7 +221,7 @@ void Preferences::setLaunchAtLogin(bool on)
         return;
     m_launchAtLogin = on;
     if (auto changed = m_launcher.setEnabled(on); !changed)
-        appLog(QStringLiteral("login item"), changed.error());
+        log(LogArea::app, QStringLiteral("login item"), changed.error());
     emit launchAtLoginChanged();
 }
 

@@ -136,7 +136,7 @@ private:
     QString m_selectedDestinoID;
     bool m_alwaysShowWidget = false;
     bool m_showInDock = true;
-    HotKeyPreset m_hotKeyPreset = HotKeyPreset::optionSpace;
+    HotKeyPreset m_hotKeyPreset = HotKeyPreset::altSpace;
     QString m_languageID = QStringLiteral("pt-BR");
     bool m_keepAudio = true;
     bool m_liveTranscription = true;

@@ -1,6 +1,6 @@
 #include "app/TranscriptionFlow.h"
 
-#include "app/AppLog.h"
+#include "core/Log.h"
 #include "core/QuaroText.h"
 
 #include <algorithm>
@@ -68,8 +68,8 @@ void TranscriptionFlow::finishLive(TranscriptionJob job, const Result<std::strin
             transcript += (transcript.empty() ? "" : " ") + std::string(piece);
     }
     if (!whole) {
-        appLog(QStringLiteral("transcrição ao vivo"),
-               QStringLiteral("um trecho falhou; transcrevendo o arquivo inteiro de %1").arg(text(job.id)));
+        log(LogArea::app, QStringLiteral("transcrição ao vivo"),
+            QStringLiteral("um trecho falhou; transcrevendo o arquivo inteiro de %1").arg(text(job.id)));
         job.live.reset();
         enqueueFile(std::move(job));
         return;
@@ -98,7 +98,7 @@ void TranscriptionFlow::finish(const TranscriptionJob& job, const Result<std::st
 
     std::optional<QString> lost;
     if (transcript && QuaroText::trimmingWhitespaceAndNewlines(*transcript).empty()) {
-        appLog(QStringLiteral("transcrição"), QStringLiteral("nenhuma fala em %1").arg(text(job.id)));
+        log(LogArea::app, QStringLiteral("transcrição"), QStringLiteral("nenhuma fala em %1").arg(text(job.id)));
         lost = storeFailure(job, nothingHeardTitle);
     } else if (transcript) {
         auto stored = storeTranscript(job, *transcript);
@@ -106,14 +106,14 @@ void TranscriptionFlow::finish(const TranscriptionJob& job, const Result<std::st
             afterFiling(job);
         } else if (job.unfiled) {
             // The second insert failed as well: keep the file, say so.
-            appLog(QStringLiteral("insert"), text(stored.error().description()));
+            log(LogArea::app, QStringLiteral("insert"), text(stored.error().description()));
             lost = text(stored.error().description());
         } else {
-            appLog(QStringLiteral("transcrição"), text(stored.error().description()));
+            log(LogArea::app, QStringLiteral("transcrição"), text(stored.error().description()));
             (void)m_store.setStatus(job.id, RecadoStatus::falhou, std::string(failedTitle));
         }
     } else {
-        appLog(QStringLiteral("transcrição"), text(transcript.error().description()));
+        log(LogArea::app, QStringLiteral("transcrição"), text(transcript.error().description()));
         lost = storeFailure(job, failedTitle);
     }
 
@@ -161,7 +161,7 @@ std::optional<QString> TranscriptionFlow::storeFailure(const TranscriptionJob& j
     recado.status = RecadoStatus::falhou;
     recado.title = title;
     if (auto inserted = m_store.insert(recado); !inserted) {
-        appLog(QStringLiteral("insert"), text(inserted.error().description()));
+        log(LogArea::app, QStringLiteral("insert"), text(inserted.error().description()));
         return text(inserted.error().description());
     }
     return std::nullopt;
@@ -191,7 +191,7 @@ int TranscriptionFlow::recoverInterrupted()
     auto stuck = m_store.recados(RecadoStatus::transcrevendo, std::nullopt, std::nullopt,
                                  std::numeric_limits<std::int64_t>::max());
     if (!stuck) {
-        appLog(QStringLiteral("transcrição"), text(stuck.error().description()));
+        log(LogArea::app, QStringLiteral("transcrição"), text(stuck.error().description()));
         return 0;
     }
     int recovered = 0;
@@ -202,8 +202,8 @@ int TranscriptionFlow::recoverInterrupted()
             ++recovered;
     }
     if (recovered > 0)
-        appLog(QStringLiteral("transcrição"),
-               QStringLiteral("%1 recado(s) interrompido(s) marcado(s) como falhou").arg(recovered));
+        log(LogArea::app, QStringLiteral("transcrição"),
+            QStringLiteral("%1 recado(s) interrompido(s) marcado(s) como falhou").arg(recovered));
     return recovered;
 }
 

@@ -1,8 +1,8 @@
 #include "app/TrayIcon.h"
 
-#include "app/AppLog.h"
 #include "app/AppState.h"
 #include "app/Glyph.h"
+#include "core/Log.h"
 
 #include <QActionGroup>
 #include <QClipboard>
@@ -66,7 +66,8 @@ TrayIcon::TrayIcon(AppState& state, QObject* parent) : QObject(parent), m_state(
     rebuildMenu();
     refreshIcon();
     if (!QSystemTrayIcon::isSystemTrayAvailable())
-        appLog(QStringLiteral("bandeja"), QStringLiteral("a área de notificação do desktop não está disponível"));
+        log(LogArea::app, QStringLiteral("bandeja"),
+            QStringLiteral("a área de notificação do desktop não está disponível"));
     m_icon.show();
 }
 
@@ -74,7 +75,7 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::tellHotKeyUnavailable(const QString& why)
 {
-    appLog(QStringLiteral("atalho"), why);
+    log(LogArea::app, QStringLiteral("atalho"), why);
     rebuildMenu();
     const HotKeyStatus* status = m_state.hotKey();
     if (status->problem().isEmpty() || m_toldProblem == status->problem())

@@ -1,9 +1,9 @@
 #include "app/WidgetController.h"
 
-#include "app/AppLog.h"
 #include "app/AppState.h"
 #include "app/MicrophoneChoice.h"
 #include "app/X11WindowHints.h"
+#include "core/Log.h"
 
 #include <QGuiApplication>
 #include <QQuickItem>
@@ -44,7 +44,7 @@ WidgetController::WidgetController(QQmlEngine* engine, AppState& state, Micropho
                                   {QStringLiteral("microphone"), QVariant::fromValue(&microphone)}});
     m_view->setSource(QUrl(QStringLiteral("qrc:/qt/qml/Quaro/Ui/WidgetView.qml")));
     for (const QQmlError& error : m_view->errors())
-        appLog(QStringLiteral("widget"), error.toString());
+        log(LogArea::app, QStringLiteral("widget"), error.toString());
 
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(saveDelayMs);

@@ -4,6 +4,7 @@
 #include "app/AppService.h"
 #include "app/AppServiceClient.h"
 #include "app/CommandLine.h"
+#include "core/Log.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
     // memory of an application that mostly waits in the tray.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    quaro::setLogPrefix("[Quaro]");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quaro"));
     QApplication::setApplicationName(QStringLiteral("Quaro"));

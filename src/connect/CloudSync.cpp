@@ -3,6 +3,7 @@
 #include "connect/BuildInfo.h"
 #include "connect/CloudSecret.h"
 #include "connect/CloudSyncCycle.h"
+#include "core/Log.h"
 #include "sync/SyncMessage.h"
 
 #include <QHostAddress>
@@ -12,7 +13,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <memory>
 
 namespace quaro {
@@ -31,15 +31,6 @@ constexpr char confirmedKey[] = "nuvem.confirmado";
 // so that a restart finishes it rather than leaving the copy behind.
 constexpr char removalKey[] = "nuvem.remocao";
 constexpr char removalServerKey[] = "nuvem.remocao_servidor";
-
-// "[Quaro] nuvem: ..." on standard error, as the application's other
-// diagnostic lines; never shown to the user.
-void log(const QString& text)
-{
-    const QByteArray line = QStringLiteral("[Quaro] nuvem: %1\n").arg(text).toUtf8();
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-    std::fflush(stderr);
-}
 
 QString describe(const DatabaseError& error)
 {
@@ -433,7 +424,7 @@ void CloudSync::succeed()
 
 void CloudSync::fail(const QString& message)
 {
-    log(message);
+    log(LogArea::cloud, QStringLiteral("nuvem"), message);
     if (m_lastError == message)
         return;
     m_lastError = message;

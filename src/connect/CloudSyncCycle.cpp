@@ -63,9 +63,9 @@ Result<bool, DatabaseError> CloudSyncCycle::record(QuaroStore& store, const Sync
     bool changed = false;
     for (const RecadoCopy& change : reply.changes) {
         const Recado& c = change.recado;
-        QUARO_TRY_LET(applied, store.applyRemoteStatus(c.id, c.status, c.claimedBy, c.claimedAt, c.result,
-                                                         c.resolvedAt, change.updatedAt));
-        changed = changed || *applied;
+        auto applied = QUARO_TRY(store.applyRemoteStatus(c.id, c.status, c.claimedBy, c.claimedAt, c.result,
+                                                           c.resolvedAt, change.updatedAt));
+        changed = changed || applied;
     }
     // Only now that every change is in the inbox may the server forget
     // them; a cycle cut short above gets them again.

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// Where the AI connections find and keep their files, by the XDG base
-// directory rules (a relative or empty variable is ignored). Computed afresh
-// on every call; nothing is created here.
+// Where the AI connections find and keep their files: QuaroPaths' XDG base
+// directories as Qt text. Computed afresh on every call; nothing is created
+// here.
 namespace quaro::ConnectPaths {
 
 QString home();

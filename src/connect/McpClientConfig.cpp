@@ -100,25 +100,23 @@ Result<void, ConnectorError> McpClientConfig::connect(const QString& serverPath)
     if (!QDir().mkpath(m_folder))
         return Failure{ConnectorError{QStringLiteral("não deu para criar a pasta %1.").arg(m_folder)}};
     const QString target = resolvedTarget(filePath());
-    auto config = readConfig(target);
-    if (!config)
-        return Failure{config.error()};
+    auto config = QUARO_TRY(readConfig(target));
 
-    if (config->exists && !QFileInfo::exists(backupPath())) {
-        auto saved = AtomicFile::write(backupPath(), config->bytes, AtomicFile::privateMode);
+    if (config.exists && !QFileInfo::exists(backupPath())) {
+        auto saved = AtomicFile::write(backupPath(), config.bytes, AtomicFile::privateMode);
         if (!saved)
             return Failure{ConnectorError{
                 QStringLiteral("não deu para guardar a cópia %1 (%2).").arg(backupPath(), saved.error())}};
     }
 
-    json& root = config->value;
+    json& root = config.value;
     if (!root.contains("mcpServers") || !root["mcpServers"].is_object())
         root["mcpServers"] = json::object();
     root["mcpServers"]["quaro"] = mcpServerEntry(serverPath);
 
     // Keys come out sorted: the default object is an ordered map.
     const std::string text = root.dump(2, ' ', false, json::error_handler_t::replace);
-    const auto permissions = config->exists ? QFile::permissions(target) : AtomicFile::privateMode;
+    const auto permissions = config.exists ? QFile::permissions(target) : AtomicFile::privateMode;
     auto written = AtomicFile::write(target, QByteArray::fromStdString(text), permissions);
     if (!written)
         return Failure{ConnectorError{QStringLiteral("não deu para gravar %1 (%2).").arg(target, written.error())}};

@@ -196,8 +196,8 @@ Result<sqlite3_stmt*, DatabaseError> Database::Connection::cached(std::string_vi
 Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string_view sql,
                                                                      const std::vector<SQLValue>& parameters)
 {
-    QUARO_TRY_LET(found, cached(sql));
-    CachedStatement statement(found.value());
+    auto found = QUARO_TRY(cached(sql));
+    CachedStatement statement(found);
     sqlite3_stmt* raw = statement.get();
     if (!raw)
         return statement;
@@ -228,10 +228,10 @@ Result<CachedStatement, DatabaseError> Database::Connection::prepare(std::string
 Result<std::int64_t, DatabaseError> Database::run(std::string_view sql, const std::vector<SQLValue>& parameters)
 {
     std::lock_guard lock(m_connection->queue);
-    QUARO_TRY_LET(statement, m_connection->prepare(sql, parameters));
-    if (!statement.value())
+    auto statement = QUARO_TRY(m_connection->prepare(sql, parameters));
+    if (!statement)
         return std::int64_t{0};
-    const int rc = sqlite3_step(statement.value().get());
+    const int rc = sqlite3_step(statement.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return Failure{DatabaseError::query(errorText(m_connection->handle.get()))};
     return static_cast<std::int64_t>(sqlite3_changes64(m_connection->handle.get()));
@@ -241,9 +241,9 @@ Result<std::vector<SQLRow>, DatabaseError> Database::query(std::string_view sql,
                                                            const std::vector<SQLValue>& parameters)
 {
     std::lock_guard lock(m_connection->queue);
-    QUARO_TRY_LET(prepared, m_connection->prepare(sql, parameters));
+    auto prepared = QUARO_TRY(m_connection->prepare(sql, parameters));
     std::vector<SQLRow> rows;
-    sqlite3_stmt* statement = prepared.value().get();
+    sqlite3_stmt* statement = prepared.get();
     if (!statement)
         return rows;
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/Hash.h"
-
 #include <cstdint>
 #include <string>
 
@@ -20,17 +18,3 @@ struct Destino {
 };
 
 } // namespace quaro
-
-template <>
-struct std::hash<quaro::Destino> {
-    std::size_t operator()(const quaro::Destino& d) const
-    {
-        std::size_t seed = 0;
-        quaro::hashCombine(seed, d.id);
-        quaro::hashCombine(seed, d.name);
-        quaro::hashCombine(seed, d.instruction);
-        quaro::hashCombine(seed, d.colorHex);
-        quaro::hashCombine(seed, d.sort);
-        return seed;
-    }
-};

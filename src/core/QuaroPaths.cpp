@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,16 @@ namespace {
 namespace fs = std::filesystem;
 constexpr mode_t privateDirectoryMode = 0700;
 
-fs::path homeDirectory()
+fs::path baseDirectory(const char* variable, const char* fallback)
+{
+    if (const char* value = std::getenv(variable); value && value[0] == '/')
+        return value;
+    return home() / fallback;
+}
+
+} // namespace
+
+fs::path home()
 {
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
@@ -26,14 +36,35 @@ fs::path homeDirectory()
     return "/";
 }
 
-} // namespace
-
-// XDG base directories: a relative XDG_DATA_HOME is invalid and ignored.
 fs::path dataHome()
 {
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/')
-        return xdg;
-    return homeDirectory() / ".local" / "share";
+    return baseDirectory("XDG_DATA_HOME", ".local/share");
+}
+
+fs::path configHome()
+{
+    return baseDirectory("XDG_CONFIG_HOME", ".config");
+}
+
+fs::path stateHome()
+{
+    return baseDirectory("XDG_STATE_HOME", ".local/state");
+}
+
+std::vector<fs::path> dataDirectories()
+{
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    const std::string list = value && *value ? value : "/usr/local/share:/usr/share";
+    std::vector<fs::path> directories;
+    for (std::size_t start = 0; start <= list.size();) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        if (end > start && list[start] == '/')
+            directories.emplace_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    return directories;
 }
 
 void makePrivateDirectory(const fs::path& path)

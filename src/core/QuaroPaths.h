@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 // Where the inbox lives on disk: $XDG_DATA_HOME/Quaro, or ~/.local/share/Quaro
 // when XDG_DATA_HOME is unset, empty or not absolute. Computed afresh on every
@@ -8,8 +9,19 @@
 // create is not reported: opening or writing inside it fails later instead.
 namespace quaro::QuaroPaths {
 
-// $XDG_DATA_HOME, or ~/.local/share; only looked up, never created.
+// The XDG base directories, only looked up, never created. A variable that
+// is unset, empty or relative is ignored for its default.
+// $HOME, or the account's home folder when HOME is unset or empty.
+std::filesystem::path home();
+// $XDG_DATA_HOME, or ~/.local/share
 std::filesystem::path dataHome();
+// $XDG_CONFIG_HOME, or ~/.config
+std::filesystem::path configHome();
+// $XDG_STATE_HOME, or ~/.local/state
+std::filesystem::path stateHome();
+// $XDG_DATA_DIRS' absolute entries, or /usr/local/share and /usr/share
+std::vector<std::filesystem::path> dataDirectories();
+
 std::filesystem::path supportDirectory();
 // supportDirectory()/Audio
 std::filesystem::path audioDirectory();

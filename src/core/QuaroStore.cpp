@@ -101,10 +101,10 @@ Result<void, DatabaseError> QuaroStore::setAudioPath(const std::string& id, cons
 
 Result<std::optional<Recado>, DatabaseError> QuaroStore::claim(const std::string& id, const std::string& by)
 {
-    QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ? "
-                                    "WHERE id = ? AND status IN " + claimableStatuses.sqlList(),
-                                    {text(RecadoStatus::pego), by, currentTimestamp(), id}));
-    if (changed.value() == 0)
+    auto changed = QUARO_TRY(m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ? "
+                                      "WHERE id = ? AND status IN " + claimableStatuses.sqlList(),
+                                      {text(RecadoStatus::pego), by, currentTimestamp(), id}));
+    if (changed == 0)
         return std::nullopt;
     return recado(id);
 }
@@ -113,11 +113,11 @@ Result<std::optional<Recado>, DatabaseError> QuaroStore::resolve(const std::stri
                                                                  const std::optional<std::string>& by)
 {
     const Timestamp now = currentTimestamp();
-    QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, result = ?, resolved_at = ?, "
-                                    "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?) "
-                                    "WHERE id = ? AND status IN " + resolvableStatuses.sqlList(),
-                                    {text(RecadoStatus::resolvido), result, now, SQLValue::from(by), now, id}));
-    if (changed.value() == 0)
+    auto changed = QUARO_TRY(m_db.run("UPDATE recado SET status = ?, result = ?, resolved_at = ?, "
+                                      "claimed_by = COALESCE(?, claimed_by), claimed_at = COALESCE(claimed_at, ?) "
+                                      "WHERE id = ? AND status IN " + resolvableStatuses.sqlList(),
+                                      {text(RecadoStatus::resolvido), result, now, SQLValue::from(by), now, id}));
+    if (changed == 0)
         return std::nullopt;
     return recado(id);
 }
@@ -131,22 +131,22 @@ Result<void, DatabaseError> QuaroStore::reopen(const std::string& id)
 
 Result<void, DatabaseError> QuaroStore::deleteRecado(const std::string& id)
 {
-    QUARO_TRY_LET(existing, recado(id));
+    auto existing = QUARO_TRY(recado(id));
     // The row goes first: if the delete fails (the other process held the
     // file past the busy timeout), the recado stays whole, audio included.
     QUARO_TRY(done(m_db.run("DELETE FROM recado WHERE id = ?", {id})));
     // A file already gone or not ours to remove does not matter any more.
-    if (existing.value() && existing.value()->audioPath)
-        ::unlink(existing.value()->audioPath->c_str());
+    if (existing && existing->audioPath)
+        ::unlink(existing->audioPath->c_str());
     return {};
 }
 
 Result<std::optional<Recado>, DatabaseError> QuaroStore::recado(const std::string& id)
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM recado WHERE id = ?", {id}));
-    if (rows.value().empty())
+    auto rows = QUARO_TRY(m_db.query("SELECT * FROM recado WHERE id = ?", {id}));
+    if (rows.empty())
         return std::nullopt;
-    return std::optional<Recado>(recado(rows.value().front()));
+    return std::optional<Recado>(recado(rows.front()));
 }
 
 Result<std::vector<Recado>, DatabaseError> QuaroStore::recados(std::optional<RecadoStatus> status,
@@ -155,15 +155,15 @@ Result<std::vector<Recado>, DatabaseError> QuaroStore::recados(std::optional<Rec
                                                                std::int64_t limit)
 {
     const SqlQuery query = recadoListing(SqlDialect::sqlite, status, destinoID, search, limit);
-    QUARO_TRY_LET(rows, m_db.query(query.sql, query.parameters));
-    return recadosFrom(*rows);
+    auto rows = QUARO_TRY(m_db.query(query.sql, query.parameters));
+    return recadosFrom(rows);
 }
 
 Result<std::map<RecadoStatus, std::int64_t>, DatabaseError> QuaroStore::counts()
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT status, COUNT(*) AS n FROM recado GROUP BY status"));
+    auto rows = QUARO_TRY(m_db.query("SELECT status, COUNT(*) AS n FROM recado GROUP BY status"));
     std::map<RecadoStatus, std::int64_t> counts;
-    for (const SQLRow& row : rows.value()) {
+    for (const SQLRow& row : rows) {
         const auto raw = row.string("status");
         const auto status = raw ? recadoStatus(*raw) : std::nullopt;
         if (status)
@@ -176,24 +176,24 @@ Result<std::map<RecadoStatus, std::int64_t>, DatabaseError> QuaroStore::counts()
 
 Result<std::vector<Destino>, DatabaseError> QuaroStore::destinos()
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM destino ORDER BY sort, name"));
-    return destinosFrom(*rows);
+    auto rows = QUARO_TRY(m_db.query("SELECT * FROM destino ORDER BY sort, name"));
+    return destinosFrom(rows);
 }
 
 Result<std::optional<Destino>, DatabaseError> QuaroStore::destino(const std::optional<std::string>& id)
 {
     if (!id)
         return std::nullopt;
-    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM destino WHERE id = ?", {*id}));
-    if (rows.value().empty())
+    auto rows = QUARO_TRY(m_db.query("SELECT * FROM destino WHERE id = ?", {*id}));
+    if (rows.empty())
         return std::nullopt;
-    return std::optional<Destino>(destino(rows.value().front()));
+    return std::optional<Destino>(destino(rows.front()));
 }
 
 Result<std::optional<Destino>, DatabaseError> QuaroStore::destinoNamed(const std::string& name)
 {
-    QUARO_TRY_LET(all, destinos());
-    return destinoNamed(all.value(), name);
+    auto all = QUARO_TRY(destinos());
+    return destinoNamed(all, name);
 }
 
 std::optional<Destino> QuaroStore::destinoNamed(const std::vector<Destino>& destinos, const std::string& name)
@@ -228,10 +228,10 @@ Result<void, DatabaseError> QuaroStore::deleteDestino(const std::string& id)
 
 Result<std::optional<std::string>, DatabaseError> QuaroStore::meta(const std::string& key)
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT value FROM meta WHERE key = ?", {key}));
-    if (rows.value().empty())
+    auto rows = QUARO_TRY(m_db.query("SELECT value FROM meta WHERE key = ?", {key}));
+    if (rows.empty())
         return std::nullopt;
-    return rows.value().front().string("value");
+    return rows.front().string("value");
 }
 
 Result<void, DatabaseError> QuaroStore::setMeta(const std::string& key, const std::optional<std::string>& value)

@@ -11,10 +11,10 @@ namespace quaro {
 
 Result<std::vector<PendingUpload>, DatabaseError> QuaroStore::pendingUploads(std::int64_t limit)
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT * FROM recado WHERE dirty > 0 ORDER BY created_at LIMIT ?", {limit}));
+    auto rows = QUARO_TRY(m_db.query("SELECT * FROM recado WHERE dirty > 0 ORDER BY created_at LIMIT ?", {limit}));
     std::vector<PendingUpload> uploads;
-    uploads.reserve(rows.value().size());
-    for (const SQLRow& row : rows.value()) {
+    uploads.reserve(rows.size());
+    for (const SQLRow& row : rows) {
         PendingUpload upload;
         upload.recado = recado(row);
         upload.updatedAt = row.real("updated_at").value_or(row.real("created_at").value_or(0));
@@ -44,10 +44,10 @@ Result<void, DatabaseError> QuaroStore::markAllForUpload(Tombstones tombstones)
 
 Result<std::vector<std::string>, DatabaseError> QuaroStore::pendingDeletions(std::int64_t limit)
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT id FROM recado_apagado ORDER BY deleted_at LIMIT ?", {limit}));
+    auto rows = QUARO_TRY(m_db.query("SELECT id FROM recado_apagado ORDER BY deleted_at LIMIT ?", {limit}));
     std::vector<std::string> ids;
-    ids.reserve(rows.value().size());
-    for (const SQLRow& row : rows.value()) {
+    ids.reserve(rows.size());
+    for (const SQLRow& row : rows) {
         if (auto id = row.string("id"))
             ids.push_back(std::move(*id));
     }
@@ -70,13 +70,13 @@ Result<bool, DatabaseError> QuaroStore::applyRemoteStatus(const std::string& id,
 {
     // Setting updated_at in the same statement keeps the status trigger
     // quiet: a change that came from the server is not sent back to it.
-    QUARO_TRY_LET(changed, m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ?, result = ?, "
-                                    "resolved_at = ?, updated_at = ? "
-                                    "WHERE id = ? AND status IN " + remoteStatuses.sqlList() +
-                                    " AND (updated_at IS NULL OR updated_at < ?)",
-                                    {rawValue(status), SQLValue::from(claimedBy), SQLValue::from(claimedAt),
-                                     SQLValue::from(result), SQLValue::from(resolvedAt), updatedAt, id, updatedAt}));
-    return changed.value() > 0;
+    auto changed = QUARO_TRY(m_db.run("UPDATE recado SET status = ?, claimed_by = ?, claimed_at = ?, result = ?, "
+                                      "resolved_at = ?, updated_at = ? "
+                                      "WHERE id = ? AND status IN " + remoteStatuses.sqlList() +
+                                      " AND (updated_at IS NULL OR updated_at < ?)",
+                                      {rawValue(status), SQLValue::from(claimedBy), SQLValue::from(claimedAt),
+                                       SQLValue::from(result), SQLValue::from(resolvedAt), updatedAt, id, updatedAt}));
+    return changed > 0;
 }
 
 } // namespace quaro

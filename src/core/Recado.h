@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/Hash.h"
 #include "core/RecadoStatus.h"
 #include "core/Timestamp.h"
 
@@ -29,25 +28,3 @@ struct Recado {
 };
 
 } // namespace quaro
-
-template <>
-struct std::hash<quaro::Recado> {
-    std::size_t operator()(const quaro::Recado& r) const
-    {
-        std::size_t seed = 0;
-        quaro::hashCombine(seed, r.id);
-        quaro::hashCombine(seed, r.createdAt);
-        quaro::hashCombine(seed, r.duration);
-        quaro::hashCombine(seed, r.audioPath);
-        quaro::hashCombine(seed, r.transcript);
-        quaro::hashCombine(seed, r.title);
-        quaro::hashCombine(seed, r.destinoID);
-        quaro::hashCombine(seed, r.status);
-        quaro::hashCombine(seed, r.claimedBy);
-        quaro::hashCombine(seed, r.claimedAt);
-        quaro::hashCombine(seed, r.result);
-        quaro::hashCombine(seed, r.resolvedAt);
-        quaro::hashCombine(seed, r.language);
-        return seed;
-    }
-};

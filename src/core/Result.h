@@ -68,19 +68,35 @@ private:
 
 } // namespace quaro
 
+namespace quaro::detail {
+// What QUARO_TRY yields: the value, moved out of a temporary Result and
+// copied from a named one; nothing from a Result<void, E>.
+template <typename T, typename E>
+T&& triedValue(Result<T, E>&& result) { return std::move(result).value(); }
+template <typename T, typename E>
+const T& triedValue(const Result<T, E>& result) { return result.value(); }
+template <typename E>
+void triedValue(const Result<void, E>&) {}
+} // namespace quaro::detail
+
 // Early return for the common case of passing a failure up unchanged, so the
 // happy path reads straight down:
 //
 //     QUARO_TRY(m_db.run("DELETE FROM recado_apagado"));
-//     QUARO_TRY_LET(rows, m_db.query("SELECT ..."));   // `rows` is the Result
-//     return rows->size();
+//     auto rows = QUARO_TRY(m_db.query("SELECT ..."));   // the value itself
+//     return rows.size();
 //
-// Both work in any function whose Result has the same error type.
+// QUARO_TRY_LET(name, expression) keeps the whole Result under `name`. Both
+// work in any function whose Result has the same error type. QUARO_TRY
+// is a statement expression, which GCC and Clang both take (`__extension__`
+// keeps -Wpedantic quiet).
 #define QUARO_TRY(expression)                                                  \
-    do {                                                                       \
-        if (auto&& quaroTried = (expression); !quaroTried)                     \
+    __extension__({                                                            \
+        auto&& quaroTried = (expression);                                      \
+        if (!quaroTried)                                                       \
             return ::quaro::Failure{quaroTried.error()};                       \
-    } while (false)
+        ::quaro::detail::triedValue(std::forward<decltype(quaroTried)>(quaroTried)); \
+    })
 
 #define QUARO_TRY_LET(name, expression)                                        \
     auto name = (expression);                                                  \

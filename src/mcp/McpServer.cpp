@@ -1,8 +1,8 @@
 #include "mcp/McpServer.h"
 
+#include "core/Log.h"
 #include "core/Utf8.h"
 #include "mcp/JsonRpcRequest.h"
-#include "mcp/Log.h"
 #include "mcp/QuaroToolStore.h"
 #include "mcp/RecadoJson.h"
 #include "mcp/ToolCatalogue.h"
@@ -96,7 +96,7 @@ std::optional<std::string> McpServer::handleLine(std::string_view line)
         out += '}';
         return out;
     } catch (const std::exception&) {
-        log("não consegui serializar a resposta");
+        log(LogArea::mcp, "não consegui serializar a resposta");
         return std::nullopt;
     }
 }

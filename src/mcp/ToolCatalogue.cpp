@@ -110,11 +110,11 @@ ToolOutcome inboxList(const ToolCall& call)
         destinoID = found->id;
     }
 
-    QUARO_TRY_LET(recados, call.store.recados(filter, destinoID, std::nullopt, limitArgument(call.arguments)));
+    auto recados = QUARO_TRY(call.store.recados(filter, destinoID, std::nullopt, limitArgument(call.arguments)));
     // The limit applies before this, so "todos" may show fewer than asked.
     if (everything)
-        dropTranscribing(*recados);
-    return recadoList(*recados, call.destinos);
+        dropTranscribing(recados);
+    return recadoList(recados, call.destinos);
 }
 
 ToolOutcome recadoGet(const ToolCall& call)
@@ -122,10 +122,10 @@ ToolOutcome recadoGet(const ToolCall& call)
     const std::string* id = textArgument(call.arguments, "id");
     if (!id)
         return toolError("Falta o id.");
-    QUARO_TRY_LET(recado, call.store.recado(*id));
-    if (!*recado)
+    auto recado = QUARO_TRY(call.store.recado(*id));
+    if (!recado)
         return toolError("Recado " + *id + " não encontrado.");
-    return oneRecado(**recado, call.destinos);
+    return oneRecado(*recado, call.destinos);
 }
 
 ToolOutcome recadoClaim(const ToolCall& call)
@@ -134,10 +134,10 @@ ToolOutcome recadoClaim(const ToolCall& call)
     if (!id)
         return toolError("Falta o id.");
     const std::string claimer = optionalText(call.arguments, "cliente").value_or(call.clientName.value_or("IA"));
-    QUARO_TRY_LET(claimed, call.store.claim(*id, claimer));
-    if (!*claimed)
+    auto claimed = QUARO_TRY(call.store.claim(*id, claimer));
+    if (!claimed)
         return toolError("Não deu para pegar o recado " + *id + ": ele não existe ou ainda está sendo transcrito.");
-    return oneRecado(**claimed, call.destinos);
+    return oneRecado(*claimed, call.destinos);
 }
 
 ToolOutcome recadoResolve(const ToolCall& call)
@@ -152,11 +152,11 @@ ToolOutcome recadoResolve(const ToolCall& call)
     std::optional<std::string> resolver = optionalText(call.arguments, "cliente");
     if (!resolver)
         resolver = call.clientName;
-    QUARO_TRY_LET(resolved, call.store.resolve(*id, *result, resolver));
-    if (!*resolved)
+    auto resolved = QUARO_TRY(call.store.resolve(*id, *result, resolver));
+    if (!resolved)
         return toolError("Não deu para resolver o recado " + *id +
                          ": ele não existe ou ainda está sendo transcrito.");
-    return oneRecado(**resolved, call.destinos);
+    return oneRecado(*resolved, call.destinos);
 }
 
 ToolOutcome search(const ToolCall& call)
@@ -164,9 +164,9 @@ ToolOutcome search(const ToolCall& call)
     const std::string* query = textArgument(call.arguments, "consulta");
     if (!query || query->empty())
         return toolError("Falta a consulta.");
-    QUARO_TRY_LET(recados, call.store.recados(std::nullopt, std::nullopt, *query, limitArgument(call.arguments)));
-    dropTranscribing(*recados);
-    return recadoList(*recados, call.destinos);
+    auto recados = QUARO_TRY(call.store.recados(std::nullopt, std::nullopt, *query, limitArgument(call.arguments)));
+    dropTranscribing(recados);
+    return recadoList(recados, call.destinos);
 }
 
 ToolOutcome destinosList(const ToolCall& call)

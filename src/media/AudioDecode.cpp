@@ -1,8 +1,8 @@
 #include "media/AudioDecode.h"
 
+#include "core/Log.h"
 #include "media/AudioConverter.h"
 #include "media/FFmpegReader.h"
-#include "media/Log.h"
 #include "media/OggOpusDecoder.h"
 #include "media/PcmSink.h"
 
@@ -16,7 +16,7 @@ namespace {
 // The converter's reason goes to the log and into the error's detail.
 Failure<AudioImportError> conversionFailure(const char* sentence, const std::string& reason)
 {
-    media::logLine("[Quaro] conversão: " + reason);
+    log(LogArea::conversion, "conversão: " + reason);
     return Failure{AudioImportError::unsupported(sentence, reason)};
 }
 
@@ -70,7 +70,7 @@ Result<void, AudioImportError> decodeFile(const std::filesystem::path& source, i
         return reader.value()->decode(sampleRate, sink);
     if (!startsWithOggS(source)) {
         const std::string name = source.filename().string();
-        media::logLine("[Quaro] importação de " + name + ": " + reader.error());
+        log(LogArea::conversion, "importação de " + name + ": " + reader.error());
         return Failure{AudioImportError::unreadable(name, reader.error())};
     }
     if (sampleRate == AudioConverter::targetRate)

@@ -1,8 +1,8 @@
 #include "media/FFmpegReader.h"
 
+#include "core/Log.h"
 #include "media/AudioConverter.h"
 #include "media/FFmpegPtr.h"
-#include "media/Log.h"
 
 #include <optional>
 #include <vector>
@@ -78,7 +78,7 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
 
     // Conversion failures keep their reason in the error's detail and in the log.
     auto conversionFailure = [&](const char* sentence, const std::string& reason) {
-        logLine("[Quaro] conversão de " + name + ": " + reason);
+        log(LogArea::conversion, "conversão de " + name + ": " + reason);
         return Failure{AudioImportError::unsupported(sentence, reason)};
     };
 

@@ -1,6 +1,6 @@
 #include "media/OggOpusDecoder.h"
 
-#include "media/Log.h"
+#include "core/Log.h"
 #include "media/OggReader.h"
 #include "media/OpusHead.h"
 #include "media/OpusTOC.h"
@@ -124,7 +124,7 @@ Result<void, AudioImportError> convertOggOpus(const std::filesystem::path& path,
         return {};
     if (decoded.error().empty)
         return Failure{AudioImportError::empty()};
-    logLine("[Quaro] Ogg Opus falhou: " + decoded.error().detail);
+    log(LogArea::conversion, "Ogg Opus falhou: " + decoded.error().detail);
     return Failure{AudioImportError::unsupported(AudioImportError::whatsAppUnreadable, decoded.error().detail)};
 }
 

@@ -1,6 +1,6 @@
 #include "media/RecorderCore.h"
 
-#include "media/Log.h"
+#include "core/Log.h"
 
 #include <cstdint>
 
@@ -33,8 +33,8 @@ void removeUnfinished(const std::filesystem::path& file)
 RecordingSinkFactory aacRecordingSinkFactory()
 {
     return [](const std::filesystem::path& path) -> Result<std::unique_ptr<RecordingSink>, AudioWriteError> {
-        QUARO_TRY_LET(writer, AacWriter::create(path));
-        return std::unique_ptr<RecordingSink>(new AacRecordingSink(std::move(writer.value())));
+        auto writer = QUARO_TRY(AacWriter::create(path));
+        return std::unique_ptr<RecordingSink>(new AacRecordingSink(std::move(writer)));
     };
 }
 
@@ -151,7 +151,7 @@ void RecorderCore::switchMicrophone(const std::optional<std::string>& id)
     auto used = useMicrophone(id, Force::no);
     if (used)
         return;
-    media::logLine("[Quaro] troca de microfone: " + used.error().description());
+    log(LogArea::capture, "troca de microfone: " + used.error().description());
     (void)useMicrophone(std::nullopt, Force::yes);
 }
 
@@ -178,7 +178,7 @@ std::optional<UnexpectedStop> RecorderCore::handleBuffer(const PcmBufferView& bu
             m_converter.emplace(std::move(made).value());
         } else {
             m_converter.reset();
-            media::logLine("[Quaro] gravação: formato do microfone sem conversão: " + made.error());
+            log(LogArea::capture, "gravação: formato do microfone sem conversão: " + made.error());
         }
         m_converterSource = buffer.format;
     }

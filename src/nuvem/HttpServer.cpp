@@ -2,9 +2,9 @@
 // to compile, so everything else speaks HttpRequest and HttpResponse.
 #include "nuvem/HttpServer.h"
 
+#include "core/Log.h"
 #include "nuvem/ClientAddress.h"
 #include "nuvem/RequestHandler.h"
-#include "nuvem/ServerLog.h"
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/signal_set.hpp>
@@ -206,7 +206,7 @@ private:
             char line[160];
             std::snprintf(line, sizeof line, "pedido metodo=%s rota=%s status=%d ms=%.2f", request.method.c_str(),
                           response.route.c_str(), response.status, static_cast<double>(micros.count()) / 1000.0);
-            serverLog(line);
+            log(LogArea::server, line);
         }
         write(response, keepAlive, request.method);
     }
@@ -295,7 +295,7 @@ struct HttpServer::Impl {
                 // would spin on the same error. Wait, longer each time, and
                 // say so once until an accept succeeds.
                 if (!acceptFailing)
-                    serverLog("não consegui aceitar conexões: " + error.message() + "; tentando de novo");
+                    log(LogArea::server, "não consegui aceitar conexões: " + error.message() + "; tentando de novo");
                 acceptFailing = true;
                 acceptBackoff = std::min(std::max(2 * acceptBackoff, std::chrono::milliseconds(10)),
                                          std::chrono::milliseconds(1000));
@@ -307,14 +307,15 @@ struct HttpServer::Impl {
                 return;
             }
             if (acceptFailing)
-                serverLog("aceitando conexões de novo");
+                log(LogArea::server, "aceitando conexões de novo");
             acceptFailing = false;
             acceptBackoff = std::chrono::milliseconds(0);
             if (live >= options.maxConnections) {
                 // Full: this connection is closed at once, before any TLS or
                 // HTTP work, and the live ones are served.
                 if (!full)
-                    serverLog("conexões demais (" + std::to_string(options.maxConnections) + "): recusando as novas");
+                    log(LogArea::server,
+                        "conexões demais (" + std::to_string(options.maxConnections) + "): recusando as novas");
                 full = true;
                 beast::error_code ignored;
                 socket.close(ignored);

@@ -1,10 +1,10 @@
 #include "nuvem/RequestHandler.h"
 
 #include "core/Hex.h"
+#include "core/Log.h"
 #include "mcp/McpServer.h"
 #include "nuvem/ClientAddress.h"
 #include "sync/JsonReader.h"
-#include "nuvem/ServerLog.h"
 #include "sync/SyncMessage.h"
 
 #include <nlohmann/json.hpp>
@@ -57,7 +57,7 @@ HttpResponse unavailable(HttpResponse response)
 
 HttpResponse storageFailure(const DatabaseError& error, std::string route)
 {
-    serverLog("armazenamento: " + error.description());
+    log(LogArea::server, "armazenamento: " + error.description());
     return unavailable(erro(503, "O servidor do Quaro está indisponível agora. Tente de novo em instantes.",
                             std::move(route)));
 }
@@ -177,7 +177,7 @@ HttpResponse RequestHandler::mcp(const HttpRequest& request, const std::string& 
     if (isPlausibleSecret(secret)) {
         auto found = m_storage.account(SecretHash::of(secret));
         if (!found) {
-            serverLog("armazenamento: " + found.error().description());
+            log(LogArea::server, "armazenamento: " + found.error().description());
             return unavailable(
                 rpcError(503, -32603, "O servidor do Quaro está indisponível agora. Tente de novo em instantes."));
         }

@@ -1,9 +1,9 @@
 // quaro-nuvem: wires the storage, the request handler and the HTTP server.
+#include "core/Log.h"
 #include "nuvem/HttpServer.h"
 #include "nuvem/NuvemOptions.h"
 #include "nuvem/PgStorage.h"
 #include "nuvem/RequestHandler.h"
-#include "nuvem/ServerLog.h"
 #include "nuvem/SqliteStorage.h"
 
 #include <cstdio>
@@ -14,6 +14,7 @@ using namespace quaro::nuvem;
 
 int main(int argc, char** argv)
 {
+    quaro::setLogPrefix("[quaro-nuvem]");
     auto options = NuvemOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) {
         std::fprintf(stderr, "quaro-nuvem: %s\n%s", options.error().c_str(), NuvemOptions::usage());
@@ -29,14 +30,15 @@ int main(int argc, char** argv)
         // The connection text may hold a password: it is never logged.
         auto opened = PgStorage::open(options->database, options->server.workers);
         if (!opened) {
-            serverLog("não abri o PostgreSQL: " + opened.error().description());
+            quaro::log(quaro::LogArea::server, "não abri o PostgreSQL: " + opened.error().description());
             return 1;
         }
         storage = std::move(opened).value();
     } else {
         auto opened = SqliteStorage::open(options->database);
         if (!opened) {
-            serverLog("não abri o banco " + options->database + ": " + opened.error().description());
+            quaro::log(quaro::LogArea::server,
+                       "não abri o banco " + options->database + ": " + opened.error().description());
             return 1;
         }
         storage = std::move(opened).value();
@@ -46,11 +48,11 @@ int main(int argc, char** argv)
     HttpServer server(handler, options->server);
     auto port = server.start();
     if (!port) {
-        serverLog(port.error());
+        quaro::log(quaro::LogArea::server, port.error());
         return 1;
     }
-    serverLog("escutando em " + options->server.address + ":" + std::to_string(*port));
+    quaro::log(quaro::LogArea::server, "escutando em " + options->server.address + ":" + std::to_string(*port));
     server.wait();
-    serverLog("parado");
+    quaro::log(quaro::LogArea::server, "parado");
     return 0;
 }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "WhisperLanguage.h"
-#include "core/StderrLog.h"
+#include "core/Log.h"
 
 namespace quaro {
 
@@ -70,7 +70,7 @@ Result<std::string, TranscriberError> Transcriber::run(Audio& audio, std::string
     auto primary = withWhisper(audio, languageID, options);
     if (primary)
         return primary;
-    log("[Quaro] whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
+    log(LogArea::speech, "whisper falhou (" + primary.error().description() + "); tentando o reconhecedor antigo");
     auto legacy = withLegacyRecognizer(audio, languageID);
     // The older recognizer knows US English only. When it refuses a language
     // that whisper does serve, its refusal would tell the user the language
@@ -93,12 +93,12 @@ Result<std::string, TranscriberError> Transcriber::withWhisper(Audio& audio, std
     if (!WhisperModel::cpuSupported())
         return Failure{WhisperModel::unsupportedCpuError()};
 
-    QUARO_TRY_LET(model, sharedModel());
-    if (!(*model)->isMultilingual() && *language != "en")
+    auto model = QUARO_TRY(sharedModel());
+    if (!model->isMultilingual() && *language != "en")
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
 
-    QUARO_TRY_LET(samples, audio.samples());
-    return (*model)->transcribe(*samples, *language, options);
+    auto samples = QUARO_TRY(audio.samples());
+    return model->transcribe(samples, *language, options);
 }
 
 Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& audio, std::string_view languageID)
@@ -107,8 +107,8 @@ Result<std::string, TranscriberError> Transcriber::withLegacyRecognizer(Audio& a
     // would refuse the locale before opening anything.
     if (!PocketSphinxRecognizer::serves(languageID) || !m_legacy.available())
         return Failure{TranscriberError::unsupportedLanguage(std::string(languageID))};
-    QUARO_TRY_LET(samples, audio.samples());
-    return m_legacy.transcribe(*samples, languageID);
+    auto samples = QUARO_TRY(audio.samples());
+    return m_legacy.transcribe(samples, languageID);
 }
 
 Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel()
@@ -121,9 +121,9 @@ Result<std::shared_ptr<WhisperModel>, TranscriberError> Transcriber::sharedModel
     std::lock_guard lock(m_modelLock);
     if (m_model)
         return m_model;
-    QUARO_TRY_LET(path, m_store.ensure(m_config.model, m_config.downloadProgress, ticket));
-    QUARO_TRY_LET(model, WhisperModel::load(*path));
-    m_model = *model;
+    auto path = QUARO_TRY(m_store.ensure(m_config.model, m_config.downloadProgress, ticket));
+    auto model = QUARO_TRY(WhisperModel::load(path));
+    m_model = model;
     ++m_modelLoads;
     return m_model;
 }
@@ -140,15 +140,6 @@ void Transcriber::useModel(const ModelSource& model)
 std::size_t Transcriber::modelLoads() const
 {
     return m_modelLoads;
-}
-
-void Transcriber::log(const std::string& line) const
-{
-    if (m_config.log) {
-        m_config.log(line);
-        return;
-    }
-    logToStderr(line);
 }
 
 Result<std::string, TranscriberError> transcribe(const std::filesystem::path& audio, std::string_view languageID)

@@ -33,8 +33,6 @@ struct TranscriberConfig {
     // Called while the model downloads on first use, on the transcribing thread.
     DownloadProgressHandler downloadProgress;
     AudioDecoder decodeAudio = mediaAudioDecoder();
-    // Receives diagnostic lines; standard error when empty.
-    std::function<void(const std::string&)> log;
     std::filesystem::path legacyModelDirectory = PocketSphinxRecognizer::defaultModelDirectory();
 };
 
@@ -83,7 +81,6 @@ private:
                                                       const WhisperOptions& options);
     Result<std::string, TranscriberError> withLegacyRecognizer(Audio& audio, std::string_view languageID);
     Result<std::shared_ptr<WhisperModel>, TranscriberError> sharedModel();
-    void log(const std::string& line) const;
 
     TranscriberConfig m_config;
     ModelStore m_store;

@@ -27,14 +27,14 @@ Item {
     implicitHeight: 740
 
     function refreshCurrent() {
-        const model = inbox.inbox
+        const model = inbox.filtered
         const row = selectedID ? model.rowOf(selectedID) : -1
         current = row >= 0 ? model.get(row) : ({})
     }
     // A selected recado stays selected while it is listed; otherwise the
     // first one of the list is.
     function followList() {
-        const model = inbox.inbox
+        const model = inbox.filtered
         if (!selectedID || model.rowOf(selectedID) < 0)
             selectedID = model.count > 0 ? model.data(model.index(0, 0), RecadoListModel.IdRole) : ""
         refreshCurrent()

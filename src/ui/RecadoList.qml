@@ -53,7 +53,7 @@ Item {
         objectName: "emptyList"
         anchors.centerIn: parent
         width: parent.width - 48
-        visible: list.inbox.inbox.count === 0
+        visible: list.inbox.filtered.count === 0
         spacing: 10
         SymbolIcon {
             anchors.horizontalCenter: parent.horizontalCenter
@@ -96,7 +96,7 @@ Item {
         bottomMargin: 12
         reuseItems: true
         boundsBehavior: Flickable.StopAtBounds
-        model: list.inbox.inbox
+        model: list.inbox.filtered
         ScrollBar.vertical: ScrollBar {}
         delegate: RecadoCard {
             width: cards.width - 24

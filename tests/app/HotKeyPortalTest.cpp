@@ -79,13 +79,13 @@ TEST(HotKeyPortalTest, BindsTheShortcutInASessionOfItsOwnAndHearsOnlyIt)
     int presses = 0;
     portal.pressed = [&] { ++presses; };
 
-    const auto absent = settle(portal, HotKeyPreset::optionSpace);
+    const auto absent = settle(portal, HotKeyPreset::altSpace);
     ASSERT_TRUE(absent);
     EXPECT_EQ(absent->outcome, HotKeyOutcome::unavailable) << absent->detail.toStdString();
 
     FakePortal fake;
     ASSERT_TRUE(fake.start());
-    const auto bound = settle(portal, HotKeyPreset::controlOptionSpace);
+    const auto bound = settle(portal, HotKeyPreset::controlAltSpace);
     ASSERT_TRUE(bound);
     ASSERT_EQ(bound->outcome, HotKeyOutcome::bound) << bound->detail.toStdString();
     EXPECT_TRUE(bound->trigger.isEmpty());
@@ -106,9 +106,9 @@ TEST(HotKeyPortalTest, BindsTheShortcutInASessionOfItsOwnAndHearsOnlyIt)
     EXPECT_EQ(presses, 1);
 
     // A new combination closes the old session first; a declined one leaves none.
-    ASSERT_EQ(settle(portal, HotKeyPreset::optionShiftSpace)->outcome, HotKeyOutcome::bound);
+    ASSERT_EQ(settle(portal, HotKeyPreset::altShiftSpace)->outcome, HotKeyOutcome::bound);
     fake.decline(true);
-    EXPECT_EQ(settle(portal, HotKeyPreset::optionSpace)->outcome, HotKeyOutcome::refused);
+    EXPECT_EQ(settle(portal, HotKeyPreset::altSpace)->outcome, HotKeyOutcome::refused);
     log = fake.log();
     EXPECT_EQ(calls(log), QStringLiteral("CreateSession BindShortcuts Close CreateSession BindShortcuts Close "
                                          "CreateSession BindShortcuts Close"));
@@ -123,16 +123,16 @@ TEST(HotKeyPortalTest, TellsACancelledDialogFromARefusalAndPrintsTheTriggerTheUs
     ASSERT_TRUE(fake.start());
     HotKeyPortal portal;
     fake.answer(1);
-    EXPECT_EQ(settle(portal, HotKeyPreset::optionSpace)->outcome, HotKeyOutcome::cancelled);
+    EXPECT_EQ(settle(portal, HotKeyPreset::altSpace)->outcome, HotKeyOutcome::cancelled);
     fake.answer(2);
-    EXPECT_EQ(settle(portal, HotKeyPreset::optionSpace)->outcome, HotKeyOutcome::refused);
+    EXPECT_EQ(settle(portal, HotKeyPreset::altSpace)->outcome, HotKeyOutcome::refused);
     fake.answer(0);
 
     // The same keys in the desktop's own spelling are still the preset.
     fake.bindAs(QStringLiteral("Ctrl+Alt+Space"));
-    EXPECT_TRUE(settle(portal, HotKeyPreset::controlOptionSpace)->trigger.isEmpty());
+    EXPECT_TRUE(settle(portal, HotKeyPreset::controlAltSpace)->trigger.isEmpty());
     fake.bindAs(QStringLiteral("Super+K"));
-    const auto other = settle(portal, HotKeyPreset::controlOptionSpace);
+    const auto other = settle(portal, HotKeyPreset::controlAltSpace);
     EXPECT_EQ(other->outcome, HotKeyOutcome::bound);
     EXPECT_EQ(other->trigger, QStringLiteral("Super+K"));
 }
@@ -145,7 +145,7 @@ TEST(HotKeyPortalTest, KeepsTheEventLoopRunningWhileTheDesktopAsksAndDropsAnswer
     std::vector<HotKeyOutcome> outcomes;
     portal.settled = [&](const HotKeyResult& result) { outcomes.push_back(result.outcome); };
     fake.delay(1500);
-    portal.grab(HotKeyPreset::optionSpace);
+    portal.grab(HotKeyPreset::altSpace);
     EXPECT_TRUE(outcomes.empty());
     // The interface's own work goes on while the dialog is open.
     bool ticked = false;
@@ -155,7 +155,7 @@ TEST(HotKeyPortalTest, KeepsTheEventLoopRunningWhileTheDesktopAsksAndDropsAnswer
     // Waits until the delayed bind has been asked for, then changes its mind.
     ASSERT_TRUE(waitFor([&] { return calls(fake.log()).endsWith(QStringLiteral("BindShortcuts")); }));
     fake.delay(0);
-    portal.grab(HotKeyPreset::optionShiftSpace);
+    portal.grab(HotKeyPreset::altShiftSpace);
     ASSERT_TRUE(waitFor([&] { return !outcomes.empty(); }));
     // The late answer for the first combination says nothing.
     ASSERT_TRUE(waitFor([&] { return fake.log().size() >= 6; }));

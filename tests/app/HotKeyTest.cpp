@@ -61,7 +61,7 @@ bool grabSpace(const XConnection& other, std::uint16_t modifiers)
 
 TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
 {
-    ASSERT_EQ(hotKey.registerPreset(HotKeyPreset::optionSpace), HotKeyState::working) << hotKey.lastFailure().toStdString();
+    ASSERT_EQ(hotKey.registerPreset(HotKeyPreset::altSpace), HotKeyState::working) << hotKey.lastFailure().toStdString();
 
     pressThenProbe({QStringLiteral("space"), QStringLiteral("ctrl+alt+space"), QStringLiteral("alt+shift+space"),
                     QStringLiteral("super+alt+space"), QStringLiteral("alt+a")},
@@ -81,19 +81,19 @@ TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
 
 TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
 {
-    EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::optionSpace), HotKeyState::working);
-    EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::optionSpace), HotKeyState::working);
+    EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::altSpace), HotKeyState::working);
+    EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::altSpace), HotKeyState::working);
     pressThenProbe({}, QStringLiteral("alt+space"));
     EXPECT_EQ(presses, 1);
 
     const XConnection other(xcb_connect(nullptr, nullptr), &xcb_disconnect);
     ASSERT_TRUE(grabSpace(other, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
-    EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::controlOptionSpace), HotKeyState::taken);
+    EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::controlAltSpace), HotKeyState::taken);
     EXPECT_FALSE(hotKey.lastFailure().isEmpty());
 
     // Neither the old combination nor the refused one fires any more.
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("alt+space")}));
-    ASSERT_EQ(hotKey.registerPreset(HotKeyPreset::optionShiftSpace), HotKeyState::working);
+    ASSERT_EQ(hotKey.registerPreset(HotKeyPreset::altShiftSpace), HotKeyState::working);
     pressThenProbe({}, QStringLiteral("alt+shift+space"));
     EXPECT_EQ(presses, 2);
     EXPECT_TRUE(hotKey.lastFailure().isEmpty());
@@ -106,7 +106,7 @@ TEST(HotKeyXWaylandTest, AWaylandSessionWithoutThePortalHasNoGlobalShortcut)
 {
     const ScopedEnv session("XDG_SESSION_TYPE", "wayland");
     HotKey hotKey;
-    hotKey.registerPreset(HotKeyPreset::optionSpace);
+    hotKey.registerPreset(HotKeyPreset::altSpace);
     ASSERT_TRUE(waitFor([&] { return hotKey.state() != HotKeyState::waiting; }));
     EXPECT_EQ(hotKey.state(), HotKeyState::unavailable) << hotKey.lastFailure().toStdString();
 }

@@ -52,18 +52,18 @@ protected:
 // earlier steps already refreshed.
 TEST_F(InboxStateTest, ReloadShowsWhatAnotherProcessWroteAndStopsAtTheFirstFailure)
 {
-    QAbstractItemModelTester tester(m_state->inbox(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(m_state->filtered(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     add("A");
     add("B");
     QSignalSpy counts(m_state.get(), &InboxState::countsChanged);
     m_state->reload();
-    EXPECT_EQ(ids(*m_state->inbox()), QStringList({"B", "A"}));
+    EXPECT_EQ(ids(*m_state->filtered()), QStringList({"B", "A"}));
     EXPECT_EQ(m_state->pendingCount(), 2);
     EXPECT_EQ(counts.count(), 1);
 
     ASSERT_TRUE(take(m_server.claim("A", "claude-ai")));
     m_state->reload();
-    EXPECT_EQ(ids(*m_state->inbox()), QStringList({"B"}));
+    EXPECT_EQ(ids(*m_state->filtered()), QStringList({"B"}));
     EXPECT_EQ(m_state->counts(), QVariantMap({{"pendente", 1}, {"pego", 1}}));
     EXPECT_EQ(m_state->recent()->index(1).data(RecadoListModel::StatusRole).toString(), QStringLiteral("pego"));
 
@@ -77,7 +77,7 @@ TEST_F(InboxStateTest, ReloadShowsWhatAnotherProcessWroteAndStopsAtTheFirstFailu
     m_state->reload();
     EXPECT_EQ(reloaded.count(), 1);
     EXPECT_TRUE(m_state->destino("NEW"));
-    EXPECT_EQ(ids(*m_state->inbox()), QStringList({"B"}));
+    EXPECT_EQ(ids(*m_state->filtered()), QStringList({"B"}));
     EXPECT_EQ(m_state->pendingCount(), 1);
 }
 
@@ -106,7 +106,7 @@ TEST_F(InboxStateTest, FiltersAndSearchChooseTheInbox)
     for (const auto& c : cases) {
         m_state->setInboxFilterText(c.filter);
         m_state->setInboxSearch(c.search);
-        EXPECT_EQ(ids(*m_state->inbox()), c.expected) << c.filter.toStdString() << " / " << c.search.toStdString();
+        EXPECT_EQ(ids(*m_state->filtered()), c.expected) << c.filter.toStdString() << " / " << c.search.toStdString();
     }
     // The panel's recent list: the four newest, whatever the filter.
     EXPECT_EQ(ids(*m_state->recent()), QStringList({"E", "D", "C", "B"}));
@@ -150,7 +150,7 @@ TEST_F(InboxStateTest, RecadoActionsChangeReloadAndKickTheCloud)
 
     m_state->resolveManually("A", "pendente");
     EXPECT_EQ(stored("A").claimedBy, "Você");
-    EXPECT_EQ(ids(*m_state->inbox()), QStringList({"C"})); // left the pending list at once
+    EXPECT_EQ(ids(*m_state->filtered()), QStringList({"C"})); // left the pending list at once
 
     m_state->reopen("B", "pego");
     EXPECT_EQ(stored("B").status, RecadoStatus::pendente);
@@ -163,7 +163,7 @@ TEST_F(InboxStateTest, RecadoActionsChangeReloadAndKickTheCloud)
 
     m_state->deleteRecado("C", "pendente");
     EXPECT_FALSE(take(m_store.recado("C")));
-    EXPECT_EQ(ids(*m_state->inbox()), QStringList({"B"}));
+    EXPECT_EQ(ids(*m_state->filtered()), QStringList({"B"}));
     EXPECT_EQ(m_cloud.kicks, 5);
 
     m_cloud.on = false;

@@ -33,6 +33,20 @@ TEST_F(QuaroPathsTest, FollowsAnAbsoluteXdgDataHomeAndOtherwiseHome)
     EXPECT_TRUE(std::filesystem::is_directory(m_dir / "dados" / "Quaro" / "Audio"));
 }
 
+TEST_F(QuaroPathsTest, ConfigStateAndDataFolderListFollowTheSameRules)
+{
+    ScopedEnv config("XDG_CONFIG_HOME", "relativo");
+    ScopedEnv state("XDG_STATE_HOME", "/estado");
+    EXPECT_EQ(QuaroPaths::configHome(), m_dir / "home" / ".config");
+    EXPECT_EQ(QuaroPaths::stateHome(), "/estado");
+    using Paths = std::vector<std::filesystem::path>;
+    for (const auto& [dirs, expected] : {std::pair<const char*, Paths>{"", {"/usr/local/share", "/usr/share"}},
+                                         {"/a::relativo:/b/", {"/a", "/b/"}}}) {
+        ScopedEnv list("XDG_DATA_DIRS", dirs);
+        EXPECT_EQ(QuaroPaths::dataDirectories(), expected) << dirs;
+    }
+}
+
 TEST_F(QuaroPathsTest, FoldersAndDatabaseFilesArePrivateWhateverTheUmask)
 {
     const auto audio = QuaroPaths::audioDirectory();

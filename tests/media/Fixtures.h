@@ -4,7 +4,7 @@
 // command-line tools (ffmpeg, sox, opusenc, espeak-ng), so no binary file
 // lives in the repository. Temporary folders come from tests/support.
 
-#include "media/Log.h"
+#include "core/Log.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -64,12 +64,12 @@ class LogCapture {
 public:
     LogCapture()
     {
-        media::setLogHandler([this](const std::string& line) {
+        setLogHandler([this](LogArea, const std::string& line) {
             std::lock_guard lock(m_mutex);
             m_lines.push_back(line);
         });
     }
-    ~LogCapture() { media::setLogHandler(nullptr); }
+    ~LogCapture() { setLogHandler(nullptr); }
     std::vector<std::string> lines()
     {
         std::lock_guard lock(m_mutex);

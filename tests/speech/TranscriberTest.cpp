@@ -1,3 +1,4 @@
+#include "core/Log.h"
 #include "speech/StretchCutter.h"
 #include "speech/Transcriber.h"
 
@@ -24,7 +25,14 @@ protected:
     {
         m_model = quaro::testing::readFile(quaro::testing::tinyRandomModel());
         ASSERT_TRUE(m_server.started());
+        setLogHandler([this](LogArea area, const std::string& line) {
+            std::lock_guard lock(m_logLock);
+            if (area == LogArea::speech)
+                m_log.push_back(line);
+        });
     }
+
+    void TearDown() override { setLogHandler(nullptr); }
 
     TranscriberConfig config(const std::string& path)
     {
@@ -32,10 +40,6 @@ protected:
         c.modelDirectory = m_dir.path() / "Quaro" / "Models";
         c.model = ModelSource{m_server.url(path), "ggml-base.bin", m_model.size(), quaro::testing::sha1Hex(m_model)};
         c.whisper = WhisperOptions{1, false, 8};
-        c.log = [this](const std::string& line) {
-            std::lock_guard lock(m_logLock);
-            m_log.push_back(line);
-        };
         return c;
     }
 

@@ -40,8 +40,8 @@ TestCase {
     function init() {
         inbox.inboxSearch = ""
         inbox.inboxFilter = "all"
-        while (inbox.inbox.count > 0) {
-            const row = inbox.inbox.get(0)
+        while (inbox.filtered.count > 0) {
+            const row = inbox.filtered.get(0)
             inbox.deleteRecado(row.id, row.status)
         }
         inbox.inboxFilter = "status:pendente"
@@ -56,8 +56,8 @@ TestCase {
 
     function cardTitles(view) {
         const titles = []
-        for (let i = 0; i < inbox.inbox.count; ++i)
-            titles.push(inbox.inbox.get(i).title)
+        for (let i = 0; i < inbox.filtered.count; ++i)
+            titles.push(inbox.filtered.get(i).title)
         return titles.join("|")
     }
 
@@ -92,7 +92,7 @@ TestCase {
         compare(findChild(view, "filterPegos").count, "1")
         compare(findChild(view, "filterTodos").count, "")
         compare(cardTitles(view), "Metas do trimestre|Ligar para o João")
-        compare(view.selectedID, inbox.inbox.get(0).id)
+        compare(view.selectedID, inbox.filtered.get(0).id)
         // Resolved under "Pendentes", it leaves the list and the next is selected.
         mouseClick(findChild(view, "resolveButton"))
         compare(cardTitles(view), "Ligar para o João")
@@ -117,7 +117,7 @@ TestCase {
         }
 
         // A destino row filters by destino and names it.
-        const destino = inbox.destinos.byId(inbox.inbox.get(1).destinoID)
+        const destino = inbox.destinos.byId(inbox.filtered.get(1).destinoID)
         inbox.inboxFilter = "destino:" + destino.id
         compare(findChild(view, "listTitle").text, destino.name)
         // It follows the destino's renaming.
@@ -154,7 +154,7 @@ TestCase {
         // Newest first: the rows come in the order of the cases.
         for (let row = 0; row < cases.length; ++row) {
             const c = cases[row]
-            const values = inbox.inbox.get(row)
+            const values = inbox.filtered.get(row)
             view.selectedID = values.id
             compare(findChild(view, "detailTitle").text, c.title)
             compare(findChild(view, "statusHintText").text, c.hint)
@@ -168,7 +168,7 @@ TestCase {
         }
 
         // Resolving by hand from the detail reaches the store.
-        view.selectedID = inbox.inbox.get(0).id
+        view.selectedID = inbox.filtered.get(0).id
         compare(findChild(view, "detailTitle").text, "Pendente")
         mouseClick(findChild(view, "resolveButton"))
         compare(inbox.counts["resolvido"], 1)
@@ -184,7 +184,7 @@ TestCase {
         waitForRendering(view)
         mouseClick(findChild(view, "copyButton"))
         const menu = findChild(view, "recadoList").menu
-        menu.popupFor(inbox.inbox.get(0))
+        menu.popupFor(inbox.filtered.get(0))
         menu.itemAt(0).triggered()
         compare(view.host.copied, ["Ligar para o João às 15h", "Ligar para o João às 15h"])
 
@@ -192,10 +192,10 @@ TestCase {
         const move = menu.menuAt(1)
         compare(move.count, inbox.destinos.count)
         const last = inbox.destinos.count - 1
-        verify(move.itemAt(last).text !== inbox.inbox.get(0).destinoName)
+        verify(move.itemAt(last).text !== inbox.filtered.get(0).destinoName)
         move.itemAt(last).triggered()
         menu.close()
-        compare(inbox.inbox.get(0).destinoName, move.itemAt(last).text)
+        compare(inbox.filtered.get(0).destinoName, move.itemAt(last).text)
         compare(findChild(view, "detailDestino").text, move.itemAt(last).text)
     }
 
