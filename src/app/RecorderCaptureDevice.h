@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/audio/Recorder.h"
+#include "app/audio/SoundServer.h"
 #include "app/CaptureDevice.h"
-#include "app/Recorder.h"
-#include "app/SoundServer.h"
 
 #include <QObject>
 

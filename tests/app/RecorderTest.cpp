@@ -2,8 +2,8 @@
 // test process alone, with pipe sources standing in for microphones.
 #include "TestSupport.h"
 
-#include "app/QtCaptureSession.h"
-#include "app/SoundServer.h"
+#include "app/audio/QtCaptureSession.h"
+#include "app/audio/SoundServer.h"
 #include "media/AudioDecode.h"
 
 #include <QProcess>

@@ -5,7 +5,7 @@
 #include "media/Fixtures.h"
 #include "support/QtSupport.h"
 
-#include "app/Recorder.h"
+#include "app/audio/Recorder.h"
 
 namespace quaro::testing {
 

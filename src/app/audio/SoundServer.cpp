@@ -1,4 +1,4 @@
-#include "app/SoundServer.h"
+#include "app/audio/SoundServer.h"
 
 namespace quaro {
 

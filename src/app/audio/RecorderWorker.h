@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/QtCaptureSession.h"
+#include "app/audio/QtCaptureSession.h"
 #include "media/RecorderCore.h"
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "app/RecorderWorker.h"
+#include "app/audio/RecorderWorker.h"
 
 namespace quaro {
 

@@ -1,6 +1,6 @@
-#include "app/QtCaptureSession.h"
+#include "app/audio/QtCaptureSession.h"
 
-#include "app/SoundServer.h"
+#include "app/audio/SoundServer.h"
 
 #include <QIODevice>
 #include <QMediaDevices>

@@ -1,6 +1,6 @@
-#include "app/Recorder.h"
+#include "app/audio/Recorder.h"
 
-#include "app/RecorderWorker.h"
+#include "app/audio/RecorderWorker.h"
 
 #include <QMediaDevices>
 
