@@ -1,9 +1,9 @@
 // quaro: the tray application. A second launch hands its request (toggle,
 // files to import, show) to the running instance and leaves.
-#include "app/AppDelegate.h"
-#include "app/AppService.h"
-#include "app/AppServiceClient.h"
-#include "app/CommandLine.h"
+#include "app/desktop/AppService.h"
+#include "app/desktop/AppServiceClient.h"
+#include "app/desktop/CommandLine.h"
+#include "app/windows/AppDelegate.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 // importer, a scripted microphone and a scripted speech engine.
 #include "CaptureFakes.h"
 #include "StateTestSupport.h"
-#include "TestSupport.h"
 #include "support/TempHome.h"
+#include "TestSupport.h"
 
-#include "app/CaptureFlow.h"
-#include "app/MicrophoneChoice.h"
+#include "app/capture/CaptureFlow.h"
+#include "app/capture/MicrophoneChoice.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroText.h"
 

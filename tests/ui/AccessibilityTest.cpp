@@ -1,17 +1,17 @@
 // Every window as a screen reader and a keyboard meet it, through QAccessible
 // (Qt Quick Test cannot reach that tree): every usable control has a role and
 // a Portuguese name, and Tab reaches each one on screen.
-#include "app/AppActions.h"
-#include "app/AppState.h"
+#include "app/capture/MicrophoneChoice.h"
 #include "app/CaptureFakes.h"
-#include "app/DesktopBridge.h"
-#include "app/InboxWindow.h"
-#include "app/MenuBarPanel.h"
-#include "app/MicrophoneChoice.h"
-#include "app/OnboardingWindow.h"
-#include "app/SettingsWindow.h"
+#include "app/desktop/DesktopBridge.h"
 #include "app/StateTestSupport.h"
-#include "app/WidgetController.h"
+#include "app/windows/AppActions.h"
+#include "app/windows/AppState.h"
+#include "app/windows/InboxWindow.h"
+#include "app/windows/MenuBarPanel.h"
+#include "app/windows/OnboardingWindow.h"
+#include "app/windows/SettingsWindow.h"
+#include "app/windows/WidgetController.h"
 
 #include <QAccessible>
 #include <QQmlEngine>

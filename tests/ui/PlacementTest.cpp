@@ -1,10 +1,10 @@
 // Where the panel and the widget open, how the widget's place is stored,
 // and the microphone choice both of them show.
-#include "app/MenuBarPanel.h"
-#include "app/MicrophoneChoice.h"
-#include "app/MicrophoneListModel.h"
+#include "app/capture/MicrophoneChoice.h"
+#include "app/capture/MicrophoneListModel.h"
 #include "app/StateTestSupport.h"
-#include "app/WidgetController.h"
+#include "app/windows/MenuBarPanel.h"
+#include "app/windows/WidgetController.h"
 
 #include <gtest/gtest.h>
 
