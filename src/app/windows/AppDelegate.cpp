@@ -1,6 +1,7 @@
 #include "app/windows/AppDelegate.h"
 
 #include "app/common/AppLog.h"
+#include "app/windows/AppWindows.h"
 #include "app/windows/BrandFonts.h"
 
 #include <QApplication>
@@ -190,7 +191,8 @@ void AppDelegate::openSettings()
     if (!m_state)
         return;
     if (!m_settings)
-        m_settings = std::make_unique<SettingsWindow>(m_qml.get(), *m_state, *m_microphone, *m_desktop);
+        m_settings = std::make_unique<AppWindow>(m_qml.get(), *m_state->preferences(),
+                                                 settingsWindowConfig(*m_state, *m_microphone, *m_desktop));
     m_settings->present();
 }
 
@@ -199,7 +201,8 @@ void AppDelegate::openOnboarding()
     if (!m_state)
         return;
     if (!m_onboarding) {
-        m_onboarding = std::make_unique<OnboardingWindow>(m_qml.get(), *m_state, *m_microphone, *m_desktop);
+        m_onboarding = std::make_unique<AppWindow>(m_qml.get(), *m_state->preferences(),
+                                                   onboardingWindowConfig(*m_state, *m_microphone, *m_desktop));
         m_onboarding->onFinish = [this] { openInbox(); };
     }
     m_onboarding->present();

@@ -7,10 +7,9 @@
 #include "app/desktop/Nudge.h"
 #include "app/windows/AppActions.h"
 #include "app/windows/AppState.h"
+#include "app/windows/AppWindow.h"
 #include "app/windows/InboxWindow.h"
 #include "app/windows/MenuBarPanel.h"
-#include "app/windows/OnboardingWindow.h"
-#include "app/windows/SettingsWindow.h"
 #include "app/windows/TrayIcon.h"
 #include "app/windows/WidgetController.h"
 
@@ -79,8 +78,8 @@ private:
     std::unique_ptr<WidgetController> m_widget;
     std::unique_ptr<DesktopBridge> m_desktop;
     // Created when first opened, kept when closed.
-    std::unique_ptr<SettingsWindow> m_settings;
-    std::unique_ptr<OnboardingWindow> m_onboarding;
+    std::unique_ptr<AppWindow> m_settings;
+    std::unique_ptr<AppWindow> m_onboarding;
     std::unique_ptr<InboxWindow> m_inbox;
     // No tray on this desktop: the inbox window stands in for it.
     bool m_trayMissing = false;

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QQuickItem>
 #include <QScreen>
 #include <QStringList>
 #include <QSystemTrayIcon>
@@ -42,6 +43,8 @@ AppWindow::AppWindow(QQmlEngine* engine, Preferences& preferences, AppWindowConf
     setSource(m_config.source);
     for (const QQmlError& error : errors())
         appLog(QStringLiteral("janela"), error.toString());
+    if (m_config.finishes && rootObject())
+        connect(rootObject(), SIGNAL(finished()), this, SLOT(finish()));
 
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(saveDelayMs);
@@ -100,6 +103,13 @@ QRect AppWindow::restoredGeometry(const Preferences& preferences, const QString&
 void AppWindow::saveGeometry()
 {
     m_preferences.setValue(m_config.geometryKey, writeGeometry(geometry()));
+}
+
+void AppWindow::finish()
+{
+    close();
+    if (onFinish)
+        onFinish();
 }
 
 void AppWindow::keyPressEvent(QKeyEvent* event)

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <functional>
 #include <optional>
 
 class QQmlEngine;
@@ -26,6 +27,9 @@ struct AppWindowConfig {
     QString geometryKey;
     QUrl source;
     QVariantMap properties;
+    // The view emits finished() when the user is done with it: the window
+    // then closes and calls its `onFinish`.
+    bool finishes = false;
 };
 
 // A titled window over the shared QML engine, created once and kept when
@@ -41,6 +45,9 @@ public:
     // Shows the window (placing it on the first call) and brings it to the
     // front with the keyboard.
     void present();
+
+    // For a view that finishes: called after the window closed.
+    std::function<void()> onFinish;
 
     // "x,y,width,height"; absent when the text is not four integers with a
     // positive size.
@@ -58,6 +65,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+
+private slots:
+    void finish();
 
 private:
     void place();
