@@ -46,16 +46,42 @@ if(QUARO_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
-# quaro_export_headers(<target> <area>) lets the target and whoever links it
-# include "<area>/Header.h", and nothing else from src/: a library that
-# includes another's headers must link it, so the layering between the
-# engines is checked by the compiler. The folder holds one link, <area>, to
-# src/<area>.
-function(quaro_export_headers target area)
-  set(dir ${PROJECT_BINARY_DIR}/include/${area})
-  file(MAKE_DIRECTORY ${dir})
+# quaro_library(<target> <area> [QT] [LOOSE] SOURCES <file>...
+#               [USES <lib>...] [PRIVATE <lib>...]) declares the static
+# library of the area src/<area> with the libraries it may use: USES are part
+# of its interface, PRIVATE only of its implementation. The target and whoever
+# links it include "<area>/Header.h" and nothing else from src/, so a library
+# that includes another's headers must name it here, and the compiler checks
+# the layering. Areas are declared bottom up: a Quaro library may only use
+# one declared before it, so an upward dependency fails the configuration.
+# QT builds it with Qt's tools (moc); LOOSE leaves out the strict warnings,
+# for a target that also compiles generated code we do not own.
+function(quaro_library target area)
+  cmake_parse_arguments(L "QT;LOOSE" "" "SOURCES;USES;PRIVATE" ${ARGN})
+  foreach(dep IN LISTS L_USES L_PRIVATE)
+    if(dep MATCHES "^quaro_" AND NOT TARGET ${dep})
+      message(FATAL_ERROR "${target} (src/${area}) uses ${dep}, which is not declared below it")
+    endif()
+  endforeach()
+  if(L_QT)
+    qt_add_library(${target} STATIC ${L_SOURCES})
+    set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  else()
+    add_library(${target} STATIC ${L_SOURCES})
+  endif()
+  # One folder per library holding a single link, <area>, to src/<area>.
+  string(REPLACE "/" "_" folder ${area})
+  set(dir ${PROJECT_BINARY_DIR}/include/${folder})
+  get_filename_component(parent ${dir}/${area} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
   file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${area} ${dir}/${area} SYMBOLIC)
   target_include_directories(${target} PUBLIC ${dir})
+  target_link_libraries(${target} PUBLIC ${L_USES} PRIVATE ${L_PRIVATE})
+  if(L_LOOSE)
+    quaro_target_defaults(${target})
+  else()
+    quaro_target_defaults(${target} STRICT)
+  endif()
 endfunction()
 
 # quaro_fuzz_target(name SOURCES... LIBS...) builds a libFuzzer target and

@@ -14,4 +14,4 @@ Quaro is built. Connect Claude Code to its inbox with:
 
 Starting Quaro: press Alt+Espaço anywhere, speak, press it again.
 MSG
-exec "$root/build/src/app/quaro" "$@"
+exec "$root/build/src/quaro/quaro" "$@"

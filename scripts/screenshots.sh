@@ -17,6 +17,6 @@ cmake --build "$build" --target quaro quaro-mcp ui_glyph_shots
 out="$build/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
-/usr/bin/python3 "$root/scripts/screenshots.py" "$build/src/app/quaro" "$build/src/mcp/quaro-mcp" \
+/usr/bin/python3 "$root/scripts/screenshots.py" "$build/src/quaro/quaro" "$build/src/mcp/quaro-mcp" \
   "$build/tests/ui/ui_glyph_shots" "$out"
 echo "screenshots: $(ls "$out" | wc -l) pictures in $out"

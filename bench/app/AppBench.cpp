@@ -1,9 +1,9 @@
 // Times InboxState::reload() on an inbox of 10 000 recados in a private data
 // folder: the whole reload under each inbox filter, and the store queries it
 // is made of. Prints median and 99th percentile; asserts nothing.
+#include "app/state/InboxState.h"
+#include "app/state/Preferences.h"
 #include "connect/CloudLink.h"
-#include "app/InboxState.h"
-#include "app/Preferences.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"

@@ -5,13 +5,13 @@
 // delegates were made while scrolling. Asserts nothing.
 //
 // Usage: quaro_inbox_scroll_bench [SECONDS]   (under Xvfb: see desktop_bench.py)
-#include "app/AppState.h"
 #include "app/CaptureFakes.h"
-#include "app/DesktopBridge.h"
-#include "app/InboxState.h"
-#include "app/InboxWindow.h"
-#include "app/LaunchAtLogin.h"
-#include "app/Preferences.h"
+#include "app/desktop/DesktopBridge.h"
+#include "app/state/InboxState.h"
+#include "app/state/LaunchAtLogin.h"
+#include "app/state/Preferences.h"
+#include "app/windows/AppState.h"
+#include "app/windows/InboxWindow.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"

@@ -7,14 +7,14 @@
 // time and writes it as a WAV file at the stop. Random weights never end a
 // sentence, so the decoder is capped at 3 tokens per second of audio, about
 // what speech yields. Asserts nothing. Usage: quaro_live_bench [runs]
-#include "app/CaptureFlow.h"
-#include "app/SpeechEngine.h"
+#include "app/capture/CaptureFlow.h"
+#include "app/capture/SpeechEngine.h"
 #include "core/QuaroStore.h"
 
 #include "RandomWhisperModel.h"
-#include "SpeechTestSupport.h"
 #include "speech/Transcriber.h"
 #include "speech/WhisperModel.h"
+#include "SpeechTestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

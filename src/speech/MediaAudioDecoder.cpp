@@ -1,4 +1,4 @@
-#include "Transcriber.h"
+#include "speech/Transcriber.h"
 
 #include "media/AudioDecode.h"
 

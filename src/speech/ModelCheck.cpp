@@ -1,4 +1,4 @@
-#include "ModelCheck.h"
+#include "speech/ModelCheck.h"
 
 #include "core/Hex.h"
 

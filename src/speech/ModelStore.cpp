@@ -1,10 +1,10 @@
-#include "ModelStore.h"
+#include "speech/ModelStore.h"
 
-#include "ModelCheck.h"
 #include "core/Hex.h"
 #include "core/QuaroPaths.h"
 #include "core/UniqueFd.h"
 #include "core/WriteAll.h"
+#include "speech/ModelCheck.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "TranscriberError.h"
 #include "core/Result.h"
+#include "speech/TranscriberError.h"
 
 namespace quaro {
 

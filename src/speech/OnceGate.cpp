@@ -1,4 +1,4 @@
-#include "OnceGate.h"
+#include "speech/OnceGate.h"
 
 #include <future>
 #include <memory>

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <string>
 
-#include "TranscriberError.h"
 #include "core/Result.h"
+#include "speech/TranscriberError.h"
 
 namespace quaro {
 

@@ -1,4 +1,4 @@
-#include "PocketSphinxRecognizer.h"
+#include "speech/PocketSphinxRecognizer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "OnceGate.h"
-#include "TranscriberError.h"
 #include "core/Result.h"
+#include "speech/OnceGate.h"
+#include "speech/TranscriberError.h"
 
 namespace quaro {
 

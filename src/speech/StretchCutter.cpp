@@ -1,4 +1,4 @@
-#include "StretchCutter.h"
+#include "speech/StretchCutter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "Transcriber.h"
+#include "speech/Transcriber.h"
 
 #include <optional>
 
-#include "WhisperLanguage.h"
 #include "core/Log.h"
+#include "speech/WhisperLanguage.h"
 
 namespace quaro {
 

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "ModelStore.h"
-#include "PocketSphinxRecognizer.h"
-#include "TranscriberError.h"
-#include "WhisperModel.h"
 #include "core/Result.h"
+#include "speech/ModelStore.h"
+#include "speech/PocketSphinxRecognizer.h"
+#include "speech/TranscriberError.h"
+#include "speech/WhisperModel.h"
 
 namespace quaro {
 

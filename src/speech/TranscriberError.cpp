@@ -1,4 +1,4 @@
-#include "TranscriberError.h"
+#include "speech/TranscriberError.h"
 
 namespace quaro {
 

@@ -1,4 +1,4 @@
-#include "WhisperCatalogue.h"
+#include "speech/WhisperCatalogue.h"
 
 #include <algorithm>
 #include <cstdlib>

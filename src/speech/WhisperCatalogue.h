@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ModelStore.h"
+#include "speech/ModelStore.h"
 
 namespace quaro {
 

@@ -1,8 +1,8 @@
-#include "WhisperLanguage.h"
+#include "speech/WhisperLanguage.h"
 
 #include <whisper.h>
 
-#include "WhisperLog.h"
+#include "speech/WhisperLog.h"
 
 namespace quaro {
 

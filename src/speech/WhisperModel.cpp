@@ -1,4 +1,4 @@
-#include "WhisperModel.h"
+#include "speech/WhisperModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,8 +13,8 @@
 #include <cpuid.h>
 #endif
 
-#include "WhisperLog.h"
 #include "core/QuaroText.h"
+#include "speech/WhisperLog.h"
 
 namespace quaro {
 

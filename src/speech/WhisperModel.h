@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "TranscriberError.h"
 #include "core/Result.h"
+#include "speech/TranscriberError.h"
 
 struct whisper_context;
 

@@ -1,8 +1,8 @@
 #include "ui/Brand.h"
 
-#include "app/BrandFonts.h"
-#include "app/DestinoPalette.h"
-#include "app/FormatDuration.h"
+#include "app/state/DestinoPalette.h"
+#include "app/state/FormatDuration.h"
+#include "app/windows/BrandFonts.h"
 #include "core/RecadoStatus.h"
 
 #include <cstdint>

@@ -8,15 +8,15 @@
 // Qt 6.4's registration derives a wrapper from each registered class that
 // has a default constructor, so those classes are not `final`.
 
-#include "app/AppActions.h"
-#include "app/AppState.h"
-#include "app/DesktopBridge.h"
-#include "app/DestinoListModel.h"
-#include "app/KeyedListModel.h"
-#include "app/MicrophoneChoice.h"
-#include "app/MicrophoneListModel.h"
-#include "app/ModelCatalogue.h"
-#include "app/RecadoListModel.h"
+#include "app/capture/MicrophoneChoice.h"
+#include "app/capture/MicrophoneListModel.h"
+#include "app/capture/ModelCatalogue.h"
+#include "app/desktop/DesktopBridge.h"
+#include "app/state/DestinoListModel.h"
+#include "app/state/KeyedListModel.h"
+#include "app/state/RecadoListModel.h"
+#include "app/windows/AppActions.h"
+#include "app/windows/AppState.h"
 
 #include <QtQml/qqml.h>
 

@@ -3,8 +3,8 @@
 // `quaro` launch.
 #include "support/QtSupport.h"
 
-#include "app/AppService.h"
-#include "app/InstanceLock.h"
+#include "app/desktop/AppService.h"
+#include "app/desktop/InstanceLock.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 // The hardware edge of the capture flow, scripted: a microphone that writes a
 // small real file and answers when told to, and a speech engine that answers
 // from a script and can be held to show the order of the queue.
-#include "app/CaptureDevice.h"
-#include "app/SpeechEngine.h"
+#include "app/capture/CaptureDevice.h"
+#include "app/capture/SpeechEngine.h"
 
 #include <QMetaObject>
 #include <QObject>

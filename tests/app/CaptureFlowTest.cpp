@@ -5,8 +5,8 @@
 #include "media/Fixtures.h"
 #include "support/TempHome.h"
 
-#include "app/CaptureFlow.h"
-#include "app/MicrophoneChoice.h"
+#include "app/capture/CaptureFlow.h"
+#include "app/capture/MicrophoneChoice.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroText.h"
 

@@ -2,7 +2,7 @@
 // the private session bus: the calls it makes, and the activations it hears.
 #include "support/QtSupport.h"
 
-#include "app/HotKeyPortal.h"
+#include "app/desktop/HotKeyPortal.h"
 
 #include <QDBusInterface>
 #include <QDBusObjectPath>

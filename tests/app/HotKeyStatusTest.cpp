@@ -3,7 +3,7 @@
 // the media-keys schema as GNOME installs it), read back with `gsettings`.
 #include "StateTestSupport.h"
 
-#include "app/HotKeyStatus.h"
+#include "app/desktop/HotKeyStatus.h"
 #include "support/ScopedEnv.h"
 
 #include <QProcess>

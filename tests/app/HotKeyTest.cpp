@@ -2,7 +2,7 @@
 // with a second X client standing in for another application.
 #include "support/QtSupport.h"
 
-#include "app/HotKey.h"
+#include "app/desktop/HotKey.h"
 #include "support/ScopedEnv.h"
 
 #include <QProcess>

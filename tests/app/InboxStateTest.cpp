@@ -2,7 +2,7 @@
 // store on the same file playing the MCP server that claims and resolves.
 #include "StateTestSupport.h"
 
-#include "app/InboxState.h"
+#include "app/state/InboxState.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,12 +1,12 @@
 // The whisper catalogue of Ajustes › Gravação against a loopback server that
 // serves random-weight models of the published tiny and base dimensions,
 // with the real transcriber behind it.
-#include "StateTestSupport.h"
 #include "media/Fixtures.h"
+#include "StateTestSupport.h"
 
+#include "app/capture/ModelCatalogue.h"
+#include "app/capture/TranscriberSpeechEngine.h"
 #include "SpeechTestSupport.h"
-#include "app/ModelCatalogue.h"
-#include "app/TranscriberSpeechEngine.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <QAbstractItemModelTester>

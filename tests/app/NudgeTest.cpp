@@ -3,7 +3,7 @@
 // what each answer of the user does.
 #include "support/QtSupport.h"
 
-#include "app/Nudge.h"
+#include "app/desktop/Nudge.h"
 
 #include <QClipboard>
 #include <QDBusInterface>

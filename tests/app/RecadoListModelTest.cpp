@@ -2,7 +2,7 @@
 // Qt's own model tester, and never reset under a view.
 #include "StateTestSupport.h"
 
-#include "app/RecadoListModel.h"
+#include "app/state/RecadoListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -3,9 +3,8 @@
 #include "media/Fixtures.h"
 #include "support/QtSupport.h"
 
-#include "app/QtCaptureSession.h"
-#include "app/Recorder.h"
-#include "app/SoundServer.h"
+#include "app/audio/QtCaptureSession.h"
+#include "app/audio/SoundServer.h"
 #include "media/AudioDecode.h"
 
 #include <QProcess>

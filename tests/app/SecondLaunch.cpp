@@ -4,9 +4,9 @@
 // this process would have become the application, 4 when it would run
 // without a session bus (guarded by the lock file), 5 when another instance
 // holds that lock.
-#include "app/AppService.h"
-#include "app/AppServiceClient.h"
-#include "app/CommandLine.h"
+#include "app/desktop/AppService.h"
+#include "app/desktop/AppServiceClient.h"
+#include "app/desktop/CommandLine.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,10 +2,10 @@
 
 // Shared by the state tests: a private home per test, so the inbox, the
 // settings file and the autostart entry all live inside it.
+#include "app/state/LaunchAtLogin.h"
+#include "app/state/Preferences.h"
+#include "app/state/RecadoListModel.h"
 #include "connect/CloudLink.h"
-#include "app/LaunchAtLogin.h"
-#include "app/Preferences.h"
-#include "app/RecadoListModel.h"
 #include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "support/QtSupport.h"

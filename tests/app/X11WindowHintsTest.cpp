@@ -3,7 +3,7 @@
 // reads when it takes the window.
 #include "support/QtSupport.h"
 
-#include "app/X11WindowHints.h"
+#include "app/desktop/X11WindowHints.h"
 
 #include <QGuiApplication>
 #include <QWindow>

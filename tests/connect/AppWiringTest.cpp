@@ -3,8 +3,8 @@
 // connector learns where `claude` is.
 #include "ConnectTestSupport.h"
 
-#include "app/AppState.h"
 #include "app/CaptureFakes.h"
+#include "app/windows/AppState.h"
 #include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 

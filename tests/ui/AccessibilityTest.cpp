@@ -1,17 +1,16 @@
 // Every window as a screen reader and a keyboard meet it, through QAccessible
 // (Qt Quick Test cannot reach that tree): every usable control has a role and
 // a Portuguese name, and Tab reaches each one on screen.
-#include "app/AppActions.h"
-#include "app/AppState.h"
+#include "app/capture/MicrophoneChoice.h"
 #include "app/CaptureFakes.h"
-#include "app/DesktopBridge.h"
-#include "app/InboxWindow.h"
-#include "app/MenuBarPanel.h"
-#include "app/MicrophoneChoice.h"
-#include "app/OnboardingWindow.h"
-#include "app/SettingsWindow.h"
+#include "app/desktop/DesktopBridge.h"
 #include "app/StateTestSupport.h"
-#include "app/WidgetController.h"
+#include "app/windows/AppActions.h"
+#include "app/windows/AppState.h"
+#include "app/windows/InboxWindow.h"
+#include "app/windows/MenuBarPanel.h"
+#include "app/windows/AppWindows.h"
+#include "app/windows/WidgetController.h"
 
 #include <QAccessible>
 #include <QQmlEngine>
@@ -99,7 +98,7 @@ TEST(AccessibilityTest, EveryControlHasARoleANameAndTabReachesIt)
     InboxWindow inbox(&engine, *state, desktop, false);
     inbox.open();
     expectUsable(inbox);
-    SettingsWindow settings(&engine, *state, microphone, desktop);
+    AppWindow settings(&engine, *state->preferences(), settingsWindowConfig(*state, microphone, desktop));
     for (const char* tab : {"geral", "gravacao", "destinos", "conexoes"}) {
         SCOPED_TRACE(tab);
         state->preferences()->setSettingsTab(QString::fromLatin1(tab));
@@ -112,7 +111,7 @@ TEST(AccessibilityTest, EveryControlHasARoleANameAndTabReachesIt)
     EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [](QObject* control) {
                   return QAccessible::queryAccessibleInterface(control)->role() == QAccessible::PageTab;
               }), 4);
-    OnboardingWindow onboarding(&engine, *state, microphone, desktop);
+    AppWindow onboarding(&engine, *state->preferences(), onboardingWindowConfig(*state, microphone, desktop));
     onboarding.present();
     expectUsable(onboarding);
     MenuBarPanel panel(&engine, *state, actions, microphone);

@@ -1,6 +1,6 @@
 // Where the settings and onboarding windows open, and how their place is
 // stored.
-#include "app/AppWindow.h"
+#include "app/windows/AppWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Writes the tray glyph in its three modes at 1x (18 px) and 2x (36 px) as
 // PNG files, for the screenshot review: glyph-<mode>-<scale>x.png.
-#include "app/Glyph.h"
+#include "app/windows/Glyph.h"
 
 #include <QDir>
 #include <QGuiApplication>

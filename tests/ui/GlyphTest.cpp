@@ -1,6 +1,6 @@
 // The tray glyph as a panel shows it: nothing says whether the panel is dark
 // or light, so both must leave enough strongly contrasting pixels to read.
-#include "app/Glyph.h"
+#include "app/windows/Glyph.h"
 
 #include <QPainter>
 

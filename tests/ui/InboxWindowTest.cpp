@@ -1,12 +1,12 @@
 // The inbox window around its QML view: where it opens and is remembered,
 // what closing it does with and without a tray, and what it hands to the
 // clipboard and to the web chats.
-#include "app/AppState.h"
 #include "app/CaptureFakes.h"
-#include "app/DesktopBridge.h"
-#include "app/InboxWindow.h"
-#include "app/Nudge.h"
+#include "app/desktop/DesktopBridge.h"
+#include "app/desktop/Nudge.h"
 #include "app/StateTestSupport.h"
+#include "app/windows/AppState.h"
+#include "app/windows/InboxWindow.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 // Where the panel and the widget open, and how the widget's place is stored.
-#include "app/MenuBarPanel.h"
-#include "app/WidgetController.h"
+#include "app/windows/MenuBarPanel.h"
+#include "app/windows/WidgetController.h"
 
 #include <gtest/gtest.h>
 

@@ -4,12 +4,12 @@
 // context properties `testApp`, `testActions`, `testMicrophone`,
 // `testDesktop`, and a `fixture` that seeds recados and steers the hardware
 // edge, the hot key's registration and the cloud link.
-#include "app/AppActions.h"
-#include "app/AppState.h"
-#include "app/DesktopBridge.h"
-#include "app/MicrophoneChoice.h"
+#include "app/capture/MicrophoneChoice.h"
 #include "app/CaptureFakes.h"
+#include "app/desktop/DesktopBridge.h"
 #include "app/StateTestSupport.h"
+#include "app/windows/AppActions.h"
+#include "app/windows/AppState.h"
 #include "core/RecadoStatus.h"
 
 #include <QClipboard>

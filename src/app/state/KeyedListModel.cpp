@@ -1,0 +1,1 @@
+#include "app/state/KeyedListModel.h"
