@@ -4,6 +4,7 @@
 #include "support/QtSupport.h"
 
 #include "app/audio/QtCaptureSession.h"
+#include "app/audio/Recorder.h"
 #include "app/audio/SoundServer.h"
 #include "media/AudioDecode.h"
 
