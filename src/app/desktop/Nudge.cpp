@@ -9,6 +9,8 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace quaro {
 
 namespace {
@@ -78,9 +80,11 @@ void Nudge::recadoReady(const Recado& recado, const std::optional<Destino>& dest
         notified(pending, posted);
         return;
     }
+    ++m_waitingForIds;
     auto* watcher = new QDBusPendingCallWatcher(pending, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, posted] {
         watcher->deleteLater();
+        --m_waitingForIds;
         notified(*watcher, posted);
     });
 }
@@ -92,6 +96,13 @@ void Nudge::notified(const QDBusPendingCall& call, const Posted& posted)
         reportMissingServer(reply.error().message());
     else
         m_posted.insert(reply.value(), posted);
+    const QList<QPair<uint, QString>> early = std::exchange(m_early, {});
+    for (const auto& [notification, action] : early) {
+        if (m_posted.contains(notification))
+            actionInvoked(notification, action);
+        else if (m_waitingForIds > 0)
+            m_early.append({notification, action});
+    }
 }
 
 void Nudge::reportMissingServer(const QString& why)
@@ -107,8 +118,11 @@ void Nudge::actionInvoked(uint notification, const QString& action)
     // Every application on the bus hears these signals: only the
     // notifications we posted are ours to answer.
     const auto found = m_posted.constFind(notification);
-    if (found == m_posted.constEnd())
+    if (found == m_posted.constEnd()) {
+        if (m_waitingForIds > 0)
+            m_early.append({notification, action});
         return;
+    }
     handle(action, *found);
 }
 

@@ -7,6 +7,8 @@
 #include <QDBusConnection>
 #include <QDBusPendingCall>
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -68,6 +70,11 @@ private:
 
     QDBusConnection m_bus;
     QHash<uint, Posted> m_posted;
+    // Notify calls still waiting for their id, and the actions heard
+    // meanwhile for ids not known yet: QtDBus hands a reply to its watcher
+    // one event later than a signal that followed it on the bus.
+    int m_waitingForIds = 0;
+    QList<QPair<uint, QString>> m_early;
     bool m_reportedMissing = false;
 };
 
