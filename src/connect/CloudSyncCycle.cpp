@@ -25,20 +25,20 @@ std::int64_t storedCursor(const std::optional<std::string>& text)
 Result<CloudSyncCycle, DatabaseError> CloudSyncCycle::gather(QuaroStore& store, const std::string& appVersion,
                                                              std::uint64_t epoch)
 {
-    QUARO_TRY_LET(uploads, store.pendingUploads(uploadLimit));
-    QUARO_TRY_LET(deletions, store.pendingDeletions(deletionLimit));
-    QUARO_TRY_LET(destinos, store.destinos());
-    QUARO_TRY_LET(cursor, store.meta(cursorKey));
+    auto uploads = QUARO_TRY(store.pendingUploads(uploadLimit));
+    auto deletions = QUARO_TRY(store.pendingDeletions(deletionLimit));
+    auto destinos = QUARO_TRY(store.destinos());
+    auto cursor = QUARO_TRY(store.meta(cursorKey));
 
     CloudSyncCycle cycle;
     cycle.m_epoch = epoch;
-    cycle.m_deletions = *deletions;
-    cycle.m_cursor = storedCursor(*cursor);
-    SyncRequest request{appVersion, *destinos, {}, *deletions, cycle.m_cursor};
+    cycle.m_deletions = deletions;
+    cycle.m_cursor = storedCursor(cursor);
+    SyncRequest request{appVersion, std::move(destinos), {}, std::move(deletions), cycle.m_cursor};
     // Failed transcriptions never travel but count as done; recados still
     // being transcribed wait for a later cycle.
     std::vector<std::pair<std::string, std::int64_t>> failed;
-    for (PendingUpload& upload : *uploads) {
+    for (PendingUpload& upload : uploads) {
         if (upload.recado.status == RecadoStatus::falhou) {
             failed.emplace_back(upload.recado.id, upload.version);
         } else if (upload.recado.status != RecadoStatus::transcrevendo) {

@@ -218,10 +218,10 @@ Result<void, DatabaseError> QuaroStore::deleteDestino(const std::string& id)
 {
     // One transaction: a destino that cannot be deleted keeps its recados.
     // A savepoint nests inside a transaction the caller may have open.
-    QUARO_TRY_LET(savepoint, Savepoint::begin(m_db, "delete_destino"));
+    auto savepoint = QUARO_TRY(Savepoint::begin(m_db, "delete_destino"));
     QUARO_TRY(done(m_db.run("UPDATE recado SET destino_id = NULL WHERE destino_id = ?", {id})));
     QUARO_TRY(done(m_db.run("DELETE FROM destino WHERE id = ?", {id})));
-    return savepoint->release();
+    return savepoint.release();
 }
 
 // --- meta -------------------------------------------------------------------

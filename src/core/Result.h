@@ -86,9 +86,8 @@ void triedValue(const Result<void, E>&) {}
 //     auto rows = QUARO_TRY(m_db.query("SELECT ..."));   // the value itself
 //     return rows.size();
 //
-// QUARO_TRY_LET(name, expression) keeps the whole Result under `name`. Both
-// work in any function whose Result has the same error type. QUARO_TRY
-// is a statement expression, which GCC and Clang both take (`__extension__`
+// It works in any function whose Result has the same error type. It is a
+// statement expression, which GCC and Clang both take (`__extension__`
 // keeps -Wpedantic quiet).
 #define QUARO_TRY(expression)                                                  \
     __extension__({                                                            \
@@ -97,8 +96,3 @@ void triedValue(const Result<void, E>&) {}
             return ::quaro::Failure{quaroTried.error()};                       \
         ::quaro::detail::triedValue(std::forward<decltype(quaroTried)>(quaroTried)); \
     })
-
-#define QUARO_TRY_LET(name, expression)                                        \
-    auto name = (expression);                                                  \
-    if (!name)                                                                 \
-        return ::quaro::Failure{name.error()}

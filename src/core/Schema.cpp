@@ -103,16 +103,15 @@ constexpr DefaultDestino defaultDestinos[] = {
 
 Result<QuaroStore, DatabaseError> QuaroStore::open(const std::filesystem::path& path)
 {
-    QUARO_TRY_LET(db, Database::open(path));
-    QuaroStore store(std::move(db).value());
+    QuaroStore store(QUARO_TRY(Database::open(path)));
     QUARO_TRY(store.migrate());
     return store;
 }
 
 Result<void, DatabaseError> QuaroStore::migrate()
 {
-    QUARO_TRY_LET(version, m_db.query("PRAGMA user_version"));
-    if (!version.value().empty() && version.value().front().integer("user_version").value_or(0) >= schemaVersion)
+    const auto version = QUARO_TRY(m_db.query("PRAGMA user_version"));
+    if (!version.empty() && version.front().integer("user_version").value_or(0) >= schemaVersion)
         return {};
 
     QUARO_TRY(m_db.execute(baseSchema));
@@ -127,35 +126,32 @@ Result<void, DatabaseError> QuaroStore::seedOnce()
 {
     // Seeding happens once per database: deleting every destino later does
     // not bring the defaults back, because the "seeded" key stays.
-    QUARO_TRY_LET(seeded, isSeeded());
-    if (seeded.value())
+    if (QUARO_TRY(isSeeded()))
         return {};
 
     // The check and the three inserts form one write transaction, so that
     // two processes opening a new inbox at the same moment seed it once.
-    QUARO_TRY_LET(transaction, Transaction::begin(m_db));
-    QUARO_TRY_LET(again, isSeeded());
-    if (again.value())
+    auto transaction = QUARO_TRY(Transaction::begin(m_db));
+    if (QUARO_TRY(isSeeded()))
         return {};
     std::int64_t sort = 0;
     for (const DefaultDestino& d : defaultDestinos) {
         QUARO_TRY(saveDestino(Destino{makeUUID(), d.name, d.instruction, d.colorHex, sort++}));
     }
     QUARO_TRY(m_db.run("INSERT OR REPLACE INTO meta(key, value) VALUES ('seeded', '1')"));
-    return transaction->commit();
+    return transaction.commit();
 }
 
 Result<bool, DatabaseError> QuaroStore::isSeeded()
 {
-    QUARO_TRY_LET(rows, m_db.query("SELECT value FROM meta WHERE key = 'seeded'"));
-    return !rows.value().empty();
+    return !QUARO_TRY(m_db.query("SELECT value FROM meta WHERE key = 'seeded'")).empty();
 }
 
 Result<void, DatabaseError> QuaroStore::migrateSync()
 {
-    QUARO_TRY_LET(columns, m_db.query("PRAGMA table_info(recado)"));
+    const auto columns = QUARO_TRY(m_db.query("PRAGMA table_info(recado)"));
     std::vector<std::string> names;
-    for (const SQLRow& row : columns.value()) {
+    for (const SQLRow& row : columns) {
         if (auto name = row.string("name"))
             names.push_back(std::move(*name));
     }

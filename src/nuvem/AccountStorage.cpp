@@ -25,23 +25,23 @@ struct Account {
 Result<std::optional<Account>, DatabaseError> findAccount(SqlConnection& db, const SecretHash& secret, bool lock)
 {
     const bool locked = lock && db.dialect() == SqlDialect::postgres;
-    QUARO_TRY_LET(rows, db.query(locked ? "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1 FOR UPDATE"
-                                        : "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1",
-                                 {secret.hex()}));
+    const auto rows = QUARO_TRY(db.query(locked ? "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1 FOR UPDATE"
+                                                : "SELECT id, secret_sha256, seq FROM account WHERE secret_sha256 = ?1",
+                                         {secret.hex()}));
     // The lookup is by hash; the comparison of what came back runs in
     // constant time all the same.
-    if (rows->empty() || !secret.matches(rows->front().string("secret_sha256").value_or("")))
+    if (rows.empty() || !secret.matches(rows.front().string("secret_sha256").value_or("")))
         return std::optional<Account>();
     return std::optional<Account>(
-        Account{rows->front().integer("id").value_or(0), rows->front().integer("seq").value_or(0)});
+        Account{rows.front().integer("id").value_or(0), rows.front().integer("seq").value_or(0)});
 }
 
 Result<void, DatabaseError> replaceDestinos(SqlConnection& db, std::int64_t account, const std::vector<Destino>& destinos)
 {
     const auto wanted = destinosById(destinos);
-    QUARO_TRY_LET(stored,
-                  db.query("SELECT id, name, instruction, color, sort FROM destino WHERE account_id = ?1", {account}));
-    if (sameDestinos(*stored, wanted))
+    const auto stored =
+        QUARO_TRY(db.query("SELECT id, name, instruction, color, sort FROM destino WHERE account_id = ?1", {account}));
+    if (sameDestinos(stored, wanted))
         return {};
     QUARO_TRY(db.run("DELETE FROM destino WHERE account_id = ?1", {account}));
     for (const auto& [id, d] : wanted) {
@@ -169,40 +169,38 @@ std::string AccountStorage::tables(SqlDialect dialect)
 
 Result<SyncOutcome, DatabaseError> AccountStorage::sync(const SecretHash& secret, const SyncOrder& request)
 {
-    QUARO_TRY_LET(held, hold());
-    SqlConnection& db = **held;
-    QUARO_TRY_LET(transaction, Transaction::begin(db));
-    QUARO_TRY_LET(reply, applySync(db, secret, request));
-    if (!reply->accountFull) // a refused sync is undone as the transaction goes
-        QUARO_TRY(transaction->commit());
-    return std::move(*reply);
+    auto held = QUARO_TRY(hold());
+    SqlConnection& db = *held;
+    auto transaction = QUARO_TRY(Transaction::begin(db));
+    auto reply = QUARO_TRY(applySync(db, secret, request));
+    if (!reply.accountFull) // a refused sync is undone as the transaction goes
+        QUARO_TRY(transaction.commit());
+    return reply;
 }
 
 Result<SyncOutcome, DatabaseError> AccountStorage::applySync(SqlConnection& db, const SecretHash& secret,
                                                              const SyncOrder& request)
 {
-    QUARO_TRY_LET(found, findAccount(db, secret, true));
+    auto found = QUARO_TRY(findAccount(db, secret, true));
     bool created = false;
-    if (!*found) {
+    if (!found) {
         // A live account's secret is never revoked: deletion removes both at
         // once. Only a secret without one can be.
-        QUARO_TRY_LET(revoked, db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?1", {secret.hex()}));
-        if (!revoked->empty())
+        if (!QUARO_TRY(db.query("SELECT 1 FROM revoked WHERE secret_sha256 = ?1", {secret.hex()})).empty())
             return SyncOutcome{.revoked = true};
         if (!request.mayCreateAccount)
             return SyncOutcome{.accountRefused = true};
         // Another instance opening the same account now makes this insert
         // wait for it, then do nothing: the account is theirs and ours.
-        QUARO_TRY_LET(inserted, db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?1, ?2) "
-                                       "ON CONFLICT (secret_sha256) DO NOTHING",
-                                       {secret.hex(), currentTimestamp()}));
-        created = *inserted > 0;
-        QUARO_TRY_LET(made, findAccount(db, secret, true));
-        if (!*made)
+        const auto inserted = QUARO_TRY(db.run("INSERT INTO account(secret_sha256, created_at) VALUES (?1, ?2) "
+                                               "ON CONFLICT (secret_sha256) DO NOTHING",
+                                               {secret.hex(), currentTimestamp()}));
+        created = inserted > 0;
+        found = QUARO_TRY(findAccount(db, secret, true));
+        if (!found)
             return Failure{DatabaseError::query("conta não encontrada")};
-        *found = *made;
     }
-    const std::int64_t account = (*found)->id;
+    const std::int64_t account = found->id;
 
     QUARO_TRY(replaceDestinos(db, account, request.destinos));
     QUARO_TRY(upsertRecados(db, account, request.recados));
@@ -211,55 +209,55 @@ Result<SyncOutcome, DatabaseError> AccountStorage::applySync(SqlConnection& db, 
     // A sync that leaves the account past its quota is undone whole. Its
     // deletions count first, so deleting recados lets a full account go on.
     if (!request.recados.empty()) {
-        QUARO_TRY_LET(usage, db.query("SELECT recados, bytes FROM account WHERE id = ?1", {account}));
-        if (usage->empty() || usage->front().integer("recados").value_or(0) > request.accountRecados ||
-            usage->front().integer("bytes").value_or(0) > request.accountBytes)
+        const auto usage = QUARO_TRY(db.query("SELECT recados, bytes FROM account WHERE id = ?1", {account}));
+        if (usage.empty() || usage.front().integer("recados").value_or(0) > request.accountRecados ||
+            usage.front().integer("bytes").value_or(0) > request.accountBytes)
             return SyncOutcome{.accountFull = true};
     }
 
     SyncOutcome reply;
     reply.created = created;
-    reply.cursor = (*found)->seq;
+    reply.cursor = found->seq;
     // A cursor from beyond this account's history (a server restored from
     // an older copy) gets every change again rather than none.
     const std::int64_t since = request.cursor > reply.cursor ? 0 : request.cursor;
-    QUARO_TRY_LET(changes, db.query("SELECT * FROM recado WHERE account_id = ?1 AND remote_seq > ?2"
-                                    " ORDER BY remote_seq LIMIT " + std::to_string(changesPerReply),
-                                    {account, since}));
-    for (const SQLRow& row : *changes)
+    const auto changes = QUARO_TRY(db.query("SELECT * FROM recado WHERE account_id = ?1 AND remote_seq > ?2"
+                                            " ORDER BY remote_seq LIMIT " + std::to_string(changesPerReply),
+                                            {account, since}));
+    for (const SQLRow& row : changes)
         reply.changes.push_back({QuaroStore::recado(row), row.real("updated_at").value_or(0)});
     // A full page: the cursor stops after its last change, and the next
     // sync brings the rest.
     if (reply.changes.size() == changesPerReply)
-        reply.cursor = changes->back().integer("remote_seq").value_or(reply.cursor);
+        reply.cursor = changes.back().integer("remote_seq").value_or(reply.cursor);
     return reply;
 }
 
 Result<bool, DatabaseError> AccountStorage::deleteAccount(const SecretHash& secret)
 {
-    QUARO_TRY_LET(held, hold());
-    SqlConnection& db = **held;
-    QUARO_TRY_LET(transaction, Transaction::begin(db));
+    auto held = QUARO_TRY(hold());
+    SqlConnection& db = *held;
+    auto transaction = QUARO_TRY(Transaction::begin(db));
     QUARO_TRY(db.run("INSERT INTO revoked(secret_sha256, revoked_at) VALUES (?1, ?2) ON CONFLICT DO NOTHING",
                      {secret.hex(), currentTimestamp()}));
-    QUARO_TRY_LET(deleted, db.run("DELETE FROM account WHERE secret_sha256 = ?1", {secret.hex()}));
-    QUARO_TRY(transaction->commit());
-    return *deleted > 0;
+    const auto deleted = QUARO_TRY(db.run("DELETE FROM account WHERE secret_sha256 = ?1", {secret.hex()}));
+    QUARO_TRY(transaction.commit());
+    return deleted > 0;
 }
 
 Result<std::optional<std::int64_t>, DatabaseError> AccountStorage::account(const SecretHash& secret)
 {
-    QUARO_TRY_LET(held, hold());
-    QUARO_TRY_LET(found, findAccount(**held, secret, false));
-    if (!*found)
+    auto held = QUARO_TRY(hold());
+    const auto found = QUARO_TRY(findAccount(*held, secret, false));
+    if (!found)
         return std::optional<std::int64_t>();
-    return std::optional<std::int64_t>((*found)->id);
+    return std::optional<std::int64_t>(found->id);
 }
 
 Result<void, DatabaseError> AccountStorage::ready()
 {
-    QUARO_TRY_LET(held, hold());
-    QUARO_TRY((**held).query("SELECT 1 FROM account LIMIT 1"));
+    auto held = QUARO_TRY(hold());
+    QUARO_TRY(held->query("SELECT 1 FROM account LIMIT 1"));
     return {};
 }
 

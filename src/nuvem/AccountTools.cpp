@@ -11,19 +11,18 @@ namespace {
 
 Result<std::optional<Recado>, DatabaseError> readRecado(SqlConnection& db, std::int64_t account, const std::string& id)
 {
-    QUARO_TRY_LET(rows, db.query("SELECT * FROM recado WHERE account_id = ?1 AND id = ?2", {account, id}));
-    if (rows->empty())
+    const auto rows = QUARO_TRY(db.query("SELECT * FROM recado WHERE account_id = ?1 AND id = ?2", {account, id}));
+    if (rows.empty())
         return std::optional<Recado>();
-    return std::optional<Recado>(QuaroStore::recado(rows->front()));
+    return std::optional<Recado>(QuaroStore::recado(rows.front()));
 }
 
 } // namespace
 
 Result<std::vector<Destino>, DatabaseError> AccountTools::destinos()
 {
-    QUARO_TRY_LET(db, m_storage.hold());
-    QUARO_TRY_LET(rows, (**db).query("SELECT * FROM destino WHERE account_id = ?1 ORDER BY sort, name", {m_account}));
-    return destinosFrom(*rows);
+    auto db = QUARO_TRY(m_storage.hold());
+    return destinosFrom(QUARO_TRY(db->query("SELECT * FROM destino WHERE account_id = ?1 ORDER BY sort, name", {m_account})));
 }
 
 Result<std::vector<Recado>, DatabaseError> AccountTools::recados(std::optional<RecadoStatus> status,
@@ -33,33 +32,31 @@ Result<std::vector<Recado>, DatabaseError> AccountTools::recados(std::optional<R
 {
     const SqlQuery query =
         recadoListing(m_storage.dialect(), status, destinoID, search, limit, std::pair("account_id", m_account));
-    QUARO_TRY_LET(db, m_storage.hold());
-    QUARO_TRY_LET(rows, (**db).query(query.sql, query.parameters));
-    return recadosFrom(*rows);
+    auto db = QUARO_TRY(m_storage.hold());
+    return recadosFrom(QUARO_TRY(db->query(query.sql, query.parameters)));
 }
 
 Result<std::optional<Recado>, DatabaseError> AccountTools::recado(const std::string& id)
 {
-    QUARO_TRY_LET(db, m_storage.hold());
-    return readRecado(**db, m_account, id);
+    auto db = QUARO_TRY(m_storage.hold());
+    return readRecado(*db, m_account, id);
 }
 
 Result<std::optional<Recado>, DatabaseError> AccountTools::change(const std::string& id, const std::string& update,
                                                                   std::vector<SQLValue> parameters)
 {
-    QUARO_TRY_LET(held, m_storage.hold());
-    SqlConnection& db = **held;
-    QUARO_TRY_LET(transaction, Transaction::begin(db));
-    QUARO_TRY_LET(seq, db.query("UPDATE account SET seq = seq + 1 WHERE id = ?1 RETURNING seq", {m_account}));
-    if (seq->empty())
+    auto held = QUARO_TRY(m_storage.hold());
+    SqlConnection& db = *held;
+    auto transaction = QUARO_TRY(Transaction::begin(db));
+    const auto seq = QUARO_TRY(db.query("UPDATE account SET seq = seq + 1 WHERE id = ?1 RETURNING seq", {m_account}));
+    if (seq.empty())
         return std::optional<Recado>();
-    parameters.insert(parameters.begin(), {seq->front().integer("seq").value_or(0), m_account, id});
-    QUARO_TRY_LET(changed, db.run(update, parameters));
-    if (*changed == 0)
+    parameters.insert(parameters.begin(), {seq.front().integer("seq").value_or(0), m_account, id});
+    if (QUARO_TRY(db.run(update, parameters)) == 0)
         return std::optional<Recado>();
-    QUARO_TRY_LET(updated, readRecado(db, m_account, id));
-    QUARO_TRY(transaction->commit());
-    return *updated;
+    auto updated = QUARO_TRY(readRecado(db, m_account, id));
+    QUARO_TRY(transaction.commit());
+    return updated;
 }
 
 // The change is stamped at least a millisecond after what it overwrites, so

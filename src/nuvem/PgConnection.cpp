@@ -151,19 +151,15 @@ Result<void, DatabaseError> PgConnection::execute(const std::string& sql)
 
 Result<std::int64_t, DatabaseError> PgConnection::run(std::string_view sql, const std::vector<SQLValue>& parameters)
 {
-    auto result = exec(m_connection.get(), sql, parameters);
-    if (!result)
-        return Failure{result.error()};
-    return static_cast<std::int64_t>(std::strtoll(PQcmdTuples(result->get()), nullptr, 10));
+    const auto result = QUARO_TRY(exec(m_connection.get(), sql, parameters));
+    return static_cast<std::int64_t>(std::strtoll(PQcmdTuples(result.get()), nullptr, 10));
 }
 
 Result<std::vector<SQLRow>, DatabaseError> PgConnection::query(std::string_view sql,
                                                                const std::vector<SQLValue>& parameters)
 {
-    auto result = exec(m_connection.get(), sql, parameters);
-    if (!result)
-        return Failure{result.error()};
-    PGresult* rows = result->get();
+    const auto result = QUARO_TRY(exec(m_connection.get(), sql, parameters));
+    PGresult* rows = result.get();
     const int columnCount = PQnfields(rows);
     auto columns = std::make_shared<SQLRow::Columns>();
     for (int column = 0; column < columnCount; ++column)

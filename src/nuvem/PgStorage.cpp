@@ -49,10 +49,10 @@ Result<std::unique_ptr<PgStorage>, DatabaseError> PgStorage::open(const std::str
     std::unique_ptr<PgStorage> storage(new PgStorage());
     storage->m_poolWait = poolWait;
     for (unsigned i = 0; i < std::max(1u, connections); ++i) {
-        QUARO_TRY_LET(connection, PgConnection::open(conninfo));
+        auto connection = QUARO_TRY(PgConnection::open(conninfo));
         if (i == 0)
-            QUARO_TRY(connection->execute(lockCatalogue + tables(SqlDialect::postgres) + counters));
-        storage->m_connections.push_back(std::move(connection).value());
+            QUARO_TRY(connection.execute(lockCatalogue + tables(SqlDialect::postgres) + counters));
+        storage->m_connections.push_back(std::move(connection));
     }
     for (PgConnection& connection : storage->m_connections)
         storage->m_idle.push_back(&connection);

@@ -45,19 +45,16 @@ constexpr const char* counters =
 
 Result<std::unique_ptr<SqliteStorage>, DatabaseError> SqliteStorage::open(const std::filesystem::path& path)
 {
-    auto db = Database::open(path);
-    if (!db)
-        return Failure{db.error()};
-    QUARO_TRY(db->execute(tables(SqlDialect::sqlite)));
-    QUARO_TRY(db->execute(durability));
-    QUARO_TRY_LET(counted, db->query("SELECT 1 FROM pragma_table_info('account') WHERE name = 'recados'"));
-    if (counted->empty()) {
-        QUARO_TRY_LET(transaction, Transaction::begin(*db));
-        QUARO_TRY(db->execute(addCounters));
-        QUARO_TRY(transaction->commit());
+    auto db = QUARO_TRY(Database::open(path));
+    QUARO_TRY(db.execute(tables(SqlDialect::sqlite)));
+    QUARO_TRY(db.execute(durability));
+    if (QUARO_TRY(db.query("SELECT 1 FROM pragma_table_info('account') WHERE name = 'recados'")).empty()) {
+        auto transaction = QUARO_TRY(Transaction::begin(db));
+        QUARO_TRY(db.execute(addCounters));
+        QUARO_TRY(transaction.commit());
     }
-    QUARO_TRY(db->execute(counters));
-    return std::unique_ptr<SqliteStorage>(new SqliteStorage(std::move(db).value()));
+    QUARO_TRY(db.execute(counters));
+    return std::unique_ptr<SqliteStorage>(new SqliteStorage(std::move(db)));
 }
 
 Result<AccountStorage::Held, DatabaseError> SqliteStorage::hold()
