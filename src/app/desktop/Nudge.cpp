@@ -1,5 +1,6 @@
 #include "app/desktop/Nudge.h"
 
+#include "app/common/QtStrings.h"
 #include "core/Log.h"
 
 #include <QClipboard>
@@ -22,8 +23,6 @@ const QString claudeAction = QStringLiteral("quaro.claude");
 const QString claudeWebAction = QStringLiteral("quaro.claude-web");
 const QString chatGptAction = QStringLiteral("quaro.chatgpt");
 const QString defaultAction = QStringLiteral("default");
-
-QString qstring(const std::string& text) { return QString::fromStdString(text); }
 
 // Notification servers read a subset of markup in the body.
 QString escapedBody(QString text)
@@ -68,8 +67,8 @@ QStringList Nudge::actions() const
 
 void Nudge::recadoReady(const Recado& recado, const std::optional<Destino>& destino)
 {
-    const QString summary = QStringLiteral("Na caixa · %1").arg(destino ? qstring(destino->name) : QStringLiteral("Sem destino"));
-    const Posted posted{qstring(recado.id), qstring(recado.title)};
+    const QString summary = QStringLiteral("Na caixa · %1").arg(destino ? toQString(destino->name) : QStringLiteral("Sem destino"));
+    const Posted posted{toQString(recado.id), toQString(recado.title)};
     auto call = QDBusMessage::createMethodCall(notifications, notificationsPath, notifications, QStringLiteral("Notify"));
     call << QStringLiteral("Quaro") << uint(0) << QStringLiteral("quaro") << summary << escapedBody(posted.title)
          << actions() << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("quaro")}} << int(-1);
