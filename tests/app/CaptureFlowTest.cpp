@@ -139,14 +139,6 @@ TEST_P(CapturePhaseTest, FollowsTheTable)
 INSTANTIATE_TEST_SUITE_P(
     Capture, CapturePhaseTest,
     ::testing::Values(
-        PhaseCase{"PauseResumeDiscard",
-                  [](CaptureFlowTest& t) {
-                      t.flow->startRecording();
-                      t.flow->togglePause();
-                      t.flow->togglePause();
-                      t.flow->discard();
-                  },
-                  {"recording", "paused", "recording", "idle"}, {}, 0, false},
         PhaseCase{"UnderSixTenthsFilesNothing", [](CaptureFlowTest& t) { t.record(0.59); }, {"recording", "idle"}, {}, 0,
                   false},
         PhaseCase{"ToggledTwiceIsSent",
@@ -167,15 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                       t.flow->startRecording();
                       t.device.unexpectedStop(t.device.startedFiles.back(), std::nullopt);
                   },
-                  {"recording", "failed:A gravação parou sozinha. Tente de novo."}, {3000}, 0, false},
-        PhaseCase{"PermissionDenied",
-                  [](CaptureFlowTest& t) {
-                      t.device.access = MicrophonePermission::denied;
-                      t.flow->startRecording();
-                      t.flow->stopAndSend();
-                      t.flow->discard();
-                  },
-                  {"noPermission", "idle"}, {}, 0, false}),
+                  {"recording", "failed:A gravação parou sozinha. Tente de novo."}, {3000}, 0, false}),
+
     [](const ::testing::TestParamInfo<PhaseCase>& info) { return info.param.name; });
 
 TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
@@ -272,7 +257,6 @@ TEST_P(CaptureFilingTest, FilesTheRecording)
         EXPECT_EQ(filed->status, *row.status);
         EXPECT_EQ(destinoName(filed->destinoID), row.destino);
         EXPECT_EQ(filed->duration, 3.0);
-        EXPECT_EQ(filed->language, "pt-BR");
         EXPECT_EQ(filed->audioPath.has_value(), row.fileKept);
         if (row.status == RecadoStatus::pendente) {
             EXPECT_EQ(filed->transcript, *row.transcript);
@@ -367,12 +351,8 @@ TEST_P(CaptureImportTest, ImportsAndSaysSo)
 INSTANTIATE_TEST_SUITE_P(
     Capture, CaptureImportTest,
     ::testing::Values(
-        ImportCase{"One", {"nota.wav"}, false,
-                   {"Importando nota.wav…", "Áudio importado. Transcrevendo no computador…"}, 1},
         ImportCase{"Several", {"a.wav", "b.wav"}, false,
                    {"Importando 2 áudios…", "2 áudios importados. Transcrevendo no computador…"}, 2},
-        ImportCase{"NoneReadable", {"leia.txt"}, false,
-                   {"Esse arquivo não é um áudio que o Quaro lê (m4a, mp3, wav, opus…)."}, 0},
         ImportCase{"Mixed", {"a.wav", "leia.txt", "ruim.mp3", "curto.wav"}, false,
                    {"Importando 3 áudios…", "Não consegui abrir ruim.mp3."}, 1},
         // Nothing would ever arrive from the pipe: it is not read at all.
@@ -382,71 +362,55 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Importando nota.wav…", "Erro no banco: database or disk is full"}, 0}),
     [](const ::testing::TestParamInfo<ImportCase>& info) { return info.param.name; });
 
-TEST_F(CaptureFlowTest, InterruptedRecadosFailAndCanBeTranscribedAgain)
+// Recados a crash left transcribing fail at the next start. A failed or
+// pendente recado with its audio is transcribed again in place, once at a
+// time, with the model asked for, keeping its own destino unless the new text
+// names one; a failed pass leaves the earlier text.
+TEST_F(CaptureFlowTest, InterruptedOrPendenteRecadosAreTranscribedAgainInPlace)
 {
-    const auto destinos = store->destinos().value();
-    const fs::path audio = QuaroPaths::audioDirectory() / "EARLIER.m4a";
+    const fs::path audio = QuaroPaths::audioDirectory() / "NOTE.m4a";
     writeBytes(audio, {'a'});
-    auto stuck = [&](const std::string& id, RecadoStatus status, std::optional<std::string> path) {
-        Recado recado{id, 1.0e9, 4.0, std::move(path), "", "Transcrevendo…", destinos[2].id, status};
-        ASSERT_TRUE(store->insert(recado));
-    };
-    stuck("A", RecadoStatus::transcrevendo, audio.string());
-    stuck("B", RecadoStatus::transcrevendo, std::nullopt);
-    stuck("C", RecadoStatus::pendente, std::nullopt);
-
+    const auto roadmap = store->destinos().value()[2].id;
+    using Row = std::tuple<const char*, RecadoStatus, std::optional<std::string>>;
+    for (auto [id, status, path] : {Row{"A", RecadoStatus::transcrevendo, audio.string()},
+                                    Row{"B", RecadoStatus::transcrevendo, std::nullopt},
+                                    Row{"P", RecadoStatus::pendente, audio.string()},
+                                    Row{"G", RecadoStatus::pego, audio.string()},
+                                    Row{"R", RecadoStatus::resolvido, audio.string()},
+                                    Row{"N", RecadoStatus::pendente, (audio / "x").string()}})
+        ASSERT_TRUE(store->insert({id, 1.0e9, 4.0, path, "Texto antigo.", "Texto antigo", roadmap, status}));
     EXPECT_EQ(flow->recoverInterrupted(), 2);
-    for (const char* id : {"A", "B"}) {
-        EXPECT_EQ(recado(id)->status, RecadoStatus::falhou);
-        EXPECT_EQ(recado(id)->title, "Não deu para transcrever");
+    EXPECT_EQ(recado("A")->status, RecadoStatus::falhou);
+    EXPECT_EQ(recado("B")->status, RecadoStatus::falhou);
+    EXPECT_EQ(recado("P")->status, RecadoStatus::pendente);
+    // An AI already acted on pego and resolvido; without its audio nothing can be heard again.
+    for (const char* id : {"B", "G", "R", "N"}) {
+        flow->transcribeAgain(id, "small");
+        EXPECT_TRUE(!flow->canTranscribeAgain(id) && recado(id)->transcript == "Texto antigo.") << id;
     }
-    EXPECT_EQ(recado("C")->status, RecadoStatus::pendente);
 
     speech.script.emplace(audio, std::string("Revisar as metas do trimestre."));
     speech.hold();
     flow->transcribeAgain("A");
     flow->transcribeAgain("A"); // already under way: not twice
-    flow->transcribeAgain("B"); // nothing to transcribe
     EXPECT_EQ(recado("A")->status, RecadoStatus::transcrevendo);
-    EXPECT_EQ(recado("A")->title, "Transcrevendo…");
     speech.release();
     ASSERT_TRUE(transcribed("A"));
     EXPECT_EQ(recado("A")->transcript, "Revisar as metas do trimestre.");
-    EXPECT_EQ(destinoName(recado("A")->destinoID), "Roadmap") << "its own destino, not the selected one";
-    EXPECT_EQ(recado("B")->status, RecadoStatus::falhou);
     EXPECT_EQ(speech.order(), std::vector<fs::path>{audio});
-}
 
-TEST_F(CaptureFlowTest, APendenteRecadoIsTranscribedAgainWithAnotherModelInPlace)
-{
-    const fs::path audio = QuaroPaths::audioDirectory() / "NOTE.m4a";
-    writeBytes(audio, {'a'});
-    const auto roadmap = store->destinos().value()[2].id;
-    for (auto [id, status, path] : {std::tuple{"P", RecadoStatus::pendente, audio}, {"G", RecadoStatus::pego, audio},
-                                    {"R", RecadoStatus::resolvido, audio}, {"N", RecadoStatus::pendente, audio / "x"}})
-        ASSERT_TRUE(store->insert({id, 1.0e9, 4.0, path.string(), "Texto antigo.", "Texto antigo", roadmap, status}));
-    // An AI already acted on pego and resolvido; without its audio nothing can be heard again.
-    for (const char* id : {"G", "R", "N"}) {
-        flow->transcribeAgain(id, "small");
-        EXPECT_TRUE(!flow->canTranscribeAgain(id) && recado(id)->transcript == "Texto antigo.") << id;
-    }
-
-    // No destino named: the recado keeps its own; its text and title follow the new pass.
-    speech.script.emplace(audio, std::string("Revisar as metas do trimestre."));
     flow->transcribeAgain("P", "small");
     ASSERT_TRUE(transcribed("P"));
     EXPECT_EQ(recado("P")->status, RecadoStatus::pendente);
     EXPECT_EQ(recado("P")->title, QuaroText::title("Revisar as metas do trimestre."));
     EXPECT_EQ(recado("P")->audioPath, audio.string());
     EXPECT_EQ(destinoName(recado("P")->destinoID), "Roadmap");
-    // A destino named in the new text moves it.
     speech.script.insert_or_assign(audio, std::string("Isso é pro Tavlo: ligar para o fornecedor."));
     flow->transcribeAgain("P");
     ASSERT_TRUE(transcribed("P"));
     EXPECT_EQ(destinoName(recado("P")->destinoID), "Tavlo");
-    EXPECT_EQ(speech.models, std::vector<std::string>{"small"}) << "the second pass used the chosen model";
+    EXPECT_EQ(speech.models, std::vector<std::string>{"small"}) << "only the pass that named a model used it";
 
-    // A failed pass leaves the earlier text in the inbox, still pendente.
     const Recado before = *recado("P");
     speech.script.insert_or_assign(audio, Failure{TranscriberError::recognition("sem memória")});
     flow->transcribeAgain("P", "small");
@@ -475,24 +439,11 @@ TEST_F(CaptureFlowTest, TranscriptionsRunOneAtATimeInOrder)
     EXPECT_EQ(speech.maxRunning(), 1);
 }
 
-// Stretches cut at the pauses are transcribed while recording and joined with
-// the tail; when the queue falls behind, the whole file goes in one pass.
-TEST_F(CaptureFlowTest, LiveStretchesJoinTheTailOrGiveWayToTheWholeFile)
+// Stretches cut at the pauses are transcribed while recording (the
+// application's road joins them); when the queue falls behind, the whole file
+// goes in one pass.
+TEST_F(CaptureFlowTest, LiveStretchesGiveWayToTheWholeFileWhenTheQueueFallsBehind)
 {
-    flow->startRecording();
-    for (int i = 0; i < 2; ++i) {
-        device.say(2.5);
-        device.say(1.0, false);
-    }
-    ASSERT_TRUE(waitFor([&] { return flow->liveStretches() == 2; }));
-    device.secondsValue = 7.0;
-    flow->stopAndSend();
-    const std::string live = device.startedFiles.back().stem().string();
-    ASSERT_TRUE(transcribed(live));
-    EXPECT_EQ(recado(live)->transcript, "trecho 1 trecho 2");
-    EXPECT_EQ(flow->liveStretches(), 2);
-    EXPECT_EQ(speech.order(), std::vector<fs::path>(3, "trecho")); // two stretches and the silent tail
-
     speech.hold();
     flow->startRecording();
     for (int i = 0; i < 4; ++i) {
