@@ -47,14 +47,15 @@ class AppServiceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        service.onToggle = [this] { calls << QStringLiteral("toggle"); };
-        service.onStopAndSend = [this] { calls << QStringLiteral("stop"); };
-        service.onDiscard = [this] { calls << QStringLiteral("discard"); };
-        service.onShow = [this] { calls << QStringLiteral("show"); };
-        service.onShowSettings = [this] { calls << QStringLiteral("settings"); };
-        service.onShowPanel = [this] { calls << QStringLiteral("panel"); };
-        service.onImport = [this](const QStringList& files) { calls << QStringLiteral("import ") + files.join(QLatin1Char('|')); };
-        service.stateProvider = [] { return QStringLiteral("{\"phase\":\"idle\",\"pendentes\":2}"); };
+        const auto heard = [this](const char* call) { return [this, call] { calls << call; }; };
+        service.onToggle = heard("toggle");
+        service.onStopAndSend = heard("stop");
+        service.onDiscard = heard("discard");
+        service.onShow = heard("show");
+        service.onShowSettings = heard("settings");
+        service.onShowPanel = heard("panel");
+        service.onImport = [this](const QStringList& files) { calls << "import " + files.join('|'); };
+        service.stateProvider = [] { return "{\"phase\":\"idle\",\"pendentes\":2}"; };
     }
 
     AppService service;
@@ -107,26 +108,26 @@ TEST_F(AppServiceTest, SecondLaunchHandsItsRequestToTheRunningInstance)
 TEST_F(AppServiceTest, FirstLaunchOrNoBusRunsAndBadArgumentsStop)
 {
     // Nobody owns the name yet: the launch becomes the application.
-    EXPECT_EQ(launch({QStringLiteral("--toggle")}).exitCode, 3);
+    EXPECT_EQ(launch({"--toggle"}).exitCode, 3);
 
     // Without a bus the lock file in the runtime folder keeps one instance:
     // a launch runs alone while nobody holds it; while an instance started
     // without a bus holds it, later launches leave, with a bus or without.
     auto noBus = QProcessEnvironment::systemEnvironment();
-    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/quaro-bus"));
+    noBus.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quaro-bus");
     const Launch alone = run(QStringLiteral(QUARO_SECOND_LAUNCH), {}, {}, noBus);
     EXPECT_EQ(alone.exitCode, 4);
-    EXPECT_TRUE(alone.errors.contains(QStringLiteral("[Quaro] instância: no session bus"))) << alone.errors.toStdString();
+    EXPECT_TRUE(alone.errors.contains("[Quaro] instância: no session bus")) << alone.errors.toStdString();
     {
         InstanceLock running;
         ASSERT_EQ(running.tryLock(), InstanceLock::Outcome::locked);
         EXPECT_EQ(run(QStringLiteral(QUARO_SECOND_LAUNCH), {}, {}, noBus).exitCode, 5);
-        EXPECT_EQ(launch({QStringLiteral("--toggle")}).exitCode, 5);
+        EXPECT_EQ(launch({"--toggle"}).exitCode, 5);
     }
 
-    const Launch bad = launch({QStringLiteral("--gravar")});
+    const Launch bad = launch({"--gravar"});
     EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_TRUE(bad.errors.contains(QStringLiteral("unknown option: --gravar")));
-    EXPECT_TRUE(bad.errors.contains(QStringLiteral("usage: quaro")));
+    EXPECT_TRUE(bad.errors.contains("unknown option: --gravar"));
+    EXPECT_TRUE(bad.errors.contains("usage: quaro"));
     EXPECT_TRUE(calls.isEmpty());
 }

@@ -14,7 +14,6 @@ TEST(CommandLineTest, ParsesEachLaunchOrRefusesIt)
     };
     const Row rows[] = {
         {{}, CommandLine{Action::show, {}}},
-        {{"--toggle"}, CommandLine{Action::toggle, {}}},
         {{"--toggle", "--toggle"}, CommandLine{Action::toggle, {}}},
         {{"--stop"}, CommandLine{Action::stopAndSend, {}}},
         {{"--discard"}, CommandLine{Action::discard, {}}},
@@ -27,7 +26,6 @@ TEST(CommandLineTest, ParsesEachLaunchOrRefusesIt)
         {{"--", "--toggle", "-x"}, CommandLine{Action::import, {"/home/ana/Áudios/--toggle", "/home/ana/Áudios/-x"}}},
         {{"--bogus"}, std::nullopt},
         {{"--toggle", "--stop"}, std::nullopt},
-        {{"--settings", "--panel"}, std::nullopt},
         {{"--discard", "a.m4a"}, std::nullopt},
         {{""}, std::nullopt},
     };

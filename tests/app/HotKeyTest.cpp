@@ -20,7 +20,7 @@ using namespace quaro::testing;
 namespace {
 
 // Types on the private display as the user would (XTEST).
-bool xdotool(const QStringList& arguments) { return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0; }
+bool xdotool(const QStringList& arguments) { return QProcess::execute("xdotool", arguments) == 0; }
 
 class HotKeyTest : public ::testing::Test {
 protected:
@@ -31,9 +31,9 @@ protected:
     void pressThenProbe(const QStringList& keys, const QString& probe)
     {
         for (const QString& key : keys)
-            ASSERT_TRUE(xdotool({QStringLiteral("key"), key}));
+            ASSERT_TRUE(xdotool({"key", key}));
         const int before = presses;
-        ASSERT_TRUE(xdotool({QStringLiteral("key"), probe}));
+        ASSERT_TRUE(xdotool({"key", probe}));
         ASSERT_TRUE(waitFor([&] { return presses > before; }));
     }
 
@@ -63,16 +63,14 @@ TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
 {
     ASSERT_EQ(hotKey.registerPreset(HotKeyPreset::altSpace), HotKeyState::working) << hotKey.lastFailure().toStdString();
 
-    pressThenProbe({QStringLiteral("space"), QStringLiteral("ctrl+alt+space"), QStringLiteral("alt+shift+space"),
-                    QStringLiteral("super+alt+space"), QStringLiteral("alt+a")},
-                   QStringLiteral("alt+space"));
+    pressThenProbe({"space", "ctrl+alt+space", "alt+shift+space", "super+alt+space", "alt+a"}, "alt+space");
     EXPECT_EQ(presses, 1);
 
     // Caps Lock and Num Lock on: still the same combination.
     for (const char* lock : {"Caps_Lock", "Num_Lock"}) {
-        ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(lock)}));
-        pressThenProbe({}, QStringLiteral("alt+space"));
-        ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(lock)}));
+        ASSERT_TRUE(xdotool({"key", lock}));
+        pressThenProbe({}, "alt+space");
+        ASSERT_TRUE(xdotool({"key", lock}));
     }
     EXPECT_EQ(presses, 3);
     // A key held past the auto-repeat delay fires once: the application's
@@ -83,7 +81,7 @@ TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
 {
     EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::altSpace), HotKeyState::working);
     EXPECT_EQ(hotKey.registerPreset(HotKeyPreset::altSpace), HotKeyState::working);
-    pressThenProbe({}, QStringLiteral("alt+space"));
+    pressThenProbe({}, "alt+space");
     EXPECT_EQ(presses, 1);
 
     const XConnection other(xcb_connect(nullptr, nullptr), &xcb_disconnect);
@@ -92,9 +90,9 @@ TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
     EXPECT_FALSE(hotKey.lastFailure().isEmpty());
 
     // Neither the old combination nor the refused one fires any more.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("alt+space")}));
+    ASSERT_TRUE(xdotool({"key", "alt+space"}));
     ASSERT_EQ(hotKey.registerPreset(HotKeyPreset::altShiftSpace), HotKeyState::working);
-    pressThenProbe({}, QStringLiteral("alt+shift+space"));
+    pressThenProbe({}, "alt+shift+space");
     EXPECT_EQ(presses, 2);
     EXPECT_TRUE(hotKey.lastFailure().isEmpty());
 }

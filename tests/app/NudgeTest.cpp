@@ -31,7 +31,7 @@ public:
 
     QJsonArray calls()
     {
-        const QDBusReply<QString> reply = m_control.call(QStringLiteral("Calls"));
+        const QDBusReply<QString> reply = m_control.call("Calls");
         return QJsonDocument::fromJson(reply.value().toUtf8()).array();
     }
     QJsonObject waitForCall(int index)
@@ -39,12 +39,11 @@ public:
         waitFor([&] { return calls().size() > m_base + index; });
         return calls().at(m_base + index).toObject();
     }
-    void click(uint notification, const QString& action) { m_control.call(QStringLiteral("InvokeAction"), notification, action); }
-    void close(uint notification) { m_control.call(QStringLiteral("Close"), notification, uint(2)); }
+    void click(uint notification, const QString& action) { m_control.call("InvokeAction", notification, action); }
+    void close(uint notification) { m_control.call("Close", notification, uint(2)); }
 
 private:
-    QDBusInterface m_control{QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
-                             QStringLiteral("app.quaro.test.Notifications")};
+    QDBusInterface m_control{"org.freedesktop.Notifications", "/org/freedesktop/Notifications", "app.quaro.test.Notifications"};
     int m_base;
 };
 
@@ -56,15 +55,15 @@ protected:
         nudge.cloudEnabled = [this] { return cloud; };
         nudge.onOpenInbox = [this] { ++inboxOpened; };
         nudge.openUrl = [this](const QUrl& url) { opened.append(url); };
-        nudge.claudeWebAddress = QStringLiteral("https://claude.example/new");
-        nudge.chatGptAddress = QStringLiteral("https://chat.example/?model=x");
+        nudge.claudeWebAddress = "https://claude.example/new";
+        nudge.chatGptAddress = "https://chat.example/?model=x";
     }
-    QString applications() const { return home.filePath(QStringLiteral("applications")); }
+    QString applications() const { return home.filePath("applications"); }
     void installClaude(const QString& fileName, const QByteArray& extra = {})
     {
         ASSERT_TRUE(writeAll(applications() + QLatin1Char('/') + fileName,
                              "[Desktop Entry]\nType=Application\nName=Claude\nExec=/bin/sh -c \"echo started > '"
-                                 + home.filePath(QStringLiteral("started")).toUtf8() + "'\" %U\n" + extra));
+                                 + home.filePath("started").toUtf8() + "'\" %U\n" + extra));
     }
     static Recado recado(const std::string& id, const std::string& title) { return {.id = id, .title = title}; }
 
@@ -87,21 +86,19 @@ TEST_F(NudgeTest, PostsTheDestinoTheTitleAndTheActionsThatApply)
 
     nudge.recadoReady(recado("A1", "Revisar <metas> & \"prazos\""), roadmap);
     QJsonObject call = server.waitForCall(0);
-    EXPECT_EQ(call["summary"].toString(), QStringLiteral("Na caixa · Roadmap"));
-    EXPECT_EQ(call["body"].toString(), QStringLiteral("Revisar &lt;metas&gt; &amp; \"prazos\""));
+    EXPECT_EQ(call["summary"].toString(), "Na caixa · Roadmap");
+    EXPECT_EQ(call["body"].toString(), "Revisar &lt;metas&gt; &amp; \"prazos\"");
     EXPECT_EQ(strings(call["actions"]), openInbox);
-    EXPECT_EQ(call["hints"].toObject()["desktop-entry"].toString(), QStringLiteral("quaro"));
+    EXPECT_EQ(call["hints"].toObject()["desktop-entry"].toString(), "quaro");
 
     // Claude Desktop installed and cloud mode on change the next notification.
-    installClaude(QStringLiteral("claude-desktop.desktop"));
+    installClaude("claude-desktop.desktop");
     cloud = true;
     nudge.recadoReady(recado("A2", "Sem nada"), std::nullopt);
     call = server.waitForCall(1);
-    EXPECT_EQ(call["summary"].toString(), QStringLiteral("Na caixa · Sem destino"));
-    EXPECT_EQ(strings(call["actions"]),
-              QStringList({"quaro.claude", "Abrir no Claude", "quaro.claude-web", "Claude na web", "quaro.chatgpt",
-                           "Abrir no ChatGPT"})
-                  + openInbox);
+    EXPECT_EQ(call["summary"].toString(), "Na caixa · Sem destino");
+    EXPECT_EQ(strings(call["actions"]), QStringList({"quaro.claude", "Abrir no Claude", "quaro.claude-web", "Claude na web",
+                                                     "quaro.chatgpt", "Abrir no ChatGPT"}) + openInbox);
 
     cloud = false;
     nudge.recadoReady(recado("A3", "x"), roadmap);
@@ -110,9 +107,9 @@ TEST_F(NudgeTest, PostsTheDestinoTheTitleAndTheActionsThatApply)
 
 TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
 {
-    installClaude(QStringLiteral("claude.desktop"));
+    installClaude("claude.desktop");
     cloud = true;
-    const QString title = QStringLiteral("Fazer \"deploy\" + revisar 100%");
+    const QString title = "Fazer \"deploy\" + revisar 100%";
     const QString prompt = QStringLiteral("Pegue no Quaro o recado \"Fazer \"deploy\" + revisar 100%\" (id 0E6C-77) e "
                                           "resolva seguindo a instrução do destino. No fim, grave o resultado no recado.");
     nudge.recadoReady(recado("0E6C-77", title.toStdString()), std::nullopt);
@@ -120,35 +117,35 @@ TEST_F(NudgeTest, AnswersOnlyItsOwnNotifications)
 
     // Another application's notification: not ours to answer. The next
     // click is on ours; signals arrive in order.
-    server.click(id + 100, QStringLiteral("quaro.chatgpt"));
-    server.click(id, QStringLiteral("default"));
+    server.click(id + 100, "quaro.chatgpt");
+    server.click(id, "default");
     ASSERT_TRUE(waitFor([&] { return inboxOpened > 0; }));
     EXPECT_EQ(inboxOpened, 1);
     EXPECT_TRUE(opened.isEmpty());
 
-    server.click(id, QStringLiteral("quaro.chatgpt"));
-    server.click(id, QStringLiteral("quaro.claude-web"));
+    server.click(id, "quaro.chatgpt");
+    server.click(id, "quaro.claude-web");
     ASSERT_TRUE(waitFor([&] { return opened.size() == 2; }));
     EXPECT_EQ(opened[0].adjusted(QUrl::RemoveQuery), QUrl("https://chat.example/"));
     EXPECT_EQ(opened[1].adjusted(QUrl::RemoveQuery), QUrl("https://claude.example/new"));
     for (const QUrl& url : opened) {
         const QString query = url.query(QUrl::FullyEncoded);
-        EXPECT_TRUE(query.startsWith(QStringLiteral("q="))) << query.toStdString();
+        EXPECT_TRUE(query.startsWith("q=")) << query.toStdString();
         EXPECT_FALSE(query.contains(QLatin1Char('+'))) << query.toStdString();
-        EXPECT_TRUE(query.contains(QStringLiteral("%2B"))) << query.toStdString();
-        EXPECT_EQ(QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded), prompt);
+        EXPECT_TRUE(query.contains("%2B")) << query.toStdString();
+        EXPECT_EQ(QUrlQuery(url).queryItemValue("q", QUrl::FullyDecoded), prompt);
     }
 
-    server.click(id, QStringLiteral("quaro.claude"));
+    server.click(id, "quaro.claude");
     ASSERT_TRUE(waitFor([&] { return QGuiApplication::clipboard()->text() == prompt; }));
-    EXPECT_TRUE(waitFor([&] { return QFile::exists(home.filePath(QStringLiteral("started"))); }));
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(home.filePath("started")); }));
 
     // Closed: forgotten. A later notification proves the click was read.
     server.close(id);
-    server.click(id, QStringLiteral("quaro.chatgpt"));
+    server.click(id, "quaro.chatgpt");
     nudge.recadoReady(recado("B", "y"), std::nullopt);
     const auto next = static_cast<uint>(server.waitForCall(1)["id"].toInt());
-    server.click(next, QStringLiteral("default"));
+    server.click(next, "default");
     ASSERT_TRUE(waitFor([&] { return inboxOpened > 1; }));
     EXPECT_EQ(inboxOpened, 2);
     EXPECT_EQ(opened.size(), 2);
@@ -177,12 +174,12 @@ TEST(ClaudeDesktopEntryTest, FoundByFileNameOrWindowClass)
     }
 
     QTemporaryDir user, system;
-    ASSERT_TRUE(writeAll(user.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\nHidden=true\n"));
-    ASSERT_TRUE(writeAll(system.filePath(QStringLiteral("claude.desktop")), "[Desktop Entry]\nType=Application\nExec=claude\n"));
-    ASSERT_TRUE(writeAll(system.filePath(QStringLiteral("x/claude-desktop.desktop")),
+    ASSERT_TRUE(writeAll(user.filePath("claude.desktop"), "[Desktop Entry]\nType=Application\nExec=claude\nHidden=true\n"));
+    ASSERT_TRUE(writeAll(system.filePath("claude.desktop"), "[Desktop Entry]\nType=Application\nExec=claude\n"));
+    ASSERT_TRUE(writeAll(system.filePath("x/claude-desktop.desktop"),
                          "[Desktop Entry]\nType=Application\nExec=\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% %F\n"));
     const auto entry = ClaudeDesktopEntry::find({user.path(), system.path()});
     ASSERT_TRUE(entry.has_value()); // the user's hidden claude.desktop masks the system's
-    EXPECT_EQ(entry->id(), QStringLiteral("x-claude-desktop.desktop"));
+    EXPECT_EQ(entry->id(), "x-claude-desktop.desktop");
     EXPECT_EQ(entry->command(), QStringList({"/opt/A \"B\"/run", "--flag=%"}));
 }
