@@ -146,10 +146,7 @@ std::optional<RecorderError> start(Recorder& recorder, std::string microphone, c
 
 bool hasMicrophone(const std::string& id)
 {
-    for (const auto& m : Recorder::microphones())
-        if (m.id == id)
-            return true;
-    return false;
+    return std::ranges::any_of(Recorder::microphones(), [&](const Microphone& m) { return m.id == id; });
 }
 
 } // namespace
