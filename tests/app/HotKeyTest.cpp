@@ -73,8 +73,6 @@ TEST_F(HotKeyTest, FiresOncePerPressOfTheExactCombination)
         ASSERT_TRUE(xdotool({"key", lock}));
     }
     EXPECT_EQ(presses, 3);
-    // A key held past the auto-repeat delay fires once: the application's
-    // end-to-end road holds it.
 }
 
 TEST_F(HotKeyTest, ReRegistersAndGivesUpTheOldCombinationWhenRefused)
