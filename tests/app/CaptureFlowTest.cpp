@@ -92,6 +92,24 @@ public:
             hide();
     }
 
+    // What the interface saw (hides not yet run) and the hides asked for;
+    // then, the hides run, what was filed and whether the recording's file stayed.
+    void expectRoad(const std::vector<std::string>& seen, const std::vector<int>& hideDelays, std::size_t filed,
+                    bool fileKept)
+    {
+        ASSERT_TRUE(waitFor([&] { return phases == seen; })) << ::testing::PrintToString(phases);
+        EXPECT_TRUE(waitFor([&] { return recados().size() == filed && flow->pendingWork() == 0; }));
+        std::vector<int> delays;
+        for (auto& [ms, hide] : hides)
+            delays.push_back(ms);
+        EXPECT_EQ(delays, hideDelays);
+        fireHides();
+        EXPECT_EQ(phase(), "idle");
+        EXPECT_EQ(recados().size(), filed);
+        const fs::path file = device.startedFiles.back();
+        EXPECT_TRUE(waitFor([&] { return fs::exists(file) == fileKept; })) << file;
+    }
+
     TempHome home;
     std::optional<QuaroStore> store;
     FakeCaptureDevice device;
@@ -104,64 +122,33 @@ public:
     int kicks = 0;
 };
 
-struct PhaseCase {
-    const char* name;
-    std::function<void(CaptureFlowTest&)> act;
-    std::vector<std::string> phases; // as the interface saw them, hides not yet run
-    std::vector<int> hideDelays;
-    std::size_t filed;
-    bool fileKept;
-};
-
-class CapturePhaseTest : public CaptureFlowTest, public ::testing::WithParamInterface<PhaseCase> {};
-
-TEST_P(CapturePhaseTest, FollowsTheTable)
+TEST_F(CaptureFlowTest, UnderSixTenthsOfASecondFilesNothing)
 {
-    const PhaseCase& row = GetParam();
-    row.act(*this);
-    ASSERT_TRUE(waitFor([&] { return phases == row.phases; })) << ::testing::PrintToString(phases);
-    EXPECT_TRUE(waitFor([&] { return recados().size() == row.filed && flow->pendingWork() == 0; }));
-    std::vector<int> delays;
-    for (auto& [ms, hide] : hides)
-        delays.push_back(ms);
-    EXPECT_EQ(delays, row.hideDelays);
-    fireHides();
-    if (!row.hideDelays.empty()) {
-        EXPECT_EQ(phase(), "idle");
-    }
-    EXPECT_EQ(recados().size(), row.filed);
-    if (!device.startedFiles.empty()) {
-        const fs::path file = device.startedFiles.back();
-        EXPECT_TRUE(waitFor([&] { return fs::exists(file) == row.fileKept; })) << file;
-    }
+    record(0.59);
+    expectRoad({"recording", "idle"}, {}, 0, false);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Capture, CapturePhaseTest,
-    ::testing::Values(
-        PhaseCase{"UnderSixTenthsFilesNothing", [](CaptureFlowTest& t) { t.record(0.59); }, {"recording", "idle"}, {}, 0,
-                  false},
-        PhaseCase{"ToggledTwiceIsSent",
-                  [](CaptureFlowTest& t) {
-                      t.device.secondsValue = 0.6;
-                      t.flow->toggleRecording();
-                      t.flow->toggleRecording();
-                  },
-                  {"recording", "sent:Tavlo"}, {2400}, 1, true},
-        PhaseCase{"StopFails",
-                  [](CaptureFlowTest& t) {
-                      t.device.stopError = RecorderError::notRecording();
-                      t.record();
-                  },
-                  {"recording", "sent:Tavlo", "failed:Nada estava sendo gravado."}, {2400, 3000}, 0, true},
-        PhaseCase{"WriteFails",
-                  [](CaptureFlowTest& t) {
-                      t.flow->startRecording();
-                      t.device.unexpectedStop(t.device.startedFiles.back(), std::nullopt);
-                  },
-                  {"recording", "failed:A gravação parou sozinha. Tente de novo."}, {3000}, 0, false}),
+TEST_F(CaptureFlowTest, ToggledTwiceAtSixTenthsIsSent)
+{
+    device.secondsValue = 0.6;
+    flow->toggleRecording();
+    flow->toggleRecording();
+    expectRoad({"recording", "sent:Tavlo"}, {2400}, 1, true);
+}
 
-    [](const ::testing::TestParamInfo<PhaseCase>& info) { return info.param.name; });
+TEST_F(CaptureFlowTest, AFailedStopIsShownAndTheFileKept)
+{
+    device.stopError = RecorderError::notRecording();
+    record();
+    expectRoad({"recording", "sent:Tavlo", "failed:Nada estava sendo gravado."}, {2400, 3000}, 0, true);
+}
+
+TEST_F(CaptureFlowTest, ARecordingThatStopsByItselfFails)
+{
+    flow->startRecording();
+    device.unexpectedStop(device.startedFiles.back(), std::nullopt);
+    expectRoad({"recording", "failed:A gravação parou sozinha. Tente de novo."}, {3000}, 0, false);
+}
 
 TEST_F(CaptureFlowTest, LateCallbacksNeverActOnTheNextRecording)
 {
