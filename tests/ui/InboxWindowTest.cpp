@@ -58,8 +58,6 @@ TEST_F(InboxWindowTest, OpensCentredThenWhereItWasLeft)
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     auto inbox = window();
     inbox->open();
-    EXPECT_EQ(inbox->title(), QStringLiteral("Caixa · Quaro"));
-    EXPECT_EQ(inbox->minimumSize(), QSize(900, 560));
     EXPECT_LE((inbox->geometry().center() - screen.center()).manhattanLength(), 2);
     inbox->setGeometry(QRect(60, 50, 1000, 700));
     inbox->close();
