@@ -37,6 +37,7 @@ class UiFixture : public QObject {
 public:
     UiFixture()
     {
+        qunsetenv("QUARO_CLOUD_URL"); // the settings' server field is the user's here
         auto device = std::make_unique<FakeCaptureDevice>();
         m_device = device.get();
         AppStateParts parts;
