@@ -76,16 +76,8 @@ export function recadoRow(db, id) {
 }
 
 // The JSON text as a key-sorted, two-space pretty print would show it.
-export function sortedPretty(value) {
-  const sort = (v) => {
-    if (Array.isArray(v)) return v.map(sort);
-    if (v && typeof v === 'object') {
-      return Object.fromEntries(Object.keys(v).sort().map((k) => [k, sort(v[k])]));
-    }
-    return v;
-  };
-  return JSON.stringify(sort(value), null, 2);
-}
+export const sortedPretty = (value) => JSON.stringify(value, (key, v) => (v && typeof v === 'object' && !Array.isArray(v)
+  ? Object.fromEntries(Object.entries(v).sort(([a], [b]) => (a < b ? -1 : 1))) : v), 2);
 
 export function runRaw(home, input) {
   return new Promise((resolve, reject) => {

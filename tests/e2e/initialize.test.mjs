@@ -9,10 +9,7 @@ test('the SDK client connects: server info, capabilities, instructions, resource
   const { client, close, stderr } = await connect(t, home, 'Claude Code');
   assert.deepEqual(client.getServerVersion(), { name: 'quaro', title: 'Quaro', version: '0.1.0' });
   assert.deepEqual(client.getServerCapabilities(), { tools: { listChanged: false } });
-  const instructions = client.getInstructions();
-  assert.equal(instructions.split('\n').length, 2);
-  assert.ok(instructions.startsWith('O Quaro é a caixa de recados de voz do usuário.'));
-  assert.ok(instructions.endsWith('se algo ficou ambíguo, diga no resultado.'));
+  assert.ok(client.getInstructions().startsWith('O Quaro é a caixa de recados de voz do usuário.'));
   // The SDK sent notifications/initialized; a reply to it would have broken
   // the session, so ping still lines up with its own answer.
   assert.deepEqual(await client.ping(), {});

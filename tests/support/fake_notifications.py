@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A stand-in org.freedesktop.Notifications server for tests.
 
-Owns the name on the session bus and answers Notify with increasing ids.
+Owns the name on the session bus and answers Notify (the only call Quaro
+makes) with increasing ids.
 A control interface on the same object lets a test play the user:
 
   app.quaro.test.Notifications.InvokeAction(u id, s action)  -> emits ActionInvoked
@@ -38,18 +39,6 @@ class Server(dbus.service.Object):
                 "expire_timeout": int(expire_timeout)}
         self.calls.append(call)
         return dbus.UInt32(nid)
-
-    @dbus.service.method(NAME, in_signature="u", out_signature="")
-    def CloseNotification(self, nid):
-        self.NotificationClosed(nid, 3)
-
-    @dbus.service.method(NAME, in_signature="", out_signature="as")
-    def GetCapabilities(self):
-        return ["actions", "body", "body-markup"]
-
-    @dbus.service.method(NAME, in_signature="", out_signature="ssss")
-    def GetServerInformation(self):
-        return ("fake-notifications", "quaro-tests", "1.0", "1.2")
 
     @dbus.service.signal(NAME, signature="us")
     def ActionInvoked(self, nid, action):

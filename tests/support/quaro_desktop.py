@@ -227,24 +227,14 @@ class QuaroDesktop:
             raise AssertionError("quaro exited with %s:\n%s" % (self.app.returncode, self.app_log()))
         self.quaro = dbus.Interface(self.bus.get_object("app.quaro.Quaro", "/app/quaro/Quaro"), "app.quaro.Quaro")
 
-    def restart(self, **preferences):
+    def restart(self):
         """Quits quaro and starts it again over the same home, as the next
-        login would, with `preferences` changed in its settings file meanwhile.
-        Returns how long the log was before, so that the new start's lines are
-        app_log()[that:]."""
+        login would. Returns how long the log was before, so that the new
+        start's lines are app_log()[that:]."""
         self.app.terminate()
         self.app.wait(timeout=30)
         self.children.remove(self.app)
         wait_for(lambda: not self.bus.name_has_owner("app.quaro.Quaro"), "quaro to leave the session bus")
-        if preferences:
-            path = os.path.join(self.env["XDG_CONFIG_HOME"], "Quaro", "Quaro.conf")
-            parser = configparser.ConfigParser()
-            parser.optionxform = str
-            parser.read(path)
-            for key, value in preferences.items():
-                parser["General"][key] = value
-            with open(path, "w") as conf:
-                parser.write(conf, space_around_delimiters=False)
         before = len(self.app_log())
         self._start_app()
         return before

@@ -3,7 +3,8 @@
 // speech engine), the panel's actions and the microphone choice, as the
 // context properties `testApp`, `testActions`, `testMicrophone`,
 // `testDesktop`, and a `fixture` that seeds recados and steers the hardware
-// edge, the hot key's registration and the cloud link.
+// edge, the hot key's registration and the cloud server (a loopback one that
+// the real sync client talks to).
 #include "app/capture/MicrophoneChoice.h"
 #include "app/CaptureFakes.h"
 #include "app/desktop/DesktopBridge.h"
@@ -11,6 +12,7 @@
 #include "app/windows/AppActions.h"
 #include "app/windows/AppState.h"
 #include "core/RecadoStatus.h"
+#include "support/ScriptedHttpServer.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -29,85 +31,19 @@ Q_IMPORT_QML_PLUGIN(Quaro_UiPlugin)
 
 namespace quaro::testing {
 
-// Cloud mode as a sync client shows it, without a server: on and off, a
-// secret that changes when rotated or when switching on after a delete.
-class ScriptedCloudLink final : public CloudLink {
-    Q_OBJECT
-public:
-    using CloudLink::CloudLink;
-    bool enabled() const override { return m_enabled; }
-    QString mcpLink() const override { return link(m_secret); }
-    QString maskedLink() const override { return link(m_secret.left(4) + QStringLiteral("••••••••")); }
-    void enable() override
-    {
-        if (m_secret.isEmpty())
-            newSecret();
-        m_enabled = true;
-        emit enabledChanged();
-    }
-    void disable(RemoteCopy remote) override
-    {
-        m_enabled = false;
-        if (remote == RemoteCopy::erase) {
-            m_secret.clear();
-            emit linkChanged();
-        }
-        emit enabledChanged();
-    }
-    void rotateLink() override { newSecret(); }
-    QString server() const override { return m_server; }
-    void setServer(const QString& address) override
-    {
-        m_server = address;
-        emit serverChanged();
-    }
-    void kick() override {}
-    bool syncing() const override { return m_syncing; }
-    QString lastError() const override { return m_lastError; }
-    QDateTime lastSync() const override { return m_lastSync; }
-
-    // What a sync in progress, a failed one or a finished one leaves.
-    Q_INVOKABLE void script(bool syncing, const QString& lastError, const QDateTime& lastSync)
-    {
-        m_syncing = syncing;
-        m_lastError = lastError;
-        m_lastSync = lastSync;
-        emit syncingChanged();
-        emit lastErrorChanged();
-        emit lastSyncChanged();
-    }
-
-private:
-    QString m_server = QStringLiteral("https://nuvem.example");
-    QString link(const QString& secret) const
-    {
-        return m_secret.isEmpty() ? QString() : QStringLiteral("https://nuvem.example/mcp/") + secret;
-    }
-    void newSecret()
-    {
-        m_secret = QUuid::createUuid().toString(QUuid::Id128);
-        emit linkChanged();
-    }
-    bool m_enabled = false;
-    bool m_syncing = false;
-    QString m_lastError;
-    QDateTime m_lastSync;
-    QString m_secret;
-};
-
 // One inbox per QML file.
 class UiFixture : public QObject {
     Q_OBJECT
 public:
     UiFixture()
     {
+        qunsetenv("QUARO_CLOUD_URL"); // the settings' server field is the user's here
         auto device = std::make_unique<FakeCaptureDevice>();
         m_device = device.get();
         AppStateParts parts;
         parts.preferences = m_home.preferences();
         parts.device = std::move(device);
         parts.speech = std::make_unique<ScriptedSpeechEngine>();
-        parts.cloud = std::make_unique<ScriptedCloudLink>();
         // A development build without a feedback address, whatever this
         // build was configured with.
         parts.updater = UpdaterConfig{QStringLiteral("0.1.0"), QStringLiteral("1"), {}, {}, {}, {}};
@@ -165,9 +101,26 @@ public:
     // What the delegate reports after registering the hot key.
     Q_INVOKABLE void setHotKeyWorks(bool works) { m_state->setHotKeyWorks(works); }
     Q_INVOKABLE QString clipboardText() const { return QGuiApplication::clipboard()->text(); }
+    Q_INVOKABLE QString cloudServer() const { return m_cloud.base(); }
+    // Syncs and deletions wait unanswered while held; the status answers
+    // those waiting and the ones after.
+    Q_INVOKABLE void holdCloud() { m_cloudHeld = true; }
+    Q_INVOKABLE void answerCloud(int status)
+    {
+        m_cloudHeld = false;
+        m_cloudStatus = status;
+        m_cloud.release(HttpAnswer{status});
+    }
 
 private:
     TestHome m_home;
+    bool m_cloudHeld = false;
+    int m_cloudStatus = 200;
+    ScriptedHttpServer m_cloud{[this](const HttpCall& call) -> std::optional<HttpAnswer> {
+        if (call.path == "/readyz")
+            return HttpAnswer{200, R"({"ok":true})"};
+        return m_cloudHeld ? std::nullopt : std::optional<HttpAnswer>(HttpAnswer{m_cloudStatus});
+    }};
     FakeCaptureDevice* m_device = nullptr;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MicrophoneChoice> m_microphone;

@@ -30,8 +30,7 @@ TestCase {
         const titles = ["Fale. Sua IA escuta.", "Libere o microfone", "Grave de qualquer lugar",
                         "Ligue o Quaro à sua IA", "Pronto"]
         verify(!back.visible)
-        verifyShown(view, [titles[0], "Alt Espaço em qualquer app grava. De novo, envia.",
-                           "A transcrição acontece no computador. O áudio não sai daqui.", "Continuar"])
+        verifyShown(view, [titles[0]])
         // Return is the default action; the button does the same.
         keyClick(Qt.Key_Return)
         compare(view.step, 1)
@@ -42,11 +41,10 @@ TestCase {
         mouseClick(back)
         compare(view.step, 2)
         mouseClick(forward)
-        verifyShown(view, [titles[3], "Não encontrei o Claude Desktop neste computador.",
-                           "Pelo modo nuvem, em Ajustes › Conexões."])
+        verifyShown(view, [titles[3]])
         mouseClick(forward)
         compare(view.step, 4)
-        verifyShown(view, [titles[4], "Destinos ficam em Ajustes › Destinos. Comece a fala com \"isso é pro…\"."])
+        verifyShown(view, [titles[4]])
         // This build has no feedback address: nothing points at it.
         verify(!findChild(view, "feedbackPoint").visible)
         compare(forward.text, "Abrir a caixa")
@@ -60,22 +58,18 @@ TestCase {
 
     function test_2_microphone_status_data() {
         return [
-            { tag: "authorised", setup: () => fixture.allowMicrophone(),
-              shown: ["Microfone liberado", "Microfone: Microfone USB Alfa"], button: "" },
-            { tag: "undetermined", setup: () => fixture.askMicrophone(),
-              shown: ["O sistema vai perguntar uma vez", "Liberar"], button: "allowMicrophone" },
-            { tag: "denied", setup: () => fixture.denyMicrophone(),
-              shown: ["O microfone está bloqueado para o Quaro", "Abrir Ajustes do Sistema"],
-              button: "openMicrophoneSettings" }
+            { tag: "authorised", setup: () => fixture.allowMicrophone(), shown: "Microfone: Microfone USB Alfa" },
+            { tag: "undetermined", setup: () => fixture.askMicrophone(), shown: "O sistema vai perguntar uma vez" },
+            { tag: "denied", setup: () => fixture.denyMicrophone(), shown: "O microfone está bloqueado para o Quaro" }
         ]
     }
     function test_2_microphone_status(data) {
         data.setup()
         const view = createTemporaryObject(onboardingComponent, test, { step: 1 })
-        verifyShown(view, data.shown)
+        verifyShown(view, [data.shown])
         if (data.tag === "undetermined") {
             fixture.allowMicrophone()
-            mouseClick(findChild(view, data.button))
+            mouseClick(findChild(view, "allowMicrophone"))
             verifyShown(view, ["Microfone liberado"])
         }
         fixture.allowMicrophone()
@@ -86,12 +80,9 @@ TestCase {
         const warning = findChild(view, "hotKeyWarning")
         const arrived = findChild(view, "arrived")
         verify(!warning.visible)
-        compare(findChild(view, "testText").text,
-                "Aperte Alt Espaço e diga: \"isso é pro Ideias soltas: testando o Quaro pela primeira vez\". Aperte de novo para enviar.")
         findChild(view, "hotKeyPicker").activated(1)
         fixture.setHotKeyWorks(false)
         verify(warning.visible)
-        compare(warning.text, "Outro app já usa esse atalho.")
         fixture.setHotKeyWorks(true)
         testApp.preferences.hotKeyPreset = "optionSpace"
 

@@ -37,25 +37,19 @@ TestCase {
         mouseClick(item)
     }
 
-    function test_1_each_tab_shows_its_texts_data() {
+    // Every tab whole (no undrawn symbol), with one text each, from the
+    // state where there is one (the build, the model in use).
+    function test_1_each_tab_shows_its_state_data() {
         return [
-            { tag: "geral", texts: ["Do seu jeito", "Atalho, widget e como o Quaro aparece no computador.",
-                                    "Atalho para gravar", "Mostrar o widget sempre", "Mostrar o Quaro na barra de tarefas",
-                                    "Abrir ao iniciar a sessão", "Cópia de desenvolvimento: atualize com scripts/build.sh."] },
-            { tag: "gravacao", texts: ["Como o Quaro ouve", "Microfone", "Idioma",
-                                       "Guardar o áudio depois de transcrever", "base · em uso",
-                                       "large-v3-turbo (quantizado)", "Avisar quando o recado chegar na caixa",
-                                       "Áudios do WhatsApp, do Gravador, mp3 e m4a", "Escolher arquivos…"] },
-            { tag: "destinos", texts: ["Para onde vai", "Novo destino", "Apagar destino", "Nome", "O que a IA deve fazer"] },
-            { tag: "conexoes", texts: ["Ligue o Quaro à sua IA", "Claude Desktop", "Claude Code", "Copiar comando",
-                                       "Cursor e outros clientes MCP", "Modo nuvem: Claude na web e no celular, e ChatGPT",
-                                       "Ligar", "Modo automático com o Claude Code", "Rodar agora", "Ver registro",
-                                       "quando houver pendentes"] }
+            { tag: "geral", text: "Cópia de desenvolvimento: atualize com scripts/build.sh." },
+            { tag: "gravacao", text: "base · em uso" },
+            { tag: "destinos", text: "Para onde vai" },
+            { tag: "conexoes", text: "Ligue o Quaro à sua IA" }
         ]
     }
-    function test_1_each_tab_shows_its_texts(data) {
+    function test_1_each_tab_shows_its_state(data) {
         const view = open(data.tag)
-        verifyShown(view, data.texts)
+        verifyShown(view, [data.text])
         // This build has no feedback address and no updates: no control
         // that would do nothing.
         if (data.tag === "geral") {
@@ -105,7 +99,6 @@ TestCase {
         compare(testApp.preferences.hotKeyPreset, "controlOptionSpace")
         fixture.setHotKeyWorks(false)
         verify(warning.visible)
-        compare(warning.text, "Outro app já usa esse atalho. Escolha outro.")
         picker.activated(2)
         fixture.setHotKeyWorks(true)
         verify(!warning.visible)
@@ -188,17 +181,16 @@ TestCase {
         const cloud = testApp.cloud
         const server = findChild(view, "cloudServer")
         compare(server.text, cloud.server)
-        server.text = "https://minha.nuvem"
+        server.text = fixture.cloudServer()
         press(findChild(view, "cloudUseServer"))
-        compare(cloud.server, "https://minha.nuvem")
+        tryCompare(cloud, "server", fixture.cloudServer())
         press(findChild(view, "cloudEnable"))
         verify(cloud.enabled)
-        compare(findChild(view, "cloudStatus").text, "Ligado")
         const link = findChild(view, "cloudLink")
         compare(link.text, cloud.maskedLink)
         press(findChild(view, "cloudShowLink"))
         compare(link.text, cloud.mcpLink)
-        compare(findChild(view, "cloudShowLink").text, "Esconder")
+        verify(link.text.startsWith(fixture.cloudServer()))
         press(findChild(view, "cloudCopyLink"))
         compare(fixture.clipboardText(), cloud.mcpLink)
 
@@ -213,35 +205,37 @@ TestCase {
         press(findChild(view, "cloudDisable"))
         press(findChild(view, "cloudDisableDelete"))
         verify(!cloud.enabled)
+        tryCompare(cloud, "mcpLink", "")
         press(findChild(view, "cloudEnable"))
-        verify(cloud.mcpLink !== first)
+        tryVerify(() => cloud.mcpLink !== "" && cloud.mcpLink !== first)
         cloud.disableAndErase()
+        tryCompare(cloud, "mcpLink", "")
     }
 
-    function test_9b_cloud_status_line_data() {
-        const noon = new Date(2026, 0, 15, 12, 34)
-        return [
-            { tag: "syncing", syncing: true, error: "falhou", when: noon, expected: "Sincronizando…" },
-            { tag: "offline", syncing: false, error: "falhou", when: noon, expected: "Sem conexão" },
-            { tag: "synced", syncing: false, error: "", when: noon,
-              expected: "Ligado · " + Qt.formatTime(noon, Locale.ShortFormat) },
-            { tag: "never synced", syncing: false, error: "", when: new Date(NaN), expected: "Ligado" }
-        ]
-    }
-    function test_9b_cloud_status_line(data) {
+    function test_9b_cloud_status_follows_the_syncs() {
         const view = open("conexoes")
-        testApp.cloud.enable()
-        testApp.cloud.script(data.syncing, data.error, data.when)
-        compare(findChild(view, "cloudStatus").text, data.expected)
-        compare(findChild(view, "cloudError").visible, data.error !== "")
-        testApp.cloud.script(false, "", new Date(NaN))
-        testApp.cloud.disableAndErase()
+        const cloud = testApp.cloud
+        const status = findChild(view, "cloudStatus")
+        cloud.setServer(fixture.cloudServer())
+        tryCompare(cloud, "server", fixture.cloudServer())
+        fixture.holdCloud()
+        cloud.enable()
+        tryCompare(status, "text", "Sincronizando…")
+        fixture.answerCloud(503)
+        tryCompare(status, "text", "Sem conexão")
+        verify(findChild(view, "cloudError").visible)
+        fixture.answerCloud(200)
+        cloud.syncNow()
+        tryVerify(() => !cloud.syncing && !isNaN(cloud.lastSync.getTime()))
+        compare(status.text, "Ligado · " + Qt.formatTime(cloud.lastSync, Locale.ShortFormat))
+        verify(!findChild(view, "cloudError").visible)
+        cloud.disableAndErase()
+        tryCompare(cloud, "mcpLink", "")
     }
 
     function test_10_automatic_intervals() {
         const view = open("conexoes")
         const picker = findChild(view, "autoInterval")
-        compare([0, 1, 2, 3].map(i => picker.textAt(i)).join("|"), "15 min|30 min|1 h|3 h")
         compare(picker.currentText, "1 h")
         picker.activated(0)
         compare(testApp.autoMode.intervalMinutes, 15)

@@ -24,7 +24,6 @@ TestCase {
         compare(shownName(widget), "")
         testApp.preferences.alwaysShowWidget = true
         compare(shownName(widget), "collapsedButton")
-        compare(findChild(widget, "collapsedButton").help, "Gravar recado (Alt Espaço)")
         mouseClick(findChild(widget, "collapsedButton"))
         tryCompare(testApp.capture, "phase", "recording")
         mouseClick(findChild(widget, "discardButton"))
@@ -39,15 +38,11 @@ TestCase {
         tryCompare(testApp.capture, "phase", "recording")
         compare(shownName(widget), "recordingPill")
         compare(findChild(widget, "status").text, "Ouvindo · " + testApp.inbox.selectedDestinoName)
-        compare(findChild(widget, "waveButton").help, "Parar e enviar (Alt Espaço)")
         verify(findChild(widget, "micChip").visible)
         verify(!findChild(widget, "sendButton").visible)
 
         mouseClick(findChild(widget, "pauseButton"))
         compare(testApp.capture.phase, "paused")
-        compare(findChild(widget, "status").text, "Pausado · toque para seguir")
-        compare(findChild(widget, "waveButton").help, "Continuar gravando")
-        compare(findChild(widget, "pauseButton").help, "Continuar")
         verify(findChild(widget, "sendButton").visible)
         verify(!findChild(widget, "micChip").visible)
 
@@ -67,7 +62,6 @@ TestCase {
         testApp.capture.startRecording()
         tryCompare(testApp.capture, "phase", "failed")
         compare(shownName(widget), "failedPill")
-        compare(findChild(widget, "failedPill").title, "não deu para gravar")
         compare(findChild(widget, "failedPill").subtitle, "Nenhum microfone encontrado.")
         mouseClick(findChild(widget, "failedPill"))
         compare(testApp.capture.phase, "idle")
