@@ -386,14 +386,9 @@ TEST_P(NuvemServerOnSqlite, ConnectionsAreCapped)
     HttpServer server(*m_handler, {.port = 0, .maxConnections = 2, .logRequests = false});
     auto port = server.start();
     ASSERT_TRUE(port) << port.error();
-    const auto open = [&] {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{.sin_family = AF_INET, .sin_port = htons(*port), .sin_addr = {htonl(INADDR_LOOPBACK)}};
-        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        return fd;
-    };
-    const int first = open();
-    const int second = open();
+    const int first = test::connectTo(*port);
+    const int second = test::connectTo(*port);
+    ASSERT_TRUE(first >= 0 && second >= 0);
     // Both idle connections are counted once the server has a session for each.
     ASSERT_EQ(test::request(*port, "GET", "/healthz", "").status, 0);
     close(first);
