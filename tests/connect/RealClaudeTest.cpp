@@ -5,7 +5,6 @@
 
 #include "connect/AutoMode.h"
 #include "connect/ClaudeConnector.h"
-#include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
 
@@ -64,12 +63,7 @@ TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
                 (QDir().mkpath(home.path(QStringLiteral(".local/bin"))) &&
                  QFile::link(realClaude, home.path(QStringLiteral(".local/bin/claude")))));
 
-    AutoModeConfig config;
-    config.serverPath = server;
-    config.supportDirectory = QString::fromStdString(QuaroPaths::supportDirectory().string());
-    config.logDirectory = home.path(QStringLiteral("logs"));
-    config.home = home.home;
-    config.systemPaths = {};
+    AutoModeConfig config = testing::autoModeConfig(home, server);
     config.runTimeout = std::chrono::seconds(120);
     testing::MemoryPreferences::Values values;
     AutoMode mode(*store, std::make_unique<testing::MemoryPreferences>(values), config);
