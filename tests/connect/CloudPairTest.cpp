@@ -1,8 +1,9 @@
 // The real pair: CloudSync over a real inbox file syncing with a real
 // quaro-nuvem on loopback, while the official MCP SDK client (node) works
 // the copy behind the personal link. What the remote client resolves comes
-// home with the next cycle; rotation and deletion make old links answer 401;
-// neither a secret nor a transcript reaches the server's log.
+// home with the next cycle; neither the secret nor a transcript reaches the
+// server's log. (Deleting a copy is pinned on each side: the DELETE the sync
+// client sends, and the link it revokes on the server.)
 #include "connect/CloudSync.h"
 #include "core/QuaroStore.h"
 #include "support/QtSupport.h"
@@ -13,8 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -54,22 +53,6 @@ private:
     QString m_base;
 };
 
-// The HTTP status a remote MCP client gets when it opens `link`.
-int initializeStatus(const QString& link)
-{
-    QNetworkAccessManager network;
-    QNetworkRequest request{QUrl(link)};
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    request.setRawHeader("Accept", "application/json, text/event-stream");
-    QNetworkReply* reply = network.post(
-        request, R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-03-26",)"
-                 R"("capabilities":{},"clientInfo":{"name":"sonda","version":"1"}}})");
-    waitFor([&] { return reply->isFinished(); });
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    reply->deleteLater();
-    return status;
-}
-
 // The SDK client on `link`: lists, claims `id` and resolves it.
 QJsonObject workRemotely(const QString& link, const QString& id, const QString& result)
 {
@@ -81,7 +64,7 @@ QJsonObject workRemotely(const QString& link, const QString& id, const QString& 
     return QJsonDocument::fromJson(node.readAllStandardOutput()).object();
 }
 
-TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
+TEST(CloudPairTest, TheRemoteClientsWorkComesHome)
 {
     testing::TempDir dir;
     NuvemProcess nuvem(dir.path());
@@ -119,21 +102,8 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     EXPECT_EQ(remoteChanges, 1);
     EXPECT_TRUE(store.pendingUploads(10)->empty());
 
-    const QString first = sync.mcpLink();
-    EXPECT_EQ(initializeStatus(first), 200);
-    sync.rotateLink();
-    ASSERT_TRUE(waitFor([&] { return sync.mcpLink() != first && !sync.syncing() && sync.lastError().isEmpty(); }));
-    ASSERT_TRUE(cycle());
-    EXPECT_EQ(initializeStatus(first), 401);
-    const QString second = sync.mcpLink();
-    EXPECT_EQ(initializeStatus(second), 200);
-
-    sync.disable(RemoteCopy::erase);
-    ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); })) << sync.lastError().toStdString();
-    EXPECT_EQ(initializeStatus(second), 401);
     const QByteArray log = nuvem.log();
-    for (const QString& secret : {first, second})
-        EXPECT_FALSE(log.contains(secret.section(QLatin1Char('/'), -1).toUtf8())) << log.toStdString();
+    EXPECT_FALSE(log.contains(sync.mcpLink().section(QLatin1Char('/'), -1).toUtf8())) << log.toStdString();
     EXPECT_FALSE(log.contains("fala ")) << log.toStdString();
 }
 
