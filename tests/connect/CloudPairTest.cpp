@@ -22,37 +22,6 @@ namespace {
 
 using testing::waitFor;
 
-// quaro-nuvem on a free loopback port over a fresh SQLite file.
-class NuvemProcess {
-public:
-    explicit NuvemProcess(const std::filesystem::path& dir)
-    {
-        m_process.start(QStringLiteral(QUARO_NUVEM),
-                        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--database"),
-                         QString::fromStdString((dir / "nuvem.sqlite").string())});
-        const QRegularExpression listening(QStringLiteral("escutando em 127\\.0\\.0\\.1:(\\d+)"));
-        waitFor([&] {
-            m_log += m_process.readAllStandardError();
-            const auto match = listening.match(QString::fromUtf8(m_log));
-            if (match.hasMatch())
-                m_base = QStringLiteral("http://127.0.0.1:") + match.captured(1);
-            return !m_base.isEmpty() || m_process.state() == QProcess::NotRunning;
-        });
-    }
-    ~NuvemProcess()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(10000);
-    }
-    const QString& base() const { return m_base; }
-    QByteArray log() { return m_log + m_process.readAllStandardError(); }
-
-private:
-    QProcess m_process;
-    QByteArray m_log;
-    QString m_base;
-};
-
 // The SDK client on `link`: lists, claims `id` and resolves it.
 QJsonObject workRemotely(const QString& link, const QString& id, const QString& result)
 {
@@ -67,13 +36,23 @@ QJsonObject workRemotely(const QString& link, const QString& id, const QString& 
 TEST(CloudPairTest, TheRemoteClientsWorkComesHome)
 {
     testing::TempDir dir;
-    NuvemProcess nuvem(dir.path());
-    ASSERT_FALSE(nuvem.base().isEmpty()) << nuvem.log().toStdString();
+    QProcess nuvem; // on a free loopback port over a fresh SQLite file
+    nuvem.start(QStringLiteral(QUARO_NUVEM), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                              QStringLiteral("--database"), QString::fromStdString((dir / "nuvem.sqlite").string())});
+    QByteArray log;
+    QString base;
+    const QRegularExpression listening(QStringLiteral("escutando em (127\\.0\\.0\\.1:\\d+)"));
+    waitFor([&] {
+        log += nuvem.readAllStandardError();
+        base = listening.match(QString::fromUtf8(log)).captured(1);
+        return !base.isEmpty() || nuvem.state() == QProcess::NotRunning;
+    });
+    ASSERT_FALSE(base.isEmpty()) << log.toStdString();
     QuaroStore store = std::move(QuaroStore::open(dir / "quaro.sqlite")).value();
     ASSERT_TRUE(store.insert(Recado{.id = "R1", .createdAt = 1000, .transcript = "fala um", .title = "Um"}).ok());
     ASSERT_TRUE(store.insert(Recado{.id = "R2", .createdAt = 2000, .transcript = "fala dois", .title = "Dois"}).ok());
 
-    CloudSync sync(store, CloudSyncConfig{nuvem.base(), QStringLiteral("0.9"), std::chrono::hours(1)});
+    CloudSync sync(store, CloudSyncConfig{"http://" + base, QStringLiteral("0.9"), std::chrono::hours(1)});
     int remoteChanges = 0;
     sync.onRemoteChange = [&] { ++remoteChanges; };
     auto cycle = [&] {
@@ -102,9 +81,11 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHome)
     EXPECT_EQ(remoteChanges, 1);
     EXPECT_TRUE(store.pendingUploads(10)->empty());
 
-    const QByteArray log = nuvem.log();
+    log += nuvem.readAllStandardError();
     EXPECT_FALSE(log.contains(sync.mcpLink().section(QLatin1Char('/'), -1).toUtf8())) << log.toStdString();
     EXPECT_FALSE(log.contains("fala ")) << log.toStdString();
+    nuvem.terminate();
+    nuvem.waitForFinished();
 }
 
 } // namespace

@@ -69,10 +69,13 @@ protected:
         ASSERT_TRUE(port) << port.error();
         m_port = *port;
     }
-    Reply sync(const json& body, const std::string& key = secret)
+    // A sync under `key`, from the client `from` names (else the proxy's).
+    Reply sync(const json& body, const std::string& key = secret, const std::string& from = "")
     {
-        return test::request(m_port, "POST", "/api/sync", body.dump(),
-                             {{"Authorization", "Bearer " + key}, {"Content-Type", "application/json"}});
+        std::vector<std::pair<std::string, std::string>> headers{{"Authorization", "Bearer " + key}};
+        if (!from.empty())
+            headers.emplace_back("X-Forwarded-For", from);
+        return test::request(m_port, "POST", "/api/sync", body.dump(), headers);
     }
     json syncOk(const json& body)
     {
@@ -177,10 +180,7 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
     EXPECT_EQ(refused.status, 429);
     EXPECT_EQ(refused.headers.at("retry-after"), "3600");
     EXPECT_EQ(rpc("tools/list", json::object(), "", third).status, 401); // nothing was opened
-    EXPECT_EQ(test::request(m_port, "POST", "/api/sync", "{}",
-                            {{"Authorization", "Bearer " + third}, {"X-Forwarded-For", "192.0.2.7"}})
-                  .status,
-              200);
+    EXPECT_EQ(sync(json::object(), third, "192.0.2.7").status, 200);
 
     const auto del = [&](const std::string& key) {
         return test::request(m_port, "DELETE", "/api/account", "", {{"Authorization", "Bearer " + key}}).status;
@@ -202,10 +202,7 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
 TEST_P(NuvemServerTest, ConcurrentSyncsAreKeptOrRefusedEachOnItsOwn)
 {
     const auto syncAs = [&](int client, const json& recados) {
-        const std::string key(43, static_cast<char>('a' + client));
-        return test::request(m_port, "POST", "/api/sync", json{{"recados", recados}}.dump(),
-                             {{"Authorization", "Bearer " + key},
-                              {"X-Forwarded-For", "192.0.2." + std::to_string(10 + client)}});
+        return sync({{"recados", recados}}, std::string(43, char('a' + client)), "192.0.2." + std::to_string(10 + client));
     };
     constexpr int clients = 12;
     const int full = clients - 1;
@@ -329,10 +326,7 @@ TEST_P(NuvemServerOnSqlite, BadLinksAreThrottledPerClientButAValidLinkIsAlwaysSe
     // A good link from that very block is served, and other clients are not
     // held back by it.
     EXPECT_EQ(from("2001:db8:1:2::1", secret).status, 200);
-    EXPECT_EQ(test::request(m_port, "POST", "/api/sync", "{}",
-                            {{"Authorization", "Bearer " + secret}, {"X-Forwarded-For", "2001:db8:1:2::1"}})
-                  .status,
-              200);
+    EXPECT_EQ(sync(json::object(), secret, "2001:db8:1:2::1").status, 200);
     EXPECT_EQ(from("2001:db8:1:3::1", wrong).status, 401);
     EXPECT_EQ(from("203.0.113.9", wrong).status, 401);
 
