@@ -108,10 +108,7 @@ TEST_F(AutoModeTest, ResolvesPendingRecadosAsClaudeCodeAutomatico)
     // destino's shell-looking name intact, nothing run by a shell.
     const QString support = QString::fromStdString(QuaroPaths::supportDirectory().string());
     const QString configPath = support + QStringLiteral("/automatico-mcp.json");
-    QStringList argv;
-    for (const auto& word : record()[QStringLiteral("argv")].toArray())
-        argv.append(word.toString());
-    EXPECT_EQ(argv, AutoRun::arguments(claude, configPath));
+    EXPECT_EQ(record()[QStringLiteral("argv")].toVariant().toStringList(), AutoRun::arguments(claude, configPath));
     EXPECT_EQ(record()[QStringLiteral("cwd")].toString(), support);
     EXPECT_EQ(record()[QStringLiteral("destinos")].toArray(), (QJsonArray{destinoName, destinoName}));
     EXPECT_FALSE(QFile::exists(support + QStringLiteral("/pwned")));
