@@ -84,20 +84,16 @@ protected:
         EXPECT_EQ(reply.status, 200) << reply.body;
         return json::parse(reply.body, nullptr, false);
     }
-    Reply rpc(const std::string& method, const json& params, const std::string& session = "",
-              const std::string& key = secret)
+    Reply rpc(const std::string& method, const json& params, const std::string& key = secret)
     {
-        std::vector<std::pair<std::string, std::string>> headers{{"Content-Type", "application/json"},
-                                                                 {"Accept", "application/json, text/event-stream"}};
-        if (!session.empty())
-            headers.emplace_back("Mcp-Session-Id", session);
         const json message{{"jsonrpc", "2.0"}, {"id", 7}, {"method", method}, {"params", params}};
-        return test::request(m_port, "POST", "/mcp/" + key, message.dump(), headers);
+        return test::request(m_port, "POST", "/mcp/" + key, message.dump(),
+                             {{"Content-Type", "application/json"}, {"Accept", "application/json, text/event-stream"}});
     }
     // The tool's text result, parsed; null when the call failed.
-    json tool(const std::string& name, const json& arguments, const std::string& session = "")
+    json tool(const std::string& name, const json& arguments)
     {
-        const Reply reply = rpc("tools/call", {{"name", name}, {"arguments", arguments}}, session);
+        const Reply reply = rpc("tools/call", {{"name", name}, {"arguments", arguments}});
         const json result = json::parse(reply.body, nullptr, false)["result"];
         if (result.is_null() || result["isError"] == true)
             return nullptr;
@@ -180,7 +176,7 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
     const Reply refused = sync({{"recados", {recadoUpload("R8", 100)}}}, third);
     EXPECT_EQ(refused.status, 429);
     EXPECT_EQ(refused.headers.at("retry-after"), "3600");
-    EXPECT_EQ(rpc("tools/list", json::object(), "", third).status, 401); // nothing was opened
+    EXPECT_EQ(rpc("tools/list", json::object(), third).status, 401); // nothing was opened
     EXPECT_EQ(sync(json::object(), third, "192.0.2.7").status, 200);
 
     const auto del = [&](const std::string& key) {
@@ -195,7 +191,7 @@ TEST_P(NuvemServerTest, AccountsAreSeparateAndDeletionRevokesTheLink)
     const std::string unused = "YYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYYY_";
     EXPECT_EQ(del(unused), 404);
     EXPECT_EQ(sync({{"cursor", 0}}, unused).status, 410);
-    EXPECT_EQ(rpc("tools/list", json::object(), "", other).status, 200);
+    EXPECT_EQ(rpc("tools/list", json::object(), other).status, 200);
 }
 
 // Syncs arriving together are committed together; one refused among them
@@ -216,7 +212,7 @@ TEST_P(NuvemServerTest, ConcurrentSyncsAreKeptOrRefusedEachOnItsOwn)
         thread.join();
     for (int c = 0; c < clients; ++c) {
         EXPECT_EQ(statuses.at(static_cast<std::size_t>(c)), c == full ? 507 : 200) << c;
-        const Reply listed = rpc("tools/call", {{"name", "inbox_list"}, {"arguments", json::object()}}, "",
+        const Reply listed = rpc("tools/call", {{"name", "inbox_list"}, {"arguments", json::object()}},
                                  std::string(43, static_cast<char>('a' + c)));
         EXPECT_EQ(listed.body.find("C" + std::to_string(c)) != std::string::npos, c != full) << c;
     }
