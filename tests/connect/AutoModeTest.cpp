@@ -6,6 +6,7 @@
 #include "connect/AutoRun.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
+#include "support/Take.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -30,9 +31,7 @@ class AutoModeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto opened = QuaroStore::open(QuaroPaths::databaseURL());
-        ASSERT_TRUE(opened);
-        store.emplace(std::move(opened).value());
+        store.emplace(testing::take(QuaroStore::open(QuaroPaths::databaseURL())));
         Destino destino{makeUUID(), destinoName.toStdString(), "Faça `isto` e $HOME", "#FF6A1C", 0};
         ASSERT_TRUE(store->saveDestino(destino));
         destinoID = destino.id;
