@@ -5,7 +5,6 @@
 
 #include "app/CaptureFakes.h"
 #include "app/windows/AppState.h"
-#include "core/QuaroPaths.h"
 #include "core/Uuid.h"
 
 #include <QSettings>
@@ -31,13 +30,7 @@ TEST(AppWiringTest, AutomaticRunEndsWithTheInboxReloaded)
     parts.speech = std::make_unique<testing::ScriptedSpeechEngine>();
     // The user's own inbox inside the private home, which quaro-mcp, started
     // by the fake, finds as well.
-    AutoModeConfig autoConfig;
-    autoConfig.serverPath = QStringLiteral(QUARO_MCP);
-    autoConfig.supportDirectory = QString::fromStdString(QuaroPaths::supportDirectory().string());
-    autoConfig.logDirectory = home.path(QStringLiteral("logs"));
-    autoConfig.home = home.home;
-    autoConfig.systemPaths = {};
-    parts.autoMode = autoConfig;
+    parts.autoMode = testing::autoModeConfig(home, QStringLiteral(QUARO_MCP));
     ClaudeConnectorConfig connectorConfig;
     connectorConfig.serverPath = QStringLiteral(QUARO_MCP);
     parts.connector = connectorConfig;

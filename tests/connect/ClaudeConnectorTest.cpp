@@ -45,8 +45,6 @@ TEST_F(ClaudeConnectorTest, StatusForEachShapeOfTheFile)
         QByteArray file;
         DesktopStatus status;
     } cases[] = {
-        {"{ nada", {Kind::notConnected, {}}},
-        {"[1, 2]", {Kind::notConnected, {}}},
         {R"({"mcpServers": {"quaro": "/opt/Quaro/quaro-mcp"}})", {Kind::notConnected, {}}},
         {R"({"mcpServers": {"quaro": {"command": 42}}})", {Kind::notConnected, {}}},
         {R"({"mcpServers": {"quaro": {"command": "/velho/quaro-mcp"}}})", {Kind::connectedElsewhere, "/velho/quaro-mcp"}},

@@ -1,8 +1,9 @@
 // The real pair: CloudSync over a real inbox file syncing with a real
 // quaro-nuvem on loopback, while the official MCP SDK client (node) works
 // the copy behind the personal link. What the remote client resolves comes
-// home with the next cycle; rotation and deletion make old links answer 401;
-// neither a secret nor a transcript reaches the server's log.
+// home with the next cycle; neither the secret nor a transcript reaches the
+// server's log. (Deleting a copy is pinned on each side: the DELETE the sync
+// client sends, and the link it revokes on the server.)
 #include "connect/CloudSync.h"
 #include "core/QuaroStore.h"
 #include "support/QtSupport.h"
@@ -13,8 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -22,53 +21,6 @@ namespace quaro {
 namespace {
 
 using testing::waitFor;
-
-// quaro-nuvem on a free loopback port over a fresh SQLite file.
-class NuvemProcess {
-public:
-    explicit NuvemProcess(const std::filesystem::path& dir)
-    {
-        m_process.start(QStringLiteral(QUARO_NUVEM),
-                        {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--database"),
-                         QString::fromStdString((dir / "nuvem.sqlite").string())});
-        const QRegularExpression listening(QStringLiteral("escutando em 127\\.0\\.0\\.1:(\\d+)"));
-        waitFor([&] {
-            m_log += m_process.readAllStandardError();
-            const auto match = listening.match(QString::fromUtf8(m_log));
-            if (match.hasMatch())
-                m_base = QStringLiteral("http://127.0.0.1:") + match.captured(1);
-            return !m_base.isEmpty() || m_process.state() == QProcess::NotRunning;
-        });
-    }
-    ~NuvemProcess()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(10000);
-    }
-    const QString& base() const { return m_base; }
-    QByteArray log() { return m_log + m_process.readAllStandardError(); }
-
-private:
-    QProcess m_process;
-    QByteArray m_log;
-    QString m_base;
-};
-
-// The HTTP status a remote MCP client gets when it opens `link`.
-int initializeStatus(const QString& link)
-{
-    QNetworkAccessManager network;
-    QNetworkRequest request{QUrl(link)};
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    request.setRawHeader("Accept", "application/json, text/event-stream");
-    QNetworkReply* reply = network.post(
-        request, R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"protocolVersion":"2025-03-26",)"
-                 R"("capabilities":{},"clientInfo":{"name":"sonda","version":"1"}}})");
-    waitFor([&] { return reply->isFinished(); });
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    reply->deleteLater();
-    return status;
-}
 
 // The SDK client on `link`: lists, claims `id` and resolves it.
 QJsonObject workRemotely(const QString& link, const QString& id, const QString& result)
@@ -81,16 +33,26 @@ QJsonObject workRemotely(const QString& link, const QString& id, const QString& 
     return QJsonDocument::fromJson(node.readAllStandardOutput()).object();
 }
 
-TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
+TEST(CloudPairTest, TheRemoteClientsWorkComesHome)
 {
     testing::TempDir dir;
-    NuvemProcess nuvem(dir.path());
-    ASSERT_FALSE(nuvem.base().isEmpty()) << nuvem.log().toStdString();
+    QProcess nuvem; // on a free loopback port over a fresh SQLite file
+    nuvem.start(QStringLiteral(QUARO_NUVEM), {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                              QStringLiteral("--database"), QString::fromStdString((dir / "nuvem.sqlite").string())});
+    QByteArray log;
+    QString base;
+    const QRegularExpression listening(QStringLiteral("escutando em (127\\.0\\.0\\.1:\\d+)"));
+    waitFor([&] {
+        log += nuvem.readAllStandardError();
+        base = listening.match(QString::fromUtf8(log)).captured(1);
+        return !base.isEmpty() || nuvem.state() == QProcess::NotRunning;
+    });
+    ASSERT_FALSE(base.isEmpty()) << log.toStdString();
     QuaroStore store = std::move(QuaroStore::open(dir / "quaro.sqlite")).value();
     ASSERT_TRUE(store.insert(Recado{.id = "R1", .createdAt = 1000, .transcript = "fala um", .title = "Um"}).ok());
     ASSERT_TRUE(store.insert(Recado{.id = "R2", .createdAt = 2000, .transcript = "fala dois", .title = "Dois"}).ok());
 
-    CloudSync sync(store, CloudSyncConfig{nuvem.base(), QStringLiteral("0.9"), std::chrono::hours(1)});
+    CloudSync sync(store, CloudSyncConfig{"http://" + base, QStringLiteral("0.9"), std::chrono::hours(1)});
     int remoteChanges = 0;
     sync.onRemoteChange = [&] { ++remoteChanges; };
     auto cycle = [&] {
@@ -119,22 +81,11 @@ TEST(CloudPairTest, TheRemoteClientsWorkComesHomeAndOldLinksAreRefused)
     EXPECT_EQ(remoteChanges, 1);
     EXPECT_TRUE(store.pendingUploads(10)->empty());
 
-    const QString first = sync.mcpLink();
-    EXPECT_EQ(initializeStatus(first), 200);
-    sync.rotateLink();
-    ASSERT_TRUE(waitFor([&] { return sync.mcpLink() != first && !sync.syncing() && sync.lastError().isEmpty(); }));
-    ASSERT_TRUE(cycle());
-    EXPECT_EQ(initializeStatus(first), 401);
-    const QString second = sync.mcpLink();
-    EXPECT_EQ(initializeStatus(second), 200);
-
-    sync.disable(RemoteCopy::erase);
-    ASSERT_TRUE(waitFor([&] { return sync.mcpLink().isEmpty(); })) << sync.lastError().toStdString();
-    EXPECT_EQ(initializeStatus(second), 401);
-    const QByteArray log = nuvem.log();
-    for (const QString& secret : {first, second})
-        EXPECT_FALSE(log.contains(secret.section(QLatin1Char('/'), -1).toUtf8())) << log.toStdString();
+    log += nuvem.readAllStandardError();
+    EXPECT_FALSE(log.contains(sync.mcpLink().section(QLatin1Char('/'), -1).toUtf8())) << log.toStdString();
     EXPECT_FALSE(log.contains("fala ")) << log.toStdString();
+    nuvem.terminate();
+    nuvem.waitForFinished();
 }
 
 } // namespace

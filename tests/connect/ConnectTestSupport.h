@@ -4,6 +4,7 @@
 // users' folders have) and the XDG folders inside a fresh temporary folder,
 // put back when the test ends.
 #include "connect/AutoMode.h"
+#include "core/QuaroPaths.h"
 #include "support/QtSupport.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -29,6 +30,19 @@ private:
     ScopedEnv m_config{"XDG_CONFIG_HOME", path(QStringLiteral(".config")).toStdString()};
 };
 
+// Automatic mode over the inbox in `home`, running `server`, with `claude`
+// looked for in the home's folders only.
+inline AutoModeConfig autoModeConfig(const PrivateHome& home, const QString& server)
+{
+    AutoModeConfig config;
+    config.serverPath = server;
+    config.supportDirectory = QString::fromStdString(QuaroPaths::supportDirectory().string());
+    config.logDirectory = home.path(QStringLiteral("logs"));
+    config.home = home.home;
+    config.systemPaths = {};
+    return config;
+}
+
 // Automatic mode's preferences in `values`, which the test reads.
 class MemoryPreferences final : public AutoModePreferences {
 public:
@@ -49,13 +63,11 @@ private:
     Values& m_values;
 };
 
-#ifdef QUARO_FAKE_CLAUDE
 inline void installFakeClaude(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).path());
     ASSERT_TRUE(QFile::copy(QStringLiteral(QUARO_FAKE_CLAUDE), path));
     QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
 }
-#endif
 
 } // namespace quaro::testing

@@ -5,7 +5,6 @@
 
 #include "connect/AutoMode.h"
 #include "connect/ClaudeConnector.h"
-#include "core/QuaroPaths.h"
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
 
@@ -40,14 +39,6 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(QUARO_MCP), server));
     }
 
-    QString mcpList() const
-    {
-        QProcess list;
-        list.start(realClaude, {QStringLiteral("mcp"), QStringLiteral("list")});
-        list.waitForFinished(120000);
-        return QString::fromUtf8(list.readAllStandardOutput() + list.readAllStandardError());
-    }
-
     PrivateHome home;
     QString server;
 };
@@ -64,12 +55,7 @@ TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
                 (QDir().mkpath(home.path(QStringLiteral(".local/bin"))) &&
                  QFile::link(realClaude, home.path(QStringLiteral(".local/bin/claude")))));
 
-    AutoModeConfig config;
-    config.serverPath = server;
-    config.supportDirectory = QString::fromStdString(QuaroPaths::supportDirectory().string());
-    config.logDirectory = home.path(QStringLiteral("logs"));
-    config.home = home.home;
-    config.systemPaths = {};
+    AutoModeConfig config = testing::autoModeConfig(home, server);
     config.runTimeout = std::chrono::seconds(120);
     testing::MemoryPreferences::Values values;
     AutoMode mode(*store, std::make_unique<testing::MemoryPreferences>(values), config);
@@ -86,35 +72,24 @@ TEST_F(RealClaudeTest, AutomaticRunWithoutLoginAsksForIt)
     EXPECT_EQ((*after)->status, RecadoStatus::pendente);
 }
 
-TEST_F(RealClaudeTest, TheShownCommandAndTheOfferedRunBothConnect)
+// The offered run; the copyable text uses the same words (ClaudeCodeCommandTest
+// pins it and its quoting).
+TEST_F(RealClaudeTest, TheOfferedRunConnects)
 {
     ClaudeConnectorConfig config;
     config.serverPath = server;
     ClaudeConnector connector(config);
-
-    // The copyable text, pasted into a shell whose PATH has `claude`.
-    QProcess shell;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PATH"), QFileInfo(realClaude).path() + QLatin1Char(':') + env.value("PATH"));
-    shell.setProcessEnvironment(env);
-    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), connector.claudeCodeCommand()});
-    ASSERT_TRUE(shell.waitForFinished(120000));
-    EXPECT_EQ(shell.exitCode(), 0) << shell.readAll().constData();
-    const QString listed = mcpList();
-    EXPECT_TRUE(listed.contains(QStringLiteral("quaro: ") + server)) << listed.toStdString();
-    EXPECT_TRUE(listed.contains(QStringLiteral("✔ Connected"))) << listed.toStdString();
-
-    // The offered run, in a fresh home.
-    PrivateHome other;
     connector.setClaudePath(realClaude);
-    QSignalSpy adding(&connector, &ClaudeConnector::claudeCodeAddingChanged);
     connector.addToClaudeCode();
     EXPECT_TRUE(connector.claudeCodeAdding());
     ASSERT_TRUE(waitFor([&] { return !connector.claudeCodeAdding(); }, 150000));
     EXPECT_EQ(connector.claudeCodeMessage(), QStringLiteral("Pronto. O Claude Code já conhece o Quaro."));
-    const QString again = mcpList();
-    EXPECT_TRUE(again.contains(QStringLiteral("quaro: ") + server) && again.contains(QStringLiteral("✔ Connected")))
-        << again.toStdString();
+    QProcess list;
+    list.start(realClaude, {QStringLiteral("mcp"), QStringLiteral("list")});
+    list.waitForFinished(120000);
+    const QString listed = QString::fromUtf8(list.readAllStandardOutput() + list.readAllStandardError());
+    EXPECT_TRUE(listed.contains(QStringLiteral("quaro: ") + server) && listed.contains(QStringLiteral("✔ Connected")))
+        << listed.toStdString();
 }
 
 } // namespace

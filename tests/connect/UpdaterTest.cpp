@@ -25,10 +25,7 @@ TEST(UpdaterTest, FeedbackAddressCarriesTheEncodedVersion)
     for (const auto& c : cases) {
         Updater updater({"1.4", "27", "", "", c.base});
         QUrl opened;
-        updater.openUrl = [&](const QUrl& url) {
-            opened = url;
-            return true;
-        };
+        updater.openUrl = [&](const QUrl& url) { opened = url; return true; };
         EXPECT_EQ(updater.canSendFeedback(), !c.address.isEmpty());
         EXPECT_EQ(updater.sendFeedback(), !c.address.isEmpty());
         EXPECT_EQ(opened.toString(QUrl::FullyEncoded), c.address) << c.base.toStdString();

@@ -6,6 +6,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -20,25 +21,29 @@ struct Reply {
     std::string body;
 };
 
-// One HTTP/1.1 request per connection to 127.0.0.1, read to the end. Plain
-// sockets keep the tests light to build.
+// A connection to 127.0.0.1 whose reads give up after 30 s; -1 on failure.
+inline int connectTo(std::uint16_t port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const timeval limit{30, 0};
+    const sockaddr_in address{.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}};
+    if (fd >= 0 && (setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0 ||
+                    connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One HTTP/1.1 request per connection, read to the end. Plain sockets keep
+// the tests light to build.
 inline Reply request(std::uint16_t port, const std::string& method, const std::string& path, const std::string& body,
                      const std::vector<std::pair<std::string, std::string>>& headers = {})
 {
     Reply reply;
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = connectTo(port);
     if (fd < 0)
         return reply;
-    timeval limit{30, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return reply;
-    }
     std::string out = method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     out += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     for (const auto& [name, value] : headers)
@@ -61,16 +66,13 @@ inline Reply request(std::uint16_t port, const std::string& method, const std::s
         return reply;
     reply.status = std::stoi(in.substr(9, 3));
     reply.body = in.substr(headEnd + 4);
-    std::size_t line = in.find("\r\n") + 2;
-    while (line < headEnd) {
-        const auto end = in.find("\r\n", line);
-        const std::string text = in.substr(line, end - line);
-        const auto colon = text.find(':');
-        std::string name = text.substr(0, colon);
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        reply.headers[name] = text.substr(text.find_first_not_of(' ', colon + 1));
-        line = end + 2;
+    for (auto line = in.find("\r\n") + 2, end = line; line < headEnd; line = end + 2) {
+        end = in.find("\r\n", line);
+        const auto colon = in.find(':', line);
+        std::string name = in.substr(line, colon - line);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        const auto value = in.find_first_not_of(' ', colon + 1);
+        reply.headers[name] = in.substr(value, end - value);
     }
     return reply;
 }

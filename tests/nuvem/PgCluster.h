@@ -34,7 +34,7 @@ public:
     }
 
     // An outage: the server goes (its clients are cut off) and comes back.
-    void stop() const { shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + m_dir + "/data -m fast -w stop >/dev/null 2>&1"); }
+    void stop() const { pgCtl(m_dir, "-m fast -w stop"); }
     bool restart() const { return launch(m_dir); }
 
     PgCluster(PgCluster&& other) noexcept : m_dir(std::exchange(other.m_dir, {})), m_databases(other.m_databases) {}
@@ -42,7 +42,7 @@ public:
     {
         if (m_dir.empty())
             return;
-        shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + m_dir + "/data -m immediate stop >/dev/null 2>&1");
+        pgCtl(m_dir, "-m immediate stop");
         std::error_code ignored;
         std::filesystem::remove_all(m_dir, ignored);
     }
@@ -69,8 +69,11 @@ private:
     }
     static bool launch(const std::string& d)
     {
-        return shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + d + "/data -o \"-k " + d +
-                     " -p 54329 -c listen_addresses='' -c fsync=off\" -l " + d + "/log -w start >/dev/null 2>&1") == 0;
+        return pgCtl(d, "-o \"-k " + d + " -p 54329 -c listen_addresses='' -c fsync=off\" -l " + d + "/log -w start") == 0;
+    }
+    static int pgCtl(const std::string& d, const std::string& arguments)
+    {
+        return shell("runuser -u postgres -- " + bin("pg_ctl") + " -D " + d + "/data " + arguments + " >/dev/null 2>&1");
     }
     PgCluster() = default;
 
