@@ -28,9 +28,7 @@ TEST_F(QuaroStoreTest, InsertedRecadoReadsBackWholeAndOnlyOnce)
                    .language = "pt-BR"};
     check(m_store.insert(r));
     EXPECT_EQ(get(r.id), r);
-    auto again = m_store.insert(r);
-    ASSERT_FALSE(again.ok());
-    EXPECT_EQ(again.error().description(), "Erro no banco: UNIQUE constraint failed: recado.id");
+    EXPECT_FALSE(m_store.insert(r).ok());
 }
 
 TEST_F(QuaroStoreTest, TranscriptionFilesTheRecadoAndReopenClearsTheClaim)

@@ -13,11 +13,10 @@ TEST(PocketSphinxRecognizerTest, SilenceIsAnEmptyTranscriptAndMissingModelsRefus
     const std::vector<float> silence(16000, 0.0f);
     EXPECT_EQ(PocketSphinxRecognizer().transcribe(silence, "en-US").value(), "");
 
+    // Its refusal's text is the transcriber's test.
     const PocketSphinxRecognizer missing("/nonexistent/models");
     EXPECT_FALSE(missing.available());
-    auto refused = missing.transcribe(silence, "en-US");
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.error().description(), "O computador não transcreve en-US no aparelho.");
+    EXPECT_FALSE(missing.transcribe(silence, "en-US"));
 
     // Asked to run anyway, it reports the failure through its handler.
     std::string reported;
