@@ -5,9 +5,9 @@
 #include <atomic>
 #include <cmath>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <random>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -66,15 +66,13 @@ TEST_F(TranscriberTest, FirstUseFetchesTheModelOnceAndConcurrentTranscriptionsSh
 
     // Transcriptions at once share one download and one loaded model.
     const auto speech = tone(1.5);
-    std::vector<std::thread> callers;
-    std::vector<Result<std::string, TranscriberError>> texts(4, Failure{TranscriberError::recognition("não rodou")});
-    const char* locales[] = {"pt-BR", "es-ES", "en-US", "pt-PT"};
-    for (std::size_t i = 0; i < 4; ++i)
-        callers.emplace_back([&, i] { texts[i] = transcriber.transcribe(speech, locales[i]); });
-    for (auto& caller : callers)
-        caller.join();
-    for (std::size_t i = 0; i < 4; ++i)
-        ASSERT_TRUE(texts[i]) << locales[i] << ": " << texts[i].error().description();
+    std::vector<std::future<Result<std::string, TranscriberError>>> texts;
+    for (const char* locale : {"pt-BR", "es-ES", "en-US", "pt-PT"})
+        texts.push_back(std::async(std::launch::async, [&, locale] { return transcriber.transcribe(speech, locale); }));
+    for (auto& text : texts) {
+        const auto done = text.get();
+        ASSERT_TRUE(done) << done.error().description();
+    }
     EXPECT_GT(progressCalls, 0);
     EXPECT_EQ(m_server.requests(), 1);
     EXPECT_EQ(transcriber.modelLoads(), 1u);
