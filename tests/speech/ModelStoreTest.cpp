@@ -19,12 +19,6 @@ namespace {
 
 class ModelStoreTest : public ::testing::Test {
 protected:
-    ModelStoreTest()
-    {
-        for (std::size_t i = 0; i < m_model.size(); ++i)
-            m_model[i] = static_cast<char>((i * 7919) >> 3);
-    }
-
     ModelSource source(const std::string& path) const
     {
         return ModelSource{m_server.url(path), "ggml-base.bin", m_model.size(), sha1Hex(m_model)};
@@ -44,7 +38,7 @@ protected:
         return {200, body, path == "/cut" ? body.size() / 2 : std::string::npos};
     }
 
-    std::string m_model = std::string(3 * 1024 * 1024 + 17, '\0');
+    const std::string m_model = std::string(3 * 1024 * 1024 + 17, 'm');
     int m_flakyFailures = 1;
     TempDir m_dir;
     LoopbackHttpServer m_server{[this](const std::string& path) { return serve(path); }};
