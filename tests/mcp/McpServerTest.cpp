@@ -3,6 +3,7 @@
 #include "core/QuaroStore.h"
 #include "core/Uuid.h"
 
+#include "support/Take.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -20,14 +21,6 @@ using json = nlohmann::json;
 
 class McpServerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        auto opened = QuaroStore::open(m_dir / "quaro.sqlite");
-        ASSERT_TRUE(opened) << opened.error().description();
-        m_store.emplace(std::move(opened).value());
-        m_server.emplace(*m_store);
-    }
-
     std::string insert(RecadoStatus status, double createdAt, Recado recado = {})
     {
         recado.id = makeUUID();
@@ -35,13 +28,13 @@ protected:
         recado.status = status;
         if (recado.transcript.empty())
             recado.transcript = "fala";
-        EXPECT_TRUE(m_store->insert(recado));
+        EXPECT_TRUE(m_store.insert(recado));
         return recado.id;
     }
 
     json reply(const std::string& line)
     {
-        auto out = m_server->handleLine(line);
+        auto out = m_server.handleLine(line);
         EXPECT_TRUE(out.has_value()) << line;
         return out ? json::parse(*out) : json();
     }
@@ -70,8 +63,8 @@ protected:
     }
 
     testing::TempDir m_dir;
-    std::optional<QuaroStore> m_store;
-    std::optional<McpServer> m_server;
+    QuaroStore m_store = testing::take(QuaroStore::open(m_dir / "quaro.sqlite"));
+    McpServer m_server{m_store};
 };
 
 TEST_F(McpServerTest, LimitCountsWholeNumbersOnly)
@@ -124,11 +117,11 @@ TEST_F(McpServerTest, ToolsRefuseMissingArgumentsAndRecadosTheyMayNotTouch)
     };
     for (const auto& [name, arguments, expected] : cases)
         EXPECT_EQ(text(name, arguments), expected) << name << " " << arguments.dump();
-    EXPECT_EQ(m_store->recado(transcribing).value()->status, RecadoStatus::transcrevendo);
-    EXPECT_EQ(m_store->recado(failed).value()->status, RecadoStatus::falhou);
+    EXPECT_EQ(m_store.recado(transcribing).value()->status, RecadoStatus::transcrevendo);
+    EXPECT_EQ(m_store.recado(failed).value()->status, RecadoStatus::falhou);
 
     // A broken inbox is reported by every tool, even one that does not exist.
-    ASSERT_TRUE(m_store->database().execute("DROP TABLE destino;"));
+    ASSERT_TRUE(m_store.database().execute("DROP TABLE destino;"));
     for (const char* name : {"apagar_tudo", "inbox_list", "destinos_list", "recado_get"})
         EXPECT_EQ(text(name, {{"id", "x"}}), "erro: Erro no Quaro: Erro no banco: no such table: destino") << name;
 }
@@ -147,7 +140,7 @@ TEST_F(McpServerTest, ListingsFilterByStatusDestinoAndSearch)
     EXPECT_EQ(ids("inbox_list", {{"status", "todos"}, {"limite", 2}}), std::vector<std::string>{byStatus["falhou"]});
     EXPECT_EQ(ids("inbox_list", {{"status", "todos"}}).size(), 4u);
 
-    const auto destinos = m_store->destinos();
+    const auto destinos = m_store.destinos();
     ASSERT_TRUE(destinos);
     const std::string tavlo = insert(RecadoStatus::pendente, at++, Recado{.destinoID = destinos->at(1).id});
     const std::string pendente = byStatus["pendente"];
@@ -182,7 +175,7 @@ TEST_F(McpServerTest, ClaimerComesFromClienteThenTheClientNameAndResolvingKeepsT
     initialize("Cursor"); // not an object: the name stays
     EXPECT_EQ(claimer("recado_claim", {{"id", a}, {"cliente", ""}}), ""); // an empty cliente is still a name
     EXPECT_EQ(claimer("recado_resolve", {{"id", b}, {"resultado", "   "}}), "Claude Code");
-    EXPECT_EQ(m_store->recado(b).value()->result, "   ");
+    EXPECT_EQ(m_store.recado(b).value()->result, "   ");
     initialize({{"name", 7}}); // not text: no name
     EXPECT_EQ(claimer("recado_claim", {{"id", a}}), "IA");
     initialize({{"name", ""}}); // empty, but a name
