@@ -3,6 +3,7 @@
 #include "core/QuaroStore.h"
 #include "mcp/McpServer.h"
 
+#include "support/Take.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +21,8 @@ namespace {
 std::string serve(const std::string& input)
 {
     const testing::TempDir dir;
-    auto store = QuaroStore::open(dir / "quaro.sqlite");
-    EXPECT_TRUE(store);
-    McpServer server(*store);
+    QuaroStore store = testing::take(QuaroStore::open(dir / "quaro.sqlite"));
+    McpServer server(store);
     int in[2];
     EXPECT_EQ(pipe(in), 0);
     std::thread writer([&] {

@@ -28,20 +28,19 @@ TEST(AacWriterTest, FailuresNameTheFileAndAFullDiskShowsWithinSecondsNotOnlyAtCl
     ASSERT_FALSE(missing.ok());
     EXPECT_NE(missing.error().description().find("a.m4a"), std::string::npos);
 
-    auto writer = AacWriter::create(dir / "b.m4a");
-    ASSERT_TRUE(writer.ok()) << writer.error().description();
+    const auto writer = take(AacWriter::create(dir / "b.m4a"));
     const auto second = noise();
     int failedAt = -1;
     {
         FileSizeLimit fullDisk(16 * 1024);
         ASSERT_TRUE(fullDisk.ok());
         for (int n = 0; n < 10 && failedAt < 0; ++n)
-            if (!writer.value()->write(second.data(), second.size()).ok())
+            if (!writer->write(second.data(), second.size()).ok())
                 failedAt = n;
     }
     EXPECT_GE(failedAt, 0);
     EXPECT_LE(failedAt, 4);
-    EXPECT_FALSE(writer.value()->close().ok());
+    EXPECT_FALSE(writer->close().ok());
 }
 
 // A writer dropped without close (an early return, an exception) still
@@ -49,10 +48,6 @@ TEST(AacWriterTest, FailuresNameTheFileAndAFullDiskShowsWithinSecondsNotOnlyAtCl
 TEST(AacWriterTest, AWriterDestroyedWithoutCloseLeavesAPlayableFile)
 {
     TempDir dir;
-    {
-        auto writer = AacWriter::create(dir / "c.m4a");
-        ASSERT_TRUE(writer.ok()) << writer.error().description();
-        ASSERT_TRUE(writer.value()->write(noise().data(), 48000).ok());
-    }
+    ASSERT_TRUE(take(AacWriter::create(dir / "c.m4a"))->write(noise().data(), 48000).ok());
     EXPECT_NEAR(double(decodeAll(dir / "c.m4a").size()) / 48000.0, 1.0, 0.05);
 }

@@ -6,6 +6,7 @@
 
 #include "core/Log.h"
 #include "media/AudioDecode.h"
+#include "support/Take.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/LoopbackHttpServer.h"
+#include "support/Take.h"
 #include "SpeechTestSupport.h"
 
 using namespace quaro;
@@ -51,11 +52,10 @@ TEST_F(ModelStoreTest, DownloadsOnFirstUseIntoPrivateFoldersWithProgressThenServ
     ASSERT_TRUE(m_server.started());
     std::vector<DownloadProgress> seen;
     const mode_t old = ::umask(022);
-    auto path = m_store.ensure(source("/model"), [&](const DownloadProgress& p) { seen.push_back(p); });
+    const auto path = take(m_store.ensure(source("/model"), [&](const DownloadProgress& p) { seen.push_back(p); }));
     ::umask(old);
-    ASSERT_TRUE(path) << path.error().description();
-    EXPECT_EQ(*path, m_models / "ggml-base.bin");
-    EXPECT_EQ(readFile(*path), m_model);
+    EXPECT_EQ(path, m_models / "ggml-base.bin");
+    EXPECT_EQ(readFile(path), m_model);
     EXPECT_EQ(filesIn(m_models), (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.sha1"}));
     for (const auto& folder : {m_models.parent_path(), m_models})
         EXPECT_EQ(fileMode(folder), 0700) << folder << ": the folders it creates are the owner's only";
@@ -84,9 +84,7 @@ TEST_F(ModelStoreTest, FailedDownloadsLeaveNoPartialModelBehind)
     // A server error, then a clean retry.
     EXPECT_EQ(m_store.ensure(source("/flaky")).error().description(),
               "Não foi possível baixar o modelo de fala (HTTP 500).");
-    auto second = m_store.ensure(source("/flaky"));
-    ASSERT_TRUE(second) << second.error().description();
-    EXPECT_EQ(readFile(*second), m_model);
+    EXPECT_EQ(readFile(take(m_store.ensure(source("/flaky")))), m_model);
 }
 
 TEST_F(ModelStoreTest, CancellingStopsTheDownloadAndTheCallersWaitingForIt)
@@ -153,9 +151,7 @@ TEST_F(ModelStoreTest, LeftoversAndTruncatedModelsAreReplacedButALockedPartialFi
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0); // as another process's download holds it
 
-    auto path = m_store.ensure(source("/model"));
-    ASSERT_TRUE(path) << path.error().description();
-    EXPECT_EQ(readFile(*path), m_model);
+    EXPECT_EQ(readFile(take(m_store.ensure(source("/model")))), m_model);
     EXPECT_EQ(filesIn(m_models),
               (std::vector<std::string>{"ggml-base.bin", "ggml-base.bin.part-live01", "ggml-base.bin.sha1", "other.bin"}));
     ::close(held);
