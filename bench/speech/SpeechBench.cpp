@@ -160,21 +160,29 @@ quaro::testing::WhisperDims largeV3TurboDims()
     return d;
 }
 
+// Quantized weights as whisper.cpp's quantizer writes them: its version in the file type.
+quaro::testing::WeightStorage quantized(ggml_type type, ggml_ftype fileType)
+{
+    return {type, fileType + GGML_QNT_VERSION * GGML_QNT_VERSION_FACTOR};
+}
+
 void modelFigures(const std::filesystem::path& dir, const std::vector<float>& audio, int threads, bool turbo)
 {
-    using quaro::testing::WeightType;
+    using quaro::testing::WeightStorage;
     using quaro::testing::WhisperDims;
     struct Model {
         const char* name;
         WhisperDims dims;
-        std::vector<std::pair<const char*, WeightType>> kinds;
+        std::vector<std::pair<const char*, WeightStorage>> kinds;
     };
+    const WeightStorage f16, q5_0 = quantized(GGML_TYPE_Q5_0, GGML_FTYPE_MOSTLY_Q5_0),
+                             q5_1 = quantized(GGML_TYPE_Q5_1, GGML_FTYPE_MOSTLY_Q5_1),
+                             q8_0 = quantized(GGML_TYPE_Q8_0, GGML_FTYPE_MOSTLY_Q8_0);
     const std::vector<Model> models{
-        {"tiny", WhisperDims::tiny(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
-        {"base", WhisperDims::base(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
-        {"small", smallDims(), {{"", WeightType::f16}, {"-q5_1", WeightType::q5_1}, {"-q8_0", WeightType::q8_0}}},
-        {"large-v3-turbo", largeV3TurboDims(),
-         {{"", WeightType::f16}, {"-q5_0", WeightType::q5_0}, {"-q8_0", WeightType::q8_0}}},
+        {"tiny", WhisperDims::tiny(), {{"", f16}, {"-q5_1", q5_1}, {"-q8_0", q8_0}}},
+        {"base", WhisperDims::base(), {{"", f16}, {"-q5_1", q5_1}, {"-q8_0", q8_0}}},
+        {"small", smallDims(), {{"", f16}, {"-q5_1", q5_1}, {"-q8_0", q8_0}}},
+        {"large-v3-turbo", largeV3TurboDims(), {{"", f16}, {"-q5_0", q5_0}, {"-q8_0", q8_0}}},
     };
     std::printf("every model, encoder on %.0f s with %d threads (random weights of the real dimensions):\n",
                 static_cast<double>(audio.size()) / 16000.0, threads);
@@ -195,7 +203,7 @@ void modelFigures(const std::filesystem::path& dir, const std::vector<float>& au
                             availableKiB() / 1024);
             else
                 encoderFigures(label.c_str(), path, audio, threads, 1);
-            if (std::string(model.name) == "base" && kind == WeightType::f16) {
+            if (std::string(model.name) == "base" && std::string(suffix).empty()) {
                 for (int n : {1, 2, 4})
                     encoderFigures(("base, " + std::to_string(n) + " thread(s)").c_str(), path, audio, n, 1);
             }

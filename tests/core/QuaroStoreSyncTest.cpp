@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <functional>
+#include <tuple>
 
 using namespace quaro;
 using namespace quaro::test;
@@ -59,13 +60,8 @@ TEST_F(QuaroStoreSyncTest, StatusChangesCountOnceAndStampTheTimeContentOnlyCount
     check(m_store.saveDestino({"D", "Casa", "", "#000000", 0}));
     add("A");
     add("T", RecadoStatus::transcrevendo);
-    struct Case {
-        const char* what;
-        const char* id;
-        std::function<void()> change;
-        bool stamps;
-    };
-    const std::vector<Case> cases = {
+    // What changes, on which recado, and whether it stamps the time.
+    const std::vector<std::tuple<const char*, const char*, std::function<void()>, bool>> cases = {
         {"claim", "A", [&] { (void)take(m_store.claim("A", "Claude")); }, true},
         {"resolve", "A", [&] { (void)take(m_store.resolve("A", "ok")); }, true},
         {"reopen", "A", [&] { check(m_store.reopen("A")); }, true},
@@ -76,15 +72,15 @@ TEST_F(QuaroStoreSyncTest, StatusChangesCountOnceAndStampTheTimeContentOnlyCount
         {"setDestino", "A", [&] { check(m_store.setDestino("A", "D")); }, false},
         {"deleteDestino detaches", "A", [&] { check(m_store.deleteDestino("D")); }, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        age(c.id);
-        c.change();
-        EXPECT_EQ(dirty(c.id), 1);
-        if (c.stamps)
-            EXPECT_GT(updatedAt(c.id).value_or(0), 1000.0);
+    for (const auto& [what, id, change, stamps] : cases) {
+        SCOPED_TRACE(what);
+        age(id);
+        change();
+        EXPECT_EQ(dirty(id), 1);
+        if (stamps)
+            EXPECT_GT(updatedAt(id).value_or(0), 1000.0);
         else
-            EXPECT_EQ(updatedAt(c.id), 5.0);
+            EXPECT_EQ(updatedAt(id), 5.0);
     }
     // The audio path is local only: no upload.
     age("A");

@@ -62,9 +62,8 @@ TEST(JsonRpcRequest, AnythingButOneObjectIsRefused)
     const std::initializer_list<std::string> refused{
         "", "x", "[]", R"([{"id":1}])", "1", "\"s\"", "null", R"({"id":1)", R"({"id":1} {"id":2})", R"({"id":1}x)",
         std::string("{\"id\":1\0}", 8), R"({"id":1e999})", R"({"id":"\ud800"})"};
-    for (const std::string& line : refused) {
+    for (const std::string& line : refused)
         EXPECT_FALSE(parseJsonRpcRequest(line)) << line;
-    }
 }
 
 TEST(JsonRpcRequest, DeepNestingIsRefusedWithoutExhaustingTheStack)

@@ -3,10 +3,12 @@
 #include "core/QuaroStore.h"
 #include "mcp/McpServer.h"
 
+#include "support/Take.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -15,45 +17,30 @@ namespace quaro::mcp {
 namespace {
 
 // Feeds `input` through a pipe (from a second thread, so that inputs larger
-// than the pipe buffer work) and returns everything the loop wrote.
+// than the pipe buffer work) and returns everything the loop wrote to a file.
 std::string serve(const std::string& input)
 {
     const testing::TempDir dir;
-    std::string output;
-    {
-        auto store = QuaroStore::open(dir / "quaro.sqlite");
-        EXPECT_TRUE(store);
-        McpServer server(*store);
-
-        int in[2];
-        int out[2];
-        EXPECT_EQ(pipe(in), 0);
-        EXPECT_EQ(pipe(out), 0);
-        std::thread writer([&] {
-            // Small, uneven pieces so that lines straddle reads.
-            std::size_t at = 0;
-            std::size_t piece = 1;
-            while (at < input.size()) {
-                const std::size_t n = std::min(piece, input.size() - at);
-                EXPECT_EQ(write(in[1], input.data() + at, n), static_cast<ssize_t>(n));
-                at += n;
-                piece = piece * 7 % 70001 + 1;
-            }
-            close(in[1]);
-        });
-        std::thread reader([&] {
-            char buffer[4096];
-            ssize_t n;
-            while ((n = read(out[0], buffer, sizeof buffer)) > 0)
-                output.append(buffer, static_cast<std::size_t>(n));
-        });
-        EXPECT_EQ(serveLines(server, in[0], out[1]), 0);
-        close(out[1]);
-        writer.join();
-        reader.join();
-        close(in[0]);
-        close(out[0]);
-    }
+    QuaroStore store = testing::take(QuaroStore::open(dir / "quaro.sqlite"));
+    McpServer server(store);
+    int in[2];
+    EXPECT_EQ(pipe(in), 0);
+    std::thread writer([&] {
+        // Small, uneven pieces so that lines straddle reads.
+        for (std::size_t at = 0, piece = 1; at < input.size(); piece = piece * 7 % 70001 + 1) {
+            const std::size_t n = std::min(piece, input.size() - at);
+            EXPECT_EQ(write(in[1], input.data() + at, n), static_cast<ssize_t>(n));
+            at += n;
+        }
+        close(in[1]);
+    });
+    std::FILE* out = std::tmpfile();
+    EXPECT_EQ(serveLines(server, in[0], fileno(out)), 0);
+    writer.join();
+    close(in[0]);
+    std::string output(static_cast<std::size_t>(lseek(fileno(out), 0, SEEK_END)), '\0');
+    EXPECT_EQ(pread(fileno(out), output.data(), output.size(), 0), static_cast<ssize_t>(output.size()));
+    std::fclose(out);
     return output;
 }
 

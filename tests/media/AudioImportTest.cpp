@@ -1,6 +1,5 @@
 #include "Fixtures.h"
 
-#include "media/AudioDecode.h"
 #include "media/AudioImport.h"
 
 #include <cmath>
@@ -10,18 +9,6 @@ using namespace quaro::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<float> decodeAll(const fs::path& file, int rate = 48000, std::size_t* largestChunk = nullptr)
-{
-    std::vector<float> all;
-    auto result = decodeAudio(file, rate, [&](const float* s, std::size_t n) {
-        all.insert(all.end(), s, s + n);
-        if (largestChunk)
-            *largestChunk = std::max(*largestChunk, n);
-    });
-    EXPECT_TRUE(result.ok()) << (result ? "" : result.error().description());
-    return all;
-}
 
 const std::string whatsapp = "Não consegui ler este áudio do WhatsApp. Exporte como .m4a e tente de novo.";
 const std::string tooShort = "Esse áudio está vazio ou é curto demais.";
@@ -64,18 +51,17 @@ TEST_F(AudioImportTest, ImportsEveryAcceptedFormatIntoQuaroAac)
         ASSERT_TRUE(sh("ffmpeg -nostdin -y -i " + quote(tone) + " " + options + " " + quote(source)));
         EXPECT_TRUE(AudioImport::acceptsExtension(source));
         const auto before = readBytes(source);
-        auto result = AudioImport::importFile(source, "ID" + extension, audio);
-        ASSERT_TRUE(result.ok()) << result.error().description();
-        EXPECT_EQ(result->path, audio / ("ID" + extension + ".m4a"));
-        EXPECT_NEAR(result->duration, 2.0, 0.06);
+        const auto result = take(AudioImport::importFile(source, "ID" + extension, audio));
+        EXPECT_EQ(result.path, audio / ("ID" + extension + ".m4a"));
+        EXPECT_NEAR(result.duration, 2.0, 0.06);
         EXPECT_EQ(readBytes(source), before);
         const auto probe = capture("ffprobe -v error -show_entries stream=codec_name,profile,sample_rate,channels "
-                                   "-show_entries format=format_name -of default=nw=1 " + quote(result->path));
+                                   "-show_entries format=format_name -of default=nw=1 " + quote(result.path));
         for (const char* field : {"codec_name=aac", "profile=LC", "sample_rate=48000", "channels=1",
                                   "format_name=mov,mp4,m4a"})
             EXPECT_NE(probe.find(field), std::string::npos) << probe;
         // The file decodes back to the reported duration (within AAC padding).
-        EXPECT_NEAR(double(decodeAll(result->path).size()) / 48000.0, result->duration, 0.03);
+        EXPECT_NEAR(double(decodeAll(result.path).size()) / 48000.0, result.duration, 0.03);
     }
     EXPECT_FALSE(AudioImport::acceptsExtension("nota.txt"));
     EXPECT_TRUE(AudioImport::acceptsExtension("NOTA.OPUS"));
@@ -96,10 +82,9 @@ TEST_F(AudioImportTest, AStreamWhoseChannelLayoutChangesMidwayIsReadWhole)
     bytes.insert(bytes.end(), tail.begin(), tail.end());
     writeBytes(both, bytes);
 
-    auto result = AudioImport::importFile(both, "X", audio);
-    ASSERT_TRUE(result.ok()) << result.error().description();
-    EXPECT_NEAR(result->duration, 2.0, 0.1);
-    const auto samples = decodeAll(result->path);
+    const auto result = take(AudioImport::importFile(both, "X", audio));
+    EXPECT_NEAR(result.duration, 2.0, 0.1);
+    const auto samples = decodeAll(result.path);
     ASSERT_GT(samples.size(), std::size_t(96000 * 0.95));
     auto rms = [&](double from, double to) {
         double sum = 0;
@@ -111,44 +96,37 @@ TEST_F(AudioImportTest, AStreamWhoseChannelLayoutChangesMidwayIsReadWhole)
     EXPECT_GT(rms(1.2, 1.8), 0.1);
 }
 
-TEST_F(AudioImportTest, OggOpusMatchesReferenceDecoderWithPreSkipLongerThanFirstPacket)
+// Comment headers spanning pages and pages of other streams are the Ogg
+// reader's table.
+TEST_F(AudioImportTest, OggOpusMatchesReferenceDecoderWithPreSkipLongerThanFirstPacketAndOutputGain)
 {
     // 2.5 ms packets (120 samples) against a 312-sample pre-skip: the skip is
-    // consumed across several decoded buffers.
-    const auto note = opus(makeTone(dir, "tone.wav", 1.0, 48000, 1, "sine 300-900"), "nota.opus",
-                           "--bitrate 64 --framesize 2.5");
+    // consumed across several decoded buffers. An output gain of -6.02 dB
+    // (-1541/256, a signed little-endian field) halves every sample.
+    auto bytes = readBytes(opus(makeTone(dir, "tone.wav", 1.0, 48000, 1, "sine 300-900"), "nota.opus",
+                                "--bitrate 64 --framesize 2.5"));
+    bytes[27 + bytes[26] + 16] = 0xFB;
+    bytes[27 + bytes[26] + 17] = 0xF9;
+    fixOggCrc(bytes, 0);
+    const auto note = dir / "gain.opus";
+    writeBytes(note, bytes);
     const auto ours = decodeAll(note);
     const auto reference = dir / "ref.f32";
     ASSERT_TRUE(sh("ffmpeg -nostdin -y -c:a libopus -i " + quote(note) + " -f f32le -ac 1 " + quote(reference)));
-    const auto bytes = readBytes(reference);
-    std::vector<float> expected(bytes.size() / 4);
-    std::memcpy(expected.data(), bytes.data(), expected.size() * 4);
+    const auto decoded = readBytes(reference);
+    std::vector<float> expected(decoded.size() / 4);
+    std::memcpy(expected.data(), decoded.data(), expected.size() * 4);
     ASSERT_GT(expected.size(), 40000u);
     // Nothing is trimmed at the end, so ours may only be longer.
     ASSERT_GE(ours.size(), expected.size());
     EXPECT_LT(ours.size(), expected.size() + 1200);
-    double worst = 0;
-    for (std::size_t i = 0; i < expected.size(); ++i)
+    double worst = 0, peak = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         worst = std::max(worst, double(std::fabs(ours[i] - expected[i])));
+        peak = std::max(peak, double(std::fabs(ours[i])));
+    }
     EXPECT_LT(worst, 1e-4);
-}
-
-// Comment headers spanning pages and pages of other streams are the Ogg
-// reader's table.
-TEST_F(AudioImportTest, VoiceNoteOutputGainAppliesToEverySample)
-{
-    const auto file = voiceNote();
-    const auto original = decodeAll(dir / "nota.opus");
-    // Output gain -6.02 dB (-1541/256, a signed little-endian field): every sample halves.
-    auto gained = file;
-    gained[27 + gained[26] + 16] = 0xFB;
-    gained[27 + gained[26] + 17] = 0xF9;
-    fixOggCrc(gained, 0);
-    writeBytes(dir / "gain.opus", gained);
-    const auto quiet = decodeAll(dir / "gain.opus");
-    ASSERT_EQ(quiet.size(), original.size());
-    for (std::size_t i = 0; i < quiet.size(); i += 97)
-        ASSERT_NEAR(quiet[i], original[i] * std::pow(10.0f, -1541.0f / 5120.0f), 1e-5);
+    EXPECT_NEAR(peak, 0.25, 0.05); // the tone's 0.5, halved
 }
 
 TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
@@ -181,7 +159,6 @@ TEST_F(AudioImportTest, RefusesUnreadableAndBrokenFilesLeavingNothingBehind)
     const std::vector<Case> cases = {
         {"nota.ogg", {'n', 'o', 't', ' ', 'o', 'g', 'g', '\n'}, "Não consegui abrir nota.ogg.",
          "[Quaro] importação de nota.ogg: avformat_open_input: "},
-        {"vazio.m4a", {}, "Não consegui abrir vazio.m4a.", "[Quaro] importação de vazio.m4a: avformat_"},
         {"cortado.m4a", cut, "Não consegui abrir cortado.m4a.", "[Quaro] importação de cortado.m4a: avformat_"},
         {"versao16.ogg", patched(8, 16), whatsapp, ogg},
         {"familia1.ogg", patched(18, 1), whatsapp, ogg},
@@ -213,16 +190,12 @@ TEST_F(AudioImportTest, ReplacesAnEarlierImportRunsSeveralAtOnceAndRefusesUnsafe
     const auto shortTone = makeTone(dir, "short.wav", 0.5);
     const auto longTone = makeTone(dir, "long.flac", 3.0, 22050, 2);
     ASSERT_TRUE(AudioImport::importFile(longTone, "SAME", audio).ok());
-    auto again = AudioImport::importFile(shortTone, "SAME", audio);
-    ASSERT_TRUE(again.ok());
-    EXPECT_NEAR(again->duration, 0.5, 0.01);
+    EXPECT_NEAR(take(AudioImport::importFile(shortTone, "SAME", audio)).duration, 0.5, 0.01);
 
     auto a = AudioImport::importFileAsync(longTone, "A", audio / "novo" / "fundo");
     auto b = AudioImport::importFileAsync(opus(makeTone(dir, "n.wav", 1.0, 16000), "nota.ogg"), "B", audio / "novo" / "fundo");
-    auto ra = a.get(), rb = b.get();
-    ASSERT_TRUE(ra.ok() && rb.ok());
-    EXPECT_NEAR(ra->duration, 3.0, 0.01);
-    EXPECT_NEAR(rb->duration, 1.0, 0.07);
+    EXPECT_NEAR(take(a.get()).duration, 3.0, 0.01);
+    EXPECT_NEAR(take(b.get()).duration, 1.0, 0.07);
 
     writeBytes(dir / "arquivo", {1});
     auto blocked = AudioImport::importFile(shortTone, "X", dir / "arquivo" / "Audio");

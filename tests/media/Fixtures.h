@@ -5,6 +5,8 @@
 // lives in the repository. Temporary folders come from tests/support.
 
 #include "core/Log.h"
+#include "media/AudioDecode.h"
+#include "support/Take.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +50,21 @@ inline std::vector<std::uint8_t> readBytes(const std::filesystem::path& path)
 inline void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The file decoded to mono float samples at `rate`; the largest chunk the
+// decoder handed over goes to `largestChunk`.
+inline std::vector<float> decodeAll(const std::filesystem::path& file, int rate = 48000,
+                                    std::size_t* largestChunk = nullptr)
+{
+    std::vector<float> all;
+    auto result = decodeAudio(file, rate, [&](const float* s, std::size_t n) {
+        all.insert(all.end(), s, s + n);
+        if (largestChunk)
+            *largestChunk = std::max(*largestChunk, n);
+    });
+    EXPECT_TRUE(result.ok()) << (result ? "" : result.error().description());
+    return all;
 }
 
 inline std::filesystem::path makeTone(const TempDir& dir, const std::string& name, double seconds, int rate = 48000,

@@ -2,6 +2,8 @@
 
 #include "media/OggReader.h"
 
+#include <tuple>
+
 using namespace quaro;
 using quaro::testing::oggPage;
 using Bytes = std::vector<std::uint8_t>;
@@ -23,12 +25,8 @@ Bytes concat(std::initializer_list<Bytes> parts)
 TEST(OggReaderTest, ReassemblesPacketsOfTheFirstStream)
 {
     constexpr std::uint32_t first = 0xAABBCCDD;
-    struct Case {
-        const char* what;
-        Bytes file;
-        std::vector<Bytes> packets;
-    };
-    const std::vector<Case> cases = {
+    // What the file holds, the file, and the packets it gives.
+    const std::vector<std::tuple<const char*, Bytes, std::vector<Bytes>>> cases = {
         {"empty packets are kept",
          concat({oggPage(7, 2, {3, 0, 2}, concat({bytes(3, 1), bytes(2, 2)})), oggPage(7, 0, {1}, bytes(1, 3))}),
          {bytes(3, 1), {}, bytes(2, 2), bytes(1, 3)}},
@@ -44,11 +42,10 @@ TEST(OggReaderTest, ReassemblesPacketsOfTheFirstStream)
                  oggPage(first, 1, {1}, bytes(1, 2)), oggPage(first, 0, {255}, bytes(255, 3)), Bytes{'O', 'g', 'g'}}),
          {bytes(1, 1), bytes(256, 2)}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto packets = OggReader(c.file).packets();
-        ASSERT_TRUE(packets.ok());
-        EXPECT_EQ(packets.value(), c.packets);
+    for (const auto& [what, file, expected] : cases) {
+        auto packets = OggReader(file).packets();
+        ASSERT_TRUE(packets.ok()) << what;
+        EXPECT_EQ(packets.value(), expected) << what;
     }
 }
 

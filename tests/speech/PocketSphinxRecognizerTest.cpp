@@ -13,11 +13,10 @@ TEST(PocketSphinxRecognizerTest, SilenceIsAnEmptyTranscriptAndMissingModelsRefus
     const std::vector<float> silence(16000, 0.0f);
     EXPECT_EQ(PocketSphinxRecognizer().transcribe(silence, "en-US").value(), "");
 
+    // Its refusal's text is the transcriber's test.
     const PocketSphinxRecognizer missing("/nonexistent/models");
     EXPECT_FALSE(missing.available());
-    auto refused = missing.transcribe(silence, "en-US");
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(refused.error().description(), "O computador não transcreve en-US no aparelho.");
+    EXPECT_FALSE(missing.transcribe(silence, "en-US"));
 
     // Asked to run anyway, it reports the failure through its handler.
     std::string reported;
@@ -35,26 +34,23 @@ TEST(OnceGateTest, OnlyTheFirstFinalResultOrErrorResumesTheCaller)
     const RecognitionUpdate partial{"go", false};
     const RecognitionUpdate final{"go forward", true};
     const RecognitionUpdate late{"later", true};
+    // The task calls its handler with these, in order.
+    using Calls = std::vector<std::pair<const RecognitionUpdate*, const TranscriberError*>>;
+    const auto await = [](const Calls& calls) {
+        return awaitFinalResult([&](RecognitionHandler handler) {
+            for (const auto& [update, error] : calls)
+                handler(update, error);
+        });
+    };
 
-    auto finalThenError = awaitFinalResult([&](RecognitionHandler handler) {
-        handler(&partial, nullptr);
-        handler(&final, nullptr);
-        handler(nullptr, &failure);
-        handler(&late, nullptr);
-    });
+    auto finalThenError = await({{&partial, nullptr}, {&final, nullptr}, {nullptr, &failure}, {&late, nullptr}});
     ASSERT_TRUE(finalThenError);
     EXPECT_EQ(*finalThenError, "go forward");
-
-    auto errorFirst = awaitFinalResult([&](RecognitionHandler handler) {
-        handler(&partial, nullptr);
-        handler(nullptr, &failure);
-        handler(&final, nullptr);
-    });
+    auto errorFirst = await({{&partial, nullptr}, {nullptr, &failure}, {&final, nullptr}});
     ASSERT_FALSE(errorFirst);
     EXPECT_EQ(errorFirst.error(), failure);
-
     // A task that ends without a final result or error still resumes the caller.
-    auto silent = awaitFinalResult([&](RecognitionHandler handler) { handler(&partial, nullptr); });
+    auto silent = await({{&partial, nullptr}});
     ASSERT_FALSE(silent);
     EXPECT_EQ(silent.error().kind, TranscriberError::Kind::recognition);
 }

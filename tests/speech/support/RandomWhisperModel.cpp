@@ -18,29 +18,6 @@ constexpr std::int32_t kF16 = 1;
 // tokens itself up to the vocabulary size in the header.
 constexpr int kTextTokens = 50257;
 
-// ggml's type and whisper's file type (ggml_ftype, with the quantization
-// version whisper.cpp's quantizer adds) of each weight storage.
-struct Storage {
-    ggml_type type;
-    std::int32_t fileType;
-};
-
-Storage storage(WeightType weights)
-{
-    constexpr std::int32_t kVersion = GGML_QNT_VERSION * GGML_QNT_VERSION_FACTOR;
-    switch (weights) {
-    case WeightType::f16:
-        break;
-    case WeightType::q5_0:
-        return {GGML_TYPE_Q5_0, GGML_FTYPE_MOSTLY_Q5_0 + kVersion};
-    case WeightType::q5_1:
-        return {GGML_TYPE_Q5_1, GGML_FTYPE_MOSTLY_Q5_1 + kVersion};
-    case WeightType::q8_0:
-        return {GGML_TYPE_Q8_0, GGML_FTYPE_MOSTLY_Q8_0 + kVersion};
-    }
-    return {GGML_TYPE_F16, kF16};
-}
-
 class Writer {
 public:
     Writer(const std::filesystem::path& path, std::uint32_t seed, ggml_type matrices)
@@ -74,24 +51,19 @@ public:
         }
         raw(name.data(), name.size());
         std::normal_distribution<float> normal(0.0f, 0.02f);
-        auto next = [&] { return fill == Fill::Random ? normal(m_random) : fill == Fill::Ones ? 1.0f : 0.0f; };
+        std::vector<float> data(count);
+        for (auto& v : data)
+            v = fill == Fill::Random ? normal(m_random) : fill == Fill::Ones ? 1.0f : 0.0f;
         if (quantized) {
-            std::vector<float> data(count);
-            for (auto& v : data)
-                v = next();
             std::vector<char> packed(ggml_row_size(m_matrices, shape[0]) * (count / std::size_t(shape[0])));
             ggml_quantize_chunk(m_matrices, data.data(), packed.data(), 0, std::int64_t(count) / shape[0], shape[0],
                                 nullptr);
             raw(packed.data(), packed.size());
         } else if (half) {
-            std::vector<ggml_fp16_t> data(count);
-            for (auto& v : data)
-                v = ggml_fp32_to_fp16(next());
-            raw(data.data(), data.size() * sizeof(ggml_fp16_t));
+            std::vector<ggml_fp16_t> halves(count);
+            ggml_fp32_to_fp16_row(data.data(), halves.data(), std::int64_t(count));
+            raw(halves.data(), halves.size() * sizeof(ggml_fp16_t));
         } else {
-            std::vector<float> data(count);
-            for (auto& v : data)
-                v = next();
             raw(data.data(), data.size() * sizeof(float));
         }
     }
@@ -145,16 +117,15 @@ std::string tokenText(int i)
 } // namespace
 
 bool writeRandomWhisperModel(const std::filesystem::path& path, const WhisperDims& d, std::uint32_t seed,
-                             WeightType weights)
+                             WeightStorage weights)
 {
-    const Storage stored = storage(weights);
-    Writer w(path, seed, stored.type);
+    Writer w(path, seed, ggml_type(weights.ggmlType));
     if (!w.ok())
         return false;
 
     w.u32(kMagic);
     for (int v : {d.vocab, d.audioCtx, d.audioState, d.audioHead, d.audioLayer, d.textCtx, d.textState,
-                  d.textHead, d.textLayer, d.mels, stored.fileType})
+                  d.textHead, d.textLayer, d.mels, weights.fileType})
         w.i32(v);
 
     // Mel filter bank: mels x (n_fft = 201) positive weights.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <span>
 
 #include <openssl/evp.h>
@@ -13,16 +14,23 @@
 #include "core/Hex.h"
 
 namespace quaro::testing {
+namespace {
+
+std::filesystem::path writtenOnce(const char* name, const WhisperDims& dims)
+{
+    static TempDir dir;
+    const auto file = dir.path() / name;
+    if (!writeRandomWhisperModel(file, dims))
+        std::abort();
+    return file;
+}
+
+} // namespace
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return {};
-    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string sha1Hex(const std::string& bytes)
@@ -55,28 +63,9 @@ std::vector<float> tone(double seconds)
 
 const std::filesystem::path& tinyRandomModel()
 {
-    static TempDir dir;
-    static const std::filesystem::path path = [] {
-        const auto file = dir.path() / "ggml-tiny-random.bin";
-        if (!writeRandomWhisperModel(file))
-            std::abort();
-        return file;
-    }();
+    static const std::filesystem::path path = writtenOnce("ggml-tiny-random.bin", {});
     return path;
 }
-
-namespace {
-
-std::filesystem::path writtenOnce(const char* name, const WhisperDims& dims)
-{
-    static TempDir dir;
-    const auto file = dir.path() / name;
-    if (!writeRandomWhisperModel(file, dims))
-        std::abort();
-    return file;
-}
-
-} // namespace
 
 const std::filesystem::path& randomModelOfTinySize()
 {
