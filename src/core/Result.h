@@ -30,6 +30,12 @@ public:
                                           std::is_constructible_v<T, U&&>>>
     Result(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}
     Result(Failure<E> failure) : m_state(std::in_place_index<1>, std::move(failure.error)) {}
+    // A lower layer's failure, where this layer's error type declares an
+    // implicit conversion from it (so QUARO_TRY passes it up translated).
+    template <typename F, typename = std::enable_if_t<!std::is_same_v<F, E> && std::is_convertible_v<F, E>>>
+    Result(Failure<F> failure) : m_state(std::in_place_index<1>, E(std::move(failure.error)))
+    {
+    }
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -56,6 +62,10 @@ class [[nodiscard]] Result<void, E> {
 public:
     Result() = default;
     Result(Failure<E> failure) : m_error(std::move(failure.error)), m_failed(true) {}
+    template <typename F, typename = std::enable_if_t<!std::is_same_v<F, E> && std::is_convertible_v<F, E>>>
+    Result(Failure<F> failure) : m_error(std::move(failure.error)), m_failed(true)
+    {
+    }
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
@@ -86,7 +96,9 @@ void triedValue(const Result<void, E>&) {}
 //     auto rows = QUARO_TRY(m_db.query("SELECT ..."));   // the value itself
 //     return rows.size();
 //
-// It works in any function whose Result has the same error type. It is a
+// It works in any function whose Result has the same error type, or one that
+// converts implicitly from the failed call's (a component's error made from
+// the error of the component below it). It is a
 // statement expression, which GCC and Clang both take (`__extension__`
 // keeps -Wpedantic quiet).
 #define QUARO_TRY(expression)                                                  \

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "media/ConversionError.h"
 
 #include <cstdint>
 #include <memory>
@@ -24,15 +25,14 @@ struct PcmFormat {
 // Converts PCM of any layout to mono 32-bit float at a fixed rate (48 000 Hz
 // for Quaro's own files), mixing channels down by averaging. Keeps resampler
 // state between calls, so one converter serves one continuous stream. Not
-// thread-safe; move-only. A failure comes back as the technical reason (for
-// the log); callers turn it into their own error.
+// thread-safe; move-only.
 class AudioConverter {
 public:
     static constexpr int targetRate = 48000;
 
-    static Result<AudioConverter, std::string> make(const PcmFormat& source, int outputRate = targetRate);
+    static Result<AudioConverter, ConversionError> make(const PcmFormat& source, int outputRate = targetRate);
     // For decoded FFmpeg frames: `avSampleFormat` is an AVSampleFormat value.
-    static Result<AudioConverter, std::string> makeForSampleFormat(int avSampleFormat, int channels, int sampleRate,
+    static Result<AudioConverter, ConversionError> makeForSampleFormat(int avSampleFormat, int channels, int sampleRate,
                                                                    int outputRate = targetRate);
 
     AudioConverter(AudioConverter&&) noexcept;
@@ -42,9 +42,9 @@ public:
     // Converts `frames` frames given as one pointer per channel plane (one
     // pointer for interleaved data). `out` receives the mono samples produced
     // now (possibly none).
-    Result<void, std::string> convert(const std::uint8_t* const* planes, int frames, std::vector<float>& out);
+    Result<void, ConversionError> convert(const std::uint8_t* const* planes, int frames, std::vector<float>& out);
     // Drains the samples the resampler still holds (end of stream).
-    Result<void, std::string> flush(std::vector<float>& out);
+    Result<void, ConversionError> flush(std::vector<float>& out);
 
 private:
     struct State;

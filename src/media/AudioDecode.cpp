@@ -13,13 +13,6 @@ namespace quaro {
 
 namespace {
 
-// The converter's reason goes to the log and into the error's detail.
-Failure<AudioImportError> conversionFailure(const char* sentence, const std::string& reason)
-{
-    log(LogArea::conversion, "conversão: " + reason);
-    return Failure{AudioImportError::unsupported(sentence, reason)};
-}
-
 // Resamples the Ogg path's 48 kHz output for callers that want another rate.
 class ResamplingSink : public PcmSink {
 public:
@@ -29,14 +22,12 @@ public:
     Result<void, AudioImportError> write(const float* samples, std::size_t count) override
     {
         const auto* plane = reinterpret_cast<const std::uint8_t*>(samples);
-        if (auto converted = m_converter.convert(&plane, int(count), m_out); !converted)
-            return conversionFailure(AudioImportError::conversionFailed, converted.error());
+        QUARO_TRY(m_converter.convert(&plane, int(count), m_out));
         return m_out.empty() ? Result<void, AudioImportError>{} : m_next.write(m_out.data(), m_out.size());
     }
     Result<void, AudioImportError> finish()
     {
-        if (auto flushed = m_converter.flush(m_out); !flushed)
-            return conversionFailure(AudioImportError::conversionFailed, flushed.error());
+        QUARO_TRY(m_converter.flush(m_out));
         return m_out.empty() ? Result<void, AudioImportError>{} : m_next.write(m_out.data(), m_out.size());
     }
 
@@ -66,8 +57,12 @@ namespace media {
 Result<void, AudioImportError> decodeFile(const std::filesystem::path& source, int sampleRate, PcmSink& sink)
 {
     auto reader = FFmpegReader::open(source);
-    if (reader)
-        return reader.value()->decode(sampleRate, sink);
+    if (reader) {
+        auto decoded = reader.value()->decode(sampleRate, sink);
+        if (!decoded && !decoded.error().detail.empty())
+            log(LogArea::conversion, "conversão de " + source.filename().string() + ": " + decoded.error().detail);
+        return decoded;
+    }
     if (!startsWithOggS(source)) {
         const std::string name = source.filename().string();
         log(LogArea::conversion, "importação de " + name + ": " + reader.error());
@@ -76,11 +71,9 @@ Result<void, AudioImportError> decodeFile(const std::filesystem::path& source, i
     if (sampleRate == AudioConverter::targetRate)
         return convertOggOpus(source, sink);
 
-    auto converter = AudioConverter::make(PcmFormat{SampleType::float32, AudioConverter::targetRate, 1, true},
-                                          sampleRate);
-    if (!converter)
-        return conversionFailure(AudioImportError::cannotConvertFormat, converter.error());
-    ResamplingSink resampling(sink, std::move(converter).value());
+    ResamplingSink resampling(
+        sink, QUARO_TRY(AudioConverter::make(PcmFormat{SampleType::float32, AudioConverter::targetRate, 1, true},
+                                             sampleRate)));
     QUARO_TRY(convertOggOpus(source, resampling));
     return resampling.finish();
 }

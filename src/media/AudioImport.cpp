@@ -20,10 +20,7 @@ public:
 
     Result<void, AudioImportError> begin() override
     {
-        auto created = AacWriter::create(m_destination);
-        if (!created)
-            return Failure{AudioImportError::system(created.error().description())};
-        m_writer = std::move(created.value());
+        m_writer = QUARO_TRY(AacWriter::create(m_destination));
         return {};
     }
     Result<void, AudioImportError> write(const float* samples, std::size_t count) override
@@ -32,18 +29,14 @@ public:
             return {};
         if (!m_writer)
             return Failure{AudioImportError::unsupported(AudioImportError::conversionFailed)};
-        auto written = m_writer->write(samples, count);
-        if (!written)
-            return Failure{AudioImportError::system(written.error().description())};
+        QUARO_TRY(m_writer->write(samples, count));
         return {};
     }
     Result<void, AudioImportError> close()
     {
         if (!m_writer)
             return {};
-        auto closed = m_writer->close();
-        if (!closed)
-            return Failure{AudioImportError::system(closed.error().description())};
+        QUARO_TRY(m_writer->close());
         return {};
     }
     std::int64_t frames() const { return m_writer ? m_writer->frames() : 0; }

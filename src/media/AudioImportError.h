@@ -1,5 +1,8 @@
 #pragma once
 
+#include "media/AudioWriteError.h"
+#include "media/ConversionError.h"
+
 #include <string>
 #include <utility>
 
@@ -17,6 +20,14 @@ public:
     };
 
     AudioImportError() = default;
+    // The errors of the steps an import runs through, each as the user sees it.
+    AudioImportError(const ConversionError& error)
+        : AudioImportError(unsupported(error.kind == ConversionError::Kind::layout ? cannotConvertFormat
+                                                                                    : conversionFailed,
+                                       error.reason))
+    {
+    }
+    AudioImportError(const AudioWriteError& error) : AudioImportError(system(error.description())) {}
 
     Kind kind = Kind::system;
     std::string detail;

@@ -76,17 +76,8 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
 
     QUARO_TRY(sink.begin());
 
-    // Conversion failures keep their reason in the error's detail and in the log.
-    auto conversionFailure = [&](const char* sentence, const std::string& reason) {
-        log(LogArea::conversion, "conversão de " + name + ": " + reason);
-        return Failure{AudioImportError::unsupported(sentence, reason)};
-    };
-
-    auto made = AudioConverter::makeForSampleFormat(decoder->sample_fmt, decoder->ch_layout.nb_channels,
-                                                    decoder->sample_rate, sampleRate);
-    if (!made)
-        return conversionFailure(AudioImportError::cannotConvertFormat, made.error());
-    std::optional<AudioConverter> converter(std::move(made).value());
+    std::optional<AudioConverter> converter(QUARO_TRY(AudioConverter::makeForSampleFormat(
+        decoder->sample_fmt, decoder->ch_layout.nb_channels, decoder->sample_rate, sampleRate)));
     int converterFormat = decoder->sample_fmt;
     int converterChannels = decoder->ch_layout.nb_channels;
     int converterRate = decoder->sample_rate;
@@ -117,22 +108,17 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
                 || frame->sample_rate != converterRate) {
                 // The stream changed its layout midway: finish the old
                 // conversion, then start one for the new layout.
-                if (auto flushed = converter->flush(out); !flushed)
-                    return conversionFailure(AudioImportError::conversionFailed, flushed.error());
+                QUARO_TRY(converter->flush(out));
                 QUARO_TRY(deliver());
-                auto next = AudioConverter::makeForSampleFormat(frame->format, channels, frame->sample_rate,
-                                                                sampleRate);
-                if (!next)
-                    return conversionFailure(AudioImportError::cannotConvertFormat, next.error());
-                converter.emplace(std::move(next).value());
+                converter.emplace(QUARO_TRY(
+                    AudioConverter::makeForSampleFormat(frame->format, channels, frame->sample_rate, sampleRate)));
                 converterFormat = frame->format;
                 converterChannels = channels;
                 converterRate = frame->sample_rate;
             }
             auto converted = converter->convert(frame->extended_data, frame->nb_samples, out);
             av_frame_unref(frame.get());
-            if (!converted)
-                return conversionFailure(AudioImportError::conversionFailed, converted.error());
+            QUARO_TRY(converted);
             QUARO_TRY(deliver());
         }
     };
@@ -156,8 +142,7 @@ Result<void, AudioImportError> FFmpegReader::decode(int sampleRate, PcmSink& sin
     }
     avcodec_send_packet(decoder, nullptr);
     QUARO_TRY(drain());
-    if (auto flushed = converter->flush(out); !flushed)
-        return conversionFailure(AudioImportError::conversionFailed, flushed.error());
+    QUARO_TRY(converter->flush(out));
     return deliver();
 }
 

@@ -178,7 +178,7 @@ std::optional<UnexpectedStop> RecorderCore::handleBuffer(const PcmBufferView& bu
             m_converter.emplace(std::move(made).value());
         } else {
             m_converter.reset();
-            log(LogArea::capture, "gravação: formato do microfone sem conversão: " + made.error());
+            log(LogArea::capture, "gravação: formato do microfone sem conversão: " + made.error().reason);
         }
         m_converterSource = buffer.format;
     }

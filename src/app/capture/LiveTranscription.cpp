@@ -85,7 +85,7 @@ void LiveTranscription::begin(const std::string& id, const std::string& language
     auto converter = AudioConverter::make(PcmFormat{SampleType::float32, AudioConverter::targetRate, 1, true},
                                           kSpeechRate);
     if (!converter) {
-        log(LogArea::app, QStringLiteral("transcrição ao vivo"), QString::fromStdString(converter.error()));
+        log(LogArea::app, QStringLiteral("transcrição ao vivo"), QString::fromStdString(converter.error().reason));
         return;
     }
     m_languageID = languageID;
