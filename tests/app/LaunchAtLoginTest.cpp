@@ -9,30 +9,6 @@ using namespace quaro::testing;
 
 namespace {
 
-// Whatever the executable's path holds, the Exec line written for it reads
-// back as that same path.
-TEST(LaunchAtLogin, ExecLineNamesTheExecutableWhateverItsCharacters)
-{
-    const QString paths[] = {
-        "/usr/bin/quaro",
-        "/home/ana/Meus Programas/quaro",
-        "/opt/\"q\"/$HOME/`x`/quaro",
-        "/opt/a\\b/quaro",
-        "/opt/100%/quaro %f",
-        "/opt/tab\there/new\nline/quaro",
-    };
-    for (const QString& path : paths) {
-        const QString exec = LaunchAtLogin::execValue(path);
-        EXPECT_FALSE(exec.contains(u'\n')) << exec.toStdString();
-        EXPECT_EQ(LaunchAtLogin::execProgram(exec), path) << exec.toStdString();
-    }
-    // Written by hand, unquoted, with arguments.
-    EXPECT_EQ(LaunchAtLogin::execProgram("/usr/bin/quaro --hidden"), "/usr/bin/quaro");
-    EXPECT_EQ(LaunchAtLogin::execProgram("\"/usr/bin/quaro"), QString());
-    // Four backslashes in the file are one in the path.
-    EXPECT_EQ(LaunchAtLogin::execProgram("\"/a\\\\\\\\b\""), "/a\\b");
-}
-
 // Enabled exactly while the entry runs this executable. The preference reads
 // the entry and leaves a hand-written one alone when unchanged; where the
 // autostart folder cannot be made (a file is in the way) the switch keeps what
