@@ -176,10 +176,9 @@ TEST(ClaudeDesktopEntryTest, FoundByFileNameOrWindowClass)
     QTemporaryDir user, system;
     ASSERT_TRUE(writeAll(user.filePath("claude.desktop"), "[Desktop Entry]\nType=Application\nExec=claude\nHidden=true\n"));
     ASSERT_TRUE(writeAll(system.filePath("claude.desktop"), "[Desktop Entry]\nType=Application\nExec=claude\n"));
-    ASSERT_TRUE(writeAll(system.filePath("x/claude-desktop.desktop"),
-                         "[Desktop Entry]\nType=Application\nExec=\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% %F\n"));
+    ASSERT_TRUE(writeAll(system.filePath("x/claude-desktop.desktop"), "[Desktop Entry]\nType=Application\nExec=a --x %F\n"));
     const auto entry = ClaudeDesktopEntry::find({user.path(), system.path()});
     ASSERT_TRUE(entry.has_value()); // the user's hidden claude.desktop masks the system's
     EXPECT_EQ(entry->id(), "x-claude-desktop.desktop");
-    EXPECT_EQ(entry->command(), QStringList({"/opt/A \"B\"/run", "--flag=%"}));
+    EXPECT_EQ(entry->command(), QStringList({"a", "--x"}));
 }
