@@ -1,5 +1,8 @@
-// Starting at login through a real autostart entry in a private config folder.
+// Starting at login through a real autostart entry in a private config
+// folder, and the Desktop Entry format that entry is written in.
 #include "StateTestSupport.h"
+
+#include "app/common/DesktopEntryFile.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -8,6 +11,28 @@ using namespace quaro;
 using namespace quaro::testing;
 
 namespace {
+
+// The Exec value as written in the file, read through a group among others.
+TEST(DesktopEntryFile, ExecReadsBackAsItsArguments)
+{
+    std::vector<std::pair<QString, QStringList>> rows = {
+        {"/usr/bin/quaro --hidden %U", {"/usr/bin/quaro", "--hidden"}},
+        {"\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% \"\" %F", {"/opt/A \"B\"/run", "--flag=%", ""}},
+        {"\"/a\\\\\\\\b\"\\s\"c\\sd\"", {"/a\\b", "c d"}}, // four backslashes are one
+        {"\"/a\\\"b\"", {"/a\"b"}}, // an unknown escape keeps its backslash
+        {"\"/usr/bin/quaro --hidden", {}},
+    };
+    for (const QString argument : {"/home/ana/Meus Programas/quaro", "/opt/\"q\"/$HOME/`x`/quaro",
+                                   "/opt/a\\b/quaro", "/opt/100%/quaro %f", "/opt/tab\there/new\nline/\\"})
+        rows.push_back({DesktopEntryFile::execArgument(argument) + " %U", {argument}});
+    TestHome home;
+    const QString path = home.configPath("app.desktop");
+    for (const auto& [exec, arguments] : rows) {
+        ASSERT_TRUE(writeAll(path, "# Exec=comment\n[Other]\nExec=other\n[Desktop Entry]\nExec[pt_BR]=localized\n"
+                                   " Exec = " + exec.toUtf8() + "\nExec=second\n"));
+        EXPECT_EQ(DesktopEntryFile::splitExec(DesktopEntryFile::read(path).value("Exec")), arguments) << exec.toStdString();
+    }
+}
 
 // Enabled exactly while the entry runs this executable. The preference reads
 // the entry and leaves a hand-written one alone when unchanged; where the
