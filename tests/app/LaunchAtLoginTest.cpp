@@ -1,5 +1,8 @@
-// Starting at login through a real autostart entry in a private config folder.
+// Starting at login through a real autostart entry in a private config
+// folder, and the Desktop Entry format that entry is written in.
 #include "StateTestSupport.h"
+
+#include "app/common/DesktopEntryFile.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -9,28 +12,26 @@ using namespace quaro::testing;
 
 namespace {
 
-// Whatever the executable's path holds, the Exec line written for it reads
-// back as that same path.
-TEST(LaunchAtLogin, ExecLineNamesTheExecutableWhateverItsCharacters)
+// The Exec value as written in the file, read through a group among others.
+TEST(DesktopEntryFile, ExecReadsBackAsItsArguments)
 {
-    const QString paths[] = {
-        "/usr/bin/quaro",
-        "/home/ana/Meus Programas/quaro",
-        "/opt/\"q\"/$HOME/`x`/quaro",
-        "/opt/a\\b/quaro",
-        "/opt/100%/quaro %f",
-        "/opt/tab\there/new\nline/quaro",
+    std::vector<std::pair<QString, QStringList>> rows = {
+        {"/usr/bin/quaro --hidden %U", {"/usr/bin/quaro", "--hidden"}},
+        {"\"/opt/A \\\\\"B\\\\\"/run\" --flag=%% \"\" %F", {"/opt/A \"B\"/run", "--flag=%", ""}},
+        {"\"/a\\\\\\\\b\"\\s\"c\\sd\"", {"/a\\b", "c d"}}, // four backslashes are one
+        {"\"/a\\\"b\"", {"/a\"b"}}, // an unknown escape keeps its backslash
+        {"\"/usr/bin/quaro --hidden", {}},
     };
-    for (const QString& path : paths) {
-        const QString exec = LaunchAtLogin::execValue(path);
-        EXPECT_FALSE(exec.contains(u'\n')) << exec.toStdString();
-        EXPECT_EQ(LaunchAtLogin::execProgram(exec), path) << exec.toStdString();
+    for (const QString argument : {"/home/ana/Meus Programas/quaro", "/opt/\"q\"/$HOME/`x`/quaro",
+                                   "/opt/a\\b/quaro", "/opt/100%/quaro %f", "/opt/tab\there/new\nline/\\"})
+        rows.push_back({DesktopEntryFile::execArgument(argument) + " %U", {argument}});
+    TestHome home;
+    const QString path = home.configPath("app.desktop");
+    for (const auto& [exec, arguments] : rows) {
+        ASSERT_TRUE(writeAll(path, "# Exec=comment\n[Other]\nExec=other\n[Desktop Entry]\nExec[pt_BR]=localized\n"
+                                   " Exec = " + exec.toUtf8() + "\nExec=second\n"));
+        EXPECT_EQ(DesktopEntryFile::splitExec(DesktopEntryFile::read(path).value("Exec")), arguments) << exec.toStdString();
     }
-    // Written by hand, unquoted, with arguments.
-    EXPECT_EQ(LaunchAtLogin::execProgram("/usr/bin/quaro --hidden"), "/usr/bin/quaro");
-    EXPECT_EQ(LaunchAtLogin::execProgram("\"/usr/bin/quaro"), QString());
-    // Four backslashes in the file are one in the path.
-    EXPECT_EQ(LaunchAtLogin::execProgram("\"/a\\\\\\\\b\""), "/a\\b");
 }
 
 // Enabled exactly while the entry runs this executable. The preference reads

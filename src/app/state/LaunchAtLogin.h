@@ -27,12 +27,6 @@ public:
     // $XDG_CONFIG_HOME/autostart/quaro.desktop, ~/.config when that is
     // unset, empty or relative.
     static QString defaultEntryPath();
-    // `program` as the first word of an Exec value: quoted and escaped so
-    // that spaces, quotes, dollars, backslashes and percent signs survive.
-    static QString execValue(const QString& program);
-    // The program an Exec value starts (the inverse of execValue, also for
-    // unquoted values written by hand); empty when it is malformed.
-    static QString execProgram(const QString& value);
 
 private:
     Result<void, QString> write() const;
